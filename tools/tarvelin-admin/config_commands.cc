@@ -1,0 +1,178 @@
+#include "config_commands.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdio>
+#include <sstream>
+#include <vector>
+
+#include "config/config_variables.h"
+#include "config/server_config_layout.h"
+#include "foundation/text.h"
+#include "tarvelin/api.h"
+
+namespace tarvelin::cli {
+
+namespace {
+
+constexpr int32_t kValueBufferSize = 65536;
+
+const char* KindName(SettingKind kind) {
+  switch (kind) {
+    case SettingKind::kFlag:
+      return "flag";
+    case SettingKind::kNumber:
+      return "number";
+    case SettingKind::kText:
+      return "text";
+    case SettingKind::kBlock:
+      return "block";
+    case SettingKind::kUnknown:
+      break;
+  }
+  return "unknown";
+}
+
+std::string Hex(const uint8_t* bytes, size_t length) {
+  static const char kDigits[] = "0123456789abcdef";
+  std::string text;
+  for (size_t i = 0; i < length; ++i) {
+    text += kDigits[bytes[i] >> 4];
+    text += kDigits[bytes[i] & 15];
+  }
+  return text;
+}
+
+SettingShape KnownSetting(int32_t id) {
+  const SettingShape shape = DescribeConfigSetting(id);
+  if (shape.kind == SettingKind::kUnknown) {
+    throw CommandError("unknown setting id " + std::to_string(id));
+  }
+  return shape;
+}
+
+// The value of one setting as JSON.
+nlohmann::json ReadSetting(int32_t id, const SettingShape& shape) {
+  std::vector<uint8_t> buffer(kValueBufferSize);
+  const int32_t size = shape.kind == SettingKind::kText || shape.kind == SettingKind::kBlock
+                           ? kValueBufferSize
+                           : 4;
+  const int32_t n = ::GetConfigSetting(id, buffer.data(), size);
+  if (n < 0) throw CommandError("setting " + std::to_string(id) + " is not available (" +
+                                std::to_string(n) + ")");
+  switch (shape.kind) {
+    case SettingKind::kFlag:
+      return buffer[0];
+    case SettingKind::kNumber:
+      return static_cast<uint32_t>(buffer[0] | buffer[1] << 8 | buffer[2] << 16 |
+                                   static_cast<uint32_t>(buffer[3]) << 24);
+    case SettingKind::kText:
+      return std::string(reinterpret_cast<const char*>(buffer.data()), static_cast<size_t>(n));
+    case SettingKind::kBlock:
+      return Hex(buffer.data(), static_cast<size_t>(n));
+    case SettingKind::kUnknown:
+      break;
+  }
+  return nullptr;
+}
+
+std::string Human(const nlohmann::json& value) {
+  return value.is_string() ? value.get<std::string>() : value.dump();
+}
+
+uint32_t ParseNumber(const std::string& text) {
+  uint32_t value = 0;
+  const std::string trimmed = Trim(text);
+  const bool hex = trimmed.rfind("0x", 0) == 0 || trimmed.rfind("0X", 0) == 0;
+  const char* begin = trimmed.data() + (hex ? 2 : 0);
+  const char* end = trimmed.data() + trimmed.size();
+  const auto [ptr, error] = std::from_chars(begin, end, value, hex ? 16 : 10);
+  if (error != std::errc() || ptr != end || begin == end) {
+    throw CommandError("not a number: " + text);
+  }
+  return value;
+}
+
+uint8_t ParseFlag(const std::string& text) {
+  const std::string lower = ToLower(Trim(text));
+  if (lower == "1" || lower == "true" || lower == "on" || lower == "yes") return 1;
+  if (lower == "0" || lower == "false" || lower == "off" || lower == "no") return 0;
+  throw CommandError("not a flag (1/0, true/false, on/off): " + text);
+}
+
+std::vector<uint8_t> ParseHex(const std::string& text) {
+  if (text.size() % 2 != 0) throw CommandError("a block is given as an even number of hex digits");
+  std::vector<uint8_t> bytes;
+  for (size_t i = 0; i < text.size(); i += 2) {
+    uint8_t byte = 0;
+    const auto [ptr, error] = std::from_chars(text.data() + i, text.data() + i + 2, byte, 16);
+    if (error != std::errc() || ptr != text.data() + i + 2) {
+      throw CommandError("not hex: " + text.substr(i, 2));
+    }
+    bytes.push_back(byte);
+  }
+  return bytes;
+}
+
+}  // namespace
+
+void ConfigGet(const Output& out, int32_t id) {
+  const SettingShape shape = KnownSetting(id);
+  const nlohmann::json value = ReadSetting(id, shape);
+  out.Emit({{"id", id}, {"kind", KindName(shape.kind)}, {"value", value}}, Human(value));
+}
+
+void ConfigSet(const Output& out, int32_t id, const std::string& text) {
+  const SettingShape shape = KnownSetting(id);
+  if (!shape.writable) throw CommandError("setting " + std::to_string(id) + " is read-only");
+  int32_t result = -1;
+  switch (shape.kind) {
+    case SettingKind::kFlag: {
+      const uint8_t flag = ParseFlag(text);
+      result = ::SetConfigSetting(id, &flag, 1);
+      break;
+    }
+    case SettingKind::kNumber: {
+      const uint32_t number = ParseNumber(text);
+      const uint8_t bytes[4] = {static_cast<uint8_t>(number), static_cast<uint8_t>(number >> 8),
+                                static_cast<uint8_t>(number >> 16),
+                                static_cast<uint8_t>(number >> 24)};
+      result = ::SetConfigSetting(id, bytes, 4);
+      break;
+    }
+    case SettingKind::kText:
+      result = ::SetConfigSetting(id, text.data(), static_cast<int32_t>(text.size()));
+      break;
+    case SettingKind::kBlock: {
+      const std::vector<uint8_t> bytes = ParseHex(text);
+      result = ::SetConfigSetting(id, bytes.data(), static_cast<int32_t>(bytes.size()));
+      break;
+    }
+    case SettingKind::kUnknown:
+      break;
+  }
+  if (result != 0) throw CommandError("setting " + std::to_string(id) + " was refused");
+  ::SaveConfig();
+  const nlohmann::json value = ReadSetting(id, shape);
+  out.Emit({{"id", id}, {"kind", KindName(shape.kind)}, {"value", value}, {"saved", true}},
+           std::to_string(id) + " = " + Human(value));
+}
+
+void ConfigDump(const Output& out) {
+  nlohmann::json all = nlohmann::json::array();
+  std::ostringstream human;
+  std::vector<int32_t> ids;
+  for (const ConfigField& field : ServerConfigFields()) {
+    if (field.id != kNoSettingId) ids.push_back(field.id);
+  }
+  std::sort(ids.begin(), ids.end());
+  for (int32_t id : ids) {
+    const SettingShape shape = DescribeConfigSetting(id);
+    const nlohmann::json value = ReadSetting(id, shape);
+    all.push_back({{"id", id}, {"kind", KindName(shape.kind)}, {"value", value}});
+    human << id << "\t" << KindName(shape.kind) << "\t" << Human(value) << "\n";
+  }
+  out.Emit(all, human.str());
+}
+
+}  // namespace tarvelin::cli

@@ -1,0 +1,35 @@
+#include "create_command.h"
+
+#include "config/config_store.h"
+#include "domains/domain_list.h"
+#include "frame/library.h"
+#include "platform/file_system.h"
+#include "platform/os_path.h"
+
+namespace tarvelin::cli {
+
+void CreateInstallation(const Output& out, const std::string& install_dir,
+                        const std::vector<std::string>& domains) {
+  if (install_dir.empty()) throw CommandError("create needs --install-dir");
+  Library library;
+  library.api.install_path = WithTrailingSeparator(ToOsPath(install_dir));
+  library.api.config_path = library.api.install_path + "config" + kPathSeparator;
+  if (FileExists(library.api.config_path + "settings.cfg")) {
+    throw CommandError("an installation exists already in " + install_dir);
+  }
+  LoadServerConfig(library.api, library.config, &library.domains, /*must_exist=*/false);
+  for (const std::string& name : domains) {
+    if (name.empty() || name.size() > kDomainNameMax || !DomainList::ValidName(name)) {
+      throw CommandError("not a valid domain name: " + name);
+    }
+    if (library.domains.Exists(name)) throw CommandError("domain listed twice: " + name);
+    library.domains.Append(name);
+  }
+  if (!SaveServerConfig(library.api, library.config, library.domains)) {
+    throw CommandError("cannot write " + library.api.config_path);
+  }
+  out.Emit({{"created", library.api.install_path}, {"domains", domains}},
+           "created " + library.api.install_path);
+}
+
+}  // namespace tarvelin::cli
