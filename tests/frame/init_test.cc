@@ -142,3 +142,26 @@ TEST(SaveConfig, WithoutServicesWritesBothFilesAndReturnsZero) {
 
 }  // namespace
 }  // namespace tarvelin
+
+#include "frame/init.h"
+#include "frame/library.h"
+
+namespace tarvelin {
+namespace {
+
+TEST(AutoInit, FallsBackToTheEnvironmentWhenTheProgramFolderHoldsNoInstallation) {
+  TempDir dir;
+  WriteInstallation(dir, "auto.example");
+  setenv("TARVELIN_INSTALL_DIR", dir.path().c_str(), 1);
+  Library library;
+  EXPECT_TRUE(AutoInit(library));
+  EXPECT_EQ(library.api.install_path, dir.path());
+  unsetenv("TARVELIN_INSTALL_DIR");
+
+  Library nowhere;
+  EXPECT_FALSE(AutoInit(nowhere));
+  EXPECT_TRUE(nowhere.api.initialised) << "the environment road always initialises";
+}
+
+}  // namespace
+}  // namespace tarvelin

@@ -1,5 +1,6 @@
 #include "create_command.h"
 
+#include "config/config_offsets.h"
 #include "config/config_store.h"
 #include "domains/domain_list.h"
 #include "frame/library.h"
@@ -16,6 +17,11 @@ void CreateInstallation(const Output& out, const std::string& install_dir,
   library.api.config_path = library.api.install_path + "config" + kPathSeparator;
   if (FileExists(library.api.config_path + "settings.cfg")) {
     throw CommandError("an installation exists already in " + install_dir);
+  }
+  // Empty directory fields make the defaults pass place temp/, mail/ and
+  // logs/ inside the new installation instead of relative to the caller.
+  for (int offset : {offsets::kTempDirectory, offsets::kMailRoot, offsets::kLogDirectory}) {
+    library.config.record.SetText(offset, "");
   }
   LoadServerConfig(library.api, library.config, &library.domains, /*must_exist=*/false);
   for (const std::string& name : domains) {

@@ -1,0 +1,109 @@
+// Opening an installation and moving every global setting through the
+// get/set path.
+//   build/bench/config_bench
+#include <benchmark/benchmark.h>
+
+#include <array>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "config/config_store.h"
+#include "config/config_variables.h"
+#include "config/server_config_layout.h"
+#include "domains/domain_list.h"
+#include "frame/init.h"
+#include "frame/library.h"
+
+namespace tarvelin {
+namespace {
+
+// A full installation: settings.cfg and 1,000 domains.
+class Installation {
+ public:
+  Installation() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "tarvelin-bench-XXXXXX");
+    path_ = std::string(mkdtemp(pattern.data())) + "/";
+    Library library;
+    library.api.install_path = path_;
+    library.api.config_path = path_ + "config/";
+    LoadServerConfig(library.api, library.config, &library.domains, false);
+    for (int i = 0; i < 1000; ++i) library.domains.Append("domain" + std::to_string(i) + ".example");
+    SaveServerConfig(library.api, library.config, library.domains);
+  }
+  ~Installation() { std::filesystem::remove_all(path_); }
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+std::vector<int32_t> PlainIds() {
+  std::vector<int32_t> ids;
+  for (const ConfigField& field : ServerConfigFields()) {
+    if (field.id != kNoSettingId) ids.push_back(field.id);
+  }
+  return ids;
+}
+
+void BM_InitFullSettings(benchmark::State& state) {
+  Installation installation;
+  for (auto _ : state) {
+    Library library;
+    benchmark::DoNotOptimize(Init(library, installation.path().c_str()));
+  }
+}
+BENCHMARK(BM_InitFullSettings)->Unit(benchmark::kMicrosecond);
+
+void BM_InitUnchanged(benchmark::State& state) {
+  Installation installation;
+  Library library;
+  Init(library, installation.path().c_str());
+  for (auto _ : state) benchmark::DoNotOptimize(Init(library, installation.path().c_str()));
+}
+BENCHMARK(BM_InitUnchanged);
+
+void BM_GetEverySetting(benchmark::State& state) {
+  Installation installation;
+  Library library;
+  Init(library, installation.path().c_str());
+  const std::vector<int32_t> ids = PlainIds();
+  std::array<uint8_t, 4096> buffer;
+  for (auto _ : state) {
+    for (int32_t id : ids) {
+      benchmark::DoNotOptimize(GetConfigSetting(library, id, buffer.data(), 4096));
+    }
+  }
+  state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(ids.size()));
+}
+BENCHMARK(BM_GetEverySetting);
+
+void BM_SetEverySetting(benchmark::State& state) {
+  Installation installation;
+  Library library;
+  Init(library, installation.path().c_str());
+  const std::vector<int32_t> ids = PlainIds();
+  std::array<uint8_t, 2048> buffer;
+  buffer.fill('7');
+  for (auto _ : state) {
+    for (int32_t id : ids) {
+      benchmark::DoNotOptimize(SetConfigSetting(library, id, buffer.data(), 2048));
+    }
+  }
+  state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(ids.size()));
+}
+BENCHMARK(BM_SetEverySetting);
+
+void BM_GetDomainIndex(benchmark::State& state) {
+  Installation installation;
+  Library library;
+  Init(library, installation.path().c_str());
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(library.domains.FindPosition("domain777.example", true));
+  }
+}
+BENCHMARK(BM_GetDomainIndex);
+
+}  // namespace
+}  // namespace tarvelin

@@ -1,0 +1,112 @@
+// The tarvelin-admin program, run as a user would run it.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <memory>
+#include <nlohmann/json.hpp>
+#include <string>
+
+#include "support/temp_dir.h"
+
+namespace tarvelin {
+namespace {
+
+struct CommandRun {
+  int exit_code;
+  std::string output;  // standard output and standard error
+};
+
+CommandRun Admin(const std::string& arguments) {
+  const std::string command =
+      std::string(TARVELIN_BINARY_DIR) + "/tools/tarvelin-admin " + arguments + " 2>&1";
+  FILE* pipe = popen(command.c_str(), "r");
+  std::string output;
+  char chunk[4096];
+  size_t n;
+  while ((n = fread(chunk, 1, sizeof chunk, pipe)) > 0) output.append(chunk, n);
+  const int status = pclose(pipe);
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
+}
+
+class TarvelinAdminTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    install_ = "--install-dir " + dir_.path() + "inst";
+    const CommandRun created = Admin(install_ + " create --domain Example.org --domain example.net");
+    ASSERT_EQ(created.exit_code, 0) << created.output;
+  }
+  testing::TempDir dir_;
+  std::string install_;
+};
+
+TEST_F(TarvelinAdminTest, DomainListShowsTheCreatedDomains) {
+  const CommandRun human = Admin(install_ + " domain list");
+  EXPECT_EQ(human.exit_code, 0);
+  EXPECT_EQ(human.output, "0\texample.org\n1\texample.net\n");
+  const CommandRun json = Admin(install_ + " --json domain list");
+  EXPECT_EQ(nlohmann::json::parse(json.output)[1]["name"], "example.net");
+}
+
+TEST_F(TarvelinAdminTest, ConfigGetAndSetByKind) {
+  EXPECT_EQ(Admin(install_ + " config get 27").output, "25\n");
+  EXPECT_EQ(Admin(install_ + " config set 27 2525").exit_code, 0);
+  EXPECT_EQ(Admin(install_ + " config get 27").output, "2525\n") << "the change was saved";
+
+  EXPECT_EQ(Admin(install_ + " config set 11 'mx.example.org'").exit_code, 0);
+  const nlohmann::json text = nlohmann::json::parse(Admin(install_ + " --json config get 11").output);
+  EXPECT_EQ(text["value"], "mx.example.org");
+  EXPECT_EQ(text["kind"], "text");
+
+  EXPECT_EQ(Admin(install_ + " config set 396 true").exit_code, 0);
+  EXPECT_EQ(Admin(install_ + " config get 396").output, "1\n");
+  EXPECT_EQ(Admin(install_ + " config set 149 0102").exit_code, 0);
+  EXPECT_EQ(Admin(install_ + " config get 149").output.substr(0, 6), "010200");
+}
+
+TEST_F(TarvelinAdminTest, ConfigDumpListsEveryPlainSetting) {
+  const CommandRun dump = Admin(install_ + " --json config dump");
+  ASSERT_EQ(dump.exit_code, 0);
+  const nlohmann::json all = nlohmann::json::parse(dump.output);
+  bool saw_smtp_port = false;
+  for (const auto& entry : all) saw_smtp_port |= entry["id"] == 27 && entry["value"] == 25;
+  EXPECT_TRUE(saw_smtp_port);
+}
+
+TEST_F(TarvelinAdminTest, ErrorsAreOneLineWithANonZeroExit) {
+  struct Case {
+    std::string arguments;
+    std::string message;
+  };
+  const Case cases[] = {
+      {install_ + " config get 16", "unknown setting id 16"},
+      {install_ + " config set 170 /x", "read-only"},
+      {install_ + " config set 27 many", "not a number"},
+      {install_ + " config set 41 maybe", "not a flag"},
+      {"--install-dir " + dir_.path() + "missing config get 27", "cannot load the installation"},
+      {install_ + " create", "exists already"},
+  };
+  for (const Case& c : cases) {
+    const CommandRun run = Admin(c.arguments);
+    EXPECT_NE(run.exit_code, 0) << c.arguments;
+    EXPECT_NE(run.output.find(c.message), std::string::npos) << run.output;
+    EXPECT_EQ(run.output.find('\n'), run.output.size() - 1) << run.output;
+  }
+}
+
+}  // namespace
+}  // namespace tarvelin
+
+namespace tarvelin {
+namespace {
+
+TEST(TarvelinAdminCreate, DirectoriesLiveInsideTheNewInstallation) {
+  testing::TempDir dir;
+  const std::string install = "--install-dir " + dir.path() + "fresh";
+  ASSERT_EQ(Admin(install + " create").exit_code, 0);
+  EXPECT_EQ(Admin(install + " config get 23").output, dir.path() + "fresh/mail/\n");
+  EXPECT_EQ(Admin(install + " domain list").output, "(no domains)\n");
+}
+
+}  // namespace
+}  // namespace tarvelin

@@ -1,0 +1,40 @@
+#include "config/config_reloaders.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "config/config_store.h"
+#include "frame/library.h"
+#include "support/temp_dir.h"
+
+namespace tarvelin {
+namespace {
+
+TEST(ConfigReloaders, EveryLoadRunsThemInOrderAfterTheDefaults) {
+  testing::TempDir dir;
+  Library library;
+  library.api.install_path = dir.path();
+  library.api.config_path = dir.path() + "config/";
+  std::vector<std::string> calls;
+  RegisterConfigReloader("first", [&](const ApiState&, const ConfigState& config) {
+    calls.push_back("first:" + std::to_string(config.record.Number(1028, 2)));
+  });
+  RegisterConfigReloader("second", [&](const ApiState&, const ConfigState&) {
+    calls.push_back("second");
+  });
+  LoadServerConfig(library.api, library.config, &library.domains, false);
+  LoadServerConfig(library.api, library.config, &library.domains, false);
+  EXPECT_EQ(calls, (std::vector<std::string>{"first:25", "second", "first:25", "second"}));
+
+  // Registering a name again replaces its reloader in place.
+  calls.clear();
+  RegisterConfigReloader("first", [&](const ApiState&, const ConfigState&) {
+    calls.push_back("replaced");
+  });
+  LoadServerConfig(library.api, library.config, &library.domains, false);
+  EXPECT_EQ(calls, (std::vector<std::string>{"replaced", "second"}));
+}
+
+}  // namespace
+}  // namespace tarvelin
