@@ -29,7 +29,8 @@ class Installation {
     library.api.install_path = path_;
     library.api.config_path = path_ + "config/";
     LoadServerConfig(library.api, library.config, &library.domains, false);
-    for (int i = 0; i < 1000; ++i) library.domains.Append("domain" + std::to_string(i) + ".example");
+    for (int i = 0; i < 1000; ++i)
+      library.domains.Append("domain" + std::to_string(i) + ".example");
     SaveServerConfig(library.api, library.config, library.domains);
   }
   ~Installation() { std::filesystem::remove_all(path_); }

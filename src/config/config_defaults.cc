@@ -94,9 +94,9 @@ void ApplyConfigDefaults(const ApiState& api, ConfigState& config) {
   EnsureDirectory(record, offsets::kTempDirectory, api.install_path + "temp" + kPathSeparator);
   EnsureDirectory(record, offsets::kMailRoot, api.install_path + "mail" + kPathSeparator);
   EnsureDirectory(record, offsets::kLogDirectory, api.install_path + "logs" + kPathSeparator);
-  record.SetText(offsets::kExtraDirectory,
-                 CutTo(WithTrailingSeparator(record.Text(offsets::kExtraDirectory)),
-                       kExtraDirectoryCapacity));
+  record.SetText(
+      offsets::kExtraDirectory,
+      CutTo(WithTrailingSeparator(record.Text(offsets::kExtraDirectory)), kExtraDirectoryCapacity));
 
   FillGroupwareSuperUser(record);
 
@@ -116,9 +116,9 @@ void ApplyConfigDefaults(const ApiState& api, ConfigState& config) {
     record.SetByte(offsets::kFlag1444, 0);
   }
 
-  for (int offset : {offsets::kHostName, offsets::kAddressList, offsets::kDnsServers,
-                     offsets::kServerAddresses, offsets::kAccountDatabase,
-                     offsets::kAddressList3641, offsets::kLocalNetworks}) {
+  for (int offset :
+       {offsets::kHostName, offsets::kAddressList, offsets::kDnsServers, offsets::kServerAddresses,
+        offsets::kAccountDatabase, offsets::kAddressList3641, offsets::kLocalNetworks}) {
     NormaliseList(record, offset);
   }
 
@@ -144,8 +144,8 @@ void ApplyConfigDefaults(const ApiState& api, ConfigState& config) {
                                      record.Text(offsets::kMailRoot) + "forward" + kPathSeparator);
   derived.retry_path = DirectoryOr(path_dat.line(kPathDatRetryDirectory),
                                    derived.forward_path + "retry" + kPathSeparator);
-  derived.spam_directory = DirectoryOr(path_dat.line(kPathDatSpamDirectory),
-                                       api.install_path + "spam" + kPathSeparator);
+  derived.spam_directory =
+      DirectoryOr(path_dat.line(kPathDatSpamDirectory), api.install_path + "spam" + kPathSeparator);
   derived.calendar_directory = DirectoryOr(path_dat.line(kPathDatCalendarDirectory),
                                            api.install_path + "calendar" + kPathSeparator);
 }

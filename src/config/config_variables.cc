@@ -28,8 +28,7 @@ constexpr const char* kAntispamVersion = "3.1 (1.5)";
 constexpr const char* kVersion = "8.5.0-8";
 constexpr size_t kTextInputMax = 255;
 
-int32_t GetField(const ServerConfig& record, const ConfigField& field, void* buffer,
-                 int32_t size) {
+int32_t GetField(const ServerConfig& record, const ConfigField& field, void* buffer, int32_t size) {
   const uint8_t* bytes = record.data() + field.offset;
   switch (field.kind) {
     case FieldKind::kFlag:
@@ -96,8 +95,7 @@ std::optional<int32_t> GetSpecial(Library& library, int32_t id, void* buffer, in
     case kSpamDbDateSetting:
       return PutText(ReadSpamDbHeader(library.config.derived.spam_directory).date, buffer, size);
     case kSpamDbField5Setting:
-      return PutText(ReadSpamDbHeader(library.config.derived.spam_directory).field5, buffer,
-                     size);
+      return PutText(ReadSpamDbHeader(library.config.derived.spam_directory).field5, buffer, size);
     case kAntispamVersionSetting:
       return PutText(kAntispamVersion, buffer, size);
     case kVersionSetting:

@@ -42,9 +42,9 @@ void ServerConfig::SetText(int offset, std::string_view text) {
 
 const ConfigField* FindConfigFieldAt(int offset) {
   const auto fields = ServerConfigFields();
-  const auto it = std::lower_bound(
-      fields.begin(), fields.end(), offset,
-      [](const ConfigField& field, int value) { return field.offset < value; });
+  const auto it =
+      std::lower_bound(fields.begin(), fields.end(), offset,
+                       [](const ConfigField& field, int value) { return field.offset < value; });
   return it != fields.end() && it->offset == offset ? &*it : nullptr;
 }
 

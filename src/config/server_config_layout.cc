@@ -6,7 +6,8 @@ namespace tarvelin {
 namespace {
 
 constexpr ConfigField kFields[] = {
-    // server host name; list-normalised at load; replaced by path.dat line 11 when that line is not empty
+    // server host name; list-normalised at load; replaced by path.dat line 11 when that line is not
+    // empty
     {0, 128, FieldKind::kText, 11, true, 0, "localhost", LoadDefault::kNone, 0, nullptr},
     {148, 1, FieldKind::kFlag, 172, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},
     {150, 1, FieldKind::kFlag, 174, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},
@@ -24,14 +25,16 @@ constexpr ConfigField kFields[] = {
     // a password must not contain the mailbox name or an alias
     {159, 1, FieldKind::kFlag, 183, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},
     // port number
-    {160, 2, FieldKind::kNumber, 184, false, 0, nullptr, LoadDefault::kNumberWhenZero, 5229, nullptr},
+    {160, 2, FieldKind::kNumber, 184, false, 0, nullptr, LoadDefault::kNumberWhenZero, 5229,
+     nullptr},
     // groupware calls for accounts and groups are skipped when set
     {162, 1, FieldKind::kFlag, 185, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},
     {163, 2, FieldKind::kNumber, 186, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},
     {165, 1, FieldKind::kFlag, 187, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},
     {166, 1, FieldKind::kNumber, 188, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},
     // port number
-    {167, 2, FieldKind::kNumber, 189, false, 0, nullptr, LoadDefault::kNumberWhenZero, 5269, nullptr},
+    {167, 2, FieldKind::kNumber, 189, false, 0, nullptr, LoadDefault::kNumberWhenZero, 5269,
+     nullptr},
     {169, 1, FieldKind::kFlag, 190, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},
     {170, 1, FieldKind::kFlag, 191, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},
     {171, 2, FieldKind::kNumber, 192, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},
@@ -68,17 +71,21 @@ constexpr ConfigField kFields[] = {
     // log level of log kind 5 (file prefix i)
     {227, 1, FieldKind::kNumber, 224, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},
     // instant-messaging client port
-    {228, 2, FieldKind::kNumber, 225, false, 0, nullptr, LoadDefault::kNumberWhenZero, 5222, nullptr},
+    {228, 2, FieldKind::kNumber, 225, false, 0, nullptr, LoadDefault::kNumberWhenZero, 5222,
+     nullptr},
     // instant-messaging secure client port
-    {230, 2, FieldKind::kNumber, 226, false, 0, nullptr, LoadDefault::kNumberWhenZero, 5223, nullptr},
+    {230, 2, FieldKind::kNumber, 226, false, 0, nullptr, LoadDefault::kNumberWhenZero, 5223,
+     nullptr},
     {232, 1, FieldKind::kFlag, 161, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},
-    // account cache memory in megabytes, used in storage mode 0: the account cache capacity becomes the larger of offset 26971 and this value times 1048576 divided by 11392
+    // account cache memory in megabytes, used in storage mode 0: the account cache capacity becomes
+    // the larger of offset 26971 and this value times 1048576 divided by 11392
     {233, 4, FieldKind::kNumber, 228, false, 0, nullptr, LoadDefault::kNumberWhenZero, 10, nullptr},
     {237, 1, FieldKind::kFlag, 159, true, 1, nullptr, LoadDefault::kNone, 0, nullptr},
     // option passed to the DNS resolver set-up at every load
     {238, 1, FieldKind::kFlag, 230, true, 1, nullptr, LoadDefault::kNone, 0, nullptr},
     {239, 1, FieldKind::kNumber, 231, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},
-    // time-out in seconds; the load also keeps it multiplied by 1000 as milliseconds for the process
+    // time-out in seconds; the load also keeps it multiplied by 1000 as milliseconds for the
+    // process
     {242, 2, FieldKind::kNumber, 12, false, 0, nullptr, LoadDefault::kNumberWhenZero, 300, nullptr},
     {244, 1, FieldKind::kNumber, 13, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},
     {245, 1, FieldKind::kNumber, 14, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},
@@ -102,28 +109,36 @@ constexpr ConfigField kFields[] = {
     // log directory (ends with a separator)
     {768, 256, FieldKind::kText, 24, true, 0, "logs/", LoadDefault::kInstallDirectory, 0, "logs/"},
     // POP3 port
-    {1024, 2, FieldKind::kNumber, 25, false, 0, nullptr, LoadDefault::kNumberWhenZero, 110, nullptr},
+    {1024, 2, FieldKind::kNumber, 25, false, 0, nullptr, LoadDefault::kNumberWhenZero, 110,
+     nullptr},
     // POP3 secure port
-    {1026, 2, FieldKind::kNumber, 26, false, 0, nullptr, LoadDefault::kNumberWhenZero, 995, nullptr},
+    {1026, 2, FieldKind::kNumber, 26, false, 0, nullptr, LoadDefault::kNumberWhenZero, 995,
+     nullptr},
     // SMTP port
     {1028, 2, FieldKind::kNumber, 27, false, 0, nullptr, LoadDefault::kNumberWhenZero, 25, nullptr},
     // IMAP secure port
-    {1030, 2, FieldKind::kNumber, 28, false, 0, nullptr, LoadDefault::kNumberWhenZero, 993, nullptr},
+    {1030, 2, FieldKind::kNumber, 28, false, 0, nullptr, LoadDefault::kNumberWhenZero, 993,
+     nullptr},
     {1032, 4, FieldKind::kNumber, 29, true, 30, nullptr, LoadDefault::kNone, 0, nullptr},
     // control (administration web) port; also used to build challenge-response links
-    {1036, 2, FieldKind::kNumber, 30, false, 0, nullptr, LoadDefault::kNumberWhenZero, 32000, nullptr},
+    {1036, 2, FieldKind::kNumber, 30, false, 0, nullptr, LoadDefault::kNumberWhenZero, 32000,
+     nullptr},
     // IMAP port
-    {1038, 2, FieldKind::kNumber, 31, false, 0, nullptr, LoadDefault::kNumberWhenZero, 143, nullptr},
+    {1038, 2, FieldKind::kNumber, 31, false, 0, nullptr, LoadDefault::kNumberWhenZero, 143,
+     nullptr},
     // control (administration web) secure port
-    {1040, 2, FieldKind::kNumber, 32, false, 0, nullptr, LoadDefault::kNumberWhenZero, 32001, nullptr},
+    {1040, 2, FieldKind::kNumber, 32, false, 0, nullptr, LoadDefault::kNumberWhenZero, 32001,
+     nullptr},
     {1042, 2, FieldKind::kNumber, 33, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},
     {1047, 1, FieldKind::kNumber, 37, true, 5, nullptr, LoadDefault::kNone, 0, nullptr},
     // address list (list-normalised at load)
     {1048, 128, FieldKind::kText, 38, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},
-    // server IP address list, separated by semicolons; the first entry is the default local bind address; replaced by the first part of path.dat line 10 when that part is not empty
+    // server IP address list, separated by semicolons; the first entry is the default local bind
+    // address; replaced by the first part of path.dat line 10 when that part is not empty
     {1176, 128, FieldKind::kText, 39, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},
     // DNS server list, separated by semicolons; given to the DNS resolver at every load
-    {1304, 128, FieldKind::kText, 40, false, 0, nullptr, LoadDefault::kSystemDnsWhenEmpty, 0, nullptr},
+    {1304, 128, FieldKind::kText, 40, false, 0, nullptr, LoadDefault::kSystemDnsWhenEmpty, 0,
+     nullptr},
     {1432, 1, FieldKind::kFlag, 41, true, 1, nullptr, LoadDefault::kNone, 0, nullptr},
     {1433, 1, FieldKind::kFlag, 42, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},
     {1434, 1, FieldKind::kFlag, 43, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},
@@ -140,10 +155,12 @@ constexpr ConfigField kFields[] = {
     {1452, 1, FieldKind::kFlag, 53, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},
     {1453, 1, FieldKind::kFlag, 54, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},
     // number
-    {1458, 2, FieldKind::kNumber, 57, false, 0, nullptr, LoadDefault::kNumberWhenZero, 32768, nullptr},
+    {1458, 2, FieldKind::kNumber, 57, false, 0, nullptr, LoadDefault::kNumberWhenZero, 32768,
+     nullptr},
     {1460, 1, FieldKind::kNumber, 58, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},
     // SMTP secure (implicit TLS) port
-    {1461, 2, FieldKind::kNumber, 59, false, 0, nullptr, LoadDefault::kNumberWhenZero, 465, nullptr},
+    {1461, 2, FieldKind::kNumber, 59, false, 0, nullptr, LoadDefault::kNumberWhenZero, 465,
+     nullptr},
     {1463, 1, FieldKind::kFlag, 60, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},
     {1464, 1, FieldKind::kFlag, 61, true, 1, nullptr, LoadDefault::kNone, 0, nullptr},
     {1465, 1, FieldKind::kFlag, 62, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},
@@ -158,9 +175,11 @@ constexpr ConfigField kFields[] = {
     // DNS query time-out in seconds, given to the DNS resolver at every load
     {1476, 1, FieldKind::kNumber, 72, false, 0, nullptr, LoadDefault::kNumberWhenZero, 5, nullptr},
     // sender mailbox of server-generated delivery reports and notices
-    {1477, 32, FieldKind::kText, 73, true, 0, "MAILER-DAEMON", LoadDefault::kTextWhenEmpty, 0, "MAILER-DAEMON"},
+    {1477, 32, FieldKind::kText, 73, true, 0, "MAILER-DAEMON", LoadDefault::kTextWhenEmpty, 0,
+     "MAILER-DAEMON"},
     // display name of that sender
-    {1509, 32, FieldKind::kText, 74, true, 0, "Mail Delivery Subsystem", LoadDefault::kTextWhenEmpty, 0, "Mail Delivery Subsystem"},
+    {1509, 32, FieldKind::kText, 74, true, 0, "Mail Delivery Subsystem",
+     LoadDefault::kTextWhenEmpty, 0, "Mail Delivery Subsystem"},
     {1541, 1, FieldKind::kFlag, 75, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},
     {1542, 1, FieldKind::kFlag, 76, true, 1, nullptr, LoadDefault::kNone, 0, nullptr},
     // the defaults file is applied to new domains and accounts without being forced
@@ -170,7 +189,8 @@ constexpr ConfigField kFields[] = {
     // number
     {1548, 4, FieldKind::kNumber, 79, false, 0, nullptr, LoadDefault::kNumberWhenZero, 1, nullptr},
     // number
-    {1552, 4, FieldKind::kNumber, 80, false, 0, nullptr, LoadDefault::kNumberWhenZero, 256, nullptr},
+    {1552, 4, FieldKind::kNumber, 80, false, 0, nullptr, LoadDefault::kNumberWhenZero, 256,
+     nullptr},
     // number
     {1556, 4, FieldKind::kNumber, 81, false, 0, nullptr, LoadDefault::kNumberWhenZero, 40, nullptr},
     // number
@@ -178,7 +198,8 @@ constexpr ConfigField kFields[] = {
     // number
     {1564, 2, FieldKind::kNumber, 83, false, 0, nullptr, LoadDefault::kNumberWhenZero, 40, nullptr},
     // number
-    {1566, 2, FieldKind::kNumber, 84, false, 0, nullptr, LoadDefault::kNumberWhenZero, 5000, nullptr},
+    {1566, 2, FieldKind::kNumber, 84, false, 0, nullptr, LoadDefault::kNumberWhenZero, 5000,
+     nullptr},
     {1568, 4, FieldKind::kNumber, 85, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},
     {1572, 1, FieldKind::kFlag, 86, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},
     {1576, 4, FieldKind::kNumber, 87, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},
@@ -186,7 +207,8 @@ constexpr ConfigField kFields[] = {
     {1580, 1, FieldKind::kFlag, 88, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},
     {1581, 1, FieldKind::kFlag, 89, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},
     {1840, 1, FieldKind::kFlag, 91, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},
-    // SMTP access list mode: 1 = only the listed addresses are served, 0 = the listed addresses are refused
+    // SMTP access list mode: 1 = only the listed addresses are served, 0 = the listed addresses are
+    // refused
     {1841, 1, FieldKind::kFlag, 92, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},
     // SMTP access list
     {1842, 256, FieldKind::kText, 93, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},
@@ -253,7 +275,8 @@ constexpr ConfigField kFields[] = {
     {4292, 284, FieldKind::kBlock, 149, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},
     {4576, 1, FieldKind::kFlag, 131, true, 1, nullptr, LoadDefault::kNone, 0, nullptr},
     // local network address patterns, separated by semicolons (list-normalised at load)
-    {4577, 256, FieldKind::kText, 132, true, 0, "127.0.0.1;192.168.*.*;10.*.*.*;172.16-31.*.*", LoadDefault::kNone, 0, nullptr},
+    {4577, 256, FieldKind::kText, 132, true, 0, "127.0.0.1;192.168.*.*;10.*.*.*;172.16-31.*.*",
+     LoadDefault::kNone, 0, nullptr},
     {4836, 4, FieldKind::kNumber, 134, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},
     // 2048-byte block, copied whole
     {4840, 2048, FieldKind::kBlock, 148, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},
@@ -279,10 +302,12 @@ constexpr ConfigField kFields[] = {
     {7006, 1, FieldKind::kFlag, 142, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},
     {7007, 1, FieldKind::kFlag, 143, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},
     // number
-    {7008, 1, FieldKind::kNumber, 144, false, 0, nullptr, LoadDefault::kNumberWhenZero, 20, nullptr},
+    {7008, 1, FieldKind::kNumber, 144, false, 0, nullptr, LoadDefault::kNumberWhenZero, 20,
+     nullptr},
     {7009, 1, FieldKind::kFlag, 145, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},
     // number
-    {7010, 2, FieldKind::kNumber, 140, true, 45, nullptr, LoadDefault::kNumberWhenZero, 45, nullptr},
+    {7010, 2, FieldKind::kNumber, 140, true, 45, nullptr, LoadDefault::kNumberWhenZero, 45,
+     nullptr},
     // number
     {7012, 4, FieldKind::kNumber, 146, false, 0, nullptr, LoadDefault::kNumberWhenZero, 6, nullptr},
     // number
@@ -290,7 +315,8 @@ constexpr ConfigField kFields[] = {
     // number of domains in domains.cfg
     {7020, 4, FieldKind::kNumber, kNoSettingId, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},
     // legacy domain table, 100 entries of 128 bytes
-    {7024, 12800, FieldKind::kBlock, kNoSettingId, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},
+    {7024, 12800, FieldKind::kBlock, kNoSettingId, false, 0, nullptr, LoadDefault::kNone, 0,
+     nullptr},
     {19984, 1, FieldKind::kNumber, 233, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},
     {19985, 1, FieldKind::kNumber, 360, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},
     {19986, 1, FieldKind::kFlag, 234, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},
@@ -328,7 +354,8 @@ constexpr ConfigField kFields[] = {
     // groupware access list
     {21116, 256, FieldKind::kText, 258, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},
     // number
-    {21372, 4, FieldKind::kNumber, 298, false, 0, nullptr, LoadDefault::kNumberWhenZero, 40, nullptr},
+    {21372, 4, FieldKind::kNumber, 298, false, 0, nullptr, LoadDefault::kNumberWhenZero, 40,
+     nullptr},
     {21376, 1, FieldKind::kFlag, 259, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},
     {21377, 1, FieldKind::kFlag, 260, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},
     {21378, 1, FieldKind::kFlag, 261, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},
@@ -338,9 +365,11 @@ constexpr ConfigField kFields[] = {
     {21382, 1, FieldKind::kFlag, 265, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},
     {21383, 1, FieldKind::kFlag, 267, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},
     // FTP port
-    {21384, 2, FieldKind::kNumber, 268, false, 0, nullptr, LoadDefault::kNumberWhenZero, 21, nullptr},
+    {21384, 2, FieldKind::kNumber, 268, false, 0, nullptr, LoadDefault::kNumberWhenZero, 21,
+     nullptr},
     // FTP secure port
-    {21386, 2, FieldKind::kNumber, 269, false, 0, nullptr, LoadDefault::kNumberWhenZero, 990, nullptr},
+    {21386, 2, FieldKind::kNumber, 269, false, 0, nullptr, LoadDefault::kNumberWhenZero, 990,
+     nullptr},
     // FTP service enabled; statistics report the FTP service as running only when set
     {21388, 1, FieldKind::kFlag, 422, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},
     // log level of log kind 8 (FTP, file prefix f)
@@ -351,28 +380,37 @@ constexpr ConfigField kFields[] = {
     // number; copied to a process value at every load
     {21392, 4, FieldKind::kNumber, 273, true, 8, nullptr, LoadDefault::kNone, 0, nullptr},
     // number
-    {21396, 4, FieldKind::kNumber, 274, false, 0, nullptr, LoadDefault::kNumberWhenZero, 256, nullptr},
+    {21396, 4, FieldKind::kNumber, 274, false, 0, nullptr, LoadDefault::kNumberWhenZero, 256,
+     nullptr},
     // number
-    {21400, 4, FieldKind::kNumber, 275, false, 0, nullptr, LoadDefault::kNumberWhenZero, 256, nullptr},
+    {21400, 4, FieldKind::kNumber, 275, false, 0, nullptr, LoadDefault::kNumberWhenZero, 256,
+     nullptr},
     // number
-    {21404, 4, FieldKind::kNumber, 276, false, 0, nullptr, LoadDefault::kNumberWhenZero, 256, nullptr},
+    {21404, 4, FieldKind::kNumber, 276, false, 0, nullptr, LoadDefault::kNumberWhenZero, 256,
+     nullptr},
     // number
-    {21408, 4, FieldKind::kNumber, 277, false, 0, nullptr, LoadDefault::kNumberWhenZero, 256, nullptr},
+    {21408, 4, FieldKind::kNumber, 277, false, 0, nullptr, LoadDefault::kNumberWhenZero, 256,
+     nullptr},
     // number
-    {21412, 4, FieldKind::kNumber, 278, false, 0, nullptr, LoadDefault::kNumberWhenZero, 256, nullptr},
+    {21412, 4, FieldKind::kNumber, 278, false, 0, nullptr, LoadDefault::kNumberWhenZero, 256,
+     nullptr},
     // number
-    {21416, 4, FieldKind::kNumber, 279, false, 0, nullptr, LoadDefault::kNumberWhenZero, 256, nullptr},
+    {21416, 4, FieldKind::kNumber, 279, false, 0, nullptr, LoadDefault::kNumberWhenZero, 256,
+     nullptr},
     // number
-    {21420, 4, FieldKind::kNumber, 280, false, 0, nullptr, LoadDefault::kNumberWhenZero, 256, nullptr},
+    {21420, 4, FieldKind::kNumber, 280, false, 0, nullptr, LoadDefault::kNumberWhenZero, 256,
+     nullptr},
     // number
-    {21424, 4, FieldKind::kNumber, 281, false, 0, nullptr, LoadDefault::kNumberWhenZero, 256, nullptr},
+    {21424, 4, FieldKind::kNumber, 281, false, 0, nullptr, LoadDefault::kNumberWhenZero, 256,
+     nullptr},
     {21492, 1, FieldKind::kFlag, 282, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},
     // FTP access list
     {21493, 256, FieldKind::kText, 283, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},
     // FTP access list mode
     {21749, 1, FieldKind::kFlag, 284, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},
     // number
-    {21752, 4, FieldKind::kNumber, 285, false, 0, nullptr, LoadDefault::kNumberWhenZero, 40, nullptr},
+    {21752, 4, FieldKind::kNumber, 285, false, 0, nullptr, LoadDefault::kNumberWhenZero, 40,
+     nullptr},
     {21756, 4, FieldKind::kNumber, 286, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},
     {21760, 4, FieldKind::kNumber, 287, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},
     {21764, 4, FieldKind::kNumber, 288, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},
@@ -387,24 +425,30 @@ constexpr ConfigField kFields[] = {
     // IMAP access list mode
     {22120, 1, FieldKind::kFlag, 296, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},
     // path separator character
-    {22121, 1, FieldKind::kNumber, kNoSettingId, false, 0, nullptr, LoadDefault::kByStep, 0, nullptr},
+    {22121, 1, FieldKind::kNumber, kNoSettingId, false, 0, nullptr, LoadDefault::kByStep, 0,
+     nullptr},
     // platform kind of the file's author: the load keeps the value found aside and stores 0
-    {22122, 1, FieldKind::kNumber, kNoSettingId, false, 0, nullptr, LoadDefault::kByStep, 0, nullptr},
+    {22122, 1, FieldKind::kNumber, kNoSettingId, false, 0, nullptr, LoadDefault::kByStep, 0,
+     nullptr},
     {22123, 1, FieldKind::kFlag, 297, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},
     // number
-    {22124, 4, FieldKind::kNumber, 299, false, 0, nullptr, LoadDefault::kNumberWhenZero, 40, nullptr},
+    {22124, 4, FieldKind::kNumber, 299, false, 0, nullptr, LoadDefault::kNumberWhenZero, 40,
+     nullptr},
     // number
-    {22128, 4, FieldKind::kNumber, 300, false, 0, nullptr, LoadDefault::kNumberWhenZero, 1, nullptr},
+    {22128, 4, FieldKind::kNumber, 300, false, 0, nullptr, LoadDefault::kNumberWhenZero, 1,
+     nullptr},
     // log rotation size in kilobytes
     {22132, 4, FieldKind::kNumber, 301, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},
     // option given to the DNS resolver at every load
-    {22136, 4, FieldKind::kNumber, 302, false, 0, nullptr, LoadDefault::kNumberWhenZero, 1, nullptr},
+    {22136, 4, FieldKind::kNumber, 302, false, 0, nullptr, LoadDefault::kNumberWhenZero, 1,
+     nullptr},
     // mailbox folders get a prefix of the alias's first characters
     {22140, 1, FieldKind::kFlag, 303, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},
     // length of that prefix
     {22141, 1, FieldKind::kNumber, 304, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},
     // DNS cache size, shared with the resolver
-    {22142, 4, FieldKind::kNumber, 306, false, 0, nullptr, LoadDefault::kNumberWhenZero, 128, nullptr},
+    {22142, 4, FieldKind::kNumber, 306, false, 0, nullptr, LoadDefault::kNumberWhenZero, 128,
+     nullptr},
     {22146, 4, FieldKind::kNumber, 335, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},
     {22150, 4, FieldKind::kNumber, 336, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},
     {22154, 4, FieldKind::kNumber, 337, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},
@@ -425,7 +469,8 @@ constexpr ConfigField kFields[] = {
     // antivirus engine 1 selected when 1
     {22204, 1, FieldKind::kNumber, 309, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},
     // antivirus engine 4 selected when 1
-    {22205, 1, FieldKind::kNumber, 312, false, 0, nullptr, LoadDefault::kNumberWhenZero, 1, nullptr},
+    {22205, 1, FieldKind::kNumber, 312, false, 0, nullptr, LoadDefault::kNumberWhenZero, 1,
+     nullptr},
     // antivirus engine 2 selected when 1
     {22206, 1, FieldKind::kNumber, 310, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},
     // antivirus engine 3 selected when 1
@@ -434,9 +479,11 @@ constexpr ConfigField kFields[] = {
     // number; copied to a process value at every load
     {22213, 4, FieldKind::kNumber, 314, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},
     // SNMP port
-    {22217, 2, FieldKind::kNumber, 316, false, 0, nullptr, LoadDefault::kNumberWhenZero, 161, nullptr},
+    {22217, 2, FieldKind::kNumber, 316, false, 0, nullptr, LoadDefault::kNumberWhenZero, 161,
+     nullptr},
     // number
-    {22219, 2, FieldKind::kNumber, 315, false, 0, nullptr, LoadDefault::kNumberWhenZero, 13, nullptr},
+    {22219, 2, FieldKind::kNumber, 315, false, 0, nullptr, LoadDefault::kNumberWhenZero, 13,
+     nullptr},
     {22221, 1, FieldKind::kFlag, 317, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},
     {22222, 1, FieldKind::kFlag, 318, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},
     {22223, 64, FieldKind::kText, 319, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},
@@ -445,9 +492,11 @@ constexpr ConfigField kFields[] = {
     {22543, 284, FieldKind::kBlock, 321, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},
     {22827, 4, FieldKind::kNumber, 322, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},
     // number
-    {22831, 4, FieldKind::kNumber, 325, false, 0, nullptr, LoadDefault::kNumberWhenZero, 1000, nullptr},
+    {22831, 4, FieldKind::kNumber, 325, false, 0, nullptr, LoadDefault::kNumberWhenZero, 1000,
+     nullptr},
     {22835, 4, FieldKind::kNumber, 324, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},
-    // log level of log kind 9 (antispam, folder antispam/); bit 0 enables the antispam system entries
+    // log level of log kind 9 (antispam, folder antispam/); bit 0 enables the antispam system
+    // entries
     {22839, 1, FieldKind::kNumber, 351, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},
     {22840, 1, FieldKind::kFlag, 352, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},
     {22841, 4, FieldKind::kNumber, 353, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},
@@ -481,11 +530,13 @@ constexpr ConfigField kFields[] = {
     // ScheduleRecord
     {24471, 284, FieldKind::kBlock, 382, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},
     // SIP port
-    {24755, 2, FieldKind::kNumber, 384, false, 0, nullptr, LoadDefault::kNumberWhenZero, 5060, nullptr},
+    {24755, 2, FieldKind::kNumber, 384, false, 0, nullptr, LoadDefault::kNumberWhenZero, 5060,
+     nullptr},
     {24757, 1, FieldKind::kFlag, 383, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},
     {24758, 1, FieldKind::kFlag, 385, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},
     // address patterns, separated by semicolons
-    {24759, 256, FieldKind::kText, 386, false, 0, nullptr, LoadDefault::kTextWhenEmpty, 0, "127.0.0.1;192.168.*.*;10.*.*.*;172.16-31.*.*"},
+    {24759, 256, FieldKind::kText, 386, false, 0, nullptr, LoadDefault::kTextWhenEmpty, 0,
+     "127.0.0.1;192.168.*.*;10.*.*.*;172.16-31.*.*"},
     {25015, 128, FieldKind::kText, 387, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},
     {25143, 128, FieldKind::kText, 388, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},
     {25271, 128, FieldKind::kText, 389, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},
@@ -502,9 +553,11 @@ constexpr ConfigField kFields[] = {
     {25661, 4, FieldKind::kNumber, 398, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},
     {25665, 1, FieldKind::kNumber, 399, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},
     // number
-    {25666, 4, FieldKind::kNumber, 400, false, 0, nullptr, LoadDefault::kNumberWhenZero, 10000, nullptr},
+    {25666, 4, FieldKind::kNumber, 400, false, 0, nullptr, LoadDefault::kNumberWhenZero, 10000,
+     nullptr},
     // number
-    {25670, 4, FieldKind::kNumber, 401, false, 0, nullptr, LoadDefault::kNumberWhenZero, 64, nullptr},
+    {25670, 4, FieldKind::kNumber, 401, false, 0, nullptr, LoadDefault::kNumberWhenZero, 64,
+     nullptr},
     {25674, 1, FieldKind::kFlag, 402, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},
     {25675, 128, FieldKind::kText, 403, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},
     {25803, 4, FieldKind::kNumber, 404, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},
@@ -527,17 +580,22 @@ constexpr ConfigField kFields[] = {
     // flag stored inverted: setting 419 reads and writes its negation
     {26709, 1, FieldKind::kInvertedFlag, 419, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},
     // groupware super-user name
-    {26710, 128, FieldKind::kText, kNoSettingId, false, 0, nullptr, LoadDefault::kByStep, 0, nullptr},
+    {26710, 128, FieldKind::kText, kNoSettingId, false, 0, nullptr, LoadDefault::kByStep, 0,
+     nullptr},
     // groupware super-user password
-    {26838, 128, FieldKind::kText, kNoSettingId, false, 0, nullptr, LoadDefault::kByStep, 0, nullptr},
+    {26838, 128, FieldKind::kText, kNoSettingId, false, 0, nullptr, LoadDefault::kByStep, 0,
+     nullptr},
     // disables the domain and account caches
     {26966, 1, FieldKind::kFlag, 420, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},
     // number
-    {26967, 4, FieldKind::kNumber, 421, false, 0, nullptr, LoadDefault::kNumberWhenZero, 100, nullptr},
+    {26967, 4, FieldKind::kNumber, 421, false, 0, nullptr, LoadDefault::kNumberWhenZero, 100,
+     nullptr},
     // account cache capacity in entries
-    {26971, 4, FieldKind::kNumber, 424, false, 0, nullptr, LoadDefault::kNumberWhenZero, 64, nullptr},
+    {26971, 4, FieldKind::kNumber, 424, false, 0, nullptr, LoadDefault::kNumberWhenZero, 64,
+     nullptr},
     // domain cache capacity in entries
-    {26975, 4, FieldKind::kNumber, 425, false, 0, nullptr, LoadDefault::kNumberWhenZero, 32, nullptr},
+    {26975, 4, FieldKind::kNumber, 425, false, 0, nullptr, LoadDefault::kNumberWhenZero, 32,
+     nullptr},
     // backup of the mail root also takes *.tmp and *.imap files when set
     {26979, 1, FieldKind::kFlag, 426, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},
     // backup of the mail root: largest file size taken, in megabytes; 0 = no limit
@@ -558,11 +616,13 @@ constexpr ConfigField kFields[] = {
     // SIP access list mode
     {28046, 1, FieldKind::kFlag, 437, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},
     // SIP secure port
-    {28047, 4, FieldKind::kNumber, 435, false, 0, nullptr, LoadDefault::kNumberWhenZero, 5061, nullptr},
+    {28047, 4, FieldKind::kNumber, 435, false, 0, nullptr, LoadDefault::kNumberWhenZero, 5061,
+     nullptr},
     // archiving: reads archivedomains.dat at load
     {28051, 1, FieldKind::kFlag, 438, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},
     // lifetime of the folder size cache in seconds
-    {28052, 4, FieldKind::kNumber, 439, false, 0, nullptr, LoadDefault::kNumberWhenZero, 1800, nullptr},
+    {28052, 4, FieldKind::kNumber, 439, false, 0, nullptr, LoadDefault::kNumberWhenZero, 1800,
+     nullptr},
     // folder size cache switch
     {28056, 1, FieldKind::kFlag, 440, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},
     // time form of log lines
@@ -570,8 +630,10 @@ constexpr ConfigField kFields[] = {
     {28058, 1, FieldKind::kFlag, 442, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},
     {28059, 4, FieldKind::kNumber, 443, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},
     // number
-    {28063, 4, FieldKind::kNumber, 444, false, 0, nullptr, LoadDefault::kNumberWhenZero, 240, nullptr},
-    // change log: writes a line for each created, updated or deleted domain or account; also the log level of log kind 14 (folder maintenance/)
+    {28063, 4, FieldKind::kNumber, 444, false, 0, nullptr, LoadDefault::kNumberWhenZero, 240,
+     nullptr},
+    // change log: writes a line for each created, updated or deleted domain or account; also the
+    // log level of log kind 14 (folder maintenance/)
     {28067, 1, FieldKind::kFlag, 445, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},
     {28068, 1, FieldKind::kFlag, 447, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},
     {28069, 1, FieldKind::kFlag, 448, false, 0, nullptr, LoadDefault::kNone, 0, nullptr},

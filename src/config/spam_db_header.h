@@ -9,7 +9,7 @@
 namespace tarvelin {
 
 struct SpamDbHeader {
-  std::string date;   // the locale's short date, or field 4 as it stands
+  std::string date;  // the locale's short date, or field 4 as it stands
   std::string field5;
 };
 

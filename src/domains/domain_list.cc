@@ -152,8 +152,8 @@ void DomainList::UpgradeFromFixedTable() {
 
 void DomainList::WidenShortEntries() {
   for (int position = std::min(Count(), Capacity()) - 1; position >= 0; --position) {
-    const std::string name = GetPString(table_.data() + position * kShortEntrySize,
-                                        kShortEntrySize - 1);
+    const std::string name =
+        GetPString(table_.data() + position * kShortEntrySize, kShortEntrySize - 1);
     uint8_t* entry = Entry(position);
     std::memset(entry, 0, kDomainEntrySize);
     PutPString(entry, kDomainNameMax, name);

@@ -88,7 +88,7 @@ class DomainList {
   const ApiState* api_;
   ConfigState* config_;
   std::vector<uint8_t> table_;
-  std::vector<bool> long_name_bound_;  // binding flags of 95-character names
+  std::vector<bool> long_name_bound_;           // binding flags of 95-character names
   std::unordered_map<std::string, int> index_;  // name -> position
 };
 

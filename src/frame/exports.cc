@@ -1,7 +1,5 @@
 // The C exports: thin shims over the C++ core, each guarded so that no
 // exception crosses into the caller.
-#include "tarvelin/api.h"
-
 #include "config/config_save.h"
 #include "config/config_variables.h"
 #include "domains/domain_functions.h"
@@ -9,6 +7,7 @@
 #include "frame/export_guard.h"
 #include "frame/init.h"
 #include "frame/library.h"
+#include "tarvelin/api.h"
 
 using tarvelin::Guarded;
 using tarvelin::kResultFailed;
@@ -25,15 +24,13 @@ void Done(void) {
 }
 
 int32_t GetConfigSetting(int32_t id, void* buffer, int32_t size) {
-  return Guarded(kResultFailed, [&] {
-    return tarvelin::GetConfigSetting(TheLibrary(), id, buffer, size);
-  });
+  return Guarded(kResultFailed,
+                 [&] { return tarvelin::GetConfigSetting(TheLibrary(), id, buffer, size); });
 }
 
 int32_t SetConfigSetting(int32_t id, const void* buffer, int32_t size) {
-  return Guarded(kResultFailed, [&] {
-    return tarvelin::SetConfigSetting(TheLibrary(), id, buffer, size);
-  });
+  return Guarded(kResultFailed,
+                 [&] { return tarvelin::SetConfigSetting(TheLibrary(), id, buffer, size); });
 }
 
 int32_t SaveConfig(void) {
@@ -53,15 +50,13 @@ int32_t GetDomainCount(void) {
 }
 
 int32_t GetDomainList(void* buffer, int32_t size) {
-  return Guarded(tarvelin::kResultBufferTooSmall, [&] {
-    return tarvelin::GetDomainList(TheLibrary(), buffer, size);
-  });
+  return Guarded(tarvelin::kResultBufferTooSmall,
+                 [&] { return tarvelin::GetDomainList(TheLibrary(), buffer, size); });
 }
 
 int32_t GetDomainName(int32_t index, void* buffer, int32_t size) {
-  return Guarded(tarvelin::kResultBufferTooSmall, [&] {
-    return tarvelin::GetDomainName(TheLibrary(), index, buffer, size);
-  });
+  return Guarded(tarvelin::kResultBufferTooSmall,
+                 [&] { return tarvelin::GetDomainName(TheLibrary(), index, buffer, size); });
 }
 
 int32_t GetDomainIndex(const char* name) {

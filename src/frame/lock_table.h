@@ -5,12 +5,12 @@
 namespace tarvelin {
 
 enum class LockId : int {
-  kGeneral = 0,         // domain list and its name index; record file writes
+  kGeneral = 0,  // domain list and its name index; record file writes
   kDirectoryMirror = 1,
   kMailingLists = 2,
   kMailEngineFiles = 3,  // antispam files, migration queue, folder size cache
-  kCaches = 4,          // domain and account caches
-  kBackend = 5,         // calls into the database backend
+  kCaches = 4,           // domain and account caches
+  kBackend = 5,          // calls into the database backend
   kUnused = 6,
   kLogWriter = 7,
 };

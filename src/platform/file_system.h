@@ -21,7 +21,7 @@ struct FileStamp {
 };
 
 FileStamp GetFileStamp(std::string_view path);
-bool FileExists(std::string_view path);       // a regular file
+bool FileExists(std::string_view path);  // a regular file
 bool DirectoryExists(std::string_view path);
 // Size in bytes, or -1 when the file cannot be examined.
 int64_t FileSize(std::string_view path);
@@ -32,8 +32,7 @@ ReadResult ReadFile(std::string_view path, std::string* out);
 // At most `max_bytes` from the start.
 ReadResult ReadFilePrefix(std::string_view path, size_t max_bytes, std::string* out);
 // Reads `length` bytes at `offset`; fewer at the end of the file.
-ReadResult ReadFileRange(std::string_view path, int64_t offset, size_t length,
-                         std::string* out);
+ReadResult ReadFileRange(std::string_view path, int64_t offset, size_t length, std::string* out);
 
 // Replaces the file as a whole: the data go to a temporary file in the same
 // directory, are flushed, and the temporary file is renamed over the target,

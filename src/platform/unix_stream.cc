@@ -24,8 +24,7 @@ Clock::time_point DeadlineAfter(int timeout_ms) {
 // the past still reports what is already there.
 bool WaitReadable(int fd, Clock::time_point deadline) {
   for (;;) {
-    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-        deadline - Clock::now());
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
     int wait_ms = left.count() > 0 ? static_cast<int>(left.count()) : 0;
     pollfd p{fd, POLLIN, 0};
     int ready = ::poll(&p, 1, wait_ms);
@@ -34,8 +33,7 @@ bool WaitReadable(int fd, Clock::time_point deadline) {
   }
 }
 
-int64_t ReadBefore(int fd, void* buffer, size_t max,
-                   Clock::time_point deadline) {
+int64_t ReadBefore(int fd, void* buffer, size_t max, Clock::time_point deadline) {
   if (fd < 0 || !WaitReadable(fd, deadline)) return -1;
   for (;;) {
     ssize_t n = ::recv(fd, buffer, max, 0);
@@ -71,8 +69,7 @@ UnixStream::ConnectResult UnixStream::Connect(std::string_view socket_path) {
   if (fd < 0) return ConnectResult::kFailed;
   int rc;
   do {
-    rc = ::connect(fd, reinterpret_cast<const sockaddr*>(&address),
-                   sizeof(address));
+    rc = ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address));
   } while (rc != 0 && errno == EINTR);
   if (rc != 0) {
     bool busy = errno == EAGAIN;

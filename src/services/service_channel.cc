@@ -27,23 +27,27 @@ std::mutex pipe_lock;
 
 bool OpenConnection(UnixStream* stream, const std::string& socket_path) {
   switch (stream->Connect(socket_path)) {
-    case UnixStream::ConnectResult::kConnected: return true;
-    case UnixStream::ConnectResult::kFailed: return false;
-    case UnixStream::ConnectResult::kBusy: break;
+    case UnixStream::ConnectResult::kConnected:
+      return true;
+    case UnixStream::ConnectResult::kFailed:
+      return false;
+    case UnixStream::ConnectResult::kBusy:
+      break;
   }
   std::lock_guard<std::mutex> hold(pipe_lock);
-  auto deadline = std::chrono::steady_clock::now() +
-                  std::chrono::milliseconds(kBusyWaitMs);
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kBusyWaitMs);
   while (std::chrono::steady_clock::now() < deadline) {
     switch (stream->Connect(socket_path)) {
-      case UnixStream::ConnectResult::kConnected: return true;
-      case UnixStream::ConnectResult::kFailed: return false;
-      case UnixStream::ConnectResult::kBusy: break;
+      case UnixStream::ConnectResult::kConnected:
+        return true;
+      case UnixStream::ConnectResult::kFailed:
+        return false;
+      case UnixStream::ConnectResult::kBusy:
+        break;
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(kBusyRetryMs));
   }
-  return stream->Connect(socket_path) ==
-         UnixStream::ConnectResult::kConnected;
+  return stream->Connect(socket_path) == UnixStream::ConnectResult::kConnected;
 }
 
 }  // namespace
@@ -76,9 +80,8 @@ bool ServiceChannel::IsServiceRunning(int service_id) const {
   return pid.has_value() && ProcessAlive(*pid);
 }
 
-int32_t ServiceChannel::SendServiceCommand(int service_id, uint32_t message,
-                                           uint32_t first, uint32_t second,
-                                           bool want_answer) const {
+int32_t ServiceChannel::SendServiceCommand(int service_id, uint32_t message, uint32_t first,
+                                           uint32_t second, bool want_answer) const {
   std::string socket_path = SocketPath(service_id);
   if (socket_path.empty()) return 0;
   UnixStream stream;
@@ -98,14 +101,14 @@ int32_t ServiceChannel::SendServiceCommand(int service_id, uint32_t message,
   return static_cast<int32_t>(GetLE(answer, 4));
 }
 
-int32_t ServiceChannel::NotifyService(int service_id, uint32_t message,
-                                      uint32_t first, uint32_t second) const {
+int32_t ServiceChannel::NotifyService(int service_id, uint32_t message, uint32_t first,
+                                      uint32_t second) const {
   if (!IsServiceRunning(service_id)) return 0;
   return SendServiceCommand(service_id, message, first, second, false);
 }
 
-int32_t ServiceChannel::RequestService(int service_id, uint32_t message,
-                                       uint32_t first, uint32_t second) const {
+int32_t ServiceChannel::RequestService(int service_id, uint32_t message, uint32_t first,
+                                       uint32_t second) const {
   if (!IsServiceRunning(service_id)) return 0;
   return SendServiceCommand(service_id, message, first, second, true);
 }

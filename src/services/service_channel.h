@@ -31,14 +31,12 @@ class ServiceChannel {
   // value of one read of up to 2048 bytes (0 when fewer than 4 bytes come);
   // otherwise 1 when the whole command was written. 0 when the connection
   // cannot be opened.
-  int32_t SendServiceCommand(int service_id, uint32_t message, uint32_t first,
-                             uint32_t second, bool want_answer) const;
+  int32_t SendServiceCommand(int service_id, uint32_t message, uint32_t first, uint32_t second,
+                             bool want_answer) const;
   // 1 when the service runs and the command was written, else 0.
-  int32_t NotifyService(int service_id, uint32_t message, uint32_t first,
-                        uint32_t second) const;
+  int32_t NotifyService(int service_id, uint32_t message, uint32_t first, uint32_t second) const;
   // The 32-bit answer when the service runs, else 0.
-  int32_t RequestService(int service_id, uint32_t message, uint32_t first,
-                         uint32_t second) const;
+  int32_t RequestService(int service_id, uint32_t message, uint32_t first, uint32_t second) const;
 
  private:
   std::string SocketPath(int service_id) const;

@@ -16,16 +16,26 @@ constexpr ServiceNames kControlNoProgram{"TarvelinControl", nullptr};
 
 const ServiceNames* FindServiceNames(int service_id) {
   switch (service_id) {
-    case 0: return &kSmtp;
-    case 1: return &kPop3;
-    case 2: return &kControl;
-    case 3: return &kIm;
-    case 4: return &kCalendar;
-    case 7: return &kControlNoProgram;
-    case 8: return &kPop3;
-    case 10: return &kControl;
-    case 12: return &kIm;
-    default: return nullptr;
+    case 0:
+      return &kSmtp;
+    case 1:
+      return &kPop3;
+    case 2:
+      return &kControl;
+    case 3:
+      return &kIm;
+    case 4:
+      return &kCalendar;
+    case 7:
+      return &kControlNoProgram;
+    case 8:
+      return &kPop3;
+    case 10:
+      return &kControl;
+    case 12:
+      return &kIm;
+    default:
+      return nullptr;
   }
 }
 

@@ -33,7 +33,8 @@ class TarvelinAdminTest : public ::testing::Test {
  protected:
   void SetUp() override {
     install_ = "--install-dir " + dir_.path() + "inst";
-    const CommandRun created = Admin(install_ + " create --domain Example.org --domain example.net");
+    const CommandRun created =
+        Admin(install_ + " create --domain Example.org --domain example.net");
     ASSERT_EQ(created.exit_code, 0) << created.output;
   }
   testing::TempDir dir_;
@@ -54,7 +55,8 @@ TEST_F(TarvelinAdminTest, ConfigGetAndSetByKind) {
   EXPECT_EQ(Admin(install_ + " config get 27").output, "2525\n") << "the change was saved";
 
   EXPECT_EQ(Admin(install_ + " config set 11 'mx.example.org'").exit_code, 0);
-  const nlohmann::json text = nlohmann::json::parse(Admin(install_ + " --json config get 11").output);
+  const nlohmann::json text =
+      nlohmann::json::parse(Admin(install_ + " --json config get 11").output);
   EXPECT_EQ(text["value"], "mx.example.org");
   EXPECT_EQ(text["kind"], "text");
 

@@ -20,18 +20,16 @@ TEST(ConfigReloaders, EveryLoadRunsThemInOrderAfterTheDefaults) {
   RegisterConfigReloader("first", [&](const ApiState&, const ConfigState& config) {
     calls.push_back("first:" + std::to_string(config.record.Number(1028, 2)));
   });
-  RegisterConfigReloader("second", [&](const ApiState&, const ConfigState&) {
-    calls.push_back("second");
-  });
+  RegisterConfigReloader("second",
+                         [&](const ApiState&, const ConfigState&) { calls.push_back("second"); });
   LoadServerConfig(library.api, library.config, &library.domains, false);
   LoadServerConfig(library.api, library.config, &library.domains, false);
   EXPECT_EQ(calls, (std::vector<std::string>{"first:25", "second", "first:25", "second"}));
 
   // Registering a name again replaces its reloader in place.
   calls.clear();
-  RegisterConfigReloader("first", [&](const ApiState&, const ConfigState&) {
-    calls.push_back("replaced");
-  });
+  RegisterConfigReloader("first",
+                         [&](const ApiState&, const ConfigState&) { calls.push_back("replaced"); });
   LoadServerConfig(library.api, library.config, &library.domains, false);
   EXPECT_EQ(calls, (std::vector<std::string>{"replaced", "second"}));
 }

@@ -32,7 +32,8 @@ class ConfigVariablesTest : public ::testing::Test {
   std::string GetText(int32_t id) {
     std::array<char, 4096> buffer{};
     const int32_t n = Get(id, buffer.data(), static_cast<int32_t>(buffer.size()));
-    return n < 0 ? "<" + std::to_string(n) + ">" : std::string(buffer.data(), static_cast<size_t>(n));
+    return n < 0 ? "<" + std::to_string(n) + ">"
+                 : std::string(buffer.data(), static_cast<size_t>(n));
   }
   int32_t SetText(int32_t id, const std::string& text) {
     return Set(id, text.data(), static_cast<int32_t>(text.size()));
@@ -156,8 +157,8 @@ TEST_F(ConfigVariablesTest, CharacterSettingMovesOneCharacter) {
 
 TEST_F(ConfigVariablesTest, GetOnlyAndUnknownIdsChangeNothing) {
   const uint32_t value = 1;
-  for (int32_t id : {0, 10, 16, 170, 326, 327, 328, 329, 330, 331, 375, 381, 457, 4095, 4096,
-                     4098, 4099, -7}) {
+  for (int32_t id :
+       {0, 10, 16, 170, 326, 327, 328, 329, 330, 331, 375, 381, 457, 4095, 4096, 4098, 4099, -7}) {
     library_.api.config_changed = false;
     EXPECT_EQ(Set(id, &value, 4), kResultFailed) << id;
     EXPECT_FALSE(library_.api.config_changed) << id;
@@ -199,7 +200,7 @@ TEST_F(ConfigVariablesTest, EverySettingRoundTripsThroughItsKind) {
     if (field.id == kNoSettingId) continue;
     std::array<uint8_t, 2048> in;
     for (size_t i = 0; i < in.size(); ++i) in[i] = static_cast<uint8_t>('a' + (i + field.id) % 26);
-    const int32_t size = field.kind == FieldKind::kBlock ? field.size
+    const int32_t size = field.kind == FieldKind::kBlock  ? field.size
                          : field.kind == FieldKind::kText ? field.capacity()
                                                           : 1;
     ASSERT_EQ(Set(field.id, in.data(), size), 0) << field.id;

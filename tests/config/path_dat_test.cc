@@ -80,6 +80,16 @@ TEST(ReadPathDat, BinaryGarbageIsHarmless) {
   for (int n = 1; n <= PathDat::kLines; ++n) EXPECT_LE(found.line(n).size(), 255u);
 }
 
+TEST(ReadBindDat, BinaryGarbageIsHarmless) {
+  testing::TempDir dir;
+  std::string garbage = "Outgoing_Bind=";
+  for (int i = 0; i < 5000; ++i) garbage += static_cast<char>((i * 131) % 256);
+  dir.Write("bind.dat", garbage);
+  std::string outgoing, ipv6;
+  ReadBindDat(dir.path() + "bind.dat", &outgoing, &ipv6);
+  EXPECT_EQ(outgoing.find(' '), std::string::npos);
+}
+
 TEST(ReadBindDat, LaterLinesWinAndValuesAreCleaned) {
   testing::TempDir dir;
   dir.Write("bind.dat",

@@ -51,16 +51,26 @@ TEST(ServerConfigLayout, SampleOfIdsMatchesOffsetsAndKinds) {
     int size;
   };
   const Case cases[] = {
-      {11, 0, FieldKind::kText, 128},        {12, 242, FieldKind::kNumber, 2},
-      {22, 256, FieldKind::kText, 256},      {27, 1028, FieldKind::kNumber, 2},
-      {73, 1477, FieldKind::kText, 32},      {107, 3255, FieldKind::kText, 126},
-      {117, 3633, FieldKind::kNumber, 1},    {148, 4840, FieldKind::kBlock, 2048},
-      {149, 4292, FieldKind::kBlock, 284},   {154, 3385, FieldKind::kText, 241},
-      {236, 19989, FieldKind::kText, 51},    {253, 196, FieldKind::kFlag, 1},
-      {319, 22223, FieldKind::kText, 64},    {364, 24186, FieldKind::kCharacter, 1},
-      {396, 25532, FieldKind::kInvertedFlag, 1}, {410, 25811, FieldKind::kInvertedFlag, 1},
-      {419, 26709, FieldKind::kInvertedFlag, 1}, {431, 27245, FieldKind::kBlock, 284},
-      {435, 28047, FieldKind::kNumber, 4},   {456, 28083, FieldKind::kFlag, 1},
+      {11, 0, FieldKind::kText, 128},
+      {12, 242, FieldKind::kNumber, 2},
+      {22, 256, FieldKind::kText, 256},
+      {27, 1028, FieldKind::kNumber, 2},
+      {73, 1477, FieldKind::kText, 32},
+      {107, 3255, FieldKind::kText, 126},
+      {117, 3633, FieldKind::kNumber, 1},
+      {148, 4840, FieldKind::kBlock, 2048},
+      {149, 4292, FieldKind::kBlock, 284},
+      {154, 3385, FieldKind::kText, 241},
+      {236, 19989, FieldKind::kText, 51},
+      {253, 196, FieldKind::kFlag, 1},
+      {319, 22223, FieldKind::kText, 64},
+      {364, 24186, FieldKind::kCharacter, 1},
+      {396, 25532, FieldKind::kInvertedFlag, 1},
+      {410, 25811, FieldKind::kInvertedFlag, 1},
+      {419, 26709, FieldKind::kInvertedFlag, 1},
+      {431, 27245, FieldKind::kBlock, 284},
+      {435, 28047, FieldKind::kNumber, 4},
+      {456, 28083, FieldKind::kFlag, 1},
   };
   for (const Case& c : cases) {
     const ConfigField* field = FindConfigFieldById(c.id);
@@ -72,8 +82,8 @@ TEST(ServerConfigLayout, SampleOfIdsMatchesOffsetsAndKinds) {
 }
 
 TEST(ServerConfigLayout, SpecialAndUnknownIdsReachNoPlainField) {
-  for (int id : {0, 10, 16, 126, 170, 210, 246, 266, 326, 375, 381, 457, 4095, 4096, 4097, 4098,
-                 -1}) {
+  for (int id :
+       {0, 10, 16, 126, 170, 210, 246, 266, 326, 375, 381, 457, 4095, 4096, 4097, 4098, -1}) {
     EXPECT_EQ(FindConfigFieldById(id), nullptr) << id;
   }
 }

@@ -164,7 +164,8 @@ TEST_F(DomainListTest, AddressLiteralsResolveThroughBindingsOrOwnAddresses) {
   dir_.Write("config/bound.example/bind.dat", " 192.0.2.9;192.0.2.77 \nsecond line ignored\n");
   domains().Load();
   EXPECT_EQ(domains().FindPosition("[192.0.2.77]", true), 1);
-  EXPECT_EQ(domains().FindPosition("[127.0.0.1]", true), -1) << "bindings decide once position 0 is bound";
+  EXPECT_EQ(domains().FindPosition("[127.0.0.1]", true), -1)
+      << "bindings decide once position 0 is bound";
 
   library_.config.record.SetByte(offsets::kAddressLiterals, 0);
   EXPECT_EQ(domains().FindPosition("[192.0.2.77]", true), -1);
@@ -194,7 +195,7 @@ TEST(DomainListValidName, LettersDigitsAndFewMarks) {
     bool valid;
   };
   const Case cases[] = {
-      {"mail.example.org", true}, {"MAIL-2.example", true}, {"[10.0.0.1]", true},
+      {"mail.example.org", true},     {"MAIL-2.example", true}, {"[10.0.0.1]", true},
       {"under_score.example", false}, {"slash/example", false}, {"space example", false},
       {"\xC3\xA4pfel.example", true}, {"tab\texample", false},
   };

@@ -32,8 +32,7 @@ void SetText(int32_t id, const std::string& text) {
   ASSERT_EQ(SetConfigSetting(id, text.data(), static_cast<int32_t>(text.size())), 0);
 }
 
-void WriteInstallation(const TempDir& dir, const std::string& host,
-                       const std::string& sub = "") {
+void WriteInstallation(const TempDir& dir, const std::string& host, const std::string& sub = "") {
   ServerConfig record;
   record.SetText(offsets::kHostName, host);
   dir.Write(sub + "config/settings.cfg", SettingsFileOf(record));

@@ -10,9 +10,17 @@
 namespace {
 
 const char* const kExports[] = {
-    "Init",          "Done",          "GetConfigSetting",    "SetConfigSetting",
-    "SaveConfig",    "UpdateConfiguration", "ReloadServices", "GetDomainCount",
-    "GetDomainList", "GetDomainName", "GetDomainIndex",
+    "Init",
+    "Done",
+    "GetConfigSetting",
+    "SetConfigSetting",
+    "SaveConfig",
+    "UpdateConfiguration",
+    "ReloadServices",
+    "GetDomainCount",
+    "GetDomainList",
+    "GetDomainName",
+    "GetDomainIndex",
 };
 
 std::string LibraryPath() { return std::string(TARVELIN_BINARY_DIR) + "/libtarvelinapi.so"; }

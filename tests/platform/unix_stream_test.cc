@@ -1,5 +1,6 @@
 #include "platform/unix_stream.h"
 
+#include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -8,8 +9,6 @@
 #include <string>
 #include <thread>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "support/fake_service.h"
 
@@ -52,8 +51,11 @@ class UnixStreamTest : public ::testing::Test {
 };
 
 TEST_F(UnixStreamTest, ConnectFailsWithoutListener) {
+  // A socket file left behind by a listener that is gone.
+  const std::string kStale = dir_ + "/stale.sock";
+  ::close(ListenUnixSocket(kStale, 1));
   const std::string kTooLong = "/tmp/" + std::string(120, 'x') + ".sock";
-  for (const std::string& path : {path_, std::string(), kTooLong}) {
+  for (const std::string& path : {path_, kStale, std::string(), kTooLong}) {
     UnixStream stream;
     EXPECT_EQ(stream.Connect(path), UnixStream::ConnectResult::kFailed) << path;
     EXPECT_FALSE(stream.is_open());

@@ -1,8 +1,8 @@
 #include "services/service_ids.h"
 
-#include <string>
-
 #include <gtest/gtest.h>
+
+#include <string>
 
 namespace tarvelin {
 namespace {
@@ -14,14 +14,10 @@ TEST(ServiceIdsTest, IdsNameTheirServiceAndProgram) {
     const char* program_file;  // nullptr: the id starts no program
   };
   const Case kCases[] = {
-      {0, "TarvelinSMTP", "smtp"},
-      {1, "TarvelinPOP3", "pop3"},
-      {2, "TarvelinControl", "control"},
-      {3, "TarvelinIM", "im"},
-      {4, "TarvelinCalendar", "cal"},
-      {7, "TarvelinControl", nullptr},
-      {8, "TarvelinPOP3", "pop3"},
-      {10, "TarvelinControl", "control"},
+      {0, "TarvelinSMTP", "smtp"},       {1, "TarvelinPOP3", "pop3"},
+      {2, "TarvelinControl", "control"}, {3, "TarvelinIM", "im"},
+      {4, "TarvelinCalendar", "cal"},    {7, "TarvelinControl", nullptr},
+      {8, "TarvelinPOP3", "pop3"},       {10, "TarvelinControl", "control"},
       {12, "TarvelinIM", "im"},
   };
   for (const Case& c : kCases) {

@@ -46,8 +46,7 @@ std::string HexOf(std::string_view bytes) {
   return hex;
 }
 
-std::string CommandHex(uint32_t code, uint32_t message, uint32_t first,
-                       uint32_t second) {
+std::string CommandHex(uint32_t code, uint32_t message, uint32_t first, uint32_t second) {
   std::string bytes;
   for (uint32_t value : {code, message, first, second, 0u}) {
     for (int i = 0; i < 4; ++i) bytes += static_cast<char>(value >> (8 * i));
@@ -69,8 +68,7 @@ int ListenUnixSocket(const std::string& path, int backlog) {
   return fd;
 }
 
-FakeService::FakeService(std::string run_dir, std::string name,
-                         int32_t answer) {
+FakeService::FakeService(std::string run_dir, std::string name, int32_t answer) {
   if (!run_dir.empty() && run_dir.back() != '/') run_dir += '/';
   socket_path_ = run_dir + name + ".sock";
   log_path_ = run_dir + name + ".requests";
@@ -79,9 +77,9 @@ FakeService::FakeService(std::string run_dir, std::string name,
   // Everything the child needs is built before fork.
   std::string program = ProgramPath();
   std::string answer_text = std::to_string(answer);
-  std::vector<const char*> argv = {
-      program.c_str(), "--run-dir", run_dir.c_str(), "--name", name.c_str(),
-      "--log", log_path_.c_str(), "--answer", answer_text.c_str(), nullptr};
+  std::vector<const char*> argv = {program.c_str(),     "--run-dir", run_dir.c_str(),   "--name",
+                                   name.c_str(),        "--log",     log_path_.c_str(), "--answer",
+                                   answer_text.c_str(), nullptr};
   pid_ = ::fork();
   if (pid_ == 0) {
     ::execv(program.c_str(), const_cast<char* const*>(argv.data()));
@@ -89,8 +87,7 @@ FakeService::FakeService(std::string run_dir, std::string name,
   }
   if (pid_ < 0) return;
 
-  auto deadline = std::chrono::steady_clock::now() +
-                  std::chrono::milliseconds(kStartWaitMs);
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kStartWaitMs);
   while (std::chrono::steady_clock::now() < deadline) {
     if (::waitpid(pid_, nullptr, WNOHANG) == pid_) {
       pid_ = -1;  // exited: bad arguments, or the program is missing
@@ -120,13 +117,11 @@ bool FakeService::Sync() const {
   int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
   if (fd < 0) return false;
   bool closed_by_service = false;
-  if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) ==
-          0 &&
+  if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0 &&
       ::shutdown(fd, SHUT_WR) == 0) {
     pollfd p{fd, POLLIN, 0};
     char byte;
-    closed_by_service = ::poll(&p, 1, kSyncWaitMs) == 1 &&
-                        ::recv(fd, &byte, 1, 0) == 0;
+    closed_by_service = ::poll(&p, 1, kSyncWaitMs) == 1 && ::recv(fd, &byte, 1, 0) == 0;
   }
   ::close(fd);
   return closed_by_service;

@@ -17,8 +17,7 @@ namespace tarvelin {
 std::string HexOf(std::string_view bytes);
 // The 20-byte command as the fake service records it: the five little-endian
 // 32-bit values code, message, first, second, 0.
-std::string CommandHex(uint32_t code, uint32_t message, uint32_t first,
-                       uint32_t second);
+std::string CommandHex(uint32_t code, uint32_t message, uint32_t first, uint32_t second);
 
 // A listening AF_UNIX stream socket at `path` (a stale file there is
 // removed first), or -1.

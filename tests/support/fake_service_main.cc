@@ -77,8 +77,7 @@ void Record(int log_fd, const std::string& request) {
   }
   line += '\n';
   // O_APPEND and one write per line: the file is complete once this returns.
-  if (::write(log_fd, line.data(), line.size()) !=
-      static_cast<ssize_t>(line.size())) {
+  if (::write(log_fd, line.data(), line.size()) != static_cast<ssize_t>(line.size())) {
     std::perror("fake_service: log");
   }
 }
@@ -118,10 +117,14 @@ int main(int argc, char** argv) {
   int32_t answer = 1;
   for (int i = 1; i + 1 < argc; i += 2) {
     std::string option = argv[i];
-    if (option == "--run-dir") run_dir = argv[i + 1];
-    else if (option == "--name") name = argv[i + 1];
-    else if (option == "--log") log_path = argv[i + 1];
-    else if (option == "--answer") answer = std::atoi(argv[i + 1]);
+    if (option == "--run-dir")
+      run_dir = argv[i + 1];
+    else if (option == "--name")
+      name = argv[i + 1];
+    else if (option == "--log")
+      log_path = argv[i + 1];
+    else if (option == "--answer")
+      answer = std::atoi(argv[i + 1]);
   }
   if (run_dir.empty() || name.empty() || log_path.empty()) {
     std::fprintf(stderr,
@@ -138,8 +141,7 @@ int main(int argc, char** argv) {
   sigemptyset(&on_term.sa_mask);
   ::sigaction(SIGTERM, &on_term, nullptr);
 
-  int log_fd = ::open(log_path.c_str(),
-                      O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+  int log_fd = ::open(log_path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
   if (log_fd < 0) return Fail("log");
 
   FILE* pid_file = std::fopen(pid_path.c_str(), "w");
@@ -157,8 +159,7 @@ int main(int argc, char** argv) {
   ::unlink(socket_path.c_str());
   int listener = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
   if (listener < 0) return Fail("socket");
-  if (::bind(listener, reinterpret_cast<sockaddr*>(&address),
-             sizeof(address)) != 0) {
+  if (::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0) {
     return Fail("bind");
   }
   if (::listen(listener, 16) != 0) return Fail("listen");

@@ -54,12 +54,12 @@ SettingShape KnownSetting(int32_t id) {
 // The value of one setting as JSON.
 nlohmann::json ReadSetting(int32_t id, const SettingShape& shape) {
   std::vector<uint8_t> buffer(kValueBufferSize);
-  const int32_t size = shape.kind == SettingKind::kText || shape.kind == SettingKind::kBlock
-                           ? kValueBufferSize
-                           : 4;
+  const int32_t size =
+      shape.kind == SettingKind::kText || shape.kind == SettingKind::kBlock ? kValueBufferSize : 4;
   const int32_t n = ::GetConfigSetting(id, buffer.data(), size);
-  if (n < 0) throw CommandError("setting " + std::to_string(id) + " is not available (" +
-                                std::to_string(n) + ")");
+  if (n < 0)
+    throw CommandError("setting " + std::to_string(id) + " is not available (" + std::to_string(n) +
+                       ")");
   switch (shape.kind) {
     case SettingKind::kFlag:
       return buffer[0];
