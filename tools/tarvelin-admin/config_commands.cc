@@ -1,11 +1,10 @@
-#include "config_commands.h"
-
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <sstream>
 #include <vector>
 
+#include "cli_context.h"
 #include "config/config_variables.h"
 #include "config/server_config_layout.h"
 #include "foundation/text.h"
@@ -116,6 +115,8 @@ std::vector<uint8_t> ParseHex(const std::string& text) {
 
 }  // namespace
 
+namespace {
+
 void ConfigGet(const Output& out, int32_t id) {
   const SettingShape shape = KnownSetting(id);
   const nlohmann::json value = ReadSetting(id, shape);
@@ -173,6 +174,36 @@ void ConfigDump(const Output& out) {
     human << id << "\t" << KindName(shape.kind) << "\t" << Human(value) << "\n";
   }
   out.Emit(all, human.str());
+}
+
+}  // namespace
+
+void RegisterConfigCommands(CLI::App& app, Context& context) {
+  CLI::App* config = app.add_subcommand("config", "Global settings by number");
+  config->require_subcommand(1);
+  static int32_t id = 0;
+  static std::string value;
+
+  CLI::App* get = config->add_subcommand("get", "Show one setting");
+  get->add_option("ID", id, "Setting id")->required();
+  get->callback([&context] {
+    context.Open();
+    ConfigGet(context.out, id);
+  });
+
+  CLI::App* set = config->add_subcommand("set", "Change one setting and save");
+  set->add_option("ID", id, "Setting id")->required();
+  set->add_option("VALUE", value, "Number, flag (1/0), text, or block as hex")->required();
+  set->callback([&context] {
+    context.Open();
+    ConfigSet(context.out, id, value);
+  });
+
+  CLI::App* dump = config->add_subcommand("dump", "Show every setting");
+  dump->callback([&context] {
+    context.Open();
+    ConfigDump(context.out);
+  });
 }
 
 }  // namespace tarvelin::cli

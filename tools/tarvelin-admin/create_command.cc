@@ -1,5 +1,4 @@
-#include "create_command.h"
-
+#include "cli_context.h"
 #include "config/config_offsets.h"
 #include "config/config_store.h"
 #include "domains/domain_list.h"
@@ -8,6 +7,8 @@
 #include "platform/os_path.h"
 
 namespace tarvelin::cli {
+
+namespace {
 
 void CreateInstallation(const Output& out, const std::string& install_dir,
                         const std::vector<std::string>& domains) {
@@ -36,6 +37,15 @@ void CreateInstallation(const Output& out, const std::string& install_dir,
   }
   out.Emit({{"created", library.api.install_path}, {"domains", domains}},
            "created " + library.api.install_path);
+}
+
+}  // namespace
+
+void RegisterCreateCommand(CLI::App& app, Context& context) {
+  static std::vector<std::string> domains;
+  CLI::App* create = app.add_subcommand("create", "Create a fresh installation in --install-dir");
+  create->add_option("--domain", domains, "Domain to list (repeatable)");
+  create->callback([&context] { CreateInstallation(context.out, context.install_dir, domains); });
 }
 
 }  // namespace tarvelin::cli

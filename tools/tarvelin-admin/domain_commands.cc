@@ -1,10 +1,11 @@
-#include "domain_commands.h"
-
 #include <vector>
 
+#include "cli_context.h"
 #include "tarvelin/api.h"
 
 namespace tarvelin::cli {
+
+namespace {
 
 void DomainList(const Output& out) {
   const int32_t count = ::GetDomainCount();
@@ -19,6 +20,18 @@ void DomainList(const Output& out) {
     human += std::to_string(position) + "\t" + name + "\n";
   }
   out.Emit(names, count == 0 ? "(no domains)" : human);
+}
+
+}  // namespace
+
+void RegisterDomainCommands(CLI::App& app, Context& context) {
+  CLI::App* domain = app.add_subcommand("domain", "Domains");
+  domain->require_subcommand(1);
+  CLI::App* list = domain->add_subcommand("list", "List the domains");
+  list->callback([&context] {
+    context.Open();
+    DomainList(context.out);
+  });
 }
 
 }  // namespace tarvelin::cli

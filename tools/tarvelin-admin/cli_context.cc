@@ -1,11 +1,10 @@
-#include "session.h"
+#include "cli_context.h"
 
-#include "cli_output.h"
 #include "tarvelin/api.h"
 
 namespace tarvelin::cli {
 
-void OpenInstallation(const std::string& install_dir) {
+void Context::Open() const {
   const int32_t result = ::Init(install_dir.empty() ? nullptr : install_dir.c_str());
   if (result != 0) {
     throw CommandError("cannot load the installation" +
