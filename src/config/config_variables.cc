@@ -1,13 +1,17 @@
 #include "config/config_variables.h"
 
+#include <cmath>
+#include <limits>
 #include <optional>
 
 #include "config/config_offsets.h"
 #include "config/spam_db_header.h"
+#include "foundation/bytes.h"
 #include "foundation/text.h"
 #include "frame/api_result.h"
 #include "frame/library.h"
 #include "frame/marshal.h"
+#include "services/service_requests.h"
 
 namespace tarvelin {
 
@@ -20,6 +24,9 @@ constexpr int32_t kInstallPathSetting = 266;
 constexpr int32_t kSpamDbDateSetting = 326;
 constexpr int32_t kSpamDbField5Setting = 327;
 constexpr int32_t kAntispamVersionSetting = 328;
+constexpr int32_t kMigrationFirstSetting = 375;      // 375 to 379: 32-bit values
+constexpr int32_t kMigrationFirstDateSetting = 380;  // 380, 381: date-times
+constexpr int32_t kMigrationLastSetting = 381;
 constexpr int32_t kVersionSetting = 4096;
 constexpr int32_t kWholeRecordSetting = 4097;
 constexpr int32_t kPlatformKindSetting = 4098;
@@ -73,6 +80,32 @@ void SetField(ServerConfig& record, const ConfigField& field, const void* buffer
   }
 }
 
+// The migration status of the POP3 service, asked only while setting 365 is
+// on; all zero when it is off or the service does not answer.
+MigrationStatus FetchMigrationStatus(const Library& library) {
+  MigrationStatus status{};
+  if (library.config.record.Byte(offsets::kMigrationStatusOn) != 0) {
+    RequestMigrationStatus(library.Channel(), &status);
+  }
+  return status;
+}
+
+// Ids 375 to 379 read the 32-bit values at 0, 4, 8, 12 and 16; 380 and 381
+// the date-times at 24 and 32 as whole days. A date-time that is no number
+// or beyond 32 bits reads as 0 rather than as whatever a cast would make.
+uint32_t MigrationValue(const MigrationStatus& status, int32_t id) {
+  if (id < kMigrationFirstDateSetting) {
+    return GetLE(status.data() + 4 * (id - kMigrationFirstSetting), 4);
+  }
+  const double days =
+      std::trunc(GetDouble(status.data() + 24 + 8 * (id - kMigrationFirstDateSetting)));
+  if (!std::isfinite(days) || days < std::numeric_limits<int32_t>::min() ||
+      days > std::numeric_limits<int32_t>::max()) {
+    return 0;
+  }
+  return static_cast<uint32_t>(static_cast<int32_t>(days));
+}
+
 // The result of a special id, or nullopt when the id is not special.
 std::optional<int32_t> GetSpecial(Library& library, int32_t id, void* buffer, int32_t size) {
   const ServerConfig& record = library.config.record;
@@ -105,6 +138,9 @@ std::optional<int32_t> GetSpecial(Library& library, int32_t id, void* buffer, in
     case kPlatformKindSetting:
       return PutNumber(record.Byte(offsets::kPlatformKind), buffer, size);
     default:
+      if (id >= kMigrationFirstSetting && id <= kMigrationLastSetting) {
+        return PutNumber(MigrationValue(FetchMigrationStatus(library), id), buffer, size);
+      }
       return std::nullopt;
   }
 }
@@ -167,6 +203,9 @@ SettingShape DescribeConfigSetting(int32_t id) {
     case kVersionSetting:
       return {SettingKind::kText, 255, false};
     default:
+      if (id >= kMigrationFirstSetting && id <= kMigrationLastSetting) {
+        return {SettingKind::kNumber, 4, false};
+      }
       return {};
   }
 }

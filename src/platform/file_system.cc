@@ -159,6 +159,14 @@ bool WriteFileAtomic(std::string_view path, std::string_view data) {
   return false;
 }
 
+bool AppendToFile(std::string_view path, std::string_view data) {
+  const int raw_fd = open(ToOsPath(path).c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+  if (raw_fd < 0) return false;
+  FileDescriptor fd(raw_fd);
+  const bool written = WriteAll(fd.get(), data);
+  return fd.Close() && written;
+}
+
 bool CreateDirectories(std::string_view path) {
   const std::string full = ToOsPath(path);
   // Each prefix ending before a separator is a parent to create first.

@@ -40,6 +40,12 @@ ReadResult ReadFileRange(std::string_view path, int64_t offset, size_t length, s
 // directories are not created. False when nothing was replaced.
 bool WriteFileAtomic(std::string_view path, std::string_view data);
 
+// Appends to the end of the file, creating it (not its parents) when it is
+// missing. The data go out in one write to a file opened for appending, so
+// appends of other threads and processes land before or after them, never
+// inside. False when the file cannot be opened or not everything was written.
+bool AppendToFile(std::string_view path, std::string_view data);
+
 // Creates the directory with all missing parents; true when it exists after.
 bool CreateDirectories(std::string_view path);
 bool RemoveFile(std::string_view path);

@@ -4,7 +4,9 @@
 // connect, write the request, read the answer where there is one, close.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -12,6 +14,9 @@ namespace tarvelin {
 
 inline constexpr uint32_t kCommandCode = 4096;
 inline constexpr uint32_t kCommandWithAnswerCode = 4099;
+// The most a length-prefixed answer may announce; a larger count is taken as
+// a broken answer rather than allocated.
+inline constexpr size_t kLengthPrefixedAnswerMax = 16 << 20;
 
 class ServiceChannel {
  public:
@@ -23,8 +28,11 @@ class ServiceChannel {
 
   const std::string& run_dir() const { return run_dir_; }
 
-  // True when the id's pid file holds the pid of a live process.
+  // True when the id's pid file names a process that has not ended (an
+  // unreaped zombie has).
   bool IsServiceRunning(int service_id) const;
+  // That pid, or nullopt when the service does not run.
+  std::optional<int64_t> RunningPid(int service_id) const;
 
   // Sends the 20-byte command (code, message, first, second, 0) without a
   // running check. With an answer wanted the result is the first 32-bit
@@ -37,6 +45,18 @@ class ServiceChannel {
   int32_t NotifyService(int service_id, uint32_t message, uint32_t first, uint32_t second) const;
   // The 32-bit answer when the service runs, else 0.
   int32_t RequestService(int service_id, uint32_t message, uint32_t first, uint32_t second) const;
+
+  // Sends `request` to the id's service, without a running check, and
+  // returns one read of up to `answer_max` bytes. nullopt when the
+  // connection cannot be opened, the write fails, or the service closes or
+  // stays silent past the time-out without sending a byte.
+  std::optional<std::string> Exchange(int service_id, std::string_view request,
+                                      size_t answer_max) const;
+  // The same for a length-prefixed answer: a 32-bit count, then that many
+  // bytes. A count below 1 is the empty answer. nullopt, besides the cases
+  // above, when the count is above kLengthPrefixedAnswerMax or the bytes do
+  // not all arrive within the time-out after the count.
+  std::optional<std::string> ExchangeLengthPrefixed(int service_id, std::string_view request) const;
 
  private:
   std::string SocketPath(int service_id) const;

@@ -1,5 +1,7 @@
 #include "services/service_ids.h"
 
+#include "foundation/text.h"
+
 namespace tarvelin {
 
 namespace {
@@ -11,6 +13,14 @@ constexpr ServiceNames kIm{"TarvelinIM", "im"};
 constexpr ServiceNames kCalendar{"TarvelinCalendar", "cal"};
 // Id 7 reaches the control service but starts no program of its own.
 constexpr ServiceNames kControlNoProgram{"TarvelinControl", nullptr};
+
+struct TextEntry {
+  int id;
+  const char* text;
+};
+constexpr TextEntry kServiceTexts[] = {{0, "SMTP"}, {1, "POP3"}, {2, "CONTROL"},
+                                       {3, "IM"},   {4, "GW"},   {7, "LDAP"},
+                                       {8, "IMAP"}, {10, "FTP"}, {12, "SIP"}};
 
 }  // namespace
 
@@ -37,6 +47,29 @@ const ServiceNames* FindServiceNames(int service_id) {
     default:
       return nullptr;
   }
+}
+
+const std::vector<int>& KnownServiceIds() {
+  static const std::vector<int> ids = [] {
+    std::vector<int> known;
+    for (const TextEntry& entry : kServiceTexts) known.push_back(entry.id);
+    return known;
+  }();
+  return ids;
+}
+
+const char* ServiceText(int service_id) {
+  for (const TextEntry& entry : kServiceTexts) {
+    if (entry.id == service_id) return entry.text;
+  }
+  return nullptr;
+}
+
+std::optional<int> ServiceIdOfText(std::string_view text) {
+  for (const TextEntry& entry : kServiceTexts) {
+    if (EqualsNoCase(text, entry.text)) return entry.id;
+  }
+  return std::nullopt;
 }
 
 }  // namespace tarvelin

@@ -2,6 +2,10 @@
 // the id still travels in the messages that carry one.
 #pragma once
 
+#include <optional>
+#include <string_view>
+#include <vector>
+
 namespace tarvelin {
 
 struct ServiceNames {
@@ -11,5 +15,15 @@ struct ServiceNames {
 
 // nullptr for an id without names (every operation on it fails).
 const ServiceNames* FindServiceNames(int service_id);
+
+// Every id that has names, in increasing order.
+const std::vector<int>& KnownServiceIds();
+
+// The short text management clients name a service by: "SMTP", "POP3",
+// "CONTROL", "IM", "GW", "LDAP", "IMAP", "FTP" or "SIP"; nullptr for an id
+// without names.
+const char* ServiceText(int service_id);
+// The id of such a text, letter case ignored; nullopt for any other text.
+std::optional<int> ServiceIdOfText(std::string_view text);
 
 }  // namespace tarvelin

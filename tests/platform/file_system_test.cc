@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 namespace tarvelin {
 namespace {
@@ -226,6 +227,35 @@ TEST_F(FileSystemTest, ListDirectoryDescribesEntries) {
 TEST_F(FileSystemTest, ListDirectoryKeepsDanglingLinks) {
   std::filesystem::create_symlink(Path("nowhere"), Path("link"));
   EXPECT_EQ(Names(dir_), std::vector<std::string>{"link"});
+}
+
+TEST_F(FileSystemTest, AppendCreatesTheFileButNotItsFolder) {
+  ASSERT_TRUE(AppendToFile(Path("a.log"), "one\r\n"));
+  ASSERT_TRUE(AppendToFile(Path("a.log"), "two\r\n"));
+  ASSERT_TRUE(AppendToFile(Path("a.log"), ""));
+  EXPECT_EQ(Read("a.log"), "one\r\ntwo\r\n");
+  EXPECT_FALSE(AppendToFile(Path("missing/a.log"), "x"));
+  EXPECT_FALSE(DirectoryExists(Path("missing")));
+  EXPECT_FALSE(AppendToFile(dir_, "x")) << "a directory";
+}
+
+TEST_F(FileSystemTest, ConcurrentAppendsNeverInterleave) {
+  constexpr int kWriters = 4;
+  constexpr int kLines = 500;
+  constexpr size_t kLength = 3000;
+  std::vector<std::thread> writers;
+  for (int w = 0; w < kWriters; ++w) {
+    writers.emplace_back([this, w] {
+      const std::string line = std::string(kLength, static_cast<char>('a' + w)) + "\n";
+      for (int i = 0; i < kLines; ++i) AppendToFile(Path("shared.log"), line);
+    });
+  }
+  for (std::thread& writer : writers) writer.join();
+  const std::string content = Read("shared.log");
+  ASSERT_EQ(content.size(), kWriters * kLines * (kLength + 1));
+  for (size_t at = 0; at < content.size(); at += kLength + 1) {
+    ASSERT_EQ(content.substr(at, kLength + 1), std::string(kLength, content[at]) + "\n") << at;
+  }
 }
 
 }  // namespace

@@ -10,8 +10,13 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <thread>
+#include <utility>
+
+#include "foundation/bytes.h"
+#include "platform/processes.h"
 
 namespace tarvelin {
 
@@ -32,6 +37,29 @@ bool FillAddress(const std::string& path, sockaddr_un* address) {
   if (path.size() >= sizeof(address->sun_path)) return false;
   std::memcpy(address->sun_path, path.data(), path.size());
   return true;
+}
+
+std::string WithSlash(std::string dir) {
+  if (!dir.empty() && dir.back() != '/') dir += '/';
+  return dir;
+}
+
+// Opens a connection that sends nothing and waits until the program closes
+// it: the program serves in order, so every earlier request is logged.
+bool Sync(const std::string& socket_path) {
+  sockaddr_un address;
+  if (!FillAddress(socket_path, &address)) return false;
+  int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (fd < 0) return false;
+  bool closed_by_service = false;
+  if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0 &&
+      ::shutdown(fd, SHUT_WR) == 0) {
+    pollfd p{fd, POLLIN, 0};
+    char byte;
+    closed_by_service = ::poll(&p, 1, kSyncWaitMs) == 1 && ::recv(fd, &byte, 1, 0) == 0;
+  }
+  ::close(fd);
+  return closed_by_service;
 }
 
 }  // namespace
@@ -68,17 +96,17 @@ int ListenUnixSocket(const std::string& path, int backlog) {
   return fd;
 }
 
-FakeService::FakeService(std::string run_dir, std::string name, int32_t answer) {
-  if (!run_dir.empty() && run_dir.back() != '/') run_dir += '/';
-  socket_path_ = run_dir + name + ".sock";
-  log_path_ = run_dir + name + ".requests";
+FakeService::FakeService(std::string run_dir, std::string name, int32_t answer)
+    : run_dir_(WithSlash(std::move(run_dir))), name_(std::move(name)) {
+  socket_path_ = run_dir_ + name_ + ".sock";
+  log_path_ = run_dir_ + name_ + ".requests";
   ::unlink(log_path_.c_str());  // a new service starts with no requests
 
   // Everything the child needs is built before fork.
   std::string program = ProgramPath();
   std::string answer_text = std::to_string(answer);
-  std::vector<const char*> argv = {program.c_str(),     "--run-dir", run_dir.c_str(),   "--name",
-                                   name.c_str(),        "--log",     log_path_.c_str(), "--answer",
+  std::vector<const char*> argv = {program.c_str(),     "--run-dir", run_dir_.c_str(),  "--name",
+                                   name_.c_str(),       "--log",     log_path_.c_str(), "--answer",
                                    answer_text.c_str(), nullptr};
   pid_ = ::fork();
   if (pid_ == 0) {
@@ -93,7 +121,7 @@ FakeService::FakeService(std::string run_dir, std::string name, int32_t answer) 
       pid_ = -1;  // exited: bad arguments, or the program is missing
       return;
     }
-    if (Sync()) {
+    if (Sync(socket_path_)) {
       ready_ = true;
       return;
     }
@@ -111,28 +139,59 @@ void FakeService::Stop() {
   ready_ = false;
 }
 
-bool FakeService::Sync() const {
-  sockaddr_un address;
-  if (!FillAddress(socket_path_, &address)) return false;
-  int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (fd < 0) return false;
-  bool closed_by_service = false;
-  if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0 &&
-      ::shutdown(fd, SHUT_WR) == 0) {
-    pollfd p{fd, POLLIN, 0};
-    char byte;
-    closed_by_service = ::poll(&p, 1, kSyncWaitMs) == 1 && ::recv(fd, &byte, 1, 0) == 0;
-  }
-  ::close(fd);
-  return closed_by_service;
-}
+std::vector<std::string> FakeService::Requests() const { return RecordedRequests(run_dir_, name_); }
 
-std::vector<std::string> FakeService::Requests() const {
-  Sync();
+std::vector<std::string> RecordedRequests(const std::string& run_dir, const std::string& name) {
+  const std::string dir = WithSlash(run_dir);
+  Sync(dir + name + ".sock");
   std::vector<std::string> lines;
-  std::ifstream log(log_path_);
+  std::ifstream log(dir + name + ".requests");
   for (std::string line; std::getline(log, line);) lines.push_back(line);
   return lines;
+}
+
+bool InstallFakePrograms(const std::string& install_dir) {
+  namespace fs = std::filesystem;
+  const fs::path source = ProgramPath();
+  for (const char* program : kServicePrograms) {
+    const fs::path target = fs::path(install_dir) / program;
+    std::error_code error;
+    fs::remove(target, error);
+    fs::create_hard_link(source, target, error);
+    if (error) fs::copy_file(source, target, error);
+    if (error) return false;
+  }
+  return true;
+}
+
+void EndInstalledPrograms(const std::string& install_dir) {
+  std::vector<int64_t> killed;
+  for (const char* program : kServicePrograms) {
+    for (int64_t pid : FindProcessesByProgram(WithSlash(install_dir) + program)) {
+      if (KillProcess(pid)) killed.push_back(pid);
+    }
+  }
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kStartWaitMs);
+  for (int64_t pid : killed) {
+    while (ProcessRunning(pid) && std::chrono::steady_clock::now() < deadline) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+  }
+}
+
+std::string SessionRecordBytes(const SessionRecord& record) {
+  uint8_t bytes[kSessionRecordSize] = {};
+  PutLE(bytes + kSessionIdOffset, 4, record.id);
+  bytes[kSessionStatusOffset] = record.status;
+  PutLE(bytes + kSessionDurationOffset, 2, record.duration);
+  PutLE(bytes + kSessionHandleOffset, 4, record.handle);
+  bytes[kSessionServiceOffset] = record.service;
+  PutDouble(bytes + kSessionStartOffset, record.start);
+  bytes[kSessionServerOffset] = record.server;
+  PutLE(bytes + kSessionVolumeOffset, 4, record.volume);
+  PutPString(bytes + kSessionIpOffset, kSessionIpCapacity, record.ip);
+  PutPString(bytes + kSessionValOffset, kSessionValCapacity, record.val);
+  return std::string(reinterpret_cast<const char*>(bytes), sizeof(bytes));
 }
 
 }  // namespace tarvelin

@@ -1,7 +1,14 @@
 // Stand-ins for server services in tests. FakeService runs the fake_service
 // program (tests/support/fake_service_main.cc) as a separate process and
-// reads back the requests it recorded; ListenUnixSocket gives a test a bare
-// listener to drive from its own thread when a service must misbehave.
+// reads back the requests it recorded; InstallFakePrograms puts copies of
+// it into an installation under the services' program names, for
+// StartStopService to start; ListenUnixSocket gives a test a bare listener
+// to drive from its own thread when a service must misbehave.
+//
+// What the program answers comes from files beside its socket, read at each
+// request: RUN/NAME.statistics, .migration, .sessions, .history (see
+// fake_service_main.cc); RUN/NAME.stubborn makes an installed copy ignore
+// SIGTERM.
 #pragma once
 
 #include <sys/types.h>
@@ -10,6 +17,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "services/session_record.h"
 
 namespace tarvelin {
 
@@ -22,6 +31,24 @@ std::string CommandHex(uint32_t code, uint32_t message, uint32_t first, uint32_t
 // A listening AF_UNIX stream socket at `path` (a stale file there is
 // removed first), or -1.
 int ListenUnixSocket(const std::string& path, int backlog);
+
+// One hex line per request the service NAME of `run_dir` recorded, in
+// arrival order; every request whose connection opened before the call is
+// included when the service still runs.
+std::vector<std::string> RecordedRequests(const std::string& run_dir, const std::string& name);
+
+// The program names an installation's services run as.
+inline constexpr const char* kServicePrograms[] = {"control", "pop3", "smtp", "im", "cal"};
+// Copies the fake_service program into `install_dir` under every name of
+// kServicePrograms (hard links where the file system allows); true when all
+// are there.
+bool InstallFakePrograms(const std::string& install_dir);
+// Kills every process running one of those programs of `install_dir` and
+// waits until they have ended: the clean-up of a test that started them.
+void EndInstalledPrograms(const std::string& install_dir);
+
+// The 122 bytes a service sends for one session (texts cut to capacity).
+std::string SessionRecordBytes(const SessionRecord& record);
 
 class FakeService {
  public:
@@ -47,10 +74,8 @@ class FakeService {
   void Stop();
 
  private:
-  // Opens a connection that sends nothing and waits until the program closes
-  // it: the program serves in order, so every earlier request is logged.
-  bool Sync() const;
-
+  std::string run_dir_;
+  std::string name_;
   std::string socket_path_;
   std::string log_path_;
   pid_t pid_ = -1;

@@ -21,5 +21,7 @@ struct Context {
 void RegisterCreateCommand(CLI::App& app, Context& context);
 void RegisterConfigCommands(CLI::App& app, Context& context);
 void RegisterDomainCommands(CLI::App& app, Context& context);
+void RegisterServiceCommands(CLI::App& app, Context& context);
+void RegisterLogCommands(CLI::App& app, Context& context);
 
 }  // namespace tarvelin::cli

@@ -17,6 +17,8 @@ int main(int argc, char** argv) {
   RegisterCreateCommand(app, context);
   RegisterConfigCommands(app, context);
   RegisterDomainCommands(app, context);
+  RegisterServiceCommands(app, context);
+  RegisterLogCommands(app, context);
 
   try {
     app.parse(argc, argv);

@@ -1,0 +1,48 @@
+// Sending UDP datagrams to one receiver, and the "host[:port]" notation that
+// names it.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tarvelin {
+
+struct UdpDestination {
+  std::string host;
+  uint16_t port = 0;
+};
+
+// "host", "host:port", "[host]" or "[host]:port"; an IPv6 address without
+// brackets is taken whole (its colons are not a port). Surrounding spaces
+// are ignored. nullopt for an empty host or a port that is not a number
+// from 1 to 65535.
+std::optional<UdpDestination> ParseUdpDestination(std::string_view text, uint16_t default_port);
+
+// A socket bound to nothing that sends datagrams to the receiver it was
+// opened for.
+class UdpSender {
+ public:
+  UdpSender() = default;
+  ~UdpSender();
+  UdpSender(const UdpSender&) = delete;
+  UdpSender& operator=(const UdpSender&) = delete;
+
+  // Resolves `host` (numeric address or name; the first usable address is
+  // taken) and makes a socket of its family. False when neither works; the
+  // sender is closed then.
+  bool Open(std::string_view host, uint16_t port);
+  bool is_open() const { return fd_ >= 0; }
+  void Close();
+
+  // One datagram; false when it was not handed to the network.
+  bool Send(std::string_view data) const;
+
+ private:
+  int fd_ = -1;
+  alignas(8) unsigned char address_[128] = {};  // a sockaddr_storage
+  uint32_t address_length_ = 0;
+};
+
+}  // namespace tarvelin
