@@ -50,6 +50,30 @@ TARVELIN_API int32_t UpdateConfiguration(void);
 /* Asks the control service to reload the server services: 1 or 0. */
 TARVELIN_API int32_t ReloadServices(void);
 
+/* Backup and restore */
+
+/* Packs the configuration directory and the data folders the settings name
+ * into the archive `path`; parts of `path` between double quotes are
+ * replaced by the current date and time formatted with them ("yyyymmdd").
+ * 0, -1 (not created, a write failed, or a file could not be stored), -5. */
+TARVELIN_API int32_t BackupConfig(const char* path);
+/* Unpacks the archive over the installation, reloads the configuration and
+ * tells the services to reload. 0, -1 (missing, damaged, or an entry not
+ * written: entries leading outside the installation are refused), -5. */
+TARVELIN_API int32_t RestoreConfig(const char* path);
+
+/* Date buffers: 8-byte date-times built and read part by part. They work
+ * without Init. -3 when `size` is below 8; an invalid date or time is
+ * written as 0.0; outputs are set to 0 first (null outputs are skipped). */
+TARVELIN_API int32_t SetBufferDate(void* buffer, int32_t size, int32_t year, int32_t month,
+                                   int32_t day);
+TARVELIN_API int32_t SetBufferTime(void* buffer, int32_t size, int32_t hour, int32_t minute,
+                                   int32_t second, int32_t millisecond);
+TARVELIN_API int32_t GetBufferDate(const void* buffer, int32_t size, int32_t* year,
+                                   int32_t* month, int32_t* day);
+TARVELIN_API int32_t GetBufferTime(const void* buffer, int32_t size, int32_t* hour,
+                                   int32_t* minute, int32_t* second, int32_t* millisecond);
+
 /* Domain list */
 
 TARVELIN_API int32_t GetDomainCount(void);
@@ -58,6 +82,50 @@ TARVELIN_API int32_t GetDomainList(void* buffer, int32_t size);
 TARVELIN_API int32_t GetDomainName(int32_t index, void* buffer, int32_t size);
 /* Position of a domain (also through address literals and subdomains). */
 TARVELIN_API int32_t GetDomainIndex(const char* name);
+
+/* Domain records: the 1169-byte settings record of a domain, by position in
+ * the domain list. Every function returns -5 when not initialised; a
+ * record or buffer size below 1169 gives -3. */
+
+/* 1169, -3 (bad position or size), or -1 (the domain has no record). */
+TARVELIN_API int32_t LoadDomain(int32_t index, void* buffer, int32_t size);
+/* Writes the record and tells the services to reload: 0, -3, or -1. */
+TARVELIN_API int32_t SaveDomain(int32_t index, const void* buffer, int32_t size);
+/* Adds a domain with its record: 0, -3, or -1 (the name exists, ignoring
+ * case; is empty, longer than 95 characters or holds other characters than
+ * letters, digits, "-", ".", "[" and "]"; or the record was not written). */
+TARVELIN_API int32_t AddDomain(const char* name, const void* buffer, int32_t size);
+/* Single settings of a record the caller holds, by id (0 to 36 without 2
+ * and 26 to 31). Get: bytes written, -3 (buffer too small), or -1 (unknown
+ * id). Set: 0, -1 (unknown id, record unchanged), or -3 (a date of fewer
+ * than 8 bytes). */
+TARVELIN_API int32_t GetDomainSetting(const void* record, int32_t record_size, int32_t id,
+                                      void* buffer, int32_t size);
+TARVELIN_API int32_t SetDomainSetting(void* record, int32_t record_size, int32_t id,
+                                      const void* buffer, int32_t size);
+/* Applies the domain keys of ConfigPath/default.ini when `force` is nonzero
+ * or configuration variable 77 is on: 1169; otherwise 0, record unchanged. */
+TARVELIN_API int32_t SetDomainDefaults(void* record, int32_t record_size, int32_t force);
+/* The domain's address binding (its bind.dat line): its length, or -3. */
+TARVELIN_API int32_t GetDomainIP(int32_t index, void* buffer, int32_t size);
+/* Binds the domain to exactly the `size` bytes given (an empty text
+ * unbinds it): 0, -3 (bad position), or -1 (bind.dat not written). */
+TARVELIN_API int32_t SetDomainIP(int32_t index, const void* buffer, int32_t size);
+
+/* Account settings: single settings of a 2848-byte account record that the
+ * caller holds (as LoadUser gives it), by id. Any id may be used on any
+ * record. -3 when `record_size` is below 2848, -5 when not initialised. */
+
+/* Bytes written, -3 (buffer too small for the value), or -1 (unknown id). */
+TARVELIN_API int32_t GetUserSetting(const void* record, int32_t record_size, int32_t id,
+                                    void* buffer, int32_t size);
+/* 0, or -1 for an unknown id (the record is left as it was). */
+TARVELIN_API int32_t SetUserSetting(void* record, int32_t record_size, int32_t id,
+                                    const void* buffer, int32_t size);
+/* Applies the account keys of ConfigPath/default.ini when `force` is nonzero
+ * or configuration variable 77 is on: 2848; otherwise 0 and the record is
+ * left as it was. */
+TARVELIN_API int32_t SetUserDefaults(void* record, int32_t record_size, int32_t force);
 
 #ifdef __cplusplus
 }

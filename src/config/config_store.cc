@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "accounts/account_cache.h"
 #include "config/bind_dat.h"
 #include "config/config_defaults.h"
 #include "config/config_offsets.h"
@@ -83,6 +84,8 @@ bool LoadServerConfig(ApiState& api, ConfigState& config, DomainList* domains, b
   SetUpDnsResolver(config);
 
   if (domains != nullptr) domains->Load();
+  if (domains != nullptr) domains->SetUpCache();
+  SetUpAccountCache(config.record);
   return result;
 }
 

@@ -1,5 +1,6 @@
-// The domain list as the exports show it. Every function returns
-// kResultNotInitialised before the library is initialised.
+// The domain exports: the list, the records by position, single settings
+// of a caller-held record, defaults and address bindings. Every function
+// returns kResultNotInitialised before the library is initialised.
 #pragma once
 
 #include <cstdint>
@@ -20,5 +21,44 @@ int32_t GetDomainIndex(Library& library, const char* name);
 // The lookup the exports share: the name cut to 255 characters, lower-cased,
 // strict.
 int32_t FindDomainIndex(const Library& library, const char* name);
+
+// The record of the domain at `position` into the buffer: kDomainRecordSize,
+// kResultBufferTooSmall for a bad position or a buffer below the record
+// size, kResultFailed when the domain has no readable domain.cfg.
+int32_t LoadDomain(Library& library, int32_t position, void* buffer, int32_t size);
+// Writes the first kDomainRecordSize bytes of the buffer as the record of
+// the domain at `position` and tells the services to reload: 0,
+// kResultBufferTooSmall as for LoadDomain, kResultFailed when domain.cfg
+// could not be written.
+int32_t SaveDomain(Library& library, int32_t position, const void* buffer, int32_t size);
+// Adds a domain with the record in the buffer: appends the name (stored
+// lower-cased), saves the global configuration, logs the creation, tells
+// the services to reload and writes the domain's domain.cfg. 0;
+// kResultBufferTooSmall for a buffer below the record size; kResultFailed
+// for a name that already resolves (an address counts by its domain), of
+// 96 or more characters, empty, invalid, or "." or "..", and when
+// domain.cfg cannot be written (the domain then stays in the list).
+int32_t AddDomain(Library& library, const char* name, const void* buffer, int32_t size);
+
+// One setting of a caller-held record (domain_settings.h); a record size
+// below kDomainRecordSize gives kResultBufferTooSmall.
+int32_t GetDomainSetting(Library& library, const void* record, int32_t record_size, int32_t id,
+                         void* buffer, int32_t size);
+int32_t SetDomainSetting(Library& library, void* record, int32_t record_size, int32_t id,
+                         const void* buffer, int32_t size);
+// Applies the domain keys of default.ini to the record: kDomainRecordSize;
+// 0 without a change when `force` is 0 and setting 77 is off;
+// kResultBufferTooSmall for a record size below kDomainRecordSize.
+int32_t SetDomainDefaults(Library& library, void* record, int32_t record_size, int32_t force);
+
+// The binding of the domain at `position` (its bind.dat line) into the
+// zero-filled buffer: its length; kResultBufferTooSmall for a bad position
+// or a text longer than the buffer.
+int32_t GetDomainIP(Library& library, int32_t position, void* buffer, int32_t size);
+// Sets the binding to exactly the first `size` bytes of the buffer (not
+// trimmed, cut to 255; empty removes it), saves the global configuration
+// and tells the services to reload: 0; kResultBufferTooSmall for a bad
+// position; kResultFailed when bind.dat could not be written or removed.
+int32_t SetDomainIP(Library& library, int32_t position, const void* buffer, int32_t size);
 
 }  // namespace tarvelin

@@ -5,6 +5,7 @@
 
 #include "config/config_offsets.h"
 #include "config/config_state.h"
+#include "domains/domain_file.h"
 #include "foundation/bytes.h"
 #include "foundation/list_match.h"
 #include "foundation/scramble.h"
@@ -28,6 +29,8 @@ constexpr int kLegacySettingsOffset = 20344;
 // A stored count beyond this is damage, not a list: the table would not fit
 // in memory. Such a count is replaced by what the file holds.
 constexpr int kMaxDomains = 1000000;
+constexpr char kBindFile[] = "bind.dat";
+constexpr size_t kBindingMax = 255;
 
 bool IsLocalAddress(std::string_view address) {
   for (const std::string& own : LocalAddresses()) {
@@ -57,10 +60,16 @@ void DomainList::StoreName(int position, std::string_view lower_name) {
   uint8_t* entry = Entry(position);
   std::memset(entry, 0, kDomainEntrySize);
   PutPString(entry, kDomainNameMax, CutTo(lower_name, kDomainNameMax));
+  SetBindingFlag(position, bound);
+}
+
+void DomainList::SetBindingFlag(int position, bool bound) {
   long_name_bound_.resize(static_cast<size_t>(Capacity()), false);
-  if (lower_name.size() >= kDomainNameMax) {
+  uint8_t* entry = Entry(position);
+  if (entry[0] >= kDomainNameMax) {
     long_name_bound_[static_cast<size_t>(position)] = bound;
   } else {
+    long_name_bound_[static_cast<size_t>(position)] = false;
     entry[kDomainEntrySize - 1] = bound ? 1 : 0;
   }
 }
@@ -75,18 +84,50 @@ bool DomainList::BindingFlag(int position) const {
   return entry[kDomainEntrySize - 1] != 0;
 }
 
-std::string DomainList::DomainFolder(std::string_view name) const {
+bool DomainList::IsFolderName(std::string_view name) {
+  return !name.empty() && name != "." && name != ".." &&
+         name.find_first_of(std::string_view("/\\\0", 3)) == std::string_view::npos;
+}
+
+std::string DomainList::FolderOf(std::string_view name) const {
+  if (!IsFolderName(name)) return {};
   return api_->config_path + std::string(name) + kPathSeparator;
 }
 
 std::string DomainList::GetBinding(int position) const {
   if (!BindingFlag(position)) return {};
+  const std::string folder = FolderOf(NameAt(position));
   std::string content;
-  if (ReadFile(DomainFolder(NameAt(position)) + "bind.dat", &content) != ReadResult::kOk) {
-    return {};
-  }
+  if (folder.empty() || ReadFile(folder + kBindFile, &content) != ReadResult::kOk) return {};
   const std::vector<std::string> lines = SplitLines(content);
   return lines.empty() ? std::string() : Trim(lines.front());
+}
+
+bool DomainList::SetBinding(int position, std::string_view addresses) {
+  if (position < 0 || position >= Capacity()) return false;
+  const std::string folder = FolderOf(NameAt(position));
+  if (folder.empty()) return false;
+  const std::string path = folder + kBindFile;
+  const std::string text = CutTo(addresses, kBindingMax);
+  if (text.empty()) {
+    if (!RemoveFile(path) && FileExists(path)) return false;
+  } else {
+    const std::string content = text + "\r\n";
+    if (!WriteFileAtomic(path, content) &&
+        !(CreateDirectories(folder) && WriteFileAtomic(path, content))) {
+      return false;
+    }
+  }
+  ScopedLock lock(LockId::kGeneral);
+  SetBindingFlag(position, !text.empty());
+  return true;
+}
+
+int DomainList::PositionOfAddress(std::string_view address) const {
+  for (int position = 0; position < Count(); ++position) {
+    if (ListMatch(address, GetBinding(position))) return position;
+  }
+  return -1;
 }
 
 bool DomainList::Load() {
@@ -161,7 +202,6 @@ void DomainList::WidenShortEntries() {
 }
 
 void DomainList::RebuildIndex() {
-  index_.clear();
   const int count = std::min(Count(), Capacity());
   long_name_bound_.assign(static_cast<size_t>(Capacity()), false);
   for (int position = 0; position < count; ++position) {
@@ -172,10 +212,19 @@ void DomainList::RebuildIndex() {
     }
     const std::string name = NameAt(position);
     if (length == kDomainNameMax) {
-      long_name_bound_[static_cast<size_t>(position)] = FileExists(DomainFolder(name) + "bind.dat");
+      const std::string folder = FolderOf(name);
+      long_name_bound_[static_cast<size_t>(position)] =
+          !folder.empty() && FileExists(folder + kBindFile);
     }
-    index_.emplace(name, position);
   }
+  RebuildNameIndex();
+}
+
+void DomainList::RebuildNameIndex() {
+  index_.clear();
+  const int count = std::min(Count(), Capacity());
+  // With duplicate names the first position keeps the name.
+  for (int position = 0; position < count; ++position) index_.emplace(NameAt(position), position);
 }
 
 void DomainList::Append(std::string_view name) {
@@ -190,6 +239,47 @@ void DomainList::Append(std::string_view name) {
   index_.emplace(lower, count);
   SetCount(count + 1);
 }
+
+bool DomainList::RenameEntry(int position, std::string_view name) {
+  if (position < 0 || position >= Capacity()) return false;
+  ScopedLock lock(LockId::kGeneral);
+  StoreName(position, CutTo(ToLower(name), kDomainNameMax));
+  RebuildNameIndex();
+  return true;
+}
+
+bool DomainList::RemoveEntry(int position) {
+  ScopedLock lock(LockId::kGeneral);
+  const int count = std::min(Count(), Capacity());
+  if (position < 0 || position >= count) return false;
+  long_name_bound_.resize(static_cast<size_t>(Capacity()), false);
+  std::memmove(Entry(position), Entry(position + 1),
+               static_cast<size_t>(count - position - 1) * kDomainEntrySize);
+  std::memset(Entry(count - 1), 0, kDomainEntrySize);
+  long_name_bound_.erase(long_name_bound_.begin() + position);
+  long_name_bound_.push_back(false);
+  SetCount(Count() - 1);
+  RebuildNameIndex();
+  return true;
+}
+
+std::string DomainList::ResolveRecordName(std::string_view name) const {
+  std::string lower = ToLower(name);
+  if (config_->record.Byte(offsets::kAddressLiterals) != 0 && !lower.empty() && lower[0] == '[') {
+    Resolution literal = ResolveAddressLiteral(lower);
+    if (literal.position >= 0) lower = std::move(literal.name);
+  }
+  if (config_->derived.subdomains_enabled) {
+    const std::string folder = FolderOf(lower);
+    if (folder.empty() || !FileExists(folder + kDomainFileName)) {
+      Resolution mapped = ResolveSubdomain(lower);
+      if (mapped.position >= 0) lower = std::move(mapped.name);
+    }
+  }
+  return lower;
+}
+
+void DomainList::SetUpCache() { cache_.SetUp(config_->record); }
 
 int DomainList::IndexLookup(const std::string& lower_name) const {
   const auto it = index_.find(lower_name);

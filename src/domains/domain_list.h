@@ -7,6 +7,9 @@
 // byte 95 the binding flag (1 when the domain has a bind.dat). A name of 95
 // characters owns byte 95; the binding flag of such a domain is kept beside
 // the table so that neither overwrites the other.
+//
+// The list also owns the domain record cache, which the configuration load
+// sets up after loading the list.
 #pragma once
 
 #include <cstdint>
@@ -14,6 +17,8 @@
 #include <string_view>
 #include <unordered_map>
 #include <vector>
+
+#include "domains/domain_cache.h"
 
 namespace tarvelin {
 
@@ -50,13 +55,46 @@ class DomainList {
   // 127 and above.
   static bool ValidName(std::string_view name);
 
+  // The name whose record a load by `name` reads: lower-cased, a bracketed
+  // address literal (setting 179 on) replaced by its domain, and a name
+  // without domain.cfg mapped through subdomains.dat. Unresolved parts stay.
+  std::string ResolveRecordName(std::string_view name) const;
+
   // Adds the lower-cased name (cut to 95 characters) at the end.
   void Append(std::string_view name);
+  // Replaces the name at the position (lower-cased, cut to 95 characters),
+  // keeping its binding flag. False for a position outside the table.
+  bool RenameEntry(int position, std::string_view name);
+  // Removes the entry; later entries, with their binding flags, move one
+  // position down and the count drops by one. False for a position outside
+  // 0 .. Count()-1.
+  bool RemoveEntry(int position);
 
   bool BindingFlag(int position) const;
   // The first line of the domain's bind.dat, trimmed; empty when the entry
   // has no binding flag or the file is missing.
   std::string GetBinding(int position) const;
+  // A non-empty text (cut to 255 characters) becomes the single line of
+  // the domain's bind.dat, creating its folder when missing, and sets the
+  // binding flag; an empty one removes bind.dat and clears the flag. False,
+  // with flag and file unchanged, when the file cannot be written or
+  // removed, or the position names no domain folder.
+  bool SetBinding(int position, std::string_view addresses);
+  // The first position whose binding list holds the address (compared like
+  // list items: case-insensitive, trimmed), or -1.
+  int PositionOfAddress(std::string_view address) const;
+
+  // The domain's configuration folder, ending with a separator; empty when
+  // the name cannot be a folder name (empty, ".", "..", or holding a
+  // separator or a zero byte), so no caller reaches outside the
+  // configuration directory.
+  std::string FolderOf(std::string_view name) const;
+  // Whether a domain name can stand as one folder name (see FolderOf).
+  static bool IsFolderName(std::string_view name);
+
+  DomainCache& cache() { return cache_; }
+  // Sets the cache up afresh from the configuration (DomainCache::SetUp).
+  void SetUpCache();
 
   // The bytes domains.cfg holds: count entries, at most the table.
   std::string FileImage() const;
@@ -72,7 +110,8 @@ class DomainList {
   int Capacity() const { return static_cast<int>(table_.size() / kDomainEntrySize); }
   void SetCount(int count);
   void StoreName(int position, std::string_view lower_name);
-  std::string DomainFolder(std::string_view name) const;
+  void SetBindingFlag(int position, bool bound);
+  void RebuildNameIndex();
 
   void ReadDomainsFile(const std::string& path);
   void ReadLegacySettings();
@@ -90,6 +129,7 @@ class DomainList {
   std::vector<uint8_t> table_;
   std::vector<bool> long_name_bound_;           // binding flags of 95-character names
   std::unordered_map<std::string, int> index_;  // name -> position
+  DomainCache cache_;
 };
 
 }  // namespace tarvelin

@@ -189,6 +189,151 @@ TEST_F(DomainListTest, SubdomainsMapPatternsToDomains) {
   EXPECT_EQ(domains().FindPosition("eu.shop.example", true), -1);
 }
 
+TEST_F(DomainListTest, SetBindingWritesOrRemovesBindDatAndTheFlag) {
+  dir_.Write("config/domains.cfg", DomainsFileOf({"a.example", "b.example"}));
+  SetCount(2);
+  domains().Load();
+  ASSERT_TRUE(domains().SetBinding(1, "192.0.2.1;192.0.2.2"));
+  EXPECT_EQ(dir_.Read("config/b.example/bind.dat"), "192.0.2.1;192.0.2.2\r\n")
+      << "the folder is created when missing";
+  EXPECT_TRUE(domains().BindingFlag(1));
+  EXPECT_EQ(domains().FileImage()[96 + 95], 1);
+  EXPECT_EQ(domains().GetBinding(1), "192.0.2.1;192.0.2.2");
+  EXPECT_EQ(domains().PositionOfAddress("192.0.2.2"), 1);
+  EXPECT_EQ(domains().PositionOfAddress("192.0.2.3"), -1);
+
+  ASSERT_TRUE(domains().SetBinding(1, "   "));
+  EXPECT_EQ(dir_.Read("config/b.example/bind.dat"), "   \r\n") << "stored as given";
+  EXPECT_TRUE(domains().BindingFlag(1));
+  EXPECT_EQ(domains().GetBinding(1), "") << "trimmed on reading";
+
+  ASSERT_TRUE(domains().SetBinding(1, ""));
+  EXPECT_FALSE(dir_.Exists("config/b.example/bind.dat"));
+  EXPECT_FALSE(domains().BindingFlag(1));
+  EXPECT_TRUE(domains().SetBinding(1, "")) << "removing a missing file is no failure";
+
+  ASSERT_TRUE(domains().SetBinding(0, std::string(300, '1')));
+  EXPECT_EQ(domains().GetBinding(0), std::string(255, '1'));
+  EXPECT_FALSE(domains().SetBinding(2, "192.0.2.1")) << "no such position";
+}
+
+TEST_F(DomainListTest, BindingOfANinetyFiveCharacterNameLeavesTheNameWhole) {
+  const std::string long_name = std::string(94, 'a') + "z";
+  domains().Load();
+  domains().Append(long_name);
+  ASSERT_TRUE(domains().SetBinding(0, "192.0.2.5"));
+  EXPECT_TRUE(domains().BindingFlag(0));
+  EXPECT_EQ(domains().NameAt(0), long_name);
+  EXPECT_EQ(domains().FileImage()[95], 'z');
+  EXPECT_EQ(domains().PositionOfAddress("192.0.2.5"), 0);
+  ASSERT_TRUE(domains().SetBinding(0, ""));
+  EXPECT_FALSE(domains().BindingFlag(0));
+  EXPECT_EQ(domains().FileImage()[95], 'z');
+}
+
+TEST_F(DomainListTest, UnwritableBindingKeepsTheFlag) {
+  dir_.Write("config/domains.cfg", DomainsFileOf({"a.example", ".."}));
+  dir_.Write("config/a.example", "a file where the folder should be");
+  SetCount(2);
+  domains().Load();
+  EXPECT_FALSE(domains().SetBinding(0, "192.0.2.1"));
+  EXPECT_FALSE(domains().BindingFlag(0));
+  EXPECT_FALSE(domains().SetBinding(1, "192.0.2.1")) << "\"..\" names no folder of its own";
+  EXPECT_FALSE(dir_.Exists("bind.dat"));
+}
+
+TEST_F(DomainListTest, RemovingPositionZeroMakesTheNextDomainPrimary) {
+  std::string file = DomainsFileOf({"a.example", "b.example", "c.example"});
+  file[96 + 95] = 1;
+  dir_.Write("config/domains.cfg", file);
+  dir_.Write("config/b.example/bind.dat", "192.0.2.9\n");
+  SetCount(3);
+  domains().Load();
+  ASSERT_TRUE(domains().RemoveEntry(0));
+  EXPECT_EQ(domains().Count(), 2);
+  EXPECT_EQ(library_.config.record.Number(offsets::kDomainCount, 4), 2u);
+  EXPECT_EQ(domains().NameAt(0), "b.example");
+  EXPECT_EQ(domains().FindPosition("unknown.example", false), 0);
+  EXPECT_EQ(domains().FindPosition("c.example", true), 1);
+  EXPECT_EQ(domains().FindPosition("a.example", true), -1);
+  EXPECT_TRUE(domains().BindingFlag(0)) << "the binding moves with its domain";
+  EXPECT_EQ(domains().GetBinding(0), "192.0.2.9");
+  EXPECT_FALSE(domains().BindingFlag(1));
+  EXPECT_EQ(domains().FileImage(), DomainsFileOf({"b.example", "c.example"}).replace(95, 1, "\1"));
+
+  ASSERT_TRUE(domains().RemoveEntry(1));
+  EXPECT_EQ(domains().Count(), 1);
+  EXPECT_EQ(domains().NameAt(0), "b.example");
+  EXPECT_FALSE(domains().RemoveEntry(1));
+  EXPECT_FALSE(domains().RemoveEntry(-1));
+  ASSERT_TRUE(domains().RemoveEntry(0));
+  EXPECT_EQ(domains().Count(), 0);
+  EXPECT_EQ(domains().FileImage(), "");
+}
+
+TEST_F(DomainListTest, RemovingAMiddleEntryMovesLongNameBindingsToo) {
+  const std::string long_name = std::string(95, 'l');
+  domains().Load();
+  domains().Append("a.example");
+  domains().Append("b.example");
+  domains().Append(long_name);
+  ASSERT_TRUE(domains().SetBinding(2, "192.0.2.7"));
+  ASSERT_TRUE(domains().RemoveEntry(1));
+  EXPECT_EQ(domains().NameAt(1), long_name);
+  EXPECT_TRUE(domains().BindingFlag(1));
+  EXPECT_EQ(domains().PositionOfAddress("192.0.2.7"), 1);
+  EXPECT_FALSE(domains().BindingFlag(2));
+}
+
+TEST_F(DomainListTest, RenameEntryReindexesAndKeepsTheBinding) {
+  domains().Load();
+  domains().Append("a.example");
+  domains().Append("b.example");
+  ASSERT_TRUE(domains().SetBinding(1, "192.0.2.1"));
+  ASSERT_TRUE(domains().RenameEntry(1, "New.Example"));
+  EXPECT_EQ(domains().NameAt(1), "new.example");
+  EXPECT_EQ(domains().FindPosition("NEW.example", true), 1);
+  EXPECT_EQ(domains().FindPosition("b.example", true), -1);
+  EXPECT_TRUE(domains().BindingFlag(1));
+
+  ASSERT_TRUE(domains().RenameEntry(1, "a.example")) << "a rename onto an existing name is allowed";
+  EXPECT_EQ(domains().FindPosition("a.example", true), 0) << "the first position keeps the name";
+  ASSERT_TRUE(domains().RenameEntry(0, "c.example"));
+  EXPECT_EQ(domains().FindPosition("a.example", true), 1) << "the other entry is found again";
+  EXPECT_FALSE(domains().RenameEntry(2, "x.example"));
+}
+
+TEST_F(DomainListTest, RecordNameResolvesLiteralsAndSubdomainsWithoutDomainCfg) {
+  std::string file = DomainsFileOf({"primary.example", "shop.example"});
+  file[96 + 95] = 1;
+  dir_.Write("config/domains.cfg", file);
+  dir_.Write("config/shop.example/bind.dat", "192.0.2.8\n");
+  dir_.Write("config/subdomains.dat", "*.shop.example=shop.example\n");
+  dir_.Write("config/own.shop.example/domain.cfg", "x");
+  SetCount(2);
+  library_.config.derived.subdomains_enabled = true;
+  domains().Load();
+  EXPECT_EQ(domains().ResolveRecordName("EU.Shop.Example"), "shop.example");
+  EXPECT_EQ(domains().ResolveRecordName("own.shop.example"), "own.shop.example")
+      << "a domain with its own domain.cfg is not mapped";
+  EXPECT_EQ(domains().ResolveRecordName("Elsewhere.example"), "elsewhere.example");
+  EXPECT_EQ(domains().ResolveRecordName("[192.0.2.8]"), "[192.0.2.8]") << "literals are off";
+  library_.config.record.SetByte(offsets::kAddressLiterals, 1);
+  EXPECT_EQ(domains().ResolveRecordName("[192.0.2.8]"), "[192.0.2.8]")
+      << "position 0 is unbound, and the address is none of the machine's";
+  ASSERT_TRUE(domains().SetBinding(0, "192.0.2.1"));
+  EXPECT_EQ(domains().ResolveRecordName("[192.0.2.8]"), "shop.example");
+}
+
+TEST_F(DomainListTest, FolderOfRefusesNamesThatLeaveTheConfigDirectory) {
+  EXPECT_EQ(domains().FolderOf("a.example"), dir_.path() + "config/a.example/");
+  for (const char* name : {"", ".", "..", "a/b", "a\\b", "../x"}) {
+    EXPECT_EQ(domains().FolderOf(name), "") << name;
+  }
+  EXPECT_EQ(domains().FolderOf(std::string("a\0b", 3)), "");
+  EXPECT_EQ(domains().FolderOf("...").empty(), false);
+}
+
 TEST(DomainListValidName, LettersDigitsAndFewMarks) {
   struct Case {
     const char* name;

@@ -21,7 +21,9 @@ struct Context {
 void RegisterCreateCommand(CLI::App& app, Context& context);
 void RegisterConfigCommands(CLI::App& app, Context& context);
 void RegisterDomainCommands(CLI::App& app, Context& context);
+void RegisterBackupCommands(CLI::App& app, Context& context);
 void RegisterServiceCommands(CLI::App& app, Context& context);
 void RegisterLogCommands(CLI::App& app, Context& context);
+void RegisterAccountCommands(CLI::App& app, Context& context);
 
 }  // namespace tarvelin::cli

@@ -17,8 +17,10 @@ int main(int argc, char** argv) {
   RegisterCreateCommand(app, context);
   RegisterConfigCommands(app, context);
   RegisterDomainCommands(app, context);
+  RegisterBackupCommands(app, context);
   RegisterServiceCommands(app, context);
   RegisterLogCommands(app, context);
+  RegisterAccountCommands(app, context);
 
   try {
     app.parse(argc, argv);

@@ -1,0 +1,94 @@
+// Domain records: loads through the cache against the file read it spares,
+// the cache's additions at capacity, and the folder measurement of a quota
+// check with and without size.dat.
+//   build/bench/domains_bench
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "config/config_offsets.h"
+#include "domains/domain_file.h"
+#include "domains/domain_store.h"
+#include "domains/folder_size.h"
+#include "foundation/expire_hash_collection.h"
+#include "frame/library.h"
+#include "platform/file_system.h"
+
+namespace tarvelin {
+namespace {
+
+constexpr int kDomains = 1000;
+
+std::string TempFolder() {
+  std::string pattern = (std::filesystem::temp_directory_path() / "tarvelin-bench-XXXXXX");
+  return std::string(mkdtemp(pattern.data())) + "/";
+}
+
+// 1,000 domains, each with its domain.cfg.
+class Installation {
+ public:
+  explicit Installation(bool cache_on) : path_(TempFolder()) {
+    library_.api.install_path = path_;
+    library_.api.config_path = path_ + "config/";
+    library_.config.record.SetNumber(offsets::kDomainCacheEntries, 4, kDomains);
+    library_.config.record.SetByte(offsets::kCachesOff, cache_on ? 0 : 1);
+    library_.domains.SetUpCache();
+    DomainRecord record{};
+    for (int i = 0; i < kDomains; ++i) {
+      library_.domains.Append("domain" + std::to_string(i) + ".example");
+      WriteDomainFile(library_.domains.FolderOf(library_.domains.NameAt(i)), record);
+    }
+  }
+  ~Installation() { std::filesystem::remove_all(path_); }
+  Library& library() { return library_; }
+
+ private:
+  std::string path_;
+  Library library_;
+};
+
+void BM_LoadDomainRecord(benchmark::State& state) {
+  Installation installation(state.range(0) != 0);
+  DomainRecord record;
+  int i = 0;
+  for (auto _ : state) {
+    const std::string name = "domain" + std::to_string(i++ % kDomains) + ".example";
+    benchmark::DoNotOptimize(LoadDomainRecord(installation.library(), name, &record));
+  }
+  state.SetLabel(state.range(0) != 0 ? "cache on" : "cache off");
+}
+BENCHMARK(BM_LoadDomainRecord)->Arg(1)->Arg(0)->Unit(benchmark::kMicrosecond);
+
+// Every addition of a new key at capacity evicts the entry used longest ago.
+void BM_ExpireHashCollectionAddAtCapacity(benchmark::State& state) {
+  const auto capacity = static_cast<size_t>(state.range(0));
+  ExpireHashCollection<DomainRecord> cache(capacity, 30);
+  const DomainRecord record{};
+  int64_t key = 0;
+  for (size_t i = 0; i < capacity; ++i) cache.Put(std::to_string(key++), record, 0);
+  for (auto _ : state) cache.Put(std::to_string(key++), record, 0);
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_ExpireHashCollectionAddAtCapacity)->Arg(32)->Arg(100000);
+
+// A mailbox tree of 20 folders with 100 message files each.
+void BM_MeasureFolder(benchmark::State& state) {
+  const std::string root = TempFolder();
+  for (int folder = 0; folder < 20; ++folder) {
+    const std::string path = root + "box/f" + std::to_string(folder) + "/";
+    CreateDirectories(path);
+    for (int file = 0; file < 100; ++file) {
+      WriteFileAtomic(path + std::to_string(file) + ".imap", "message");
+    }
+  }
+  const FolderSizeCache cache{state.range(0) != 0, 1800, 0};
+  for (auto _ : state) benchmark::DoNotOptimize(MeasureFolder(root + "box/", cache));
+  state.SetLabel(state.range(0) != 0 ? "size.dat" : "scan");
+  std::filesystem::remove_all(root);
+}
+BENCHMARK(BM_MeasureFolder)->Arg(1)->Arg(0)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+}  // namespace tarvelin

@@ -1,0 +1,39 @@
+// The account keys of default.ini, the defaults file that new accounts
+// start with, and SetUserDefaults. The keys only add restrictions and values
+// to the record they are given: bits and fields that no key names keep
+// what they held.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "config/defaults_file.h"
+
+namespace tarvelin {
+
+struct Library;
+
+// Applies the account keys among `lines` to the 2848-byte `record`, in file
+// order, so a later line overrides an earlier one; other keys are ignored.
+// ExpiresInDays counts from the whole days of `today`.
+void ApplyAccountKeys(const std::vector<DefaultsLine>& lines, double today, uint8_t* record);
+
+// The defaults file for a new account of `domain`: ConfigPath + domain +
+// "/default.ini" when a domain is named and that file exists, else
+// ConfigPath + "default.ini". A name that is no plain directory name (empty,
+// ".", "..", or holding a separator) takes the global file.
+std::string AccountDefaultsPath(const Library& library, std::string_view domain);
+
+// Applies the account keys of that file to the record, counting from
+// today's local date; a missing or unreadable file applies nothing.
+void ApplyAccountDefaults(const Library& library, std::string_view domain, uint8_t* record);
+
+// When `force` is nonzero or configuration variable 77 is on, applies the
+// global defaults file and returns 2848; otherwise leaves the record and
+// returns 0. kResultBufferTooSmall for a record below 2848 bytes (or null),
+// kResultNotInitialised.
+int32_t SetUserDefaults(const Library& library, void* record, int32_t record_size, int32_t force);
+
+}  // namespace tarvelin

@@ -1,0 +1,77 @@
+#include "accounts/index_registry.h"
+
+#include "frame/lock_table.h"
+
+namespace tarvelin {
+
+IndexRegistry& IndexRegistry::Instance() {
+  static auto* const registry = new IndexRegistry;
+  return *registry;
+}
+
+IndexedFile IndexRegistry::Find(const std::string& path, const FileStamp& stamp) {
+  ScopedLock lock(LockId::kCaches);
+  const auto found = by_path_.find(path);
+  if (found == by_path_.end() || !(found->second.indexed.index->stamp() == stamp)) return {};
+  Entry& entry = found->second;
+  if (entry.indexed.file != nullptr) open_.splice(open_.begin(), open_, entry.open_position);
+  return entry.indexed;
+}
+
+IndexedFile IndexRegistry::Open(const std::string& path) {
+  auto file = std::make_shared<StampedFile>();
+  if (!file->Open(path)) {
+    Forget(path);
+    return {};
+  }
+  IndexedFile known = Find(path, file->stamp());
+  if (known.index != nullptr) {
+    if (known.file == nullptr) {
+      ScopedLock lock(LockId::kCaches);
+      const auto found = by_path_.find(path);
+      if (found != by_path_.end() && found->second.indexed.index == known.index &&
+          found->second.indexed.file == nullptr) {
+        found->second.indexed.file = file;
+        Hold(path, found->second);
+      }
+    }
+    return {known.index, file};
+  }
+  // Built outside the lock: a pass over a large file must not stall the
+  // caches of other domains.
+  IndexedFile built{AliasIndex::Build(*file), file};
+  // An index cut short by a read error serves this call only.
+  if (built.index->complete()) {
+    ScopedLock lock(LockId::kCaches);
+    Entry& entry = by_path_[path];
+    Release(entry);
+    entry.indexed = built;
+    Hold(path, entry);
+  }
+  return built;
+}
+
+void IndexRegistry::Forget(const std::string& path) {
+  ScopedLock lock(LockId::kCaches);
+  const auto found = by_path_.find(path);
+  if (found == by_path_.end()) return;
+  Release(found->second);
+  by_path_.erase(found);
+}
+
+void IndexRegistry::Hold(const std::string& path, Entry& entry) {
+  open_.push_front(path);
+  entry.open_position = open_.begin();
+  if (open_.size() <= kOpenFiles) return;
+  const auto oldest = by_path_.find(open_.back());
+  if (oldest != by_path_.end()) oldest->second.indexed.file.reset();
+  open_.pop_back();
+}
+
+void IndexRegistry::Release(Entry& entry) {
+  if (entry.indexed.file == nullptr) return;
+  open_.erase(entry.open_position);
+  entry.indexed.file.reset();
+}
+
+}  // namespace tarvelin

@@ -1,0 +1,141 @@
+// `tarvelin-admin domain ...`, run as a user would run it.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <nlohmann/json.hpp>
+#include <string>
+
+#include "support/temp_dir.h"
+
+namespace tarvelin {
+namespace {
+
+struct CommandRun {
+  int exit_code;
+  std::string output;  // standard output and standard error
+};
+
+CommandRun Admin(const std::string& arguments) {
+  const std::string command =
+      std::string(TARVELIN_BINARY_DIR) + "/tools/tarvelin-admin " + arguments + " 2>&1";
+  FILE* pipe = popen(command.c_str(), "r");
+  std::string output;
+  char chunk[4096];
+  size_t n;
+  while ((n = fread(chunk, 1, sizeof chunk, pipe)) > 0) output.append(chunk, n);
+  const int status = pclose(pipe);
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
+}
+
+class DomainCommandsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    install_ = "--install-dir " + dir_.path() + "inst";
+    const CommandRun created = Admin(install_ + " create --domain example.org");
+    ASSERT_EQ(created.exit_code, 0) << created.output;
+    // create lists its domains without settings; an added one has them.
+    const CommandRun added = Run("domain add example.net");
+    ASSERT_EQ(added.exit_code, 0) << added.output;
+  }
+  CommandRun Run(const std::string& arguments) { return Admin(install_ + " " + arguments); }
+  nlohmann::json Setting(const std::string& domain, int id) {
+    const CommandRun shown = Run("--json domain show " + domain);
+    EXPECT_EQ(shown.exit_code, 0) << shown.output;
+    const nlohmann::json parsed = nlohmann::json::parse(shown.output);
+    for (const auto& entry : parsed["settings"]) {
+      if (entry["id"] == id) return entry["value"];
+    }
+    return nullptr;
+  }
+
+  testing::TempDir dir_;
+  std::string install_;
+};
+
+TEST_F(DomainCommandsTest, AddShowsUpInListAndShow) {
+  const CommandRun added = Run("domain add Shop.Example");
+  ASSERT_EQ(added.exit_code, 0) << added.output;
+  EXPECT_EQ(added.output, "added shop.example at 2\n");
+  EXPECT_EQ(Run("domain list").output, "0\texample.org\n1\texample.net\n2\tshop.example\n");
+  const CommandRun shown = Run("domain show shop.example");
+  ASSERT_EQ(shown.exit_code, 0) << shown.output;
+  EXPECT_NE(shown.output.find("11\tDomainDiskQuota\t0\n"), std::string::npos) << shown.output;
+  EXPECT_NE(shown.output.find("34\tDomainSIP\t0\n"), std::string::npos) << shown.output;
+  EXPECT_NE(shown.output.find("35\tsetting 35\t\n"), std::string::npos) << shown.output;
+}
+
+TEST_F(DomainCommandsTest, AddTakesDefaultsWhenTheConfigurationAsks) {
+  ASSERT_EQ(Run("config set 77 1").exit_code, 0);
+  {
+    FILE* file = fopen((dir_.path() + "inst/config/default.ini").c_str(), "w");
+    ASSERT_NE(file, nullptr);
+    fputs("DomainDiskQuota=500\nDomainAV=1\n", file);
+    fclose(file);
+  }
+  ASSERT_EQ(Run("domain add with-defaults.example").exit_code, 0);
+  EXPECT_EQ(Setting("with-defaults.example", 11), 500);
+  EXPECT_EQ(Setting("with-defaults.example", 10), 1);
+}
+
+TEST_F(DomainCommandsTest, SetByKindIsSaved) {
+  struct Case {
+    int id;
+    std::string given;
+    nlohmann::json shown;
+  };
+  const Case cases[] = {
+      {11, "2048", 2048},
+      {9, "0x10", 16},
+      {16, "true", 1},
+      {34, "on", 1},
+      {3, "'other.example'", "other.example"},
+      {22, "'2031-12-24 18:30:00'", "2031-12-24 18:30:00"},
+      {22, "2030-01-02", "2030-01-02 00:00:00"},
+  };
+  for (const Case& c : cases) {
+    const CommandRun set = Run("domain set example.net " + std::to_string(c.id) + " " + c.given);
+    ASSERT_EQ(set.exit_code, 0) << set.output;
+    EXPECT_EQ(Setting("example.net", c.id), c.shown) << c.id;
+  }
+  EXPECT_EQ(Setting("example.net", 10), 0) << "the neighbouring bit is untouched";
+}
+
+TEST_F(DomainCommandsTest, IpShowsSetsAndClearsTheBinding) {
+  EXPECT_EQ(Run("domain ip example.org").output, "(not bound)\n");
+  ASSERT_EQ(Run("domain ip example.org '192.0.2.1;192.0.2.2'").exit_code, 0);
+  EXPECT_EQ(Run("domain ip Example.Org").output, "192.0.2.1;192.0.2.2\n");
+  const nlohmann::json json = nlohmann::json::parse(Run("--json domain ip example.org").output);
+  EXPECT_EQ(json["addresses"], "192.0.2.1;192.0.2.2");
+  ASSERT_EQ(Run("domain ip example.org ''").exit_code, 0);
+  EXPECT_EQ(Run("domain ip example.org").output, "(not bound)\n");
+}
+
+TEST_F(DomainCommandsTest, ErrorsAreOneLineWithANonZeroExit) {
+  struct Case {
+    std::string arguments;
+    std::string message;
+  };
+  const Case cases[] = {
+      {"domain show missing.example", "no domain missing.example"},
+      {"domain add EXAMPLE.ORG", "cannot add domain EXAMPLE.ORG"},
+      {"domain add bad_name", "cannot add domain bad_name"},
+      {"domain set example.net 2 x", "unknown domain setting id 2"},
+      {"domain set example.net 11 lots", "not a number"},
+      {"domain set example.net 16 maybe", "not a flag"},
+      {"domain set example.net 22 tomorrow", "not a date"},
+      {"domain set example.net 22 2030-02-30", "not a date"},
+      {"domain ip missing.example 192.0.2.1", "no domain missing.example"},
+      {"domain show example.org", "cannot read the settings of domain example.org"},
+      {"domain set example.org 11 5", "cannot read the settings of domain example.org"},
+  };
+  for (const Case& c : cases) {
+    const CommandRun run = Run(c.arguments);
+    EXPECT_NE(run.exit_code, 0) << c.arguments;
+    EXPECT_NE(run.output.find(c.message), std::string::npos) << run.output;
+    EXPECT_EQ(run.output.find('\n'), run.output.size() - 1) << run.output;
+  }
+}
+
+}  // namespace
+}  // namespace tarvelin

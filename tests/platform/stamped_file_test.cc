@@ -1,0 +1,43 @@
+#include "platform/stamped_file.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/file_system.h"
+#include "support/temp_dir.h"
+
+namespace tarvelin {
+namespace {
+
+TEST(StampedFileTest, ReadsTheVersionItOpenedWithItsStamp) {
+  testing::TempDir dir;
+  const std::string path = dir.path() + "f.bin";
+  dir.Write("f.bin", "first version");
+  StampedFile file;
+  ASSERT_TRUE(file.Open(path));
+  EXPECT_EQ(file.stamp(), GetFileStamp(path));
+  ASSERT_TRUE(WriteFileAtomic(path, "second"));
+  EXPECT_NE(file.stamp(), GetFileStamp(path));
+  char buffer[32] = {};
+  EXPECT_EQ(file.ReadAt(6, buffer, sizeof buffer), 7);
+  EXPECT_EQ(std::string(buffer), "version");
+  EXPECT_EQ(file.ReadAt(-1, buffer, 1), -1);
+  ASSERT_TRUE(file.Open(path));
+  EXPECT_EQ(file.stamp().size, 6);
+}
+
+TEST(StampedFileTest, OnlyRegularFilesOpen) {
+  testing::TempDir dir;
+  StampedFile file;
+  EXPECT_FALSE(file.Open(dir.path() + "missing"));
+  EXPECT_FALSE(file.stamp().exists);
+  EXPECT_FALSE(file.Open(dir.path()));
+  FileStamp stamp;
+  EXPECT_EQ(OpenStampedHandle(dir.path(), &stamp), -1);
+  char byte;
+  EXPECT_EQ(ReadHandleAt(-1, 0, &byte, 1), -1);
+}
+
+}  // namespace
+}  // namespace tarvelin

@@ -1,0 +1,321 @@
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "accounts/account_store.h"
+#include "accounts/user_record.h"
+#include "accounts/user_settings.h"
+#include "accounts/user_walk.h"
+#include "cli_context.h"
+#include "foundation/bytes.h"
+#include "foundation/date_time.h"
+#include "foundation/text.h"
+#include "frame/library.h"
+
+namespace tarvelin::cli {
+
+namespace {
+
+const char* TypeName(uint8_t type) {
+  static const char* const kNames[] = {"user",    "list",    "executable",  "notification",
+                                       "routing", "catalog", "list server", "group"};
+  return type < 8 ? kNames[type] : "unknown";
+}
+
+nlohmann::json AccountJson(int position, const UserRecord& record) {
+  return {{"position", position},
+          {"type", AccountTypeOf(record)},
+          {"kind", TypeName(AccountTypeOf(record))},
+          {"aliases", AliasListOf(record)}};
+}
+
+std::string AccountLine(int position, const UserRecord& record) {
+  return std::to_string(position) + "\t" + TypeName(AccountTypeOf(record)) + "\t" +
+         AliasListOf(record) + "\n";
+}
+
+void AccountList(const Output& out, const std::string& domain) {
+  const Library& library = TheLibrary();
+  const int position = library.domains.FindPosition(domain, /*strict=*/true);
+  if (position < 0) throw CommandError("unknown domain: " + domain);
+  const std::string name = library.domains.NameAt(position);
+  nlohmann::json accounts = nlohmann::json::array();
+  std::string human;
+  UserEnumState state;
+  if (StartUserWalk(library, name, "", 1, &state)) {
+    UserRecord record;
+    while (AdvanceUserWalk(&state)) {
+      std::copy_n(state.begin() + walk_offsets::kRecord, kUserRecordSize, record.begin());
+      accounts.push_back(AccountJson(WalkIndex(state), record));
+      human += AccountLine(WalkIndex(state), record);
+    }
+    EndUserWalk(&state);
+  }
+  out.Emit(accounts, human.empty() ? "(no accounts in " + name + ")" : human);
+}
+
+void AccountFind(const Output& out, const std::string& address) {
+  FoundAccount found;
+  if (!FindAccount(TheLibrary(), address, /*follow_domain_alias=*/true, &found)) {
+    throw CommandError("no account for " + address);
+  }
+  nlohmann::json json = AccountJson(found.position, found.record);
+  json["domain"] = found.domain;
+  out.Emit(json, found.domain + "\t" + AccountLine(found.position, found.record));
+}
+
+// account show / account set: the settings of one account by id.
+
+const char* SettingKindName(UserSettingKind kind) {
+  switch (kind) {
+    case UserSettingKind::kNumber:
+      return "number";
+    case UserSettingKind::kFlag:
+      return "flag";
+    case UserSettingKind::kDateTime:
+      return "date-time";
+    case UserSettingKind::kText:
+      return "text";
+    case UserSettingKind::kUnknown:
+      break;
+  }
+  return "unknown";
+}
+
+// Record texts are single-byte; JSON wants UTF-8, so bytes from 128 up are
+// taken as Latin-1.
+std::string Utf8OfLatin1(std::string_view text) {
+  std::string utf8;
+  for (char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x80) {
+      utf8 += c;
+    } else {
+      utf8 += static_cast<char>(0xC0 | byte >> 6);
+      utf8 += static_cast<char>(0x80 | (byte & 0x3F));
+    }
+  }
+  return utf8;
+}
+
+std::string DateTimeText(double value) {
+  CivilDateTime when;
+  if (!DecodeDate(value, &when.date) || !DecodeTime(value, &when.time)) {
+    return std::to_string(value);
+  }
+  return FormatDateTime("yyyy-mm-dd hh:nn:ss", when);
+}
+
+// The account an address reaches, as users.cfg holds it: the lookup may
+// hand out folder delivery in its copy, so the record is read again.
+FoundAccount StoredAccount(const std::string& address) {
+  Library& library = TheLibrary();
+  FoundAccount found;
+  if (!FindAccount(library, address, /*follow_domain_alias=*/true, &found) ||
+      LoadAccountAt(library, found.domain, found.position, &found.record) <= found.position) {
+    throw CommandError("no account for " + address);
+  }
+  return found;
+}
+
+nlohmann::json SettingValue(const UserRecord& record, int32_t id, std::string* human) {
+  const UserSettingKind kind = DescribeUserSetting(id);
+  std::vector<uint8_t> buffer(8192, 0);
+  const int32_t size = kind == UserSettingKind::kText       ? static_cast<int32_t>(buffer.size())
+                       : kind == UserSettingKind::kDateTime ? 8
+                                                            : 4;
+  const int32_t n =
+      GetUserSetting(TheLibrary(), record.data(), kUserRecordSize, id, buffer.data(), size);
+  if (n < 0) throw CommandError("setting " + std::to_string(id) + " is not available");
+  switch (kind) {
+    case UserSettingKind::kNumber:
+    case UserSettingKind::kFlag: {
+      const uint32_t number = GetLE(buffer.data(), 4);
+      *human = std::to_string(number);
+      return number;
+    }
+    case UserSettingKind::kDateTime: {
+      const double value = GetDouble(buffer.data());
+      *human = DateTimeText(value);
+      return value;
+    }
+    case UserSettingKind::kText:
+    case UserSettingKind::kUnknown:
+      break;
+  }
+  const std::string text =
+      Utf8OfLatin1(std::string(reinterpret_cast<const char*>(buffer.data()), n));
+  // One line per setting: control characters are shown as \xNN.
+  human->clear();
+  for (char c : text) {
+    if (static_cast<unsigned char>(c) >= 32) {
+      *human += c;
+    } else {
+      static const char kDigits[] = "0123456789abcdef";
+      *human += std::string("\\x") + kDigits[c >> 4] + kDigits[c & 15];
+    }
+  }
+  return text;
+}
+
+nlohmann::json AccountHeader(const FoundAccount& found) {
+  return {{"domain", found.domain},
+          {"position", found.position},
+          {"type", AccountTypeOf(found.record)},
+          {"kind", TypeName(AccountTypeOf(found.record))}};
+}
+
+void AccountShow(const Output& out, const std::string& address) {
+  const FoundAccount found = StoredAccount(address);
+  nlohmann::json json = AccountHeader(found);
+  json["settings"] = nlohmann::json::array();
+  std::string human = found.domain + "\t" + std::to_string(found.position) + "\t" +
+                      TypeName(AccountTypeOf(found.record)) + "\n";
+  for (int32_t id : UserSettingIds(AccountTypeOf(found.record))) {
+    std::string text;
+    const nlohmann::json value = SettingValue(found.record, id, &text);
+    const char* kind = SettingKindName(DescribeUserSetting(id));
+    json["settings"].push_back({{"id", id}, {"kind", kind}, {"value", value}});
+    human += std::to_string(id) + "\t" + kind + "\t" + text + "\n";
+  }
+  out.Emit(json, human);
+}
+
+uint32_t ParseSettingNumber(const std::string& text) {
+  const std::string trimmed = Trim(text);
+  const bool hex = StartsWithNoCase(trimmed, "0x");
+  const char* begin = trimmed.data() + (hex ? 2 : 0);
+  const char* end = trimmed.data() + trimmed.size();
+  uint32_t value = 0;
+  const auto [ptr, error] = std::from_chars(begin, end, value, hex ? 16 : 10);
+  if (error != std::errc() || ptr != end || begin == end) {
+    throw CommandError("not a number: " + text);
+  }
+  return value;
+}
+
+uint8_t ParseSettingFlag(const std::string& text) {
+  const std::string lower = ToLower(Trim(text));
+  if (lower == "true" || lower == "on" || lower == "yes") return 1;
+  if (lower == "false" || lower == "off" || lower == "no") return 0;
+  const uint32_t value = ParseSettingNumber(text);
+  if (value > 255) throw CommandError("not a flag (1/0, true/false, on/off): " + text);
+  return static_cast<uint8_t>(value);
+}
+
+// "yyyy-mm-dd" with an optional " hh:mm:ss", or the day number itself.
+double ParseSettingDateTime(const std::string& text) {
+  CivilDateTime when;
+  const int length = static_cast<int>(text.size());
+  int used = -1;
+  bool parsed = std::sscanf(text.c_str(), "%d-%d-%d%n", &when.date.year, &when.date.month,
+                            &when.date.day, &used) == 3 &&
+                used == length;
+  if (!parsed) {
+    used = -1;
+    parsed = std::sscanf(text.c_str(), "%d-%d-%d %d:%d:%d%n", &when.date.year, &when.date.month,
+                         &when.date.day, &when.time.hour, &when.time.minute, &when.time.second,
+                         &used) == 6 &&
+             used == length;
+  }
+  double date = 0, time = 0;
+  if (parsed && EncodeDate(when.date, &date) && EncodeTime(when.time, &time)) return date + time;
+  char* end = nullptr;
+  const double days = std::strtod(text.c_str(), &end);
+  if (text.empty() || end != text.c_str() + text.size() || !std::isfinite(days)) {
+    throw CommandError("not a date (yyyy-mm-dd [hh:mm:ss]) or day number: " + text);
+  }
+  return days;
+}
+
+void AccountSet(const Output& out, const std::string& address, int32_t id,
+                const std::string& text) {
+  const UserSettingKind kind = DescribeUserSetting(id);
+  if (kind == UserSettingKind::kUnknown) {
+    throw CommandError("unknown account setting id " + std::to_string(id));
+  }
+  FoundAccount found = StoredAccount(address);
+  std::vector<uint8_t> bytes;
+  switch (kind) {
+    case UserSettingKind::kNumber: {
+      bytes.resize(4);
+      PutLE(bytes.data(), 4, ParseSettingNumber(text));
+      break;
+    }
+    case UserSettingKind::kFlag:
+      bytes.push_back(ParseSettingFlag(text));
+      break;
+    case UserSettingKind::kDateTime:
+      bytes.resize(8);
+      PutDouble(bytes.data(), ParseSettingDateTime(text));
+      break;
+    case UserSettingKind::kText:
+    case UserSettingKind::kUnknown:
+      bytes.assign(text.begin(), text.end());
+      break;
+  }
+  Library& library = TheLibrary();
+  if (SetUserSetting(library, found.record.data(), kUserRecordSize, id, bytes.data(),
+                     static_cast<int32_t>(bytes.size())) != 0 ||
+      !WriteAccountAt(library, found.domain, found.record, &found.position)) {
+    throw CommandError("setting " + std::to_string(id) + " of " + address + " was not saved");
+  }
+  std::string human;
+  nlohmann::json json = AccountHeader(found);
+  json["id"] = id;
+  json["kind"] = SettingKindName(kind);
+  json["value"] = SettingValue(found.record, id, &human);
+  json["saved"] = true;
+  out.Emit(json, std::to_string(id) + " = " + human);
+}
+
+}  // namespace
+
+void RegisterAccountCommands(CLI::App& app, Context& context) {
+  CLI::App* account = app.add_subcommand("account", "Accounts of a domain");
+  account->require_subcommand(1);
+
+  static std::string domain;
+  CLI::App* list = account->add_subcommand("list", "List the accounts of a domain in file order");
+  list->add_option("DOMAIN", domain, "Domain name")->required();
+  list->callback([&context] {
+    context.Open();
+    AccountList(context.out, domain);
+  });
+
+  static std::string address;
+  CLI::App* find =
+      account->add_subcommand("find", "Show the account an address reaches, and where it is");
+  find->add_option("ADDRESS", address, "local@domain, or a bare local part")->required();
+  find->callback([&context] {
+    context.Open();
+    AccountFind(context.out, address);
+  });
+
+  CLI::App* show = account->add_subcommand("show", "Show every setting of an account by id");
+  show->add_option("ADDRESS", address, "local@domain, or a bare local part")->required();
+  show->callback([&context] {
+    context.Open();
+    AccountShow(context.out, address);
+  });
+
+  static int32_t id = 0;
+  static std::string value;
+  CLI::App* set = account->add_subcommand("set", "Change one setting of an account and save it");
+  set->add_option("ADDRESS", address, "local@domain, or a bare local part")->required();
+  set->add_option("ID", id, "Setting id")->required();
+  set->add_option("VALUE", value,
+                  "Number, flag (1/0), date (yyyy-mm-dd [hh:mm:ss]) or text, by the id's kind")
+      ->required();
+  set->callback([&context] {
+    context.Open();
+    AccountSet(context.out, address, id, value);
+  });
+}
+
+}  // namespace tarvelin::cli

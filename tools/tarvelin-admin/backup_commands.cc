@@ -1,0 +1,113 @@
+// backup FILE and restore FILE, with a progress bar when standard output is
+// a terminal.
+#include <cstdio>
+#include <string>
+
+#include "cli_context.h"
+#include "config/backup_config.h"
+#include "config/restore_config.h"
+#include "frame/library.h"
+#include "platform/terminal.h"
+
+namespace tarvelin::cli {
+
+namespace {
+
+constexpr int kBarWidth = 30;
+
+std::string Mebibytes(int64_t bytes) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.1f MiB", static_cast<double>(bytes) / 1048576.0);
+  return text;
+}
+
+// Draws one line, redrawn in place; only worth it on a terminal.
+class ProgressBar {
+ public:
+  explicit ProgressBar(std::string verb) : verb_(std::move(verb)) {}
+  ~ProgressBar() {
+    if (drawn_) std::fputs("\r\033[K", stdout);
+    std::fflush(stdout);
+  }
+
+  void Show(const ArchiveProgress& progress) {
+    const int64_t permille =
+        progress.bytes_total > 0 ? progress.bytes_done * 1000 / progress.bytes_total : 0;
+    // Redraw when the figure moves, not for every small file.
+    if (drawn_ && permille == last_permille_ && progress.files_done % 64 != 0) return;
+    last_permille_ = permille;
+    drawn_ = true;
+    std::string line = "\r" + verb_ + " [";
+    const int filled = static_cast<int>(permille * kBarWidth / 1000);
+    line.append(static_cast<size_t>(filled), '#');
+    line.append(static_cast<size_t>(kBarWidth - filled), '.');
+    line += "] " + std::to_string(permille / 10) + "%  " + std::to_string(progress.files_done);
+    if (progress.files_total > 0) line += "/" + std::to_string(progress.files_total);
+    line += " files  " + Mebibytes(progress.bytes_done);
+    if (progress.bytes_total > 0) line += " of " + Mebibytes(progress.bytes_total);
+    line += "\033[K";
+    std::fputs(line.c_str(), stdout);
+    std::fflush(stdout);
+  }
+
+ private:
+  std::string verb_;
+  bool drawn_ = false;
+  int64_t last_permille_ = -1;
+};
+
+// The progress callback: a bar on a terminal, nothing otherwise.
+ArchiveProgressFn ProgressFor(ProgressBar* bar) {
+  if (!StandardOutputIsTerminal()) return {};
+  return [bar](const ArchiveProgress& progress) { bar->Show(progress); };
+}
+
+void Backup(const Output& out, const std::string& file) {
+  int32_t result;
+  {
+    ProgressBar bar("backup");
+    result = tarvelin::BackupConfig(TheLibrary(), file.c_str(), ProgressFor(&bar));
+  }
+  if (result != 0) {
+    throw CommandError("backup to " + file +
+                       " failed: the archive could not be written or a file could not be stored");
+  }
+  out.Emit({{"backup", file}, {"result", result}}, "backed up to " + file);
+}
+
+void Restore(const Output& out, const std::string& file) {
+  int32_t result;
+  {
+    ProgressBar bar("restore");
+    result = tarvelin::RestoreConfig(TheLibrary(), file.c_str(), ProgressFor(&bar));
+  }
+  if (result != 0) {
+    throw CommandError("restore from " + file +
+                       " is incomplete: the archive is missing or damaged, or an entry could not "
+                       "be written");
+  }
+  out.Emit({{"restore", file}, {"result", result}}, "restored from " + file);
+}
+
+}  // namespace
+
+void RegisterBackupCommands(CLI::App& app, Context& context) {
+  static std::string file;
+  CLI::App* backup = app.add_subcommand("backup", "Pack the configuration into an archive");
+  backup->add_option("FILE", file, "Archive to write; \"yyyymmdd\" in quotes becomes the date")
+      ->required();
+  backup->callback([&context] {
+    context.Open();
+    Backup(context.out, file);
+  });
+
+  CLI::App* restore =
+      app.add_subcommand("restore", "Unpack an archive over the installation and reload");
+  restore->add_option("FILE", file, "Archive to read")->required();
+  restore->callback([&context] {
+    context.Open();
+    Restore(context.out, file);
+  });
+}
+
+}  // namespace tarvelin::cli
