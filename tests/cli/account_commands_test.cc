@@ -7,6 +7,7 @@
 #include <string>
 
 #include "accounts/users_file_builder.h"
+#include "support/cli_runner.h"
 #include "support/temp_dir.h"
 
 namespace tarvelin {
@@ -14,23 +15,6 @@ namespace {
 
 using testing::FileOf;
 using testing::MakeRecord;
-
-struct CommandRun {
-  int exit_code;
-  std::string output;  // standard output and standard error
-};
-
-CommandRun Admin(const std::string& arguments) {
-  const std::string command =
-      std::string(TARVELIN_BINARY_DIR) + "/tools/tarvelin-admin " + arguments + " 2>&1";
-  FILE* pipe = popen(command.c_str(), "r");
-  std::string output;
-  char chunk[4096];
-  size_t n;
-  while ((n = fread(chunk, 1, sizeof chunk, pipe)) > 0) output.append(chunk, n);
-  const int status = pclose(pipe);
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
-}
 
 class AccountCommandsTest : public ::testing::Test {
  protected:
@@ -185,11 +169,12 @@ TEST_F(AccountCommandsTest, SetRefusesWhatItCannotStore) {
   } cases[] = {
       {"account set john@example.org 7 x", "tarvelin-admin: unknown account setting id 7\n"},
       {"account set john@example.org 27 abc", "tarvelin-admin: not a number: abc\n"},
-      {"account set john@example.org 36 maybe", "tarvelin-admin: not a number: maybe\n"},
+      {"account set john@example.org 36 maybe",
+       "tarvelin-admin: not a flag (1/0, true/false, on/off): maybe\n"},
       {"account set john@example.org 36 256",
        "tarvelin-admin: not a flag (1/0, true/false, on/off): 256\n"},
       {"account set john@example.org 19 2030-02-30",
-       "tarvelin-admin: not a date (yyyy-mm-dd [hh:mm:ss]) or day number: 2030-02-30\n"},
+       "tarvelin-admin: not a date (yyyy-mm-dd [hh:mm[:ss]]) or day number: 2030-02-30\n"},
       {"account set nobody@example.org 45 x",
        "tarvelin-admin: no account for nobody@example.org\n"},
       {"account set john@example.org 3 ''",

@@ -6,32 +6,16 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
+#include "support/cli_runner.h"
 #include "support/temp_dir.h"
 
 namespace tarvelin {
 namespace {
 
-struct ShellRun {
-  int exit_code;
-  std::string output;
-};
-
-ShellRun Shell(const std::string& command) {
-  FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-  std::string output;
-  char chunk[4096];
-  size_t n;
-  while ((n = fread(chunk, 1, sizeof chunk, pipe)) > 0) output.append(chunk, n);
-  const int status = pclose(pipe);
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
-}
-
-std::string Admin() { return std::string(TARVELIN_BINARY_DIR) + "/tools/tarvelin-admin"; }
-
 class BackupCommandsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    install_ = Admin() + " --install-dir " + dir_.path() + "inst";
+    install_ = AdminProgram() + " --install-dir " + dir_.path() + "inst";
     ASSERT_EQ(Shell(install_ + " create --domain example.org").exit_code, 0);
     archive_ = dir_.path() + "backup.ilds";
   }
@@ -41,13 +25,13 @@ class BackupCommandsTest : public ::testing::Test {
 };
 
 TEST_F(BackupCommandsTest, BackupThenRestore) {
-  const ShellRun backup = Shell(install_ + " backup " + archive_);
+  const CommandRun backup = Shell(install_ + " backup " + archive_);
   ASSERT_EQ(backup.exit_code, 0) << backup.output;
   EXPECT_EQ(backup.output, "backed up to " + archive_ + "\n") << "no progress bar off a terminal";
   EXPECT_TRUE(dir_.Exists("backup.ilds"));
 
   ASSERT_EQ(Shell(install_ + " config set 27 2525").exit_code, 0);
-  const ShellRun restore = Shell(install_ + " --json restore " + archive_);
+  const CommandRun restore = Shell(install_ + " --json restore " + archive_);
   ASSERT_EQ(restore.exit_code, 0) << restore.output;
   EXPECT_EQ(nlohmann::json::parse(restore.output)["result"], 0);
   EXPECT_EQ(Shell(install_ + " config get 27").output, "25\n") << "the saved port came back";
@@ -59,7 +43,7 @@ TEST_F(BackupCommandsTest, FailuresAreOneLineWithANonZeroExit) {
       install_ + " restore " + dir_.path() + "missing.ilds",
   };
   for (const std::string& command : cases) {
-    const ShellRun run = Shell(command);
+    const CommandRun run = Shell(command);
     EXPECT_NE(run.exit_code, 0) << command;
     EXPECT_EQ(run.output.find('\n'), run.output.size() - 1) << run.output;
     EXPECT_NE(run.output.find("tarvelin-admin: "), std::string::npos) << run.output;
@@ -69,7 +53,7 @@ TEST_F(BackupCommandsTest, FailuresAreOneLineWithANonZeroExit) {
 
 TEST_F(BackupCommandsTest, ProgressBarOnATerminal) {
   // script(1) gives the program a terminal as its standard output.
-  const ShellRun run = Shell("script -qec '" + install_ + " backup " + archive_ + "' /dev/null");
+  const CommandRun run = Shell("script -qec '" + install_ + " backup " + archive_ + "' /dev/null");
   ASSERT_EQ(run.exit_code, 0) << run.output;
   EXPECT_NE(run.output.find("backup ["), std::string::npos) << run.output;
   EXPECT_NE(run.output.find("100%"), std::string::npos) << run.output;

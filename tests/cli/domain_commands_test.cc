@@ -6,27 +6,11 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
+#include "support/cli_runner.h"
 #include "support/temp_dir.h"
 
 namespace tarvelin {
 namespace {
-
-struct CommandRun {
-  int exit_code;
-  std::string output;  // standard output and standard error
-};
-
-CommandRun Admin(const std::string& arguments) {
-  const std::string command =
-      std::string(TARVELIN_BINARY_DIR) + "/tools/tarvelin-admin " + arguments + " 2>&1";
-  FILE* pipe = popen(command.c_str(), "r");
-  std::string output;
-  char chunk[4096];
-  size_t n;
-  while ((n = fread(chunk, 1, sizeof chunk, pipe)) > 0) output.append(chunk, n);
-  const int status = pclose(pipe);
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
-}
 
 class DomainCommandsTest : public ::testing::Test {
  protected:

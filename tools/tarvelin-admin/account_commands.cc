@@ -12,6 +12,7 @@
 #include "accounts/user_settings.h"
 #include "accounts/user_walk.h"
 #include "cli_context.h"
+#include "cli_values.h"
 #include "foundation/bytes.h"
 #include "foundation/date_time.h"
 #include "foundation/text.h"
@@ -103,14 +104,6 @@ std::string Utf8OfLatin1(std::string_view text) {
   return utf8;
 }
 
-std::string DateTimeText(double value) {
-  CivilDateTime when;
-  if (!DecodeDate(value, &when.date) || !DecodeTime(value, &when.time)) {
-    return std::to_string(value);
-  }
-  return FormatDateTime("yyyy-mm-dd hh:nn:ss", when);
-}
-
 // The account an address reaches, as users.cfg holds it: the lookup may
 // hand out folder delivery in its copy, so the record is read again.
 FoundAccount StoredAccount(const std::string& address) {
@@ -186,53 +179,6 @@ void AccountShow(const Output& out, const std::string& address) {
   out.Emit(json, human);
 }
 
-uint32_t ParseSettingNumber(const std::string& text) {
-  const std::string trimmed = Trim(text);
-  const bool hex = StartsWithNoCase(trimmed, "0x");
-  const char* begin = trimmed.data() + (hex ? 2 : 0);
-  const char* end = trimmed.data() + trimmed.size();
-  uint32_t value = 0;
-  const auto [ptr, error] = std::from_chars(begin, end, value, hex ? 16 : 10);
-  if (error != std::errc() || ptr != end || begin == end) {
-    throw CommandError("not a number: " + text);
-  }
-  return value;
-}
-
-uint8_t ParseSettingFlag(const std::string& text) {
-  const std::string lower = ToLower(Trim(text));
-  if (lower == "true" || lower == "on" || lower == "yes") return 1;
-  if (lower == "false" || lower == "off" || lower == "no") return 0;
-  const uint32_t value = ParseSettingNumber(text);
-  if (value > 255) throw CommandError("not a flag (1/0, true/false, on/off): " + text);
-  return static_cast<uint8_t>(value);
-}
-
-// "yyyy-mm-dd" with an optional " hh:mm:ss", or the day number itself.
-double ParseSettingDateTime(const std::string& text) {
-  CivilDateTime when;
-  const int length = static_cast<int>(text.size());
-  int used = -1;
-  bool parsed = std::sscanf(text.c_str(), "%d-%d-%d%n", &when.date.year, &when.date.month,
-                            &when.date.day, &used) == 3 &&
-                used == length;
-  if (!parsed) {
-    used = -1;
-    parsed = std::sscanf(text.c_str(), "%d-%d-%d %d:%d:%d%n", &when.date.year, &when.date.month,
-                         &when.date.day, &when.time.hour, &when.time.minute, &when.time.second,
-                         &used) == 6 &&
-             used == length;
-  }
-  double date = 0, time = 0;
-  if (parsed && EncodeDate(when.date, &date) && EncodeTime(when.time, &time)) return date + time;
-  char* end = nullptr;
-  const double days = std::strtod(text.c_str(), &end);
-  if (text.empty() || end != text.c_str() + text.size() || !std::isfinite(days)) {
-    throw CommandError("not a date (yyyy-mm-dd [hh:mm:ss]) or day number: " + text);
-  }
-  return days;
-}
-
 void AccountSet(const Output& out, const std::string& address, int32_t id,
                 const std::string& text) {
   const UserSettingKind kind = DescribeUserSetting(id);
@@ -244,15 +190,15 @@ void AccountSet(const Output& out, const std::string& address, int32_t id,
   switch (kind) {
     case UserSettingKind::kNumber: {
       bytes.resize(4);
-      PutLE(bytes.data(), 4, ParseSettingNumber(text));
+      PutLE(bytes.data(), 4, ParseNumber(text));
       break;
     }
     case UserSettingKind::kFlag:
-      bytes.push_back(ParseSettingFlag(text));
+      bytes.push_back(ParseFlag(text));
       break;
     case UserSettingKind::kDateTime:
       bytes.resize(8);
-      PutDouble(bytes.data(), ParseSettingDateTime(text));
+      PutDouble(bytes.data(), ParseDateTime(text));
       break;
     case UserSettingKind::kText:
     case UserSettingKind::kUnknown:

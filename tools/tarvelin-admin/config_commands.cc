@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "cli_context.h"
+#include "cli_values.h"
 #include "config/config_variables.h"
 #include "config/server_config_layout.h"
 #include "foundation/text.h"
@@ -30,16 +31,6 @@ const char* KindName(SettingKind kind) {
       break;
   }
   return "unknown";
-}
-
-std::string Hex(const uint8_t* bytes, size_t length) {
-  static const char kDigits[] = "0123456789abcdef";
-  std::string text;
-  for (size_t i = 0; i < length; ++i) {
-    text += kDigits[bytes[i] >> 4];
-    text += kDigits[bytes[i] & 15];
-  }
-  return text;
 }
 
 SettingShape KnownSetting(int32_t id) {
@@ -75,44 +66,6 @@ nlohmann::json ReadSetting(int32_t id, const SettingShape& shape) {
   return nullptr;
 }
 
-std::string Human(const nlohmann::json& value) {
-  return value.is_string() ? value.get<std::string>() : value.dump();
-}
-
-uint32_t ParseNumber(const std::string& text) {
-  uint32_t value = 0;
-  const std::string trimmed = Trim(text);
-  const bool hex = trimmed.rfind("0x", 0) == 0 || trimmed.rfind("0X", 0) == 0;
-  const char* begin = trimmed.data() + (hex ? 2 : 0);
-  const char* end = trimmed.data() + trimmed.size();
-  const auto [ptr, error] = std::from_chars(begin, end, value, hex ? 16 : 10);
-  if (error != std::errc() || ptr != end || begin == end) {
-    throw CommandError("not a number: " + text);
-  }
-  return value;
-}
-
-uint8_t ParseFlag(const std::string& text) {
-  const std::string lower = ToLower(Trim(text));
-  if (lower == "1" || lower == "true" || lower == "on" || lower == "yes") return 1;
-  if (lower == "0" || lower == "false" || lower == "off" || lower == "no") return 0;
-  throw CommandError("not a flag (1/0, true/false, on/off): " + text);
-}
-
-std::vector<uint8_t> ParseHex(const std::string& text) {
-  if (text.size() % 2 != 0) throw CommandError("a block is given as an even number of hex digits");
-  std::vector<uint8_t> bytes;
-  for (size_t i = 0; i < text.size(); i += 2) {
-    uint8_t byte = 0;
-    const auto [ptr, error] = std::from_chars(text.data() + i, text.data() + i + 2, byte, 16);
-    if (error != std::errc() || ptr != text.data() + i + 2) {
-      throw CommandError("not hex: " + text.substr(i, 2));
-    }
-    bytes.push_back(byte);
-  }
-  return bytes;
-}
-
 }  // namespace
 
 namespace {
@@ -120,7 +73,7 @@ namespace {
 void ConfigGet(const Output& out, int32_t id) {
   const SettingShape shape = KnownSetting(id);
   const nlohmann::json value = ReadSetting(id, shape);
-  out.Emit({{"id", id}, {"kind", KindName(shape.kind)}, {"value", value}}, Human(value));
+  out.Emit({{"id", id}, {"kind", KindName(shape.kind)}, {"value", value}}, HumanText(value));
 }
 
 void ConfigSet(const Output& out, int32_t id, const std::string& text) {
@@ -156,7 +109,7 @@ void ConfigSet(const Output& out, int32_t id, const std::string& text) {
   ::SaveConfig();
   const nlohmann::json value = ReadSetting(id, shape);
   out.Emit({{"id", id}, {"kind", KindName(shape.kind)}, {"value", value}, {"saved", true}},
-           std::to_string(id) + " = " + Human(value));
+           std::to_string(id) + " = " + HumanText(value));
 }
 
 void ConfigDump(const Output& out) {
@@ -171,7 +124,7 @@ void ConfigDump(const Output& out) {
     const SettingShape shape = DescribeConfigSetting(id);
     const nlohmann::json value = ReadSetting(id, shape);
     all.push_back({{"id", id}, {"kind", KindName(shape.kind)}, {"value", value}});
-    human << id << "\t" << KindName(shape.kind) << "\t" << Human(value) << "\n";
+    human << id << "\t" << KindName(shape.kind) << "\t" << HumanText(value) << "\n";
   }
   out.Emit(all, human.str());
 }

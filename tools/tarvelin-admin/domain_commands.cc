@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "cli_context.h"
+#include "cli_values.h"
 #include "domains/domain_record_layout.h"
 #include "foundation/bytes.h"
 #include "foundation/date_time.h"
@@ -62,16 +63,6 @@ const char* KindName(DomainFieldKind kind) {
   return "unknown";
 }
 
-std::string FormatDate(double value) {
-  CivilDateTime when;
-  if (value == 0 || !DecodeDate(value, &when.date) || !DecodeTime(value, &when.time)) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%g", value);
-    return text;
-  }
-  return FormatDateTime("yyyy-mm-dd hh:nn:ss", when);
-}
-
 nlohmann::json ReadField(const DomainRecord& record, const DomainField& field) {
   std::vector<uint8_t> buffer(kValueBufferSize);
   const int32_t n = ::GetDomainSetting(record.data(), kDomainRecordSize, field.id, buffer.data(),
@@ -87,13 +78,9 @@ nlohmann::json ReadField(const DomainRecord& record, const DomainField& field) {
     case DomainFieldKind::kBit:
       return buffer[0];
     case DomainFieldKind::kDate:
-      return FormatDate(GetDouble(buffer.data()));
+      return DateTimeText(GetDouble(buffer.data()));
   }
   return nullptr;
-}
-
-std::string Human(const nlohmann::json& value) {
-  return value.is_string() ? value.get<std::string>() : value.dump();
 }
 
 std::string FieldLabel(const DomainField& field) {
@@ -112,7 +99,7 @@ void DomainShow(const Output& out, const std::string& name) {
                         {"name", FieldLabel(field)},
                         {"kind", KindName(field.kind)},
                         {"value", value}});
-    human += std::to_string(field.id) + "\t" + FieldLabel(field) + "\t" + Human(value) + "\n";
+    human += std::to_string(field.id) + "\t" + FieldLabel(field) + "\t" + HumanText(value) + "\n";
   }
   out.Emit({{"index", position}, {"settings", settings}}, human);
 }
@@ -132,42 +119,6 @@ void DomainAdd(const Output& out, const std::string& name) {
   const int32_t position = PositionOf(name);
   out.Emit({{"index", position}, {"name", ToLower(name)}, {"added", true}},
            "added " + ToLower(name) + " at " + std::to_string(position));
-}
-
-uint32_t ParseNumber(const std::string& text) {
-  uint32_t value = 0;
-  const std::string trimmed = Trim(text);
-  const bool hex = trimmed.rfind("0x", 0) == 0 || trimmed.rfind("0X", 0) == 0;
-  const char* begin = trimmed.data() + (hex ? 2 : 0);
-  const char* end = trimmed.data() + trimmed.size();
-  const auto [ptr, error] = std::from_chars(begin, end, value, hex ? 16 : 10);
-  if (error != std::errc() || ptr != end || begin == end) {
-    throw CommandError("not a number: " + text);
-  }
-  return value;
-}
-
-uint8_t ParseFlag(const std::string& text) {
-  const std::string lower = ToLower(Trim(text));
-  if (lower == "1" || lower == "true" || lower == "on" || lower == "yes") return 1;
-  if (lower == "0" || lower == "false" || lower == "off" || lower == "no") return 0;
-  throw CommandError("not a flag (1/0, true/false, on/off): " + text);
-}
-
-// "yyyy-mm-dd", optionally followed by " hh:mm[:ss]".
-double ParseDate(const std::string& text) {
-  CivilDateTime when;
-  const std::string trimmed = Trim(text);
-  char tail = 0;
-  const int parts =
-      std::sscanf(trimmed.c_str(), "%d-%d-%d %d:%d:%d%c", &when.date.year, &when.date.month,
-                  &when.date.day, &when.time.hour, &when.time.minute, &when.time.second, &tail);
-  double date = 0, time = 0;
-  if ((parts != 3 && parts != 5 && parts != 6) || !EncodeDate(when.date, &date) ||
-      !EncodeTime(when.time, &time)) {
-    throw CommandError("not a date (yyyy-mm-dd [hh:mm[:ss]]): " + text);
-  }
-  return date + time;
 }
 
 void DomainSet(const Output& out, const std::string& name, int32_t id, const std::string& text) {
@@ -191,7 +142,7 @@ void DomainSet(const Output& out, const std::string& name, int32_t id, const std
       break;
     case DomainFieldKind::kDate:
       value.resize(8);
-      PutDouble(value.data(), ParseDate(text));
+      PutDouble(value.data(), ParseDateTime(text));
       break;
   }
   if (::SetDomainSetting(record.data(), kDomainRecordSize, id, value.data(),
@@ -203,7 +154,7 @@ void DomainSet(const Output& out, const std::string& name, int32_t id, const std
   }
   const nlohmann::json stored = ReadField(record, *field);
   out.Emit({{"id", id}, {"name", FieldLabel(*field)}, {"value", stored}, {"saved", true}},
-           FieldLabel(*field) + " = " + Human(stored));
+           FieldLabel(*field) + " = " + HumanText(stored));
 }
 
 std::string ReadBinding(int32_t position) {

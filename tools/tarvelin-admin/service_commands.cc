@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli_context.h"
+#include "cli_values.h"
 #include "config/config_save.h"
 #include "foundation/date_time.h"
 #include "frame/library.h"
@@ -56,17 +57,6 @@ bool Running(const ServiceChannel& channel, int id) {
   if (id == kLdap) return SwitchOn(kLdapSwitchSetting);
   if (id == kFtp) return SwitchOn(kFtpSwitchSetting);
   return true;
-}
-
-// "yyyy-mm-dd hh:nn:ss", or the bare number when it is no date.
-std::string DateTimeText(double value) {
-  CivilDateTime when;
-  if (!DecodeDate(value, &when.date) || !DecodeTime(value, &when.time)) {
-    std::ostringstream number;
-    number << value;
-    return number.str();
-  }
-  return FormatDateTime("yyyy-mm-dd hh:nn:ss", when);
 }
 
 void Status(const Output& out, const std::vector<std::string>& texts) {
