@@ -234,7 +234,7 @@ TEST_F(DomainRecordExportsTest, BindingTextIsStoredAsGiven) {
   ASSERT_EQ(SetDomainIP(1, "   ", 3), 0);
   EXPECT_EQ(dir_.Read("config/b.example/bind.dat"), "   \r\n");
   EXPECT_EQ(dir_.Read("config/domains.cfg")[96 + 95], 1) << "flag set and the list saved";
-  std::array<char, 16> buffer;
+  std::array<char, 32> buffer;
   buffer.fill('#');
   EXPECT_EQ(GetDomainIP(1, buffer.data(), 16), 0) << "read back trimmed";
   EXPECT_EQ(buffer[0], '\0') << "the buffer is zero-filled";
