@@ -9,7 +9,6 @@
 #include "accounts/blowfish.h"
 #include "accounts/user_record_offsets.h"
 #include "foundation/base64.h"
-#include "frame/lock_table.h"
 
 namespace tarvelin {
 
@@ -39,8 +38,8 @@ const PasswordCipher& Cipher() {
 
 enum class Direction { kEncipher, kDecipher };
 
+// The cipher is built once and only read afterwards: no lock needed.
 std::string Chain(std::string_view input, Direction direction) {
-  ScopedLock lock(LockId::kGeneral);
   const PasswordCipher& cipher = Cipher();
   uint8_t feedback[8];
   std::memcpy(feedback, cipher.initial_vector, 8);

@@ -62,7 +62,18 @@ class ExpireHashCollection {
       Touch(it->second, now);
       return it->second->value;
     }
-    if (capacity_ > 0 || max_age_ > 0) Purge(now);
+    if (max_age_ > 0) PurgeExpired(now);
+    if (capacity_ > 0 && Count() >= capacity_) {
+      // The entry used longest ago makes room; its node is reused so that a
+      // full cache adds without allocating (entries can be large records).
+      const auto oldest = entries_.begin();
+      index_.erase(std::string_view(oldest->key));
+      oldest->key.assign(key);
+      oldest->value = std::move(value);
+      Touch(oldest, now);
+      index_.emplace(std::string_view(oldest->key), oldest);
+      return oldest->value;
+    }
     entries_.push_back(Entry{std::string(key), std::move(value), now});
     const auto last = std::prev(entries_.end());
     index_.emplace(std::string_view(last->key), last);
@@ -95,12 +106,9 @@ class ExpireHashCollection {
     entry->stamp = now;
     entries_.splice(entries_.end(), entries_, entry);
   }
-  void Purge(int64_t now) {
-    if (max_age_ > 0) {
-      const int64_t limit = now - max_age_;
-      while (!entries_.empty() && entries_.front().stamp < limit) Remove(entries_.front().key);
-    }
-    if (capacity_ > 0 && Count() >= capacity_) Remove(entries_.front().key);
+  void PurgeExpired(int64_t now) {
+    const int64_t limit = now - max_age_;
+    while (!entries_.empty() && entries_.front().stamp < limit) Remove(entries_.front().key);
   }
 
   struct KeyHash {

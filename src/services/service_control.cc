@@ -48,7 +48,11 @@ void Stop(const std::string& program, const ServiceChannel& channel, int service
   const std::optional<int64_t> pid = channel.RunningPid(service_id);
   if (pid && BaseName(ProcessProgram(*pid)) == BaseName(program)) TerminateProcess(*pid);
   if (!wait) return;
-  if (PollUntil([&] { return !channel.IsServiceRunning(service_id); }, kWaitLimit)) return;
+  // A service removes its pid file before it exits: wait for the process too.
+  const auto stopped = [&] {
+    return !channel.IsServiceRunning(service_id) && !(pid && ProcessRunning(*pid));
+  };
+  if (PollUntil(stopped, kWaitLimit)) return;
   const std::vector<int64_t> stubborn = FindProcessesByProgram(program);
   for (int64_t process : stubborn) KillProcess(process);
   PollUntil(
