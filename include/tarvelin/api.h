@@ -127,6 +127,84 @@ TARVELIN_API int32_t SetUserSetting(void* record, int32_t record_size, int32_t i
  * left as it was. */
 TARVELIN_API int32_t SetUserDefaults(void* record, int32_t record_size, int32_t force);
 
+/* Logins and the password policy. */
+
+/* Checks a login (an alias with its domain, or a mailbox name, as
+ * configuration variable 115 says) and its plain password, arriving at
+ * server address `ip` (may be null or empty). 2848 with the account's
+ * record (plain password) in `buffer` and the index of its domain in
+ * *domain_index; -1 when refused (after a wait of 3 seconds, 23 for an
+ * account locked by failed logins), buffer and index untouched; -3 when
+ * `size` is below 2848; -5 when not initialised. */
+TARVELIN_API int32_t AuthenticateUser(const char* username, const char* password, const char* ip,
+                                      int32_t* domain_index, void* buffer, int32_t size);
+/* 1 when the password satisfies the policy for that mailbox and alias
+ * list (always, with the policy off), 0 when not; -5 when not
+ * initialised. */
+TARVELIN_API int32_t CheckPasswordPolicy(const char* password, const char* mailbox,
+                                         const char* alias);
+
+/* Account walks: the records of one domain's users.cfg in file order. A
+ * query is a condition over account settings named as in apiconst.pas
+ * ("U_Type = 0", "U_Alias like 'a%'"); only the records it holds for are
+ * delivered, and a query that does not evaluate delivers none. */
+
+/* Starts a walk over every account: 1, and *handle is set; 0 (not
+ * initialised, unknown domain, no users.cfg), *handle null (untouched when
+ * not initialised). */
+TARVELIN_API uint8_t APIInitUsers(void** handle, const char* domain);
+/* The same with a query (null or empty: every account; cut to 255). */
+TARVELIN_API uint8_t APIInitUsersQuery(void** handle, const char* domain, const char* query);
+/* The next record (2848 bytes, type 6 for a mailing list with the
+ * list-server flag): 1; 0 at the end, and when `size` is below 2848 (the
+ * record is consumed all the same). */
+TARVELIN_API uint8_t APINextUser(void* handle, void* buffer, int32_t size);
+/* Ends the walk and frees the handle; a null handle is ignored. */
+TARVELIN_API void APIDoneUsers(void* handle);
+
+/* Remote accounts: the 1828-byte records of ConfigPath/remote.cfg, by
+ * position. Every function returns -5 when not initialised; a buffer or
+ * record size below 1828 gives -3. Save, add and delete tell the POP3
+ * service to reload the list, also when the write failed. */
+
+/* The number of remote accounts (0 when remote.cfg is missing). */
+TARVELIN_API int32_t GetRACount(void);
+/* 1828 (a zeroed record for a position outside the file), or -1 when
+ * remote.cfg is missing or empty. */
+TARVELIN_API int32_t LoadRA(int32_t index, void* buffer, int32_t size);
+/* Replaces the record at `index`; -1 or the count appends. 0, or -1 (other
+ * position outside the file, or not written). */
+TARVELIN_API int32_t SaveRA(int32_t index, const void* buffer, int32_t size);
+/* Appends the record: 0 or -1. */
+TARVELIN_API int32_t AddRA(const void* buffer, int32_t size);
+/* Removes the record and the collection state files it names (its name, and
+ * the name with ".hdr", ".dom" and ".rt"; a relative name that leads out of
+ * the configuration folder is left alone). 0, also for a position outside
+ * the file; -1 when remote.cfg is missing or not rewritten (unchanged). */
+TARVELIN_API int32_t DeleteRA(int32_t index);
+/* Single settings (ids 224 to 248) of a record the caller holds; remote.cfg
+ * is not touched. Id 246 is the 284-byte schedule (Get: -3 below 284
+ * bytes; Set: the first min(size, 284) bytes), 248 the packed record.
+ * Get: bytes written, -3, or -1 (unknown id). Set: 0 or -1 (unknown id,
+ * record unchanged). */
+TARVELIN_API int32_t GetRASetting(const void* record, int32_t record_size, int32_t id,
+                                  void* buffer, int32_t size);
+TARVELIN_API int32_t SetRASetting(void* record, int32_t record_size, int32_t id,
+                                  const void* buffer, int32_t size);
+
+/* Schedules: one field of item `item` (0 to 6) of a 284-byte schedule block
+ * the caller holds, by type: 0 schedule flag and 15 the packed block (both
+ * ignore `item`), 2 to 8 and 12 item flags, 9 an 8-bit number, 10 the time
+ * of day in seconds, 11 a 32-bit number, 13 and 14 signed whole numbers.
+ * -5 when not initialised; -3 when `schedule_size` is below 284 (nothing
+ * read or written) or, for Get, the buffer is too small; -1 for an unknown
+ * type or an item outside 0 to 6 (the block unchanged). Get: bytes written.
+ * Set: 0. */
+TARVELIN_API int32_t GetScheduleSetting(const void* schedule, int32_t schedule_size,
+                                        int32_t item, int32_t type, void* buffer, int32_t size);
+TARVELIN_API int32_t SetScheduleSetting(void* schedule, int32_t schedule_size, int32_t item,
+                                        int32_t type, const void* buffer, int32_t size);
+
 #ifdef __cplusplus
 }
 #endif

@@ -2,9 +2,13 @@
 
 #include <algorithm>
 #include <memory>
+#include <unordered_map>
+#include <unordered_set>
 
+#include "accounts/user_record_offsets.h"
 #include "config/config_offsets.h"
 #include "config/server_config.h"
+#include "foundation/bytes.h"
 #include "foundation/expire_hash_collection.h"
 #include "foundation/text.h"
 #include "frame/lock_table.h"
@@ -18,19 +22,66 @@ constexpr size_t kBytesPerEntry = 11392;
 
 struct Entry {
   std::string users_path;
+  std::string domain;
   FileStamp stamp;
   CachedAccount account;
+  uint64_t sequence = 0;  // rises with every use: the cache's order
 };
 using Cache = ExpireHashCollection<Entry>;
 
-// Null while the cache is off.
-std::unique_ptr<Cache>& TheCache() {
-  static auto* const cache = new std::unique_ptr<Cache>;
+// The cache with a second index for logins: from each name an entry
+// answers to (its mailbox name, or an alias item with its domain) to the
+// entry's key, and the keys of entries whose alias list names a group.
+// References are checked when used, so evictions need not update them;
+// the index is rebuilt when it has grown well beyond the cache.
+struct AccountCache {
+  AccountCache(size_t capacity) : entries(capacity, 0) {}
+  Cache entries;
+  uint64_t next_sequence = 1;
+  std::unordered_map<std::string, std::vector<std::string>> by_name;
+  std::vector<std::string> with_groups;
+  size_t references = 0;
+};
+
+std::unique_ptr<AccountCache>& TheCache() {
+  static auto* const cache = new std::unique_ptr<AccountCache>;
   return *cache;
 }
 
 std::string KeyOf(std::string_view local_part, std::string_view domain) {
   return ToLower(local_part) + "@" + ToLower(domain);
+}
+
+std::string MailboxName(std::string_view mailbox) { return "m:" + std::string(mailbox); }
+std::string AliasName(std::string_view alias, std::string_view domain) {
+  return "a:" + std::string(alias) + "@" + std::string(domain);
+}
+
+void IndexEntry(AccountCache& cache, std::string_view key, const Entry& entry) {
+  const UserRecord& record = entry.account.record;
+  if (record[user_offsets::kAccountType] == kUserAccount) {
+    cache.by_name[MailboxName(MailboxNameOf(record))].emplace_back(key);
+    ++cache.references;
+  }
+  bool with_group = false;
+  for (const std::string& item : ListItems(GetPString(record.data() + user_offsets::kAliasList,
+                                                      user_offsets::kAliasListCapacity))) {
+    with_group |= IsGroupItem(item);
+    cache.by_name[AliasName(item, entry.domain)].emplace_back(key);
+    ++cache.references;
+  }
+  if (with_group) {
+    cache.with_groups.emplace_back(key);
+    ++cache.references;
+  }
+}
+
+void RebuildIndex(AccountCache& cache) {
+  cache.by_name.clear();
+  cache.with_groups.clear();
+  cache.references = 0;
+  cache.entries.ForEach(
+      [&](std::string_view key, const Entry& entry) { IndexEntry(cache, key, entry); });
 }
 
 }  // namespace
@@ -50,7 +101,7 @@ void SetUpAccountCache(const ServerConfig& record) {
     TheCache().reset();
   } else {
     // File storage judges freshness by the file stamp alone: no maximum age.
-    TheCache() = std::make_unique<Cache>(AccountCacheCapacity(record), 0);
+    TheCache() = std::make_unique<AccountCache>(AccountCacheCapacity(record));
   }
 }
 
@@ -64,14 +115,17 @@ bool AccountCacheGet(std::string_view local_part, std::string_view domain,
                      CachedAccount* account) {
   ScopedLock lock(LockId::kCaches);
   if (TheCache() == nullptr) return false;
+  Cache& entries = TheCache()->entries;
   const std::string key = KeyOf(local_part, domain);
-  const Entry* entry = TheCache()->Find(key);
+  const Entry* entry = entries.Find(key);
   if (entry == nullptr) return false;
   if (entry->users_path != users_path || !(entry->stamp == current)) {
-    TheCache()->Remove(key);
+    entries.Remove(key);
     return false;
   }
-  *account = TheCache()->Use(key, MonotonicSeconds())->account;
+  Entry* used = entries.Use(key, MonotonicSeconds());
+  used->sequence = TheCache()->next_sequence++;
+  *account = used->account;
   return true;
 }
 
@@ -79,14 +133,76 @@ void AccountCachePut(std::string_view local_part, std::string_view domain,
                      std::string_view users_path, const FileStamp& stamp,
                      const CachedAccount& account) {
   ScopedLock lock(LockId::kCaches);
-  if (TheCache() == nullptr) return;
-  TheCache()->Put(KeyOf(local_part, domain), Entry{std::string(users_path), stamp, account},
-                  MonotonicSeconds());
+  AccountCache* cache = TheCache().get();
+  if (cache == nullptr) return;
+  const std::string key = KeyOf(local_part, domain);
+  Entry& entry = cache->entries.Put(
+      key, Entry{std::string(users_path), ToLower(domain), stamp, account, cache->next_sequence++},
+      MonotonicSeconds());
+  IndexEntry(*cache, key, entry);
+  if (cache->references > 8 * (cache->entries.capacity() + 16)) RebuildIndex(*cache);
+}
+
+std::vector<CachedCandidate> AccountCacheCandidates(const LoginName& login,
+                                                    const GroupFileReader& groups) {
+  std::vector<std::pair<uint64_t, CachedCandidate>> found;
+  {
+    ScopedLock lock(LockId::kCaches);
+    AccountCache* cache = TheCache().get();
+    if (cache == nullptr) return {};
+    std::unordered_set<std::string> seen;
+    auto consider = [&](const std::string& key) {
+      if (!seen.insert(key).second) return;
+      const Entry* entry = cache->entries.Find(key);
+      if (entry == nullptr) return;
+      if (login.by_alias ? !LoginNameMatches(login, entry->account.record, entry->domain, groups)
+                         : MailboxNameOf(entry->account.record) != login.mailbox) {
+        return;
+      }
+      found.emplace_back(entry->sequence,
+                         CachedCandidate{key, entry->domain, entry->stamp, entry->account});
+    };
+    auto consider_all = [&](const std::string& name) {
+      const auto it = cache->by_name.find(name);
+      if (it == cache->by_name.end()) return;
+      const std::vector<std::string> keys = it->second;
+      for (const std::string& key : keys) consider(key);
+    };
+    if (login.by_alias) {
+      for (const std::string& item : ListItems(login.alias)) {
+        consider_all(AliasName(item, login.domain));
+      }
+      const std::vector<std::string> keys = cache->with_groups;
+      for (const std::string& key : keys) consider(key);
+    } else {
+      consider_all(MailboxName(login.mailbox));
+    }
+  }
+  std::sort(found.begin(), found.end(),
+            [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::vector<CachedCandidate> candidates;
+  candidates.reserve(found.size());
+  for (auto& [sequence, candidate] : found) candidates.push_back(std::move(candidate));
+  return candidates;
+}
+
+bool AccountCacheConfirm(std::string_view key, const FileStamp& current) {
+  ScopedLock lock(LockId::kCaches);
+  AccountCache* cache = TheCache().get();
+  if (cache == nullptr) return false;
+  const Entry* entry = cache->entries.Find(key);
+  if (entry == nullptr) return false;
+  if (!(entry->stamp == current)) {
+    cache->entries.Remove(key);
+    return false;
+  }
+  cache->entries.Use(key, MonotonicSeconds())->sequence = cache->next_sequence++;
+  return true;
 }
 
 size_t AccountCacheSize() {
   ScopedLock lock(LockId::kCaches);
-  return TheCache() != nullptr ? TheCache()->Count() : 0;
+  return TheCache() != nullptr ? TheCache()->entries.Count() : 0;
 }
 
 }  // namespace tarvelin

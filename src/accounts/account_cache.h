@@ -15,8 +15,11 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "accounts/login_name.h"
 #include "accounts/user_record.h"
+#include "foundation/list_match.h"
 #include "platform/file_system.h"
 
 namespace tarvelin {
@@ -44,6 +47,22 @@ bool AccountCacheGet(std::string_view local_part, std::string_view domain,
 void AccountCachePut(std::string_view local_part, std::string_view domain,
                      std::string_view users_path, const FileStamp& stamp,
                      const CachedAccount& account);
+// A cached account as the login search tries it.
+struct CachedCandidate {
+  std::string key;
+  std::string domain;
+  FileStamp stamp;  // of the users.cfg version it was read from
+  CachedAccount account;
+};
+// The entries whose record answers `login` (login_name.h), in the cache's
+// order: the one used longest ago first. Their freshness is not tested.
+std::vector<CachedCandidate> AccountCacheCandidates(const LoginName& login,
+                                                    const GroupFileReader& groups);
+// For a candidate that passed: true, and the entry counts as used now,
+// when it is still cached from the users.cfg version `current`; an entry
+// from another version is dropped.
+bool AccountCacheConfirm(std::string_view key, const FileStamp& current);
+
 // Entries held (0 without a cache).
 size_t AccountCacheSize();
 

@@ -3,28 +3,22 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
-#include <mutex>
+#include <memory>
+#include <vector>
 
 #include "accounts/account_store.h"
+#include "accounts/query_filter.h"
 #include "accounts/stored_record.h"
 #include "accounts/user_record.h"
 #include "accounts/users_file.h"
+#include "automation/property_table.h"
 #include "foundation/bytes.h"
+#include "frame/library.h"
 #include "platform/stamped_file.h"
 
 namespace tarvelin {
 
 namespace {
-
-std::mutex& HookMutex() {
-  static auto* const mutex = new std::mutex;
-  return *mutex;
-}
-
-QueryFilter& Hook() {
-  static auto* const hook = new QueryFilter;
-  return *hook;
-}
 
 int32_t GetSigned(const UserEnumState& state, int offset) {
   return static_cast<int32_t>(GetLE(state.data() + offset, 4));
@@ -34,22 +28,49 @@ void PutSigned(UserEnumState& state, int offset, int32_t value) {
   PutLE(state.data() + offset, 4, static_cast<uint32_t>(value));
 }
 
-bool Accepts(const UserEnumState& state) {
-  if (state[walk_offsets::kQuery] == 0) return true;
-  QueryFilter hook;
-  {
-    std::lock_guard<std::mutex> lock(HookMutex());
-    hook = Hook();
+// What a walk keeps beside its state, as a buffered file would: the
+// records read ahead, and its query's filter.
+struct WalkExtras {
+  std::unique_ptr<QueryFilter> filter;
+  std::vector<uint8_t> ahead;  // stored records, the first at position ahead_first
+  int64_t ahead_first = 0;
+  int64_t ahead_count = 0;
+};
+
+// Records per read: fewer calls into the system on long walks.
+constexpr int64_t kReadAhead = 32;
+
+WalkExtras* ExtrasOf(const UserEnumState& state) {
+  WalkExtras* extras = nullptr;
+  std::memcpy(&extras, state.data() + walk_offsets::kExtras, sizeof(extras));
+  return extras;
+}
+
+void SetExtras(UserEnumState& state, WalkExtras* extras) {
+  std::memcpy(state.data() + walk_offsets::kExtras, &extras, sizeof(extras));
+}
+
+// The stored record at `position`, or null after a read error.
+const uint8_t* StoredAt(const UserEnumState& state, WalkExtras& extras, int64_t position) {
+  if (position < extras.ahead_first || position >= extras.ahead_first + extras.ahead_count) {
+    const int64_t wanted = std::min<int64_t>(kReadAhead, WalkCount(state) - position);
+    extras.ahead.resize(static_cast<size_t>(wanted) * kUserRecordSize);
+    const int64_t got =
+        ReadHandleAt(GetSigned(state, walk_offsets::kFile), position * kUserRecordSize,
+                     extras.ahead.data(), extras.ahead.size());
+    extras.ahead_first = position;
+    extras.ahead_count = got < 0 ? 0 : got / kUserRecordSize;
+    if (extras.ahead_count == 0) return nullptr;
   }
-  return !hook || hook(state);
+  return extras.ahead.data() + (position - extras.ahead_first) * kUserRecordSize;
+}
+
+bool Accepts(const UserEnumState& state, const WalkExtras& extras) {
+  if (state[walk_offsets::kQuery] == 0) return true;
+  return extras.filter && extras.filter->Accepts(state.data() + walk_offsets::kRecord);
 }
 
 }  // namespace
-
-void SetQueryFilterHook(QueryFilter filter) {
-  std::lock_guard<std::mutex> lock(HookMutex());
-  Hook() = std::move(filter);
-}
 
 bool StartUserWalk(const Library& library, std::string_view domain, std::string_view query,
                    uint8_t walk_flag, UserEnumState* state) {
@@ -68,24 +89,28 @@ bool StartUserWalk(const Library& library, std::string_view domain, std::string_
   PutSigned(s, walk_offsets::kIndex, -1);
   s[walk_offsets::kOpen] = 1;
   PutPString(s.data() + walk_offsets::kDomain, walk_offsets::kDomainCapacity, domain);
+  auto extras = std::make_unique<WalkExtras>();
+  if (s[walk_offsets::kQuery] != 0) {
+    extras->filter = std::make_unique<QueryFilter>(
+        library, InstalledPropertyTable(library.api.install_path),
+        GetPString(s.data() + walk_offsets::kQuery, walk_offsets::kQueryCapacity));
+  }
+  SetExtras(s, extras.release());
   return true;
 }
 
 bool AdvanceUserWalk(UserEnumState* state) {
   UserEnumState& s = *state;
   if (s[walk_offsets::kOpen] == 0) return false;
-  const int handle = GetSigned(s, walk_offsets::kFile);
+  WalkExtras& extras = *ExtrasOf(s);
   int64_t position = static_cast<int64_t>(GetSigned(s, walk_offsets::kIndex)) + 1;
-  UserRecord stored;
   while (position < GetSigned(s, walk_offsets::kCount)) {
-    if (ReadHandleAt(handle, position * kUserRecordSize, stored.data(), stored.size()) !=
-        kUserRecordSize) {
-      return false;
-    }
-    const UserRecord record = RecordFromStored(stored.data());
+    const uint8_t* stored = StoredAt(s, extras, position);
+    if (stored == nullptr) return false;
+    const UserRecord record = RecordFromStored(stored);
     std::memcpy(s.data() + walk_offsets::kRecord, record.data(), record.size());
     PutSigned(s, walk_offsets::kIndex, static_cast<int32_t>(position));
-    if (Accepts(s)) return true;
+    if (Accepts(s, extras)) return true;
     ++position;
   }
   return false;
@@ -93,7 +118,11 @@ bool AdvanceUserWalk(UserEnumState* state) {
 
 void EndUserWalk(UserEnumState* state) {
   UserEnumState& s = *state;
-  if (s[walk_offsets::kOpen] != 0) CloseHandle(GetSigned(s, walk_offsets::kFile));
+  if (s[walk_offsets::kOpen] != 0) {
+    CloseHandle(GetSigned(s, walk_offsets::kFile));
+    delete ExtrasOf(s);
+    SetExtras(s, nullptr);
+  }
   s[walk_offsets::kOpen] = 0;
 }
 

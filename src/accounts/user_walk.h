@@ -4,7 +4,9 @@
 //
 //   0     2848  the current record (unscrambled, password deciphered)
 //   2848  1     open flag: 1 while the walk's users.cfg is open
-//   2852  332   the open file (here: its handle, 32-bit, at the start)
+//   2852  332   the open file (here: its handle, 32-bit, at the start, then
+//               the address of what the walk keeps beside the state: its
+//               read-ahead buffer and its query's filter)
 //   3184  4     current index, signed: -1 before the first record
 //   3188  4     records in the file when the walk began, signed
 //   3196  96    domain name (text 95)
@@ -12,12 +14,13 @@
 //   3293  256   query (text 255); empty for no condition
 //
 // The walk reads the version of users.cfg that was there when it started,
-// whatever is written meanwhile. A walk that was started must be ended.
+// whatever is written meanwhile. A walk with a query delivers only the
+// records the query accepts (accounts/query_filter.h). A walk that was
+// started must be ended, and its state must not be copied while it runs.
 #pragma once
 
 #include <array>
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <string_view>
 
@@ -32,6 +35,7 @@ namespace walk_offsets {
 inline constexpr int kRecord = 0;
 inline constexpr int kOpen = 2848;
 inline constexpr int kFile = 2852;
+inline constexpr int kExtras = 2856;
 inline constexpr int kIndex = 3184;
 inline constexpr int kCount = 3188;
 inline constexpr int kDomain = 3196;
@@ -41,14 +45,9 @@ inline constexpr int kQuery = 3293;
 inline constexpr int kQueryCapacity = 255;
 }  // namespace walk_offsets
 
-// Decides whether a walk with a query delivers the record in the state
-// (the index already names its position). Process-wide; the query
-// evaluation installs it. Without one, a query lets every record through.
-using QueryFilter = std::function<bool(const UserEnumState& state)>;
-void SetQueryFilterHook(QueryFilter filter);
-
-// Zeroes the state, stores the flag and the query and opens the domain's
-// users.cfg. False when the file cannot be opened.
+// Zeroes the state, stores the flag and the query (cut to 255 characters)
+// and opens the domain's users.cfg. The query's property names are those of
+// the installation's apiconst.pas. False when the file cannot be opened.
 bool StartUserWalk(const Library& library, std::string_view domain, std::string_view query,
                    uint8_t walk_flag, UserEnumState* state);
 // The next record the query accepts into the state, its position into the

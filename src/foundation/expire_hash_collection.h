@@ -87,6 +87,11 @@ class ExpireHashCollection {
     entries_.erase(entry);
     return true;
   }
+  // Visits every entry, the one used longest ago first.
+  template <typename Visit>
+  void ForEach(Visit visit) const {
+    for (const Entry& entry : entries_) visit(std::string_view(entry.key), entry.value);
+  }
   void Clear() {
     index_.clear();
     entries_.clear();

@@ -9,6 +9,7 @@
 #include "accounts/users_file_builder.h"
 #include "foundation/bytes.h"
 #include "frame/library.h"
+#include "support/property_file.h"
 #include "support/temp_dir.h"
 
 namespace tarvelin {
@@ -27,13 +28,15 @@ UserRecord RecordIn(const UserEnumState& state) {
 class UserWalkTest : public ::testing::Test {
  protected:
   UserWalkTest() {
+    library_.api.initialised = true;
+    library_.api.install_path = dir_.path();
     library_.api.config_path = dir_.path() + "config/";
+    dir_.Write("apiconst.pas", testing::ShippedPropertyFile());
     dir_.Write("config/example.org/users.cfg",
                FileOf({MakeRecord("john", "~#1OAj/"), MakeRecord("news", "", 1), MakeRecord("mary"),
                        MakeRecord("team", "", 7)}) +
                    "partial");
   }
-  ~UserWalkTest() override { SetQueryFilterHook(nullptr); }
 
   // Positions and first aliases the walk delivers, ended properly.
   std::vector<std::pair<int, std::string>> Walk(const std::string& query) {
@@ -53,13 +56,13 @@ class UserWalkTest : public ::testing::Test {
 TEST_F(UserWalkTest, StateLayout) {
   UserEnumState state;
   state.fill(0xEE);
-  ASSERT_TRUE(StartUserWalk(library_, "example.org", "type = 1", 1, &state));
+  ASSERT_TRUE(StartUserWalk(library_, "example.org", "U_Type = 0", 1, &state));
   EXPECT_EQ(state[walk_offsets::kOpen], 1);
   EXPECT_EQ(WalkIndex(state), -1);
   EXPECT_EQ(WalkCount(state), 4) << "the partial record is not counted";
   EXPECT_EQ(GetPString(state.data() + 3196, 95), "example.org");
   EXPECT_EQ(state[3292], 1);
-  EXPECT_EQ(GetPString(state.data() + 3293, 255), "type = 1");
+  EXPECT_EQ(GetPString(state.data() + 3293, 255), "U_Type = 0");
   EXPECT_EQ(state[0], 0) << "zero-filled first";
   EXPECT_EQ(state[3549], 0);
   ASSERT_TRUE(AdvanceUserWalk(&state));
@@ -74,12 +77,25 @@ TEST_F(UserWalkTest, StateLayout) {
 TEST_F(UserWalkTest, DeliversEveryRecordInFileOrder) {
   using Seen = std::vector<std::pair<int, std::string>>;
   EXPECT_EQ(Walk(""), (Seen{{0, "john"}, {1, "news"}, {2, "mary"}, {3, "team"}}));
-  EXPECT_EQ(Walk("anything"), Walk("")) << "no filter installed: a query lets all through";
-  SetQueryFilterHook([](const UserEnumState& state) {
-    return state[walk_offsets::kRecord] != 0 && WalkIndex(state) != 3;
-  });
-  EXPECT_EQ(Walk("lists"), (Seen{{1, "news"}}));
+  EXPECT_EQ(Walk("U_Type = 1"), (Seen{{1, "news"}}));
+  EXPECT_EQ(Walk("(u_type <> 1) and (u_type <> '0')"), (Seen{{3, "team"}}));
+  EXPECT_EQ(Walk("U_Alias like '%a%'"), (Seen{{2, "mary"}, {3, "team"}}));
+  EXPECT_EQ(Walk("anything"), Seen{}) << "an unknown identifier holds for no record";
   EXPECT_EQ(Walk("").size(), 4u) << "an empty query is no condition";
+}
+
+TEST_F(UserWalkTest, LongFilesAreReadInOrder) {
+  std::vector<UserRecord> records;
+  for (int i = 0; i < 70; ++i) {
+    records.push_back(MakeRecord("user" + std::to_string(i), "", i % 3 == 0 ? 1 : 0));
+  }
+  dir_.Write("config/example.org/users.cfg", FileOf(records));
+  const auto all = Walk("");
+  ASSERT_EQ(all.size(), 70u);
+  for (int i = 0; i < 70; ++i) EXPECT_EQ(all[i], std::make_pair(i, "user" + std::to_string(i)));
+  const auto lists = Walk("U_Type = 1");
+  ASSERT_EQ(lists.size(), 24u);
+  EXPECT_EQ(lists[23], std::make_pair(69, std::string("user69")));
 }
 
 TEST_F(UserWalkTest, WalkReadsTheVersionItStartedOn) {

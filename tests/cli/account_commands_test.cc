@@ -8,6 +8,7 @@
 
 #include "accounts/users_file_builder.h"
 #include "support/cli_runner.h"
+#include "support/property_file.h"
 #include "support/temp_dir.h"
 
 namespace tarvelin {
@@ -41,6 +42,32 @@ TEST_F(AccountCommandsTest, ListShowsTheAccountsInFileOrder) {
   EXPECT_EQ(json[1]["type"], 1);
   EXPECT_EQ(json[1]["aliases"], "news");
   EXPECT_EQ(Admin(install_ + " account list example.net").output, "(no accounts in example.net)\n");
+}
+
+TEST_F(AccountCommandsTest, ListWithAQuery) {
+  dir_.Write("inst/apiconst.pas", testing::ShippedPropertyFile());
+  const CommandRun users = Admin(install_ + " account list example.org --query 'U_Type = 0'");
+  EXPECT_EQ(users.exit_code, 0) << users.output;
+  EXPECT_EQ(users.output, "0\tuser\tjohn;J.Smith\n");
+  EXPECT_EQ(Admin(install_ + " account list example.org --query \"u_alias like 'n%'\"").output,
+            "1\tlist\tnews\n");
+  const nlohmann::json json = nlohmann::json::parse(
+      Admin(install_ + " --json account list example.org --query 'U_Type=1'").output);
+  ASSERT_EQ(json.size(), 1u);
+  EXPECT_EQ(json[0]["position"], 1);
+  EXPECT_EQ(Admin(install_ + " account list example.org --query 'U_Type = 5'").output,
+            "(no accounts in example.org match the query)\n");
+  EXPECT_EQ(Admin(install_ + " account list example.org --query ''").output,
+            "0\tuser\tjohn;J.Smith\n1\tlist\tnews\n");
+}
+
+TEST_F(AccountCommandsTest, AQueryNeedsThePropertyNames) {
+  const CommandRun run = Admin(install_ + " account list example.org --query 'U_Type = 0'");
+  EXPECT_EQ(run.exit_code, 1);
+  EXPECT_EQ(run.output,
+            "tarvelin-admin: no property names for the query: apiconst.pas is missing "
+            "from " +
+                dir_.path() + "inst/\n");
 }
 
 TEST_F(AccountCommandsTest, FindTellsWhereTheAddressLeads) {

@@ -24,7 +24,7 @@ std::string ReadSource(const char* relative) {
 // Every function api.h declares with TARVELIN_API.
 std::set<std::string> DeclaredFunctions() {
   const std::string header = ReadSource("include/tarvelin/api.h");
-  const std::regex declaration(R"(TARVELIN_API\s+(?:int32_t|void)\s*\*?\s*(\w+)\s*\()");
+  const std::regex declaration(R"(TARVELIN_API\s+(?:int32_t|uint8_t|void)\s*\*?\s*(\w+)\s*\()");
   std::set<std::string> names;
   for (auto it = std::sregex_iterator(header.begin(), header.end(), declaration);
        it != std::sregex_iterator(); ++it) {

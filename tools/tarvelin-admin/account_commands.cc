@@ -11,6 +11,7 @@
 #include "accounts/user_record.h"
 #include "accounts/user_settings.h"
 #include "accounts/user_walk.h"
+#include "automation/property_table.h"
 #include "cli_context.h"
 #include "cli_values.h"
 #include "foundation/bytes.h"
@@ -40,15 +41,21 @@ std::string AccountLine(int position, const UserRecord& record) {
          AliasListOf(record) + "\n";
 }
 
-void AccountList(const Output& out, const std::string& domain) {
+// A query names account settings as apiconst.pas does; without that file
+// every query would quietly match nothing.
+void AccountList(const Output& out, const std::string& domain, const std::string& query) {
   const Library& library = TheLibrary();
   const int position = library.domains.FindPosition(domain, /*strict=*/true);
   if (position < 0) throw CommandError("unknown domain: " + domain);
+  if (!query.empty() && InstalledPropertyTable(library.api.install_path).entries().empty()) {
+    throw CommandError("no property names for the query: apiconst.pas is missing from " +
+                       library.api.install_path);
+  }
   const std::string name = library.domains.NameAt(position);
   nlohmann::json accounts = nlohmann::json::array();
   std::string human;
   UserEnumState state;
-  if (StartUserWalk(library, name, "", 1, &state)) {
+  if (StartUserWalk(library, name, query, 1, &state)) {
     UserRecord record;
     while (AdvanceUserWalk(&state)) {
       std::copy_n(state.begin() + walk_offsets::kRecord, kUserRecordSize, record.begin());
@@ -57,7 +64,11 @@ void AccountList(const Output& out, const std::string& domain) {
     }
     EndUserWalk(&state);
   }
-  out.Emit(accounts, human.empty() ? "(no accounts in " + name + ")" : human);
+  if (human.empty()) {
+    human = query.empty() ? "(no accounts in " + name + ")"
+                          : "(no accounts in " + name + " match the query)";
+  }
+  out.Emit(accounts, human);
 }
 
 void AccountFind(const Output& out, const std::string& address) {
@@ -227,11 +238,15 @@ void RegisterAccountCommands(CLI::App& app, Context& context) {
   account->require_subcommand(1);
 
   static std::string domain;
+  static std::string query;
   CLI::App* list = account->add_subcommand("list", "List the accounts of a domain in file order");
   list->add_option("DOMAIN", domain, "Domain name")->required();
+  list->add_option("--query", query,
+                   "Only the accounts this condition holds for, e.g. \"U_Type = 0\" or "
+                   "\"U_Alias like 'a%'\"");
   list->callback([&context] {
     context.Open();
-    AccountList(context.out, domain);
+    AccountList(context.out, domain, query);
   });
 
   static std::string address;

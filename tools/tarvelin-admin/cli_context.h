@@ -25,5 +25,8 @@ void RegisterBackupCommands(CLI::App& app, Context& context);
 void RegisterServiceCommands(CLI::App& app, Context& context);
 void RegisterLogCommands(CLI::App& app, Context& context);
 void RegisterAccountCommands(CLI::App& app, Context& context);
+void RegisterRemoteCommands(CLI::App& app, Context& context);
+void RegisterScheduleCommands(CLI::App& app, Context& context);
+void RegisterAuthCommands(CLI::App& app, Context& context);
 
 }  // namespace tarvelin::cli

@@ -21,6 +21,9 @@ int main(int argc, char** argv) {
   RegisterServiceCommands(app, context);
   RegisterLogCommands(app, context);
   RegisterAccountCommands(app, context);
+  RegisterRemoteCommands(app, context);
+  RegisterScheduleCommands(app, context);
+  RegisterAuthCommands(app, context);
 
   try {
     app.parse(argc, argv);

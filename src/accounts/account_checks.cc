@@ -1,0 +1,90 @@
+#include "accounts/account_checks.h"
+
+#include <cmath>
+
+#include "accounts/account_store.h"
+#include "accounts/login_files.h"
+#include "accounts/login_name.h"
+#include "accounts/mail_folder.h"
+#include "accounts/user_record_offsets.h"
+#include "accounts/user_walk.h"
+#include "foundation/bytes.h"
+#include "foundation/list_match.h"
+#include "foundation/text.h"
+#include "frame/library.h"
+#include "platform/clock.h"
+#include "platform/file_system.h"
+#include "platform/local_time.h"
+
+namespace tarvelin {
+
+namespace {
+
+constexpr int kAliasLogin = 3631;     // variable 115
+constexpr int kRecordAccessA = 3632;  // variable 116
+constexpr int kRecordAccessB = 7005;  // variable 141
+constexpr int kAccountState = 644;    // setting 17
+constexpr int kInactivityDays = 660;  // setting 65: the high 16 bits
+
+bool Expired(const UserRecord& record) {
+  if (record[user_offsets::kAccountExpires] == 0) return false;
+  const double expiry = GetDouble(record.data() + user_offsets::kAccountExpiryDate);
+  return std::floor(LocalNowAsDateTime()) > std::floor(expiry);
+}
+
+bool Inactive(const UserRecord& record, const std::string& folder) {
+  const uint32_t limit = GetLE(record.data() + kInactivityDays, 4) >> 16;
+  if (limit == 0 || folder.empty()) return false;
+  const int64_t days = DaysSinceActivity(folder, UnixSecondsNow());
+  return days > 0 && days > limit;
+}
+
+}  // namespace
+
+bool ValidateAccountAccess(Library& library, const UserRecord& record) {
+  if (AccountTypeOf(record) != kUserAccount) return true;
+  if (record[kAccountState] != 0 || Expired(record)) return false;
+  const std::string folder = AccountMailFolder(library, record);
+  if (Inactive(record, folder)) return false;
+  if (folder.empty()) return true;
+  CreateDirectories(folder);
+  const ServerConfig& config = library.config.record;
+  if (config.Byte(kRecordAccessA) != 0 || config.Byte(kRecordAccessB) != 0) {
+    RecordAccess(folder, LocalNowAsDateTime());
+  }
+  return true;
+}
+
+bool FindMailboxConflict(Library& library, std::string_view mailbox, std::string_view password,
+                         std::string_view aliases, std::string_view domain) {
+  if (library.config.record.Byte(kAliasLogin) != 0) return false;
+  const DomainList& domains = library.domains;
+  const int own = domains.FindPosition(domain, /*strict=*/true);
+  const std::string bound = domains.GetBinding(own);
+  const std::string wanted = ToLower(mailbox);
+  const GroupFileReader groups = GroupFilesOf(library);
+  for (int position = 0; position < domains.Count(); ++position) {
+    if (!bound.empty() && !ListMatch(domains.GetBinding(position), bound)) continue;
+    UserEnumState state;
+    if (!StartUserWalk(library, domains.NameAt(position), "", 1, &state)) continue;
+    bool conflict = false;
+    while (!conflict && AdvanceUserWalk(&state)) {
+      UserRecord record;
+      std::copy_n(state.begin(), kUserRecordSize, record.begin());
+      if (AccountTypeOf(record) != kUserAccount || MailboxNameOf(record) != wanted) continue;
+      if (GetPString(record.data() + user_offsets::kPassword, user_offsets::kPasswordCapacity) !=
+          password) {
+        continue;
+      }
+      conflict = position != own || !ListMatch(aliases,
+                                               GetPString(record.data() + user_offsets::kAliasList,
+                                                          user_offsets::kAliasListCapacity),
+                                               groups);
+    }
+    EndUserWalk(&state);
+    if (conflict) return true;
+  }
+  return false;
+}
+
+}  // namespace tarvelin

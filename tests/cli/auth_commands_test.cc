@@ -1,0 +1,71 @@
+// tarvelin-admin auth and password, run as a user would run them.
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+#include <string>
+
+#include "accounts/user_record_offsets.h"
+#include "accounts/users_file_builder.h"
+#include "foundation/bytes.h"
+#include "support/cli_runner.h"
+#include "support/temp_dir.h"
+
+namespace tarvelin {
+namespace {
+
+using testing::FileOf;
+using testing::MakeRecord;
+
+UserRecord User(const std::string& aliases, const std::string& mailbox,
+                const std::string& password) {
+  UserRecord record = MakeRecord(aliases, password);
+  PutPString(record.data() + user_offsets::kMailbox, 127, mailbox);
+  return record;
+}
+
+class AuthCommandsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    install_ = "--install-dir " + dir_.path() + "inst";
+    const CommandRun created = Admin(install_ + " create --domain example.org");
+    ASSERT_EQ(created.exit_code, 0) << created.output;
+    dir_.Write("inst/config/example.org/users.cfg", FileOf({User("john;js", "john", "s3cret")}));
+  }
+  testing::TempDir dir_;
+  std::string install_;
+};
+
+TEST_F(AuthCommandsTest, TheSecretComesFromStandardInput) {
+  const CommandRun good =
+      Shell("printf 's3cret\\n' | " + AdminProgram() + " " + install_ + " --json auth JOHN");
+  ASSERT_EQ(good.exit_code, 0) << good.output;
+  const nlohmann::json json = nlohmann::json::parse(good.output);
+  EXPECT_EQ(json["domain"], "example.org");
+  EXPECT_EQ(json["aliases"], "john;js");
+
+  const CommandRun md5 =
+      Shell("printf '%s' 'c1c8b1ad6a6e6ba37e1cdf0a8c4bb1a0' | " + AdminProgram() + " " + install_ +
+            " auth john --method md5 --challenge '<1@x>'");
+  EXPECT_NE(md5.exit_code, 0) << "a wrong digest";
+  EXPECT_NE(md5.output.find("login refused: john"), std::string::npos) << md5.output;
+}
+
+TEST_F(AuthCommandsTest, PasswordCheckAndGenerate) {
+  const CommandRun open = Admin(install_ + " password check x john john");
+  EXPECT_EQ(open.exit_code, 0) << "the policy is off in a new installation: " << open.output;
+
+  ASSERT_EQ(Admin(install_ + " config set 155 1").exit_code, 0);
+  ASSERT_EQ(Admin(install_ + " config set 156 6").exit_code, 0);
+  ASSERT_EQ(Admin(install_ + " config set 157 1").exit_code, 0);
+  EXPECT_NE(Admin(install_ + " password check abcdef john js").exit_code, 0);
+  EXPECT_EQ(Admin(install_ + " password check abcde1 john js").exit_code, 0);
+
+  const CommandRun generated = Admin(install_ + " --json password generate");
+  ASSERT_EQ(generated.exit_code, 0) << generated.output;
+  const std::string password = nlohmann::json::parse(generated.output)["password"];
+  EXPECT_EQ(password.size(), 6u);
+  EXPECT_NE(password.find_first_of("0123456789"), std::string::npos) << password;
+}
+
+}  // namespace
+}  // namespace tarvelin

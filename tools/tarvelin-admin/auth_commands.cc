@@ -1,0 +1,87 @@
+// Logins and the password policy: auth, password check, password generate.
+#include <iostream>
+#include <string>
+
+#include "accounts/auth_functions.h"
+#include "accounts/authenticate.h"
+#include "accounts/password_rules.h"
+#include "accounts/user_record.h"
+#include "cli_context.h"
+#include "frame/library.h"
+
+namespace tarvelin::cli {
+
+namespace {
+
+// The secret comes from standard input, never from the command line where
+// other users could read it; one line, its line break removed.
+std::string ReadSecret() {
+  std::string secret;
+  std::getline(std::cin, secret);
+  if (!secret.empty() && secret.back() == '\r') secret.pop_back();
+  return secret;
+}
+
+void Authenticate(const Output& out, const std::string& login, const std::string& method,
+                  const std::string& challenge, const std::string& address) {
+  AuthRequest request;
+  request.method = HashMethodOfName(method);
+  request.login = login;
+  request.secret = ReadSecret();
+  request.address = address;
+  request.challenge = challenge;
+  AuthResult result;
+  if (!AuthenticateAccount(TheLibrary(), request, &result)) {
+    throw CommandError("login refused: " + login);
+  }
+  const std::string aliases = AliasListOf(result.record);
+  out.Emit({{"accepted", true}, {"domain", result.domain}, {"aliases", aliases}},
+           "accepted: " + aliases + " in " + result.domain);
+}
+
+void PasswordCheck(const Output& out, const std::string& password, const std::string& mailbox,
+                   const std::string& aliases) {
+  const int32_t result =
+      CheckPasswordPolicy(TheLibrary(), password.c_str(), mailbox.c_str(), aliases.c_str());
+  if (result < 0) throw CommandError("the installation is not loaded");
+  if (result == 0) throw CommandError("the password does not meet the policy");
+  out.Emit({{"accepted", true}}, "the password meets the policy");
+}
+
+}  // namespace
+
+void RegisterAuthCommands(CLI::App& app, Context& context) {
+  static std::string login, method, challenge, address;
+  CLI::App* auth = app.add_subcommand(
+      "auth", "Check a login; the password or answer is read from standard input");
+  auth->add_option("LOGIN", login, "Mailbox name, or alias@domain with alias logins")->required();
+  auth->add_option("--method", method,
+                   "PLAIN (default), MD5, CRAM-MD5, DIGEST-MD5, SHA1 or SYNCML-MD5");
+  auth->add_option("--challenge", challenge, "The challenge the answer was computed for");
+  auth->add_option("--address", address, "The server address the client connected to");
+  auth->callback([&context] {
+    context.Open();
+    Authenticate(context.out, login, method, challenge, address);
+  });
+
+  CLI::App* password = app.add_subcommand("password", "The password policy");
+  password->require_subcommand(1);
+  static std::string text, mailbox, aliases;
+  CLI::App* check = password->add_subcommand("check", "Check a password against the policy");
+  check->add_option("PASSWORD", text, "The password")->required();
+  check->add_option("MAILBOX", mailbox, "The account's mailbox name")->required();
+  check->add_option("ALIASES", aliases, "The account's aliases, separated by \";\"")->required();
+  check->callback([&context] {
+    context.Open();
+    PasswordCheck(context.out, text, mailbox, aliases);
+  });
+
+  CLI::App* generate = password->add_subcommand("generate", "A new password by the policy");
+  generate->callback([&context] {
+    context.Open();
+    const std::string generated = GenerateAccountPassword(TheLibrary().config.record);
+    context.out.Emit({{"password", generated}}, generated);
+  });
+}
+
+}  // namespace tarvelin::cli
