@@ -33,7 +33,9 @@ using Cache = ExpireHashCollection<Entry>;
 // answers to (its mailbox name, or an alias item with its domain) to the
 // entry's key, and the keys of entries whose alias list names a group.
 // References are checked when used, so evictions need not update them;
-// the index is rebuilt when it has grown well beyond the cache.
+// the index is rebuilt when it has grown well beyond the cache. Entries
+// are indexed when a login search next asks, so that the lookups by
+// address, which never use the index, do not pay for it.
 struct AccountCache {
   AccountCache(size_t capacity) : entries(capacity, 0) {}
   Cache entries;
@@ -41,6 +43,8 @@ struct AccountCache {
   std::unordered_map<std::string, std::vector<std::string>> by_name;
   std::vector<std::string> with_groups;
   size_t references = 0;
+  std::vector<std::string> unindexed;  // keys put since the index was brought up to date
+  bool rebuild = false;                // too many of them: index everything anew
 };
 
 std::unique_ptr<AccountCache>& TheCache() {
@@ -77,11 +81,25 @@ void IndexEntry(AccountCache& cache, std::string_view key, const Entry& entry) {
 }
 
 void RebuildIndex(AccountCache& cache) {
+  cache.rebuild = false;
+  cache.unindexed.clear();
   cache.by_name.clear();
   cache.with_groups.clear();
   cache.references = 0;
   cache.entries.ForEach(
       [&](std::string_view key, const Entry& entry) { IndexEntry(cache, key, entry); });
+}
+
+// Indexes the entries put since the last login search.
+void CatchUp(AccountCache& cache) {
+  if (cache.rebuild || cache.references > 8 * (cache.entries.capacity() + 16)) {
+    RebuildIndex(cache);
+    return;
+  }
+  for (const std::string& key : cache.unindexed) {
+    if (const Entry* entry = cache.entries.Find(key)) IndexEntry(cache, key, *entry);
+  }
+  cache.unindexed.clear();
 }
 
 }  // namespace
@@ -136,11 +154,16 @@ void AccountCachePut(std::string_view local_part, std::string_view domain,
   AccountCache* cache = TheCache().get();
   if (cache == nullptr) return;
   const std::string key = KeyOf(local_part, domain);
-  Entry& entry = cache->entries.Put(
+  cache->entries.Put(
       key, Entry{std::string(users_path), ToLower(domain), stamp, account, cache->next_sequence++},
       MonotonicSeconds());
-  IndexEntry(*cache, key, entry);
-  if (cache->references > 8 * (cache->entries.capacity() + 16)) RebuildIndex(*cache);
+  if (cache->rebuild) return;
+  if (cache->unindexed.size() > 2 * cache->entries.capacity() + 64) {
+    cache->unindexed.clear();
+    cache->rebuild = true;
+    return;
+  }
+  cache->unindexed.push_back(key);
 }
 
 std::vector<CachedCandidate> AccountCacheCandidates(const LoginName& login,
@@ -150,6 +173,7 @@ std::vector<CachedCandidate> AccountCacheCandidates(const LoginName& login,
     ScopedLock lock(LockId::kCaches);
     AccountCache* cache = TheCache().get();
     if (cache == nullptr) return {};
+    CatchUp(*cache);
     std::unordered_set<std::string> seen;
     auto consider = [&](const std::string& key) {
       if (!seen.insert(key).second) return;

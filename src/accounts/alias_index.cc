@@ -14,6 +14,15 @@ namespace tarvelin {
 namespace {
 
 constexpr int kRecordsPerRead = 256;
+
+// A key of one block, lower-cased into the block's text, waiting for its
+// slot.
+struct PendingKey {
+  uint32_t hash;
+  uint32_t position;
+  uint32_t offset;
+  uint32_t length;
+};
 constexpr size_t kInitialSlots = 64;
 
 uint32_t HashOf(std::string_view key) {
@@ -21,9 +30,10 @@ uint32_t HashOf(std::string_view key) {
 }
 
 // Calls `visit` with every item of the list as ListItems gives it (trimmed,
-// lower-cased, not empty), without building the vector.
+// lower-cased, not empty), without building the vector or allocating.
 template <typename Visit>
-void ForEachItem(std::string_view list, std::string& scratch, Visit visit) {
+void ForEachItem(std::string_view list, Visit visit) {
+  char lowered[256];
   size_t start = 0;
   while (start <= list.size()) {
     size_t end = list.find(';', start);
@@ -32,11 +42,20 @@ void ForEachItem(std::string_view list, std::string& scratch, Visit visit) {
     while (first < last && static_cast<unsigned char>(list[first]) <= 32) ++first;
     while (last > first && static_cast<unsigned char>(list[last - 1]) <= 32) --last;
     if (first < last) {
-      scratch.assign(list.substr(first, last - first));
-      for (char& c : scratch) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+      std::string_view item = list.substr(first, last - first);
+      if (item.size() <= sizeof lowered) {
+        for (size_t i = 0; i < item.size(); ++i) {
+          const char c = item[i];
+          lowered[i] = c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
+        }
+        visit(std::string_view(lowered, item.size()));
+      } else {
+        std::string scratch(item);
+        for (char& c : scratch) {
+          if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+        }
+        visit(std::string_view(scratch));
       }
-      visit(std::string_view(scratch));
     }
     start = end + 1;
   }
@@ -50,7 +69,8 @@ std::unique_ptr<AliasIndex> AliasIndex::Build(const StampedFile& file) {
   index->slots_.assign(kInitialSlots, Slot{0, 0, 0});
   const int64_t total = file.stamp().size / kUserRecordSize;
   std::vector<uint8_t> buffer(static_cast<size_t>(kRecordsPerRead) * kUserRecordSize);
-  uint8_t field[user_offsets::kAliasListCapacity + 1];
+  std::vector<PendingKey> pending;
+  std::string lowered;
   int64_t position = 0;
   bool failed = false;
   while (position < total && !failed) {
@@ -59,38 +79,60 @@ std::unique_ptr<AliasIndex> AliasIndex::Build(const StampedFile& file) {
                                     static_cast<size_t>(wanted) * kUserRecordSize);
     const int64_t records = got < 0 ? 0 : got / kUserRecordSize;
     failed = records < wanted;
+    pending.clear();
+    lowered.clear();
     for (int64_t i = 0; i < records; ++i) {
-      // Only the alias list is unscrambled; its key position is its offset.
-      std::memcpy(field, buffer.data() + i * kUserRecordSize + user_offsets::kAliasList,
-                  sizeof field);
+      // Only the alias list is unscrambled, in place; its key position is
+      // its offset.
+      uint8_t* field = buffer.data() + i * kUserRecordSize + user_offsets::kAliasList;
       ScrambleBytes(field, 1, user_offsets::kAliasList);
       const size_t length = std::min<size_t>(field[0], user_offsets::kAliasListCapacity);
       ScrambleBytes(field + 1, length, user_offsets::kAliasList + 1);
-      index->Add(std::string_view(reinterpret_cast<const char*>(field + 1), length),
-                 static_cast<int>(position + i));
+      const std::string_view list(reinterpret_cast<const char*>(field + 1), length);
+      const auto at = static_cast<uint32_t>(position + i);
+      bool has_group = false;
+      ForEachItem(list, [&](std::string_view item) {
+        has_group |= IsGroupItem(item);
+        pending.push_back(PendingKey{HashOf(item), at, static_cast<uint32_t>(lowered.size()),
+                                     static_cast<uint32_t>(item.size())});
+        lowered.append(item);
+      });
+      if (has_group) {
+        index->group_positions_.push_back(static_cast<int>(at));
+        index->group_lists_.emplace_back(list);
+      }
+    }
+    // The slots of a large table are far apart in memory: asking for the
+    // slot of a key a few keys ahead hides most of the wait for it.
+    constexpr size_t kAhead = 8;
+    for (size_t k = 0; k < pending.size(); ++k) {
+      if (k + kAhead < pending.size()) {
+        __builtin_prefetch(&index->slots_[index->SlotOf(pending[k + kAhead].hash)]);
+      }
+      const PendingKey& key = pending[k];
+      index->Insert(std::string_view(lowered).substr(key.offset, key.length), key.hash,
+                    static_cast<int>(key.position));
+    }
+    if (position == 0 && records > 0 && records < total) {
+      // Sized once from the first block's keys per record instead of
+      // doubling its way up, which would move every key several times.
+      const double per_record = static_cast<double>(index->used_) / records;
+      const auto expected = static_cast<size_t>(per_record * total * 1.05) + 1;
+      if (expected * 4 / 3 > index->slots_.size()) index->Resize(expected * 4 / 3 + 1);
+      index->keys_.reserve(index->keys_.size() * static_cast<size_t>(total / records + 1));
     }
     position += records;
   }
   index->record_count_ = static_cast<int>(position);
   index->complete_ = !failed;
   index->keys_.shrink_to_fit();
-  // The finished table needs no room to grow: filled to 80 %, probes stay
-  // short (the stored hashes spare the key comparisons) and memory small.
-  index->Resize(std::max(kInitialSlots, index->used_ * 5 / 4 + 1));
-  return index;
-}
-
-void AliasIndex::Add(std::string_view alias_list, int position) {
-  std::string scratch;
-  bool has_group = false;
-  ForEachItem(alias_list, scratch, [&](std::string_view item) {
-    has_group |= IsGroupItem(item);
-    Insert(item, HashOf(item), position);
-  });
-  if (has_group) {
-    group_positions_.push_back(position);
-    group_lists_.emplace_back(alias_list);
+  // The finished table needs no room to grow: when it was sized too
+  // generously it is packed to 80 %, where probes stay short (the stored
+  // hashes spare the key comparisons) and memory small.
+  if (index->slots_.size() > index->used_ * 3 / 2 + kInitialSlots) {
+    index->Resize(std::max(kInitialSlots, index->used_ * 5 / 4 + 1));
   }
+  return index;
 }
 
 std::string_view AliasIndex::KeyAt(const Slot& slot) const {
@@ -140,8 +182,7 @@ int AliasIndex::Lookup(std::string_view key) const {
 
 int AliasIndex::FindFirst(std::string_view items, const GroupFileReader& groups) const {
   int best = INT_MAX;
-  std::string scratch;
-  ForEachItem(items, scratch, [&](std::string_view item) {
+  ForEachItem(items, [&](std::string_view item) {
     const int position = Lookup(item);
     if (position >= 0) best = std::min(best, position);
   });

@@ -52,7 +52,6 @@ class AliasIndex {
   };
 
   AliasIndex() = default;
-  void Add(std::string_view alias_list, int position);
   void Insert(std::string_view key, uint32_t hash, int position);
   size_t SlotOf(uint32_t hash) const;
   void Resize(size_t slots);

@@ -1,8 +1,23 @@
 #include "accounts/index_registry.h"
 
+#include <thread>
+#include <utility>
+
 #include "frame/lock_table.h"
 
 namespace tarvelin {
+
+namespace {
+
+// Closing the last handle of a replaced users.cfg makes the kernel drop the
+// cached pages of that version, tens of milliseconds for a large file: it
+// is done off the caller's path.
+void LetGo(std::shared_ptr<const StampedFile> file) {
+  if (file == nullptr || file.use_count() > 1) return;
+  std::thread([held = std::move(file)]() mutable { held.reset(); }).detach();
+}
+
+}  // namespace
 
 IndexRegistry& IndexRegistry::Instance() {
   static auto* const registry = new IndexRegistry;
@@ -64,14 +79,14 @@ void IndexRegistry::Hold(const std::string& path, Entry& entry) {
   entry.open_position = open_.begin();
   if (open_.size() <= kOpenFiles) return;
   const auto oldest = by_path_.find(open_.back());
-  if (oldest != by_path_.end()) oldest->second.indexed.file.reset();
+  if (oldest != by_path_.end()) LetGo(std::exchange(oldest->second.indexed.file, nullptr));
   open_.pop_back();
 }
 
 void IndexRegistry::Release(Entry& entry) {
   if (entry.indexed.file == nullptr) return;
   open_.erase(entry.open_position);
-  entry.indexed.file.reset();
+  LetGo(std::exchange(entry.indexed.file, nullptr));
 }
 
 }  // namespace tarvelin

@@ -16,12 +16,13 @@ TEST(ConfigReloaders, EveryLoadRunsThemInOrderAfterTheDefaults) {
   Library library;
   library.api.install_path = dir.path();
   library.api.config_path = dir.path() + "config/";
-  std::vector<std::string> calls;
-  RegisterConfigReloader("first", [&](const ApiState&, const ConfigState& config) {
+  // The registrations outlive the test: what they write to must too.
+  static std::vector<std::string> calls;
+  RegisterConfigReloader("first", [](const ApiState&, const ConfigState& config) {
     calls.push_back("first:" + std::to_string(config.record.Number(1028, 2)));
   });
   RegisterConfigReloader("second",
-                         [&](const ApiState&, const ConfigState&) { calls.push_back("second"); });
+                         [](const ApiState&, const ConfigState&) { calls.push_back("second"); });
   LoadServerConfig(library.api, library.config, &library.domains, false);
   LoadServerConfig(library.api, library.config, &library.domains, false);
   EXPECT_EQ(calls, (std::vector<std::string>{"first:25", "second", "first:25", "second"}));
@@ -29,7 +30,7 @@ TEST(ConfigReloaders, EveryLoadRunsThemInOrderAfterTheDefaults) {
   // Registering a name again replaces its reloader in place.
   calls.clear();
   RegisterConfigReloader("first",
-                         [&](const ApiState&, const ConfigState&) { calls.push_back("replaced"); });
+                         [](const ApiState&, const ConfigState&) { calls.push_back("replaced"); });
   LoadServerConfig(library.api, library.config, &library.domains, false);
   EXPECT_EQ(calls, (std::vector<std::string>{"replaced", "second"}));
 }

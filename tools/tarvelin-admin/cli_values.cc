@@ -96,4 +96,18 @@ std::string HumanText(const nlohmann::json& value) {
   return value.is_string() ? value.get<std::string>() : value.dump();
 }
 
+std::string Utf8OfLatin1(std::string_view text) {
+  std::string utf8;
+  for (char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x80) {
+      utf8 += c;
+    } else {
+      utf8 += static_cast<char>(0xC0 | byte >> 6);
+      utf8 += static_cast<char>(0x80 | (byte & 0x3F));
+    }
+  }
+  return utf8;
+}
+
 }  // namespace tarvelin::cli

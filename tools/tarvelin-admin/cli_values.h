@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <nlohmann/json.hpp>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tarvelin::cli {
@@ -23,5 +24,8 @@ std::string Hex(const uint8_t* bytes, size_t length);
 std::string DateTimeText(double value);
 // A JSON value as a line of human output: strings as they are.
 std::string HumanText(const nlohmann::json& value);
+// Record texts are single-byte; JSON wants UTF-8, so bytes from 128 up are
+// taken as Latin-1.
+std::string Utf8OfLatin1(std::string_view text);
 
 }  // namespace tarvelin::cli

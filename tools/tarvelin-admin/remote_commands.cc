@@ -32,22 +32,6 @@ const char* KindName(RemoteFieldKind kind) {
   return "unknown";
 }
 
-// Record texts are single-byte; JSON wants UTF-8, so bytes from 128 up are
-// taken as Latin-1.
-std::string Utf8OfLatin1(std::string_view text) {
-  std::string utf8;
-  for (char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte < 0x80) {
-      utf8 += c;
-    } else {
-      utf8 += static_cast<char>(0xC0 | byte >> 6);
-      utf8 += static_cast<char>(0x80 | (byte & 0x3F));
-    }
-  }
-  return utf8;
-}
-
 int32_t Count() {
   const int32_t count = ::GetRACount();
   if (count < 0)
