@@ -205,6 +205,21 @@ TARVELIN_API int32_t GetScheduleSetting(const void* schedule, int32_t schedule_s
 TARVELIN_API int32_t SetScheduleSetting(void* schedule, int32_t schedule_size, int32_t item,
                                         int32_t type, const void* buffer, int32_t size);
 
+/* Maintenance */
+
+/* Converts the mailbox folder `mailbox_path` (absolute, or relative to the
+ * mail root) from the IMAP layout (`from_imap` not 0: ".imap" files, inbox
+ * in "inbox/") to the POP3 layout (".tmp" files, dot-stuffed and ended by
+ * CR LF "." CR LF, inbox in the folder itself) or back. Without `recursive`
+ * a conversion from IMAP converts only "inbox"; with it, every subfolder
+ * (not those beginning with "." or "~", except "~spam"). A "-" suffix of a
+ * name before its extension is dropped; a file whose new name is taken, or
+ * that cannot be converted, stays as it was. 1 when any message file was
+ * found for conversion, else 0; also 0, touching nothing, for a null or
+ * empty path and, before Init (no mail root), for a relative one. */
+TARVELIN_API int32_t MailboxConvertMessages(const char* mailbox_path, int32_t from_imap,
+                                            int32_t recursive);
+
 #ifdef __cplusplus
 }
 #endif

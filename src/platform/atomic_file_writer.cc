@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <utility>
 
+#include "platform/file_system.h"
 #include "platform/os_path.h"
 
 namespace tarvelin {
@@ -97,6 +98,17 @@ bool AtomicFileWriter::Commit() {
   if (temp_.empty()) return false;
   if (fd_ >= 0) Close(/*durable=*/true);
   if (failed_ || rename(temp_.c_str(), target_.c_str()) != 0) {
+    Discard();
+    return false;
+  }
+  temp_.clear();
+  return true;
+}
+
+bool AtomicFileWriter::CommitAsNew() {
+  if (temp_.empty()) return false;
+  if (fd_ >= 0) Close(/*durable=*/true);
+  if (failed_ || !RenamePath(temp_, target_, /*replace=*/false)) {
     Discard();
     return false;
   }

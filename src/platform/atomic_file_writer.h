@@ -32,6 +32,9 @@ class AtomicFileWriter {
   bool Close(bool durable);
   // Closes (durably) if still open, then renames over the target.
   bool Commit();
+  // The same, but only onto a free name: when a file of the target's name
+  // exists, it stays as it is and the temporary file is removed (false).
+  bool CommitAsNew();
   // Removes the temporary file; the target is left as it was.
   void Discard();
 

@@ -16,7 +16,9 @@ RandomAccessFile::~RandomAccessFile() {
 
 bool RandomAccessFile::Open(std::string_view path) {
   if (fd_ >= 0) close(fd_);
-  fd_ = open(ToOsPath(path).c_str(), O_RDONLY | O_CLOEXEC);
+  // Non-blocking, so that a named pipe is refused at once instead of
+  // waiting for a writer; reads of regular files never block anyway.
+  fd_ = open(ToOsPath(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd_ < 0) return false;
   struct stat st;
   if (fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {

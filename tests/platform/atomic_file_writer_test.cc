@@ -32,6 +32,23 @@ TEST(AtomicFileWriter, TargetChangesOnlyAtCommit) {
   EXPECT_EQ(EntriesIn(dir.path()), 1u) << "no temporary file is left";
 }
 
+TEST(AtomicFileWriter, CommitAsNewNeverReplaces) {
+  TempDir dir;
+  dir.Write("taken.imap", "old");
+  AtomicFileWriter writer;
+  ASSERT_TRUE(writer.Open(dir.path() + "taken.imap"));
+  ASSERT_TRUE(writer.Append("new", 3));
+  EXPECT_FALSE(writer.CommitAsNew());
+  EXPECT_EQ(dir.Read("taken.imap"), "old");
+  EXPECT_EQ(EntriesIn(dir.path()), 1u) << "the temporary file is removed";
+
+  ASSERT_TRUE(writer.Open(dir.path() + "free.imap"));
+  ASSERT_TRUE(writer.Append("new", 3));
+  ASSERT_TRUE(writer.CommitAsNew());
+  EXPECT_EQ(dir.Read("free.imap"), "new");
+  EXPECT_EQ(EntriesIn(dir.path()), 2u);
+}
+
 TEST(AtomicFileWriter, DiscardAndDestructionLeaveTheTargetAlone) {
   TempDir dir;
   dir.Write("users.cfg", "old");

@@ -1,6 +1,7 @@
 #include "platform/random_access_file.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "support/temp_dir.h"
 
@@ -26,6 +27,8 @@ TEST(RandomAccessFile, OnlyRegularFilesOpen) {
   RandomAccessFile file;
   EXPECT_FALSE(file.Open(dir.path() + "missing"));
   EXPECT_FALSE(file.Open(dir.path())) << "a directory";
+  ASSERT_EQ(mkfifo((dir.path() + "pipe").c_str(), 0600), 0);
+  EXPECT_FALSE(file.Open(dir.path() + "pipe")) << "a named pipe, refused without waiting";
   char byte;
   EXPECT_EQ(file.ReadAt(0, &byte, 1), -1);
 }

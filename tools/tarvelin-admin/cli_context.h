@@ -28,5 +28,6 @@ void RegisterAccountCommands(CLI::App& app, Context& context);
 void RegisterRemoteCommands(CLI::App& app, Context& context);
 void RegisterScheduleCommands(CLI::App& app, Context& context);
 void RegisterAuthCommands(CLI::App& app, Context& context);
+void RegisterMailboxCommands(CLI::App& app, Context& context);
 
 }  // namespace tarvelin::cli

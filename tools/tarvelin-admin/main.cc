@@ -24,6 +24,7 @@ int main(int argc, char** argv) {
   RegisterRemoteCommands(app, context);
   RegisterScheduleCommands(app, context);
   RegisterAuthCommands(app, context);
+  RegisterMailboxCommands(app, context);
 
   try {
     app.parse(argc, argv);
