@@ -95,6 +95,14 @@ TARVELIN_API int32_t SaveDomain(int32_t index, const void* buffer, int32_t size)
  * case; is empty, longer than 95 characters or holds other characters than
  * letters, digits, "-", ".", "[" and "]"; or the record was not written). */
 TARVELIN_API int32_t AddDomain(const char* name, const void* buffer, int32_t size);
+/* Renames a domain (list entry and configuration folder; its mail folder
+ * stays) and moves its addresses in group member files: 0, -3 (a null or
+ * the same pointer twice), or -1 (invalid new name, a name another domain
+ * has, or an old name that does not resolve). */
+TARVELIN_API int32_t RenameDomain(const char* old_name, const char* new_name);
+/* Deletes a domain with its mail and configuration folders and its
+ * addresses in group member files: 0, or -3 (bad position). */
+TARVELIN_API int32_t DeleteDomain(int32_t index);
 /* Single settings of a record the caller holds, by id (0 to 36 without 2
  * and 26 to 31). Get: bytes written, -3 (buffer too small), or -1 (unknown
  * id). Set: 0, -1 (unknown id, record unchanged), or -3 (a date of fewer
@@ -111,6 +119,31 @@ TARVELIN_API int32_t GetDomainIP(int32_t index, void* buffer, int32_t size);
 /* Binds the domain to exactly the `size` bytes given (an empty text
  * unbinds it): 0, -3 (bad position), or -1 (bind.dat not written). */
 TARVELIN_API int32_t SetDomainIP(int32_t index, const void* buffer, int32_t size);
+
+/* Accounts of a domain (named by text, resolved strictly: -1 otherwise), by
+ * position in its users.cfg. Every function returns -5 when not
+ * initialised; a buffer below 2848 bytes gives -3. */
+
+/* The number of accounts. */
+TARVELIN_API int32_t GetUserCount(const char* domain);
+/* Every primary alias followed by a zero byte, then one more zero byte: the
+ * length, or -3 (buffer smaller than the text). */
+TARVELIN_API int32_t GetUserList(const char* domain, void* buffer, int32_t size);
+/* Position of the first account holding the alias, or -1. */
+TARVELIN_API int32_t GetUserIndex(const char* domain, const char* alias);
+/* 2848 (a list with the list-server flag as type 6), -3, or -1 (no account
+ * there). */
+TARVELIN_API int32_t LoadUser(const char* domain, int32_t index, void* buffer, int32_t size);
+/* Replaces an existing account after the checks (aliases free and valid,
+ * mailbox name valid and unambiguous, password policy), then logs the
+ * change and runs its follow-ups: 0, -3, or -1 (nothing written). */
+TARVELIN_API int32_t SaveUser(const char* domain, int32_t index, const void* buffer,
+                              int32_t size);
+/* Adds an account with the same checks: its position, -3, or -1. */
+TARVELIN_API int32_t AddUser(const char* domain, const void* buffer, int32_t size);
+/* Removes the account and, for a user account, its own mail folder: 0
+ * (also for a position beyond the end, which changes nothing), or -1. */
+TARVELIN_API int32_t DeleteUser(const char* domain, int32_t index);
 
 /* Account settings: single settings of a 2848-byte account record that the
  * caller holds (as LoadUser gives it), by id. Any id may be used on any

@@ -11,9 +11,9 @@ namespace tarvelin {
 
 struct Library;
 
-// Ends with a separator; empty when the record's MailboxPath is empty.
-// Separators of either kind in the record become the platform's; a
-// relative mail root is taken below the installation folder.
+// Ends with a separator; empty when the record's MailboxPath is empty, and
+// for a relative one while there is no mail root (maintenance/
+// mailbox_location.h).
 std::string AccountMailFolder(const Library& library, const UserRecord& record);
 
 }  // namespace tarvelin

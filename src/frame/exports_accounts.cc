@@ -1,5 +1,6 @@
-// The C exports of the account settings.
+// The C exports of the accounts and their settings.
 #include "accounts/account_defaults.h"
+#include "accounts/account_functions.h"
 #include "accounts/user_settings.h"
 #include "frame/api_result.h"
 #include "frame/export_guard.h"
@@ -11,6 +12,39 @@ using tarvelin::kResultFailed;
 using tarvelin::TheLibrary;
 
 extern "C" {
+
+int32_t GetUserCount(const char* domain) {
+  return Guarded(kResultFailed, [&] { return tarvelin::GetUserCount(TheLibrary(), domain); });
+}
+
+int32_t GetUserList(const char* domain, void* buffer, int32_t size) {
+  return Guarded(kResultFailed,
+                 [&] { return tarvelin::GetUserList(TheLibrary(), domain, buffer, size); });
+}
+
+int32_t GetUserIndex(const char* domain, const char* alias) {
+  return Guarded(kResultFailed,
+                 [&] { return tarvelin::GetUserIndex(TheLibrary(), domain, alias); });
+}
+
+int32_t LoadUser(const char* domain, int32_t index, void* buffer, int32_t size) {
+  return Guarded(kResultFailed,
+                 [&] { return tarvelin::LoadUser(TheLibrary(), domain, index, buffer, size); });
+}
+
+int32_t SaveUser(const char* domain, int32_t index, const void* buffer, int32_t size) {
+  return Guarded(kResultFailed,
+                 [&] { return tarvelin::SaveUser(TheLibrary(), domain, index, buffer, size); });
+}
+
+int32_t AddUser(const char* domain, const void* buffer, int32_t size) {
+  return Guarded(kResultFailed,
+                 [&] { return tarvelin::AddUser(TheLibrary(), domain, buffer, size); });
+}
+
+int32_t DeleteUser(const char* domain, int32_t index) {
+  return Guarded(kResultFailed, [&] { return tarvelin::DeleteUser(TheLibrary(), domain, index); });
+}
 
 int32_t GetUserSetting(const void* record, int32_t record_size, int32_t id, void* buffer,
                        int32_t size) {

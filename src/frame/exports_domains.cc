@@ -27,6 +27,15 @@ int32_t AddDomain(const char* name, const void* buffer, int32_t size) {
                  [&] { return tarvelin::AddDomain(TheLibrary(), name, buffer, size); });
 }
 
+int32_t RenameDomain(const char* old_name, const char* new_name) {
+  return Guarded(kResultFailed,
+                 [&] { return tarvelin::RenameDomain(TheLibrary(), old_name, new_name); });
+}
+
+int32_t DeleteDomain(int32_t index) {
+  return Guarded(kResultFailed, [&] { return tarvelin::DeleteDomain(TheLibrary(), index); });
+}
+
 int32_t GetDomainSetting(const void* record, int32_t record_size, int32_t id, void* buffer,
                          int32_t size) {
   return Guarded(kResultFailed, [&] {

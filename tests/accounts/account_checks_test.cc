@@ -44,6 +44,7 @@ class AccountChecksTest : public ::testing::Test {
   AccountChecksTest() {
     library_.api.install_path = dir_.path();
     library_.api.config_path = dir_.path() + "config/";
+    library_.api.initialised = true;
     library_.config.record.SetText(offsets::kMailRoot, dir_.path() + "mail/");
     dir_.Write("config/domains.cfg", testing::DomainsFileOf({"a.org", "b.org", "c.org"}));
     library_.config.record.SetNumber(offsets::kDomainCount, 4, 3);

@@ -52,6 +52,7 @@ class AuthenticateTest : public ::testing::Test {
   AuthenticateTest() {
     library_.api.install_path = dir_.path();
     library_.api.config_path = dir_.path() + "config/";
+    library_.api.initialised = true;
     library_.config.record.SetText(offsets::kMailRoot, dir_.path() + "mail/");
     const std::vector<std::string> names = {"example.org", "other.org", "alias.org"};
     dir_.Write("config/domains.cfg", testing::DomainsFileOf(names));

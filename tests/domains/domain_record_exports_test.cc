@@ -36,6 +36,8 @@ TEST(DomainRecordExports, EveryFunctionWantsInit) {
   EXPECT_EQ(SetDomainDefaults(record.data(), kSize, 1), -5);
   EXPECT_EQ(GetDomainIP(0, &byte, 1), -5);
   EXPECT_EQ(SetDomainIP(0, &byte, 1), -5);
+  EXPECT_EQ(RenameDomain("a.example", "b.example"), -5);
+  EXPECT_EQ(DeleteDomain(0), -5);
 }
 
 class DomainRecordExportsTest : public ::testing::Test {

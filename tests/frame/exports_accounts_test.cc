@@ -20,6 +20,46 @@ TEST(AccountExports, AnswerMinusFiveBeforeInit) {
   EXPECT_EQ(::GetUserSetting(record.data(), kRecordSize, 0, &value, 4), -5);
   EXPECT_EQ(::SetUserSetting(record.data(), kRecordSize, 0, &value, 4), -5);
   EXPECT_EQ(::SetUserDefaults(record.data(), kRecordSize, 1), -5);
+  EXPECT_EQ(::GetUserCount("example.org"), -5);
+  EXPECT_EQ(::GetUserList("example.org", record.data(), kRecordSize), -5);
+  EXPECT_EQ(::GetUserIndex("example.org", "john"), -5);
+  EXPECT_EQ(::LoadUser("example.org", 0, record.data(), kRecordSize), -5);
+  EXPECT_EQ(::SaveUser("example.org", 0, record.data(), kRecordSize), -5);
+  EXPECT_EQ(::AddUser("example.org", record.data(), kRecordSize), -5);
+  EXPECT_EQ(::DeleteUser("example.org", 0), -5);
+}
+
+TEST(AccountExports, AddLoadSaveAndDeleteAnAccount) {
+  testing::TempDir dir;
+  ServerConfig config = testing::RecordWithDomainCount(1);
+  dir.Write("config/settings.cfg", testing::SettingsFileOf(config));
+  dir.Write("config/domains.cfg", testing::DomainsFileOf({"example.org"}));
+  ASSERT_EQ(::Init(dir.path().c_str()), 0);
+
+  std::array<uint8_t, kRecordSize> record{};
+  const std::string aliases = "john;smith";
+  ASSERT_EQ(::SetUserSetting(record.data(), kRecordSize, 3, aliases.data(), 10), 0);
+  EXPECT_EQ(::AddUser("example.org", record.data(), kRecordSize), 0);
+  EXPECT_EQ(::AddUser("example.org", record.data(), kRecordSize), -1) << "aliases taken";
+  EXPECT_EQ(::GetUserCount("example.org"), 1);
+  EXPECT_EQ(::GetUserIndex("example.org", "smith"), 0);
+  std::array<char, 16> list{};
+  EXPECT_EQ(::GetUserList("example.org", list.data(), 16), 6);
+  EXPECT_EQ(std::string(list.data(), 6), std::string("john\0\0", 6));
+
+  std::array<uint8_t, kRecordSize> loaded{};
+  ASSERT_EQ(::LoadUser("example.org", 0, loaded.data(), kRecordSize), kRecordSize);
+  std::array<char, 256> text{};
+  ASSERT_EQ(::GetUserSetting(loaded.data(), kRecordSize, 16, text.data(), 256), 4);
+  EXPECT_EQ(std::string(text.data(), 4), "john") << "the mailbox name from the alias";
+  const std::string renamed = "jack";
+  ASSERT_EQ(::SetUserSetting(loaded.data(), kRecordSize, 3, renamed.data(), 4), 0);
+  EXPECT_EQ(::SaveUser("example.org", 0, loaded.data(), kRecordSize), 0);
+  EXPECT_EQ(::GetUserIndex("example.org", "jack"), 0);
+  EXPECT_EQ(::SaveUser("example.org", 0, loaded.data(), 10), -3);
+  EXPECT_EQ(::DeleteUser("example.org", 0), 0);
+  EXPECT_EQ(::GetUserCount("example.org"), 0);
+  EXPECT_EQ(::LoadUser("nowhere.org", 0, loaded.data(), kRecordSize), -1);
 }
 
 TEST(AccountExports, WorkOnTheCallersRecordAfterInit) {

@@ -24,9 +24,11 @@
 //   4100 migration status      NAME.migration (default 40 zeros)
 //   4110 sessions "<id>;<h>"   NAME.sessions (h = 0) or NAME.history (h = 1),
 //                              length-prefixed (default count 0)
-//   4105 groupware call        length-prefixed: "LoginUser" with a login name
-//                              gives "session-1", without one ""; any other
-//                              call gives "<call>|<session>|<arg>|<second>"
+//   4105 groupware call        length-prefixed: NAME.call-<call> as it
+//                              stands when that file exists; otherwise
+//                              "LoginUser" with a login name gives
+//                              "session-1", without one ""; any other call
+//                              gives "<call>|<session>|<arg>|<second>"
 // SIGTERM removes the pid file and the socket and exits 0.
 
 #include <fcntl.h>
@@ -170,7 +172,7 @@ void ReadRest(int fd, uint32_t code, std::string* request) {
   }
 }
 
-std::string GroupwareAnswer(const std::string& request) {
+std::string GroupwareAnswer(const Options& options, const std::string& request) {
   if (request.size() < 8) return std::string();
   std::vector<std::string> fields;
   for (const std::string& field : tarvelin::Split(request.substr(8), ';')) {
@@ -178,6 +180,11 @@ std::string GroupwareAnswer(const std::string& request) {
     fields.emplace_back(bytes.begin(), bytes.end());
   }
   fields.resize(5);
+  std::string canned;
+  if (tarvelin::ReadFile(options.run_dir + options.name + ".call-" + fields[0], &canned) ==
+      tarvelin::ReadResult::kOk) {
+    return canned;
+  }
   if (fields[0] == "LoginUser") return fields[1].empty() ? "" : "session-1";
   return fields[0] + "|" + fields[1] + "|" + fields[2] + "|" + fields[3];
 }
@@ -207,7 +214,7 @@ std::string Answer(const Options& options, uint32_t code, const std::string& req
       return LengthPrefixed(Canned(options, history ? ".history" : ".sessions", ""));
     }
     case kGroupwareCallCode:
-      return LengthPrefixed(GroupwareAnswer(request));
+      return LengthPrefixed(GroupwareAnswer(options, request));
     default:
       return std::string();
   }

@@ -1,0 +1,21 @@
+// Where a new user account's mail goes when its record names no folder.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace tarvelin {
+
+struct Library;
+
+// The domain's DomainMailboxRoot (when empty: the domain name) and a
+// separator unless it ends with one; with configuration variable 303 on and variable 304 N above
+// 0, the first N characters of the alias list and a separator; then the
+// primary alias, its final "." turned into "_", and a separator. The
+// characters double quote, "*", "<", ">", "?" and "|" are left out, and so
+// is "/" inside the parts taken from the aliases: it would split them into
+// folders. Relative to the mail root unless the domain's root is absolute.
+std::string DefaultMailboxPath(Library& library, std::string_view domain,
+                               std::string_view alias_list);
+
+}  // namespace tarvelin

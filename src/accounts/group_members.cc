@@ -1,0 +1,138 @@
+#include "accounts/group_members.h"
+
+#include <cstring>
+#include <memory>
+
+#include "accounts/groupware_push.h"
+#include "accounts/member_file.h"
+#include "accounts/user_walk.h"
+#include "foundation/text.h"
+#include "frame/library.h"
+#include "frame/lock_table.h"
+#include "platform/file_system.h"
+
+namespace tarvelin {
+
+namespace {
+
+constexpr uint8_t kGroup = 7;
+
+// The member as the matching compares it.
+class MemberMatcher {
+ public:
+  explicit MemberMatcher(const MemberChange& change)
+      : member_(ToLower(Trim(change.member))), wildcards_(change.wildcards) {}
+
+  bool Matches(std::string_view line) const {
+    if (member_.empty()) return false;
+    const std::string address = ToLower(MemberAddress(line));
+    return wildcards_ ? WildcardMatch(member_, address) : member_ == address;
+  }
+
+ private:
+  std::string member_;
+  bool wildcards_;
+};
+
+std::string ReplacementLine(const MemberChange& change, std::string_view matched) {
+  const std::string address = MemberAddress(matched);
+  std::string member = *change.replacement;
+  if (change.wildcards) member = ReplaceAll(member, "*", address.substr(0, address.find('@')));
+  if (IsBracketedMember(matched)) member = "[" + member + "]";
+  return member + ";" + MemberItem(matched, 1);
+}
+
+bool HasMatch(const std::vector<std::string>& lines, const MemberMatcher& matcher) {
+  for (const std::string& line : lines) {
+    if (matcher.Matches(line)) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+MemberRewrite RewriteMembers(std::string_view content, const MemberChange& change) {
+  const MemberMatcher matcher(change);
+  const std::optional<std::string>& replacement = change.replacement;
+  const bool spreads =
+      change.wildcards && replacement && replacement->find('*') != std::string::npos;
+  std::vector<std::string> lines;
+  for (std::string& line : SplitLines(content)) {
+    if (!Trim(line).empty()) lines.push_back(std::move(line));
+  }
+  std::vector<bool> keep(lines.size(), true);
+
+  MemberRewrite result;
+  for (size_t i = lines.size(); i-- > 0;) {
+    if (!matcher.Matches(lines[i])) continue;
+    ++result.matched;
+    if (!replacement) {
+      keep[i] = false;
+      continue;
+    }
+    lines[i] = ReplacementLine(change, lines[i]);
+    if (!spreads) break;
+  }
+  const bool append = replacement && !spreads && result.matched == 0;
+  if (append) {
+    lines.push_back(*replacement);
+    keep.push_back(true);
+  }
+  result.changed = result.matched > 0 || append;
+
+  const bool crlf = content.find("\r\n") != std::string_view::npos ||
+                    content.find('\n') == std::string_view::npos;
+  const char* line_break = crlf ? "\r\n" : "\n";
+  for (size_t i = 0; i < lines.size(); ++i) {
+    if (keep[i]) result.content += lines[i] + line_break;
+  }
+  return result;
+}
+
+std::vector<GroupRef> GroupsContaining(Library& library, const MemberChange& change) {
+  const MemberMatcher matcher(change);
+  std::vector<GroupRef> groups;
+  // The type is tested here rather than by a query, so the scan does not
+  // depend on the installation's property names.
+  auto state = std::make_unique<UserEnumState>();
+  for (int position = 0; position < library.domains.Count(); ++position) {
+    const std::string domain = library.domains.NameAt(position);
+    if (domain.empty() || !StartUserWalk(library, domain, "", 1, state.get())) continue;
+    while (AdvanceUserWalk(state.get())) {
+      GroupRef group;
+      std::memcpy(group.record.data(), state->data() + walk_offsets::kRecord, group.record.size());
+      if (AccountTypeOf(group.record) != kGroup) continue;
+      if (!HasMatch(ReadMemberLines(library, group.record), matcher)) continue;
+      group.domain = domain;
+      groups.push_back(group);
+    }
+    EndUserWalk(state.get());
+  }
+  return groups;
+}
+
+bool ReplaceGroupMember(Library& library, const GroupRef& group, const MemberChange& change) {
+  const std::string path = MemberFilePath(library, group.record);
+  if (path.empty()) return true;
+  {
+    // Lock 2 keeps rewrites of list files from losing each other's change.
+    ScopedLock lock(LockId::kMailingLists);
+    std::string content;
+    const ReadResult read = ReadFile(path, &content);
+    if (read == ReadResult::kNotFound) return true;
+    if (read != ReadResult::kOk) return false;
+    const MemberRewrite rewrite = RewriteMembers(content, change);
+    if (!rewrite.changed) return true;
+    if (!WriteFileAtomic(path, rewrite.content)) return false;
+  }
+  PushGroupToGroupware(library, group.record, group.domain, /*removed=*/false);
+  return true;
+}
+
+void ReplaceMemberEverywhere(Library& library, const MemberChange& change) {
+  for (const GroupRef& group : GroupsContaining(library, change)) {
+    ReplaceGroupMember(library, group, change);
+  }
+}
+
+}  // namespace tarvelin
