@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "accounts/account_cache.h"
+#include "accounts/account_functions.h"
 #include "accounts/account_store.h"
 #include "accounts/alias_index.h"
 #include "accounts/stored_record.h"
@@ -297,6 +298,19 @@ void BM_WriteAt(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_WriteAt)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// DeleteUser of one account with every follow-up (the group upkeep reads
+// the domain's accounts once more), against the copy pass of BM_WriteAt.
+void BM_DeleteUser(benchmark::State& state) {
+  BigDomain& domain = Domain();
+  domain.library().api.initialised = true;
+  int i = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(DeleteUser(domain.library(), kDomain, i++ * 17 % (kAccounts / 2)));
+  }
+  domain.library().api.initialised = false;
+}
+BENCHMARK(BM_DeleteUser)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace
 }  // namespace tarvelin

@@ -6,8 +6,9 @@
 #include "accounts/login_files.h"
 #include "accounts/login_name.h"
 #include "accounts/mail_folder.h"
+#include "accounts/mailbox_index.h"
 #include "accounts/user_record_offsets.h"
-#include "accounts/user_walk.h"
+#include "accounts/users_file.h"
 #include "foundation/bytes.h"
 #include "foundation/list_match.h"
 #include "foundation/text.h"
@@ -65,24 +66,27 @@ bool FindMailboxConflict(Library& library, std::string_view mailbox, std::string
   const GroupFileReader groups = GroupFilesOf(library);
   for (int position = 0; position < domains.Count(); ++position) {
     if (!bound.empty() && !ListMatch(domains.GetBinding(position), bound)) continue;
-    UserEnumState state;
-    if (!StartUserWalk(library, domains.NameAt(position), "", 1, &state)) continue;
-    bool conflict = false;
-    while (!conflict && AdvanceUserWalk(&state)) {
+    const std::string name = domains.NameAt(position);
+    const std::string folder = DomainFolder(library, name);
+    if (folder.empty()) continue;
+    // Only the accounts with that mailbox name need reading.
+    const std::shared_ptr<const MailboxIndex> index = MailboxIndex::ForFile(UsersFilePath(folder));
+    if (index == nullptr) continue;
+    for (int at : index->PositionsOf(wanted)) {
       UserRecord record;
-      std::copy_n(state.begin(), kUserRecordSize, record.begin());
+      LoadAccountAt(library, name, at, &record);
       if (AccountTypeOf(record) != kUserAccount || MailboxNameOf(record) != wanted) continue;
       if (GetPString(record.data() + user_offsets::kPassword, user_offsets::kPasswordCapacity) !=
           password) {
         continue;
       }
-      conflict = position != own || !ListMatch(aliases,
-                                               GetPString(record.data() + user_offsets::kAliasList,
-                                                          user_offsets::kAliasListCapacity),
-                                               groups);
+      if (position != own || !ListMatch(aliases,
+                                        GetPString(record.data() + user_offsets::kAliasList,
+                                                   user_offsets::kAliasListCapacity),
+                                        groups)) {
+        return true;
+      }
     }
-    EndUserWalk(&state);
-    if (conflict) return true;
   }
   return false;
 }

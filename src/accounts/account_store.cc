@@ -6,6 +6,7 @@
 #include "accounts/account_cache.h"
 #include "accounts/alias_index.h"
 #include "accounts/index_registry.h"
+#include "accounts/mailbox_index.h"
 #include "accounts/stored_record.h"
 #include "accounts/user_record_offsets.h"
 #include "accounts/users_file.h"
@@ -212,12 +213,22 @@ bool FindAccount(Library& library, std::string_view address, bool follow_domain_
 bool WriteAccountAt(const Library& library, std::string_view domain, const UserRecord& record,
                     int* position) {
   const std::string folder = DomainFolder(library, domain);
+  UsersFileAppend append;
   if (folder.empty() ||
-      !WriteUserAt(folder, record, position, library.config.record.Byte(kEncipherPasswords) != 0)) {
+      !WriteUserAt(folder, record, position, library.config.record.Byte(kEncipherPasswords) != 0,
+                   &append)) {
     return false;
   }
-  // The replaced version need not stay open for the index.
-  Indexes().Forget(UsersFilePath(folder));
+  if (append.done) {
+    // Provisioning appends account after account: the index grows with
+    // the file instead of being built anew for each.
+    Indexes().Appended(UsersFilePath(folder), append.before, append.after, AliasListOf(record),
+                       *position);
+    MailboxIndex::Appended(UsersFilePath(folder), append.before, append.after, record, *position);
+  } else {
+    // The replaced version need not stay open for the index.
+    Indexes().Forget(UsersFilePath(folder));
+  }
   return true;
 }
 

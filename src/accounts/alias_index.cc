@@ -135,6 +135,23 @@ std::unique_ptr<AliasIndex> AliasIndex::Build(const StampedFile& file) {
   return index;
 }
 
+std::unique_ptr<AliasIndex> AliasIndex::WithAppended(std::string_view alias_list, int position,
+                                                     const FileStamp& stamp) const {
+  std::unique_ptr<AliasIndex> index(new AliasIndex(*this));
+  index->stamp_ = stamp;
+  index->record_count_ = position + 1;
+  bool has_group = false;
+  ForEachItem(alias_list, [&](std::string_view item) {
+    has_group |= IsGroupItem(item);
+    index->Insert(item, HashOf(item), position);
+  });
+  if (has_group) {
+    index->group_positions_.push_back(position);
+    index->group_lists_.emplace_back(alias_list);
+  }
+  return index;
+}
+
 std::string_view AliasIndex::KeyAt(const Slot& slot) const {
   const size_t at = slot.key - 1;
   return std::string_view(keys_).substr(at + 1, static_cast<uint8_t>(keys_[at]));

@@ -25,6 +25,12 @@ class AliasIndex {
   // holds the records read so far and is not complete().
   static std::unique_ptr<AliasIndex> Build(const StampedFile& file);
 
+  // The index of the version that has one more record, `alias_list` at
+  // `position` (the end), appended: a copy, so that holders of this one
+  // keep theirs.
+  std::unique_ptr<AliasIndex> WithAppended(std::string_view alias_list, int position,
+                                           const FileStamp& stamp) const;
+
   const FileStamp& stamp() const { return stamp_; }
   bool complete() const { return complete_; }
   int record_count() const { return record_count_; }
@@ -52,6 +58,7 @@ class AliasIndex {
   };
 
   AliasIndex() = default;
+  AliasIndex(const AliasIndex&) = default;
   void Insert(std::string_view key, uint32_t hash, int position);
   size_t SlotOf(uint32_t hash) const;
   void Resize(size_t slots);

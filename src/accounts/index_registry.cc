@@ -66,6 +66,27 @@ IndexedFile IndexRegistry::Open(const std::string& path) {
   return built;
 }
 
+void IndexRegistry::Appended(const std::string& path, const FileStamp& before,
+                             const FileStamp& after, std::string_view alias_list, int position) {
+  std::shared_ptr<const AliasIndex> known;
+  {
+    ScopedLock lock(LockId::kCaches);
+    const auto found = by_path_.find(path);
+    if (found != by_path_.end()) known = found->second.indexed.index;
+  }
+  if (known == nullptr || !(known->stamp() == before) || !known->complete() ||
+      known->record_count() != position) {
+    Forget(path);
+    return;
+  }
+  // Copied outside the lock, like a build.
+  std::shared_ptr<const AliasIndex> extended = known->WithAppended(alias_list, position, after);
+  ScopedLock lock(LockId::kCaches);
+  Entry& entry = by_path_[path];
+  Release(entry);
+  entry.indexed = IndexedFile{std::move(extended), nullptr};
+}
+
 void IndexRegistry::Forget(const std::string& path) {
   ScopedLock lock(LockId::kCaches);
   const auto found = by_path_.find(path);

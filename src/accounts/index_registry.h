@@ -38,6 +38,11 @@ class IndexRegistry {
   IndexedFile Open(const std::string& path);
   // Drops the index of the path and lets its file go.
   void Forget(const std::string& path);
+  // After a record was appended in place to the version with `before`: its
+  // index, when known and complete, is extended to the version with
+  // `after`; otherwise the path is forgotten.
+  void Appended(const std::string& path, const FileStamp& before, const FileStamp& after,
+                std::string_view alias_list, int position);
 
   // The process-wide registry.
   static IndexRegistry& Instance();

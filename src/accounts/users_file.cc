@@ -8,6 +8,7 @@
 #include "foundation/list_match.h"
 #include "platform/directory_lock.h"
 #include "platform/file_system.h"
+#include "platform/record_append.h"
 #include "platform/replacement_file.h"
 #include "platform/stamped_file.h"
 
@@ -57,7 +58,8 @@ int LoadUserAt(std::string_view folder, int position, UserRecord* record) {
   return count;
 }
 
-bool WriteUserAt(std::string_view folder, const UserRecord& record, int* position, bool encipher) {
+bool WriteUserAt(std::string_view folder, const UserRecord& record, int* position, bool encipher,
+                 UsersFileAppend* append) {
   if (ListItems(AliasListOf(record)).empty()) return false;
   UserRecord stored;
   if (!StoredFromRecord(record, encipher, &stored)) return false;
@@ -70,6 +72,18 @@ bool WriteUserAt(std::string_view folder, const UserRecord& record, int* positio
   const int count = exists ? RecordsIn(current) : 0;
   const int at = *position == -1 ? count : *position;
   if (at < 0 || at > count) return false;
+  if (exists && at == count) {
+    UsersFileAppend appended;
+    int64_t index = 0;
+    if (!AppendRecord(UsersFilePath(folder), stored.data(), stored.size(), &appended.before,
+                      &appended.after, &index)) {
+      return false;
+    }
+    appended.done = true;
+    if (append != nullptr) *append = appended;
+    *position = static_cast<int>(index);
+    return true;
+  }
 
   ReplacementFile next;
   if (!next.Open(UsersFilePath(folder) + ".tmp", UsersFilePath(folder))) return false;

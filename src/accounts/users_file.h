@@ -4,7 +4,9 @@
 //
 // Writers replace the whole file: the new content goes to users.cfg.tmp,
 // which is renamed over users.cfg, so readers and a crash find the old file
-// or the new one and every version gets a new file stamp. Writers take a
+// or the new one and every version gets a new file stamp. A new record is
+// the exception: it is appended in place (record_append.h), which readers,
+// counting whole records only, see as done or not done. Writers take a
 // lock on the domain's folder that excludes writers of other threads and
 // processes, so no two rebuilds overwrite each other's change. That lock,
 // not lock 0, covers the copy: lookups, which take lock 0 to decipher a
@@ -15,6 +17,7 @@
 #include <string_view>
 
 #include "accounts/user_record.h"
+#include "platform/file_system.h"
 
 namespace tarvelin {
 
@@ -35,7 +38,13 @@ int LoadUserAt(std::string_view folder, int position, UserRecord* record);
 // 205. False, with nothing changed, for a record without an alias, a
 // position beyond the end, a password that cannot be stored, or a failed
 // write.
-bool WriteUserAt(std::string_view folder, const UserRecord& record, int* position, bool encipher);
+struct UsersFileAppend {
+  bool done = false;  // the record was appended in place
+  FileStamp before;   // the stamps of the file around the append
+  FileStamp after;
+};
+bool WriteUserAt(std::string_view folder, const UserRecord& record, int* position, bool encipher,
+                 UsersFileAppend* append = nullptr);
 
 // Removes the record at `position`; later records move down one position.
 // `removed` receives it unscrambled with its password as stored. False,

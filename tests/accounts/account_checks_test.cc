@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "accounts/account_store.h"
 #include "accounts/user_record_offsets.h"
 #include "accounts/users_file_builder.h"
 #include "config/config_offsets.h"
@@ -134,6 +135,20 @@ TEST_F(AccountChecksTest, ABoundDomainLooksOnlyAtDomainsSharingAnAddress) {
       << "a.org shares no address with c.org";
   EXPECT_TRUE(FindMailboxConflict(library_, "other", "pw", "x", "c.org"));
   EXPECT_TRUE(FindMailboxConflict(library_, "box", "pw", "x", "a.org")) << "unbound: all";
+}
+
+TEST_F(AccountChecksTest, ConflictsFollowAppendsAndForeignRewrites) {
+  PutUsers("a.org", {User("ann", "box", "pw")});
+  EXPECT_FALSE(FindMailboxConflict(library_, "new", "pw", "x", "a.org"));
+  int position = -1;
+  ASSERT_TRUE(WriteAccountAt(library_, "a.org", User("nina", "NEW", "pw"), &position));
+  EXPECT_EQ(position, 1);
+  EXPECT_TRUE(FindMailboxConflict(library_, "new", "pw", "x", "a.org")) << "the appended one";
+  EXPECT_TRUE(FindMailboxConflict(library_, "box", "pw", "x", "a.org"));
+  PutUsers("a.org", {User("ann", "other", "pw")});  // another program rewrites the file
+  EXPECT_FALSE(FindMailboxConflict(library_, "new", "pw", "x", "a.org"));
+  EXPECT_FALSE(FindMailboxConflict(library_, "box", "pw", "x", "a.org"));
+  EXPECT_TRUE(FindMailboxConflict(library_, "other", "pw", "x", "a.org"));
 }
 
 }  // namespace

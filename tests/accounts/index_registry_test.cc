@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "accounts/users_file.h"
 #include "accounts/users_file_builder.h"
 #include "platform/file_system.h"
 #include "support/temp_dir.h"
@@ -68,6 +69,31 @@ TEST_F(IndexRegistryTest, OnlyTheMostRecentlyUsedKeepTheirFileOpen) {
 
   registry_.Forget(paths[0]);
   EXPECT_EQ(registry_.Find(paths[0], GetFileStamp(paths[0])).index, nullptr);
+}
+
+TEST_F(IndexRegistryTest, AnAppendExtendsTheIndexOfThePreviousVersionOnly) {
+  const std::string folder = dir_.path() + "d0/";
+  const std::string path = Put(0, "john");
+  const IndexedFile opened = registry_.Open(path);
+  ASSERT_NE(opened.index, nullptr);
+
+  int position = -1;
+  UsersFileAppend append;
+  ASSERT_TRUE(WriteUserAt(folder, MakeRecord("mary;[staff]"), &position, false, &append));
+  ASSERT_TRUE(append.done);
+  registry_.Appended(path, append.before, append.after, "mary;[staff]", position);
+  const IndexedFile extended = registry_.Find(path, GetFileStamp(path));
+  ASSERT_NE(extended.index, nullptr);
+  EXPECT_EQ(extended.index->FindFirst("MARY", kNoGroups), 1);
+  EXPECT_EQ(extended.index->FindFirst("john", kNoGroups), 0);
+  EXPECT_EQ(extended.index->record_count(), 2);
+  EXPECT_TRUE(extended.index->DependsOnGroups(1));
+  EXPECT_EQ(opened.index->FindFirst("mary", kNoGroups), -1) << "the old one is left as it was";
+
+  // An append to a version the registry does not know: nothing stale stays.
+  ASSERT_TRUE(WriteUserAt(folder, MakeRecord("ann"), &position, false, &append));
+  registry_.Appended(path, FileStamp{}, append.after, "ann", position);
+  EXPECT_EQ(registry_.Find(path, GetFileStamp(path)).index, nullptr);
 }
 
 }  // namespace

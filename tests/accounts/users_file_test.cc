@@ -161,10 +161,24 @@ TEST_F(UsersFileTest, RemoveMovesLaterRecordsDown) {
 TEST_F(UsersFileTest, TemporaryFileLeftByACrashIsReplaced) {
   Put(FileOf({MakeRecord("a")}));
   dir_.Write("config/example.org/users.cfg.tmp", std::string(5000, 'g'));
-  int position = -1;
+  int position = 0;
   ASSERT_TRUE(WriteUserAt(Folder(), MakeRecord("b"), &position, false));
-  EXPECT_EQ(File(), FileOf({MakeRecord("a"), MakeRecord("b")}));
+  EXPECT_EQ(File(), FileOf({MakeRecord("b")}));
   EXPECT_FALSE(dir_.Exists("config/example.org/users.cfg.tmp"));
+}
+
+TEST_F(UsersFileTest, ANewRecordIsAppendedInPlaceAfterCuttingATornOne) {
+  Put(FileOf({MakeRecord("a")}) + std::string(100, 'x'));
+  const FileStamp before = GetFileStamp(dir_.path() + "config/example.org/users.cfg");
+  int position = -1;
+  UsersFileAppend append;
+  ASSERT_TRUE(WriteUserAt(Folder(), MakeRecord("b"), &position, false, &append));
+  EXPECT_EQ(position, 1);
+  EXPECT_EQ(File(), FileOf({MakeRecord("a"), MakeRecord("b")}));
+  EXPECT_TRUE(append.done);
+  EXPECT_EQ(append.before.inode, before.inode) << "the same file, written in place";
+  EXPECT_EQ(append.after.size, 2 * kUserRecordSize);
+  EXPECT_EQ(append.after, GetFileStamp(dir_.path() + "config/example.org/users.cfg"));
 }
 
 }  // namespace
