@@ -5,5 +5,6 @@
 namespace tarvelin {
 
 bool StandardOutputIsTerminal() { return isatty(STDOUT_FILENO) == 1; }
+bool StandardErrorIsTerminal() { return isatty(STDERR_FILENO) == 1; }
 
 }  // namespace tarvelin

@@ -5,5 +5,6 @@
 namespace tarvelin {
 
 bool StandardOutputIsTerminal();
+bool StandardErrorIsTerminal();
 
 }  // namespace tarvelin

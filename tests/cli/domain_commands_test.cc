@@ -121,5 +121,55 @@ TEST_F(DomainCommandsTest, ErrorsAreOneLineWithANonZeroExit) {
   }
 }
 
+TEST_F(DomainCommandsTest, RenameMovesTheDomainWithItsAccountsAndBinding) {
+  ASSERT_EQ(Run("account add john@example.net").exit_code, 0);
+  ASSERT_EQ(Run("domain ip example.net 192.0.2.7").exit_code, 0);
+  const CommandRun renamed = Run("domain rename Example.Net Shop.Example");
+  ASSERT_EQ(renamed.exit_code, 0) << renamed.output;
+  EXPECT_EQ(renamed.output, "renamed example.net to shop.example\n");
+  EXPECT_EQ(Run("domain list").output, "0\texample.org\n1\tshop.example\n");
+  EXPECT_TRUE(dir_.Exists("inst/config/shop.example/users.cfg"));
+  EXPECT_FALSE(dir_.Exists("inst/config/example.net/users.cfg"));
+  EXPECT_EQ(Run("account list shop.example").output, "0\tuser\tjohn\n");
+  EXPECT_EQ(Run("domain ip shop.example").output, "192.0.2.7\n");
+
+  const nlohmann::json json =
+      nlohmann::json::parse(Run("--json domain rename shop.example shop.example").output);
+  EXPECT_EQ(json["index"], 1) << "a domain may keep its name";
+  EXPECT_EQ(json["renamed"], true);
+}
+
+TEST_F(DomainCommandsTest, DeleteRemovesTheDomainAndItsFolder) {
+  ASSERT_EQ(Run("account add john@example.net").exit_code, 0);
+  const CommandRun deleted = Run("--json domain delete EXAMPLE.net");
+  ASSERT_EQ(deleted.exit_code, 0) << deleted.output;
+  const nlohmann::json json = nlohmann::json::parse(deleted.output);
+  EXPECT_EQ(json["index"], 1);
+  EXPECT_EQ(json["name"], "example.net");
+  EXPECT_EQ(json["deleted"], true);
+  EXPECT_EQ(Run("domain list").output, "0\texample.org\n");
+  EXPECT_FALSE(dir_.Exists("inst/config/example.net/users.cfg"));
+  EXPECT_EQ(Run("domain delete example.net").output, "tarvelin-admin: no domain example.net\n");
+}
+
+TEST_F(DomainCommandsTest, RenameRefusalsSayWhy) {
+  const struct {
+    std::string arguments;
+    std::string message;
+  } cases[] = {
+      {"domain rename missing.example new.example", "no domain missing.example"},
+      {"domain rename example.net EXAMPLE.org", "domain EXAMPLE.org exists"},
+      {"domain rename example.net bad_name",
+       "cannot rename domain example.net to bad_name: the new name is not 1 to 95 letters, "
+       "digits, \"-\" and \".\""},
+  };
+  for (const auto& c : cases) {
+    const CommandRun run = Run(c.arguments);
+    EXPECT_EQ(run.exit_code, 1) << c.arguments;
+    EXPECT_EQ(run.output, "tarvelin-admin: " + c.message + "\n") << c.arguments;
+  }
+  EXPECT_EQ(Run("domain list").output, "0\texample.org\n1\texample.net\n") << "nothing moved";
+}
+
 }  // namespace
 }  // namespace tarvelin

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "account_setting_value.h"
 #include "accounts/account_store.h"
 #include "accounts/user_record.h"
 #include "accounts/user_settings.h"
@@ -176,30 +177,9 @@ void AccountShow(const Output& out, const std::string& address) {
 
 void AccountSet(const Output& out, const std::string& address, int32_t id,
                 const std::string& text) {
+  const std::vector<uint8_t> bytes = AccountSettingBytes(id, text);
   const UserSettingKind kind = DescribeUserSetting(id);
-  if (kind == UserSettingKind::kUnknown) {
-    throw CommandError("unknown account setting id " + std::to_string(id));
-  }
   FoundAccount found = StoredAccount(address);
-  std::vector<uint8_t> bytes;
-  switch (kind) {
-    case UserSettingKind::kNumber: {
-      bytes.resize(4);
-      PutLE(bytes.data(), 4, ParseNumber(text));
-      break;
-    }
-    case UserSettingKind::kFlag:
-      bytes.push_back(ParseFlag(text));
-      break;
-    case UserSettingKind::kDateTime:
-      bytes.resize(8);
-      PutDouble(bytes.data(), ParseDateTime(text));
-      break;
-    case UserSettingKind::kText:
-    case UserSettingKind::kUnknown:
-      bytes.assign(text.begin(), text.end());
-      break;
-  }
   Library& library = TheLibrary();
   if (SetUserSetting(library, found.record.data(), kUserRecordSize, id, bytes.data(),
                      static_cast<int32_t>(bytes.size())) != 0 ||
@@ -261,6 +241,9 @@ void RegisterAccountCommands(CLI::App& app, Context& context) {
     context.Open();
     AccountSet(context.out, address, id, value);
   });
+
+  RegisterAccountChangeCommands(*account, context);
+  RegisterAccountImportCommand(*account, context);
 }
 
 }  // namespace tarvelin::cli

@@ -25,6 +25,9 @@ void RegisterBackupCommands(CLI::App& app, Context& context);
 void RegisterServiceCommands(CLI::App& app, Context& context);
 void RegisterLogCommands(CLI::App& app, Context& context);
 void RegisterAccountCommands(CLI::App& app, Context& context);
+// Further subcommands of `account`, added by RegisterAccountCommands.
+void RegisterAccountChangeCommands(CLI::App& account, Context& context);
+void RegisterAccountImportCommand(CLI::App& account, Context& context);
 void RegisterRemoteCommands(CLI::App& app, Context& context);
 void RegisterScheduleCommands(CLI::App& app, Context& context);
 void RegisterAuthCommands(CLI::App& app, Context& context);

@@ -175,6 +175,28 @@ void DomainIp(const Output& out, const std::string& name, const std::string* add
            binding.empty() ? "(not bound)" : binding);
 }
 
+void DomainRename(const Output& out, const std::string& old_name, const std::string& new_name) {
+  PositionOf(old_name);
+  const int32_t taken = ::GetDomainIndex(new_name.c_str());
+  if (taken >= 0 && taken != ::GetDomainIndex(old_name.c_str())) {
+    throw CommandError("domain " + new_name + " exists");
+  }
+  if (::RenameDomain(old_name.c_str(), new_name.c_str()) != 0) {
+    throw CommandError("cannot rename domain " + old_name + " to " + new_name +
+                       ": the new name is not 1 to 95 letters, digits, \"-\" and \".\"");
+  }
+  const int32_t position = PositionOf(new_name);
+  out.Emit({{"index", position}, {"name", ToLower(new_name)}, {"renamed", true}},
+           "renamed " + ToLower(old_name) + " to " + ToLower(new_name));
+}
+
+void DomainDelete(const Output& out, const std::string& name) {
+  const int32_t position = PositionOf(name);
+  if (::DeleteDomain(position) != 0) throw CommandError("cannot delete domain " + name);
+  out.Emit({{"index", position}, {"name", ToLower(name)}, {"deleted", true}},
+           "deleted " + ToLower(name));
+}
+
 }  // namespace
 
 void RegisterDomainCommands(CLI::App& app, Context& context) {
@@ -221,6 +243,24 @@ void RegisterDomainCommands(CLI::App& app, Context& context) {
   ip->callback([&context, addresses] {
     context.Open();
     DomainIp(context.out, name, addresses->count() > 0 ? &value : nullptr);
+  });
+
+  static std::string new_name;
+  CLI::App* rename = domain->add_subcommand(
+      "rename", "Rename a domain and its configuration folder (the mail folder stays)");
+  rename->add_option("OLD", name, "Domain name")->required();
+  rename->add_option("NEW", new_name, "New domain name")->required();
+  rename->callback([&context] {
+    context.Open();
+    DomainRename(context.out, name, new_name);
+  });
+
+  CLI::App* remove = domain->add_subcommand(
+      "delete", "Delete a domain with its accounts, configuration and mail folders");
+  remove->add_option("NAME", name, "Domain name")->required();
+  remove->callback([&context] {
+    context.Open();
+    DomainDelete(context.out, name);
   });
 }
 
