@@ -233,9 +233,9 @@ bool WriteAccountAt(const Library& library, std::string_view domain, const UserR
 }
 
 bool RemoveAccountAt(const Library& library, std::string_view domain, int position,
-                     UserRecord* removed) {
+                     UserRecord* removed, std::vector<UserRecord>* groups) {
   const std::string folder = DomainFolder(library, domain);
-  if (folder.empty() || !RemoveUserAt(folder, position, removed)) return false;
+  if (folder.empty() || !RemoveUserAt(folder, position, removed, groups)) return false;
   Indexes().Forget(UsersFilePath(folder));
   return true;
 }

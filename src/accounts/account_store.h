@@ -11,6 +11,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "accounts/user_record.h"
 #include "foundation/list_match.h"
@@ -61,6 +62,6 @@ bool FindAccount(Library& library, std::string_view address, bool follow_domain_
 bool WriteAccountAt(const Library& library, std::string_view domain, const UserRecord& record,
                     int* position);
 bool RemoveAccountAt(const Library& library, std::string_view domain, int position,
-                     UserRecord* removed);
+                     UserRecord* removed, std::vector<UserRecord>* groups = nullptr);
 
 }  // namespace tarvelin

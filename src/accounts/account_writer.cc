@@ -129,13 +129,17 @@ RemoveOutcome RemoveAccount(Library& library, std::string_view domain, int posit
   if (position >= CountAccounts(library, domain)) return RemoveOutcome::kNothingThere;
 
   UserRecord record{};
-  if (!RemoveAccountAt(library, domain, position, &record)) return RemoveOutcome::kFailed;
+  KnownGroups groups{std::string(domain), {}};
+  if (!RemoveAccountAt(library, domain, position, &record, &groups.records)) {
+    return RemoveOutcome::kFailed;
+  }
   if (removed != nullptr) *removed = record;
   RemoveTypeFile(library, record);
   LogChange(library, actor, "deleted", AddressOf(record, domain), false);
 
   if (MirrorOn(library)) MirrorToDirectory(domain, record, DirectoryAction::kRemoved);
-  ReplaceMemberEverywhere(library, MemberChange{AddressOf(record, domain), std::nullopt, false});
+  ReplaceMemberEverywhere(library, MemberChange{AddressOf(record, domain), std::nullopt, false},
+                          &groups);
   if (AccountTypeOf(record) == kGroup) {
     PushGroupToGroupware(library, record, domain, /*removed=*/true);
     const std::optional<std::string> member_file = ResolveStateFile(

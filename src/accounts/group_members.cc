@@ -1,21 +1,28 @@
 #include "accounts/group_members.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 
+#include "accounts/account_store.h"
 #include "accounts/groupware_push.h"
 #include "accounts/member_file.h"
-#include "accounts/user_walk.h"
+#include "accounts/stored_record.h"
+#include "accounts/user_record_offsets.h"
+#include "accounts/users_file.h"
+#include "foundation/scramble.h"
 #include "foundation/text.h"
 #include "frame/library.h"
 #include "frame/lock_table.h"
 #include "platform/file_system.h"
+#include "platform/stamped_file.h"
 
 namespace tarvelin {
 
 namespace {
 
 constexpr uint8_t kGroup = 7;
+constexpr int kRecordsPerRead = 256;
 
 // The member as the matching compares it.
 class MemberMatcher {
@@ -89,24 +96,41 @@ MemberRewrite RewriteMembers(std::string_view content, const MemberChange& chang
   return result;
 }
 
-std::vector<GroupRef> GroupsContaining(Library& library, const MemberChange& change) {
+std::vector<GroupRef> GroupsContaining(Library& library, const MemberChange& change,
+                                       const KnownGroups* known) {
   const MemberMatcher matcher(change);
   std::vector<GroupRef> groups;
-  // The type is tested here rather than by a query, so the scan does not
-  // depend on the installation's property names.
-  auto state = std::make_unique<UserEnumState>();
+  std::vector<uint8_t> buffer(static_cast<size_t>(kRecordsPerRead) * kUserRecordSize);
   for (int position = 0; position < library.domains.Count(); ++position) {
     const std::string domain = library.domains.NameAt(position);
-    if (domain.empty() || !StartUserWalk(library, domain, "", 1, state.get())) continue;
-    while (AdvanceUserWalk(state.get())) {
-      GroupRef group;
-      std::memcpy(group.record.data(), state->data() + walk_offsets::kRecord, group.record.size());
-      if (AccountTypeOf(group.record) != kGroup) continue;
-      if (!HasMatch(ReadMemberLines(library, group.record), matcher)) continue;
-      group.domain = domain;
-      groups.push_back(group);
+    if (known != nullptr && EqualsNoCase(known->domain, domain)) {
+      for (const UserRecord& record : known->records) {
+        if (HasMatch(ReadMemberLines(library, record), matcher)) groups.push_back({domain, record});
+      }
+      continue;
     }
-    EndUserWalk(state.get());
+    const std::string folder = DomainFolder(library, domain);
+    StampedFile file;
+    if (folder.empty() || !file.Open(UsersFilePath(folder))) continue;
+    // Only the type byte of each record is unscrambled; groups are few, so
+    // only they are read whole.
+    const int64_t total = file.stamp().size / kUserRecordSize;
+    for (int64_t at = 0; at < total;) {
+      const int64_t wanted = std::min<int64_t>(kRecordsPerRead, total - at);
+      const int64_t got = file.ReadAt(at * kUserRecordSize, buffer.data(),
+                                      static_cast<size_t>(wanted) * kUserRecordSize);
+      const int64_t records = got < 0 ? 0 : got / kUserRecordSize;
+      for (int64_t i = 0; i < records; ++i) {
+        const uint8_t* stored = buffer.data() + i * kUserRecordSize;
+        uint8_t type = stored[user_offsets::kAccountType];
+        ScrambleBytes(&type, 1, user_offsets::kAccountType);
+        if (type != kGroup) continue;
+        GroupRef group{domain, RecordFromStored(stored)};
+        if (HasMatch(ReadMemberLines(library, group.record), matcher)) groups.push_back(group);
+      }
+      if (records < wanted) break;  // a read error ends the file
+      at += records;
+    }
   }
   return groups;
 }
@@ -129,8 +153,9 @@ bool ReplaceGroupMember(Library& library, const GroupRef& group, const MemberCha
   return true;
 }
 
-void ReplaceMemberEverywhere(Library& library, const MemberChange& change) {
-  for (const GroupRef& group : GroupsContaining(library, change)) {
+void ReplaceMemberEverywhere(Library& library, const MemberChange& change,
+                             const KnownGroups* known) {
+  for (const GroupRef& group : GroupsContaining(library, change, known)) {
     ReplaceGroupMember(library, group, change);
   }
 }

@@ -50,7 +50,14 @@ MemberRewrite RewriteMembers(std::string_view content, const MemberChange& chang
 
 // Every group of every domain whose member file has a matching line, in
 // domain and file order.
-std::vector<GroupRef> GroupsContaining(Library& library, const MemberChange& change);
+// The group accounts of one domain, already at hand (as a removal's copy
+// pass met them): the search takes them instead of reading that domain.
+struct KnownGroups {
+  std::string domain;
+  std::vector<UserRecord> records;
+};
+std::vector<GroupRef> GroupsContaining(Library& library, const MemberChange& change,
+                                       const KnownGroups* known = nullptr);
 
 // Rewrites the group's member file (temporary file renamed over it, so a
 // crash leaves the old or the new file) and pushes the group to the
@@ -60,6 +67,7 @@ std::vector<GroupRef> GroupsContaining(Library& library, const MemberChange& cha
 bool ReplaceGroupMember(Library& library, const GroupRef& group, const MemberChange& change);
 
 // ReplaceGroupMember on every group GroupsContaining finds.
-void ReplaceMemberEverywhere(Library& library, const MemberChange& change);
+void ReplaceMemberEverywhere(Library& library, const MemberChange& change,
+                             const KnownGroups* known = nullptr);
 
 }  // namespace tarvelin

@@ -14,6 +14,7 @@ namespace tarvelin {
 using UserRecord = std::array<uint8_t, kUserRecordSize>;
 
 inline constexpr uint8_t kUserAccount = 0;
+inline constexpr uint8_t kGroupAccount = 7;
 
 uint8_t AccountTypeOf(const UserRecord& record);
 // The alias list text as stored (length bytes above the capacity read as

@@ -5,7 +5,9 @@
 #include <vector>
 
 #include "accounts/stored_record.h"
+#include "accounts/user_record_offsets.h"
 #include "foundation/list_match.h"
+#include "foundation/scramble.h"
 #include "platform/directory_lock.h"
 #include "platform/file_system.h"
 #include "platform/record_append.h"
@@ -20,15 +22,23 @@ int RecordsIn(const StampedFile& file) {
   return static_cast<int>(std::min<int64_t>(file.stamp().size / kUserRecordSize, INT32_MAX));
 }
 
-// Copies the bytes [from, to) of `source` into `target`.
-bool CopyRange(const StampedFile& source, int64_t from, int64_t to, ReplacementFile& target) {
-  constexpr int64_t kChunk = 1 << 20;
+// Copies the bytes [from, to) of `source` into `target`, whole records in
+// chunks of whole records, collecting the groups it meets into `groups`.
+bool CopyRange(const StampedFile& source, int64_t from, int64_t to, ReplacementFile& target,
+               std::vector<UserRecord>* groups = nullptr) {
+  constexpr int64_t kChunk = int64_t{368} * kUserRecordSize;  // about 1 MB
   std::vector<uint8_t> buffer(
       static_cast<size_t>(std::min(kChunk, std::max<int64_t>(to - from, 0))));
   while (from < to) {
     const size_t length = static_cast<size_t>(std::min(kChunk, to - from));
     if (source.ReadAt(from, buffer.data(), length) != static_cast<int64_t>(length)) return false;
     if (!target.Append(buffer.data(), length)) return false;
+    for (size_t at = 0; groups != nullptr && at + kUserRecordSize <= length;
+         at += kUserRecordSize) {
+      uint8_t type = buffer[at + user_offsets::kAccountType];
+      ScrambleBytes(&type, 1, user_offsets::kAccountType);
+      if (type == kGroupAccount) groups->push_back(RecordFromStored(buffer.data() + at));
+    }
     from += static_cast<int64_t>(length);
   }
   return true;
@@ -101,7 +111,8 @@ bool WriteUserAt(std::string_view folder, const UserRecord& record, int* positio
   return true;
 }
 
-bool RemoveUserAt(std::string_view folder, int position, UserRecord* removed) {
+bool RemoveUserAt(std::string_view folder, int position, UserRecord* removed,
+                  std::vector<UserRecord>* groups) {
   if (position < 0) return false;
   DirectoryLock lock;
   if (!lock.Lock(folder)) return false;
@@ -113,8 +124,10 @@ bool RemoveUserAt(std::string_view folder, int position, UserRecord* removed) {
   if (current.ReadAt(start, record.data(), record.size()) != kUserRecordSize) return false;
   ReplacementFile next;
   if (!next.Open(UsersFilePath(folder) + ".tmp", UsersFilePath(folder)) ||
-      !CopyRange(current, 0, start, next) ||
-      !CopyRange(current, start + kUserRecordSize, current.stamp().size, next) || !next.Commit()) {
+      !CopyRange(current, 0, start, next, groups) ||
+      !CopyRange(current, start + kUserRecordSize, current.stamp().size, next, groups) ||
+      !next.Commit()) {
+    if (groups != nullptr) groups->clear();
     return false;
   }
   ScrambleRecord(record);

@@ -15,6 +15,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "accounts/user_record.h"
 #include "platform/file_system.h"
@@ -49,6 +50,9 @@ bool WriteUserAt(std::string_view folder, const UserRecord& record, int* positio
 // Removes the record at `position`; later records move down one position.
 // `removed` receives it unscrambled with its password as stored. False,
 // with nothing changed, for a position outside the file or a failed write.
-bool RemoveUserAt(std::string_view folder, int position, UserRecord* removed);
+// `groups`, when given, receives the group accounts (type 7) of the new
+// file in file order, as the copy met them (saves their finders a pass).
+bool RemoveUserAt(std::string_view folder, int position, UserRecord* removed,
+                  std::vector<UserRecord>* groups = nullptr);
 
 }  // namespace tarvelin

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "accounts/user_record_offsets.h"
 #include "accounts/users_file_builder.h"
@@ -179,6 +180,19 @@ TEST_F(UsersFileTest, ANewRecordIsAppendedInPlaceAfterCuttingATornOne) {
   EXPECT_EQ(append.before.inode, before.inode) << "the same file, written in place";
   EXPECT_EQ(append.after.size, 2 * kUserRecordSize);
   EXPECT_EQ(append.after, GetFileStamp(dir_.path() + "config/example.org/users.cfg"));
+}
+
+TEST_F(UsersFileTest, RemovalHandsOutTheGroupsItCopied) {
+  Put(FileOf({MakeRecord("g1", "", kGroupAccount), MakeRecord("a"),
+              MakeRecord("g2", "", kGroupAccount), MakeRecord("g3", "", kGroupAccount)}));
+  UserRecord removed;
+  std::vector<UserRecord> groups;
+  ASSERT_TRUE(RemoveUserAt(Folder(), 2, &removed, &groups));
+  EXPECT_EQ(AliasListOf(removed), "g2");
+  ASSERT_EQ(groups.size(), 2u);
+  EXPECT_EQ(AliasListOf(groups[0]), "g1");
+  EXPECT_EQ(AliasListOf(groups[1]), "g3");
+  EXPECT_FALSE(RemoveUserAt(Folder(), 9, &removed, &groups));
 }
 
 }  // namespace
