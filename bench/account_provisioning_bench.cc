@@ -77,8 +77,9 @@ void BM_SqliteInsertEach(benchmark::State& state) {
     const std::string path = TempFolder("tarvelin-provisioning-sqlite");
     sqlite3* db = nullptr;
     sqlite3_open((path + "accounts.db").c_str(), &db);
-    sqlite3_exec(db, "CREATE TABLE accounts(alias TEXT NOT NULL, record BLOB);"
-                     "CREATE UNIQUE INDEX accounts_alias ON accounts(alias);",
+    sqlite3_exec(db,
+                 "CREATE TABLE accounts(alias TEXT NOT NULL, record BLOB);"
+                 "CREATE UNIQUE INDEX accounts_alias ON accounts(alias);",
                  nullptr, nullptr, nullptr);
     sqlite3_stmt* insert = nullptr;
     sqlite3_prepare_v2(db, "INSERT INTO accounts VALUES(?, ?)", -1, &insert, nullptr);

@@ -28,6 +28,7 @@
 #include "frame/library.h"
 #include "platform/file_system.h"
 #include "platform/stamped_file.h"
+#include "sample_accounts.h"
 
 namespace tarvelin {
 namespace {
@@ -36,26 +37,8 @@ constexpr int kAccounts = 100000;
 constexpr char kDomain[] = "bench.example";
 constexpr int kQueries = 4096;
 
-std::string PrimaryAlias(int i) {
-  static const char* const kFirst[] = {"anna",  "bruno", "clara", "david", "elena", "felix",
-                                       "greta", "hugo",  "irene", "jonas", "karin", "lukas"};
-  return std::string(kFirst[i % 12]) + ".user" + std::to_string(i);
-}
-
-// A user account as an administration tool would fill it.
-UserRecord MakeAccount(int i) {
-  UserRecord record{};
-  record[user_offsets::kAccountType] = kUserAccount;
-  const std::string primary = PrimaryAlias(i);
-  PutPString(record.data() + user_offsets::kNameAndNote, 254, "User " + std::to_string(i));
-  PutPString(record.data() + user_offsets::kAliasList, 255,
-             primary + ";U" + std::to_string(i) + ";" + primary + ".alt");
-  PutPString(record.data() + user_offsets::kMailbox, 127, primary);
-  PutPString(record.data() + user_offsets::kPassword, 127, "pw-" + std::to_string(i * 7919));
-  PutPString(record.data() + 1028, 127, std::string(kDomain) + "/" + primary + "/");
-  record[user_offsets::kMailboxMode] = 1;
-  return record;
-}
+UserRecord MakeAccount(int i) { return bench::SampleAccount(i, kDomain); }
+std::string PrimaryAlias(int i) { return bench::SampleAlias(i); }
 
 // The domain, built once per process.
 class BigDomain {

@@ -18,6 +18,7 @@
 #include "foundation/bytes.h"
 #include "frame/library.h"
 #include "platform/file_system.h"
+#include "sample_accounts.h"
 
 namespace tarvelin {
 namespace {
@@ -25,20 +26,7 @@ namespace {
 constexpr int kAccounts = 100000;
 constexpr char kDomain[] = "bench.example";
 
-UserRecord MakeAccount(int i) {
-  static const char* const kFirst[] = {"anna",  "bruno", "clara", "david", "elena", "felix",
-                                       "greta", "hugo",  "irene", "jonas", "karin", "lukas"};
-  const std::string primary = std::string(kFirst[i % 12]) + ".user" + std::to_string(i);
-  UserRecord record{};
-  record[user_offsets::kAccountType] = kUserAccount;
-  PutPString(record.data() + user_offsets::kNameAndNote, 254, "User " + std::to_string(i));
-  PutPString(record.data() + user_offsets::kAliasList, 255,
-             primary + ";U" + std::to_string(i) + ";" + primary + ".alt");
-  PutPString(record.data() + user_offsets::kMailbox, 127, primary);
-  PutPString(record.data() + user_offsets::kPassword, 127, "pw-" + std::to_string(i * 7919));
-  record[user_offsets::kMailboxMode] = 1;
-  return record;
-}
+UserRecord MakeAccount(int i) { return bench::SampleAccount(i, kDomain); }
 
 // The installation with its one domain, built once per process.
 class BigDomain {

@@ -9,6 +9,7 @@
 #include "accounts/mailbox_index.h"
 #include "accounts/user_record_offsets.h"
 #include "accounts/users_file.h"
+#include "config/config_offsets.h"
 #include "foundation/bytes.h"
 #include "foundation/list_match.h"
 #include "foundation/text.h"
@@ -21,12 +22,6 @@ namespace tarvelin {
 
 namespace {
 
-constexpr int kAliasLogin = 3631;     // variable 115
-constexpr int kRecordAccessA = 3632;  // variable 116
-constexpr int kRecordAccessB = 7005;  // variable 141
-constexpr int kAccountState = 644;    // setting 17
-constexpr int kInactivityDays = 660;  // setting 65: the high 16 bits
-
 bool Expired(const UserRecord& record) {
   if (record[user_offsets::kAccountExpires] == 0) return false;
   const double expiry = GetDouble(record.data() + user_offsets::kAccountExpiryDate);
@@ -34,7 +29,7 @@ bool Expired(const UserRecord& record) {
 }
 
 bool Inactive(const UserRecord& record, const std::string& folder) {
-  const uint32_t limit = GetLE(record.data() + kInactivityDays, 4) >> 16;
+  const uint32_t limit = GetLE(record.data() + user_offsets::kInactivity, 4) >> 16;
   if (limit == 0 || folder.empty()) return false;
   const int64_t days = DaysSinceActivity(folder, UnixSecondsNow());
   return days > 0 && days > limit;
@@ -44,13 +39,13 @@ bool Inactive(const UserRecord& record, const std::string& folder) {
 
 bool ValidateAccountAccess(Library& library, const UserRecord& record) {
   if (AccountTypeOf(record) != kUserAccount) return true;
-  if (record[kAccountState] != 0 || Expired(record)) return false;
+  if (record[user_offsets::kAccountState] != 0 || Expired(record)) return false;
   const std::string folder = AccountMailFolder(library, record);
   if (Inactive(record, folder)) return false;
   if (folder.empty()) return true;
   CreateDirectories(folder);
   const ServerConfig& config = library.config.record;
-  if (config.Byte(kRecordAccessA) != 0 || config.Byte(kRecordAccessB) != 0) {
+  if (config.Byte(offsets::kRecordAccess) != 0 || config.Byte(offsets::kRecordAccessToo) != 0) {
     RecordAccess(folder, LocalNowAsDateTime());
   }
   return true;
@@ -58,7 +53,7 @@ bool ValidateAccountAccess(Library& library, const UserRecord& record) {
 
 bool FindMailboxConflict(Library& library, std::string_view mailbox, std::string_view password,
                          std::string_view aliases, std::string_view domain) {
-  if (library.config.record.Byte(kAliasLogin) != 0) return false;
+  if (library.config.record.Byte(offsets::kAliasLogin) != 0) return false;
   const DomainList& domains = library.domains;
   const int own = domains.FindPosition(domain, /*strict=*/true);
   const std::string bound = domains.GetBinding(own);

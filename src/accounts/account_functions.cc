@@ -13,6 +13,7 @@
 #include "accounts/password_rules.h"
 #include "accounts/user_record_offsets.h"
 #include "accounts/user_walk.h"
+#include "config/config_offsets.h"
 #include "domains/domain_functions.h"
 #include "foundation/bytes.h"
 #include "foundation/list_match.h"
@@ -25,13 +26,10 @@ namespace tarvelin {
 
 namespace {
 
-constexpr int kPasswordPolicy = 6998;  // variable 155
 constexpr int kListServerFlag = 1030;
 constexpr uint8_t kMailingList = 1;
 constexpr uint8_t kListServer = 6;
 constexpr int kMailboxCapacity = 127;
-constexpr int kMailboxPath = 1028;
-constexpr int kMailboxPathCapacity = 127;
 
 // The domain's name as the list holds it; empty when it does not resolve.
 std::string DomainNamed(const Library& library, const char* name) {
@@ -89,15 +87,17 @@ bool MailboxConflicts(Library& library, const UserRecord& record, std::string_vi
 // The default path for an empty MailboxPath, and a final separator that
 // always fits the field.
 void FillMailboxPath(Library& library, UserRecord& record, std::string_view domain) {
-  std::string path = TextAt(record, kMailboxPath, kMailboxPathCapacity);
+  std::string path = TextAt(record, user_offsets::kMailboxPath, user_offsets::kMailboxPathCapacity);
   if (Trim(path).empty()) path = DefaultMailboxPath(library, domain, AliasListOf(record));
-  if (!HasTrailingSeparator(path)) path = CutTo(path, kMailboxPathCapacity - 1) + kPathSeparator;
-  PutPString(record.data() + kMailboxPath, kMailboxPathCapacity, CutTo(path, kMailboxPathCapacity));
+  if (!HasTrailingSeparator(path))
+    path = CutTo(path, user_offsets::kMailboxPathCapacity - 1) + kPathSeparator;
+  PutPString(record.data() + user_offsets::kMailboxPath, user_offsets::kMailboxPathCapacity,
+             CutTo(path, user_offsets::kMailboxPathCapacity));
 }
 
 bool PasswordAccepted(const Library& library, const UserRecord& record) {
   const ServerConfig& config = library.config.record;
-  return config.Byte(kPasswordPolicy) == 0 ||
+  return config.Byte(offsets::kPasswordPolicy) == 0 ||
          CheckPasswordRules(config, TextAt(record, user_offsets::kPassword, kMailboxCapacity),
                             TextAt(record, user_offsets::kMailbox, kMailboxCapacity),
                             AliasListOf(record));

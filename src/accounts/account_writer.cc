@@ -11,6 +11,7 @@
 #include "accounts/mail_folder.h"
 #include "accounts/member_file.h"
 #include "accounts/remote_state_files.h"
+#include "accounts/user_record_offsets.h"
 #include "accounts/users_file.h"
 #include "accounts/welcome_messages.h"
 #include "foundation/bytes.h"
@@ -31,14 +32,11 @@ constexpr int kLdapService = 3382;      // variable 109
 // UserRecord fields of this module.
 constexpr int kNoWelcome = 1295;
 constexpr int kInactivityLimit = 662;  // high half of offset 660
-constexpr int kMailboxPath = 1028;
-constexpr int kMailboxPathCapacity = 127;
 constexpr uint8_t kResponderKeepsFile = 2;
 
 constexpr uint8_t kNotification = 3;
 constexpr uint8_t kRouting = 4;
 constexpr uint8_t kCatalog = 5;
-constexpr uint8_t kGroup = 7;
 constexpr int kTypeFileCapacity = 255;
 
 std::string AddressOf(const UserRecord& record, std::string_view domain) {
@@ -70,7 +68,10 @@ void FollowUserAccount(Library& library, const UserRecord& record, const UserRec
   if (!is_new && (old_mode == 0) != (new_mode == 0)) {
     MailboxConversion how;
     how.from_imap = old_mode != 0;
-    ConvertMailbox(library, GetPString(record.data() + kMailboxPath, kMailboxPathCapacity), how);
+    ConvertMailbox(
+        library,
+        GetPString(record.data() + user_offsets::kMailboxPath, user_offsets::kMailboxPathCapacity),
+        how);
   }
 }
 
@@ -111,7 +112,7 @@ bool WriteAccount(Library& library, std::string_view domain, const UserRecord& r
                             MemberChange{AddressOf(old, domain), AddressOf(record, domain), false});
   }
   if (AccountTypeOf(record) == kUserAccount) FollowUserAccount(library, record, old, is_new);
-  if (AccountTypeOf(record) == kGroup) {
+  if (AccountTypeOf(record) == kGroupAccount) {
     if (alias_changed) PushGroupToGroupware(library, old, domain, /*removed=*/true);
     PushGroupToGroupware(library, record, domain, /*removed=*/false);
   }
@@ -140,7 +141,7 @@ RemoveOutcome RemoveAccount(Library& library, std::string_view domain, int posit
   if (MirrorOn(library)) MirrorToDirectory(domain, record, DirectoryAction::kRemoved);
   ReplaceMemberEverywhere(library, MemberChange{AddressOf(record, domain), std::nullopt, false},
                           &groups);
-  if (AccountTypeOf(record) == kGroup) {
+  if (AccountTypeOf(record) == kGroupAccount) {
     PushGroupToGroupware(library, record, domain, /*removed=*/true);
     const std::optional<std::string> member_file = ResolveStateFile(
         library.api.config_path,

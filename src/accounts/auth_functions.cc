@@ -5,14 +5,13 @@
 
 #include "accounts/authenticate.h"
 #include "accounts/password_rules.h"
+#include "config/config_offsets.h"
 #include "frame/api_result.h"
 #include "frame/library.h"
 
 namespace tarvelin {
 
 namespace {
-
-constexpr int kPolicyOn = 6998;  // variable 155
 
 std::string TextOf(const char* text) { return text == nullptr ? std::string() : text; }
 
@@ -38,7 +37,7 @@ int32_t AuthenticateUser(Library& library, const char* username, const char* pas
 int32_t CheckPasswordPolicy(const Library& library, const char* password, const char* mailbox,
                             const char* alias) {
   if (!library.api.initialised) return kResultNotInitialised;
-  if (library.config.record.Byte(kPolicyOn) == 0) return 1;
+  if (library.config.record.Byte(offsets::kPasswordPolicy) == 0) return 1;
   return CheckPasswordRules(library.config.record, TextOf(password), TextOf(mailbox), TextOf(alias))
              ? 1
              : 0;

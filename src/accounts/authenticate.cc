@@ -33,15 +33,10 @@ namespace tarvelin {
 namespace {
 
 // ServerConfig fields of the login search.
-constexpr int kAliasLogin = 3631;          // variable 115
-constexpr int kStorageMode = 3633;         // variable 117; 2 = database backend
-constexpr int kMapLoginCharacters = 3638;  // variable 121
-constexpr int kCountFailures = 20433;      // variable 243
-constexpr int kFailureLimit = 20436;       // variable 244
-constexpr int kLockMinutes = 20440;        // variable 245
+constexpr int kCountFailures = 20433;  // variable 243
+constexpr int kFailureLimit = 20436;   // variable 244
+constexpr int kLockMinutes = 20440;    // variable 245
 
-constexpr int kAuthMode = 664;        // setting 24
-constexpr int kInactivityDays = 660;  // setting 65: the high 16 bits
 constexpr int kDomainNameMax = 127;
 constexpr int kDomainValueCapacity = 62;
 constexpr uint8_t kAliasDomain = 2;
@@ -104,7 +99,7 @@ void CountAttempt(Search& search, const UserRecord& record, bool matched) {
 }
 
 bool SecretMatches(const Search& search, const UserRecord& record, std::string_view domain) {
-  const uint8_t mode = record[kAuthMode];
+  const uint8_t mode = record[user_offsets::kAuthMode];
   if (mode == 3) return true;
   const std::string password =
       GetPString(record.data() + user_offsets::kPassword, user_offsets::kPasswordCapacity);
@@ -226,7 +221,7 @@ bool SearchCache(Search& search, AuthResult* result) {
 // The domains of each pass: a position, or -1 for all of them.
 std::vector<int> PlanPasses(const Search& search, bool has_at) {
   const Library& library = search.library;
-  const bool alias_login = library.config.record.Byte(kAliasLogin) != 0;
+  const bool alias_login = library.config.record.Byte(offsets::kAliasLogin) != 0;
   std::vector<int> passes{-1};
   if (has_at || alias_login) {
     const int position =
@@ -253,7 +248,7 @@ std::vector<int> PlanPasses(const Search& search, bool has_at) {
 
 bool SearchStore(Search& search, const std::vector<int>& passes, AuthResult* result) {
   // The database backend is not part of this library: nothing to search.
-  if (search.library.config.record.Byte(kStorageMode) == 2) return false;
+  if (search.library.config.record.Byte(offsets::kStorageMode) == 2) return false;
   const DomainList& domains = search.library.domains;
   for (int pass : passes) {
     const int first = pass < 0 ? 0 : pass;
@@ -267,7 +262,7 @@ bool SearchStore(Search& search, const std::vector<int>& passes, AuthResult* res
 
 // After a good login: the account's activity for the inactivity limit.
 void RecordSuccess(const Library& library, const UserRecord& record) {
-  if ((GetLE(record.data() + kInactivityDays, 4) >> 16) == 0) return;
+  if ((GetLE(record.data() + user_offsets::kInactivity, 4) >> 16) == 0) return;
   const std::string folder = AccountMailFolder(library, record);
   if (!folder.empty()) TouchActivity(folder);
 }
@@ -282,13 +277,13 @@ void SetAuthSleep(AuthSleep sleep) {
 bool AuthenticateAccount(Library& library, const AuthRequest& request, AuthResult* result) {
   const ServerConfig& config = library.config.record;
   Search search{library, request, ToLower(Trim(request.login)), {}, GroupFilesOf(library)};
-  if (config.Byte(kMapLoginCharacters) != 0) {
+  if (config.Byte(offsets::kMapLoginCharacters) != 0) {
     std::replace_if(
         search.login.begin(), search.login.end(),
         [](char c) { return c == '%' || c == '&' || c == '/'; }, '@');
   }
   const size_t at = search.login.find('@');
-  search.name.by_alias = config.Byte(kAliasLogin) != 0;
+  search.name.by_alias = config.Byte(offsets::kAliasLogin) != 0;
   search.name.mailbox = search.login;
   search.name.alias = search.login.substr(0, at);
   search.name.domain =

@@ -15,9 +15,6 @@ namespace tarvelin {
 
 namespace {
 
-constexpr int kAuthMode = 664;     // setting 24
-constexpr int kAuthEntries = 900;  // setting 34
-constexpr int kAuthEntriesCapacity = 116;
 constexpr int kMailboxCapacity = 127;
 constexpr char kDefaultHost[] = "localhost";
 constexpr int kDefaultPort = 389;
@@ -43,7 +40,8 @@ struct Entry {
 };
 
 std::vector<Entry> EntriesOf(const UserRecord& record) {
-  const std::string text = GetPString(record.data() + kAuthEntries, kAuthEntriesCapacity);
+  const std::string text =
+      GetPString(record.data() + user_offsets::kAuthEntries, user_offsets::kAuthEntriesCapacity);
   std::vector<Entry> entries;
   if (!text.empty()) {
     for (const std::string& part : Split(text, '|')) {
@@ -108,7 +106,7 @@ void SetExternalCheckers(ExternalCheckers checkers) {
 
 bool ExternalCheckAccepts(const UserRecord& record, std::string_view domain,
                           std::string_view secret) {
-  const uint8_t mode = record[kAuthMode];
+  const uint8_t mode = record[user_offsets::kAuthMode];
   if (mode != 1 && mode != 2) return false;
   const ExternalCheckers checkers = CurrentCheckers();
   for (const Entry& entry : EntriesOf(record)) {

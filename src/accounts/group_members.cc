@@ -21,7 +21,6 @@ namespace tarvelin {
 
 namespace {
 
-constexpr uint8_t kGroup = 7;
 constexpr int kRecordsPerRead = 256;
 
 // The member as the matching compares it.
@@ -124,7 +123,7 @@ std::vector<GroupRef> GroupsContaining(Library& library, const MemberChange& cha
         const uint8_t* stored = buffer.data() + i * kUserRecordSize;
         uint8_t type = stored[user_offsets::kAccountType];
         ScrambleBytes(&type, 1, user_offsets::kAccountType);
-        if (type != kGroup) continue;
+        if (type != kGroupAccount) continue;
         GroupRef group{domain, RecordFromStored(stored)};
         if (HasMatch(ReadMemberLines(library, group.record), matcher)) groups.push_back(group);
       }

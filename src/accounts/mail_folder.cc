@@ -1,19 +1,16 @@
 #include "accounts/mail_folder.h"
 
+#include "accounts/user_record_offsets.h"
 #include "foundation/bytes.h"
 #include "frame/library.h"
 #include "maintenance/mailbox_location.h"
 
 namespace tarvelin {
 
-namespace {
-constexpr int kMailboxPath = 1028;
-constexpr int kMailboxPathCapacity = 127;
-}  // namespace
-
 std::string AccountMailFolder(const Library& library, const UserRecord& record) {
-  return MailboxFolder(MailRootFolder(library),
-                       GetPString(record.data() + kMailboxPath, kMailboxPathCapacity));
+  return MailboxFolder(
+      MailRootFolder(library),
+      GetPString(record.data() + user_offsets::kMailboxPath, user_offsets::kMailboxPathCapacity));
 }
 
 }  // namespace tarvelin

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "accounts/user_record_offsets.h"
 #include "config/config_offsets.h"
 #include "foundation/bytes.h"
 #include "foundation/text.h"
@@ -13,9 +14,6 @@
 namespace tarvelin {
 
 namespace {
-
-constexpr int kMailboxPath = 1028;
-constexpr int kMailboxPathCapacity = 127;
 
 // An absolute path without ".", ".." and repeated separators, ending
 // without a separator ("/" for the root).
@@ -81,7 +79,8 @@ std::string ToAbsolute(const Library& library, std::string path) {
 }  // namespace
 
 std::string MailFolderToRemove(const Library& library, const UserRecord& record) {
-  return MailPathToRemove(library, GetPString(record.data() + kMailboxPath, kMailboxPathCapacity));
+  return MailPathToRemove(library, GetPString(record.data() + user_offsets::kMailboxPath,
+                                              user_offsets::kMailboxPathCapacity));
 }
 
 std::string MailPathToRemove(const Library& library, std::string_view path) {

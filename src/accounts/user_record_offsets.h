@@ -13,5 +13,11 @@ inline constexpr int kMailbox = 516;            // type 0: text 127
 inline constexpr int kFolderDelivery = 666;     // type 0: text 91, two ";" items
 inline constexpr int kFolderDeliveryCapacity = 91;
 inline constexpr int kPasswordCapacity = 127;  // type 0; enciphered in users.cfg
+inline constexpr int kAccountState = 644;      // type 0: nonzero, no service access
+inline constexpr int kAuthMode = 664;          // type 0: 0 stored, 1 logon, 2 LDAP, 3 none
+inline constexpr int kAuthEntries = 900;       // type 0: text 116, "first;second|..."
+inline constexpr int kAuthEntriesCapacity = 116;
+inline constexpr int kMailboxPath = 1028;  // type 0: text 127
+inline constexpr int kMailboxPathCapacity = 127;
 
 }  // namespace tarvelin::user_offsets

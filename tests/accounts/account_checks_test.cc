@@ -28,17 +28,8 @@ using testing::TempDir;
 constexpr int kAliasLogin = 3631;
 constexpr int kRecordAccess = 3632;         // variable 116
 constexpr int kRecordAccessBuiltIn = 7005;  // variable 141, on in a new record
-constexpr int kMailboxPath = 1028;
 constexpr int kAccountState = 644;
 constexpr int kInactivity = 660;
-
-UserRecord User(const std::string& aliases, const std::string& mailbox, const std::string& password,
-                const std::string& folder = "") {
-  UserRecord record = MakeRecord(aliases, password);
-  PutPString(record.data() + user_offsets::kMailbox, 127, mailbox);
-  PutPString(record.data() + kMailboxPath, 127, folder);
-  return record;
-}
 
 class AccountChecksTest : public ::testing::Test {
  protected:
@@ -61,7 +52,7 @@ class AccountChecksTest : public ::testing::Test {
 
 TEST_F(AccountChecksTest, DisabledExpiredAndInactiveAccountsAreRefused) {
   library_.config.record.SetByte(kRecordAccessBuiltIn, 0);
-  UserRecord user = User("ann", "ann", "pw", "a.org\\ann\\");
+  UserRecord user = testing::MakeUser("ann", "ann", "pw", "a.org\\ann\\");
   EXPECT_TRUE(ValidateAccountAccess(library_, user));
   EXPECT_TRUE(dir_.Exists("mail/a.org/ann")) << "the mail folder is created";
   EXPECT_FALSE(dir_.Exists("mail/a.org/ann/useraccess.dat"));
@@ -94,7 +85,7 @@ TEST_F(AccountChecksTest, DisabledExpiredAndInactiveAccountsAreRefused) {
 
 TEST_F(AccountChecksTest, AccessIsRecordedWhenAsked) {
   library_.config.record.SetByte(kRecordAccess, 1);
-  EXPECT_TRUE(ValidateAccountAccess(library_, User("ann", "ann", "pw", "a.org/ann/")));
+  EXPECT_TRUE(ValidateAccountAccess(library_, testing::MakeUser("ann", "ann", "pw", "a.org/ann/")));
   const std::string bytes = dir_.Read("mail/a.org/ann/useraccess.dat");
   ASSERT_EQ(bytes.size(), 160u);
   const double when = GetDouble(reinterpret_cast<const uint8_t*>(bytes.data()) + 16);
@@ -102,8 +93,8 @@ TEST_F(AccountChecksTest, AccessIsRecordedWhenAsked) {
 }
 
 TEST_F(AccountChecksTest, MailboxConflicts) {
-  PutUsers("a.org", {User("ann", "Box", "pw"), MakeRecord("box", "", 1)});
-  PutUsers("b.org", {User("bob", "other", "pw")});
+  PutUsers("a.org", {testing::MakeUser("ann", "Box", "pw"), MakeRecord("box", "", 1)});
+  PutUsers("b.org", {testing::MakeUser("bob", "other", "pw")});
   const struct {
     const char* mailbox;
     const char* password;
@@ -127,8 +118,8 @@ TEST_F(AccountChecksTest, MailboxConflicts) {
 }
 
 TEST_F(AccountChecksTest, ABoundDomainLooksOnlyAtDomainsSharingAnAddress) {
-  PutUsers("a.org", {User("ann", "box", "pw")});
-  PutUsers("b.org", {User("bob", "other", "pw")});
+  PutUsers("a.org", {testing::MakeUser("ann", "box", "pw")});
+  PutUsers("b.org", {testing::MakeUser("bob", "other", "pw")});
   ASSERT_TRUE(library_.domains.SetBinding(1, "192.0.2.1"));
   ASSERT_TRUE(library_.domains.SetBinding(2, "192.0.2.1;192.0.2.2"));
   EXPECT_FALSE(FindMailboxConflict(library_, "box", "pw", "x", "c.org"))
@@ -138,14 +129,15 @@ TEST_F(AccountChecksTest, ABoundDomainLooksOnlyAtDomainsSharingAnAddress) {
 }
 
 TEST_F(AccountChecksTest, ConflictsFollowAppendsAndForeignRewrites) {
-  PutUsers("a.org", {User("ann", "box", "pw")});
+  PutUsers("a.org", {testing::MakeUser("ann", "box", "pw")});
   EXPECT_FALSE(FindMailboxConflict(library_, "new", "pw", "x", "a.org"));
   int position = -1;
-  ASSERT_TRUE(WriteAccountAt(library_, "a.org", User("nina", "NEW", "pw"), &position));
+  ASSERT_TRUE(WriteAccountAt(library_, "a.org", testing::MakeUser("nina", "NEW", "pw"), &position));
   EXPECT_EQ(position, 1);
   EXPECT_TRUE(FindMailboxConflict(library_, "new", "pw", "x", "a.org")) << "the appended one";
   EXPECT_TRUE(FindMailboxConflict(library_, "box", "pw", "x", "a.org"));
-  PutUsers("a.org", {User("ann", "other", "pw")});  // another program rewrites the file
+  PutUsers("a.org",
+           {testing::MakeUser("ann", "other", "pw")});  // another program rewrites the file
   EXPECT_FALSE(FindMailboxConflict(library_, "new", "pw", "x", "a.org"));
   EXPECT_FALSE(FindMailboxConflict(library_, "box", "pw", "x", "a.org"));
   EXPECT_TRUE(FindMailboxConflict(library_, "other", "pw", "x", "a.org"));

@@ -29,17 +29,12 @@ constexpr int kMapLoginCharacters = 3638;
 constexpr int kCountFailures = 20433;
 constexpr int kFailureLimit = 20436;
 constexpr int kLockMinutes = 20440;
-constexpr int kAuthMode = 664;
-constexpr int kAuthEntries = 900;
-constexpr int kMailboxPath = 1028;
 constexpr int kInactivity = 660;
 
 UserRecord User(const std::string& aliases, const std::string& mailbox, const std::string& password,
                 uint8_t mode = 0, const std::string& folder = "") {
-  UserRecord record = MakeRecord(aliases, password);
-  PutPString(record.data() + user_offsets::kMailbox, 127, mailbox);
-  record[kAuthMode] = mode;
-  PutPString(record.data() + kMailboxPath, 127, folder);
+  UserRecord record = testing::MakeUser(aliases, mailbox, password, folder);
+  record[user_offsets::kAuthMode] = mode;
   return record;
 }
 
@@ -229,9 +224,10 @@ TEST_F(AuthenticateTest, ExternalModesTryEveryEntry) {
         return secret == "ldap-secret" && port == 1389;
       }});
   UserRecord pam = User("ann", "ann", "stored", 1);
-  PutPString(pam.data() + kAuthEntries, 116, "CORP;wrong-user|;unix-ann");
+  PutPString(pam.data() + user_offsets::kAuthEntries, 116, "CORP;wrong-user|;unix-ann");
   UserRecord ldap = User("bob;robert", "bob", "stored", 2);
-  PutPString(ldap.data() + kAuthEntries, 116, "|dir.example:1389;uid=bob|x:99;b@elsewhere");
+  PutPString(ldap.data() + user_offsets::kAuthEntries, 116,
+             "|dir.example:1389;uid=bob|x:99;b@elsewhere");
   PutUsers("example.org", {pam, ldap, User("carl", "carl", "stored", 2)});
 
   EXPECT_TRUE(Login("ann", "pam-secret"));

@@ -21,6 +21,16 @@ inline UserRecord MakeRecord(const std::string& aliases, const std::string& pass
   return record;
 }
 
+// A user account that logs in by `mailbox`, its mail in `mailbox_path`.
+inline UserRecord MakeUser(const std::string& aliases, const std::string& mailbox,
+                           const std::string& password, const std::string& mailbox_path = "") {
+  UserRecord record = MakeRecord(aliases, password);
+  PutPString(record.data() + user_offsets::kMailbox, 127, mailbox);
+  PutPString(record.data() + user_offsets::kMailboxPath, user_offsets::kMailboxPathCapacity,
+             mailbox_path);
+  return record;
+}
+
 // Each record scrambled on its own, from key position 0 at its first byte.
 inline std::string FileOf(std::vector<UserRecord> records) {
   std::string bytes;

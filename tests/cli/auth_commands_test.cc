@@ -16,20 +16,14 @@ namespace {
 using testing::FileOf;
 using testing::MakeRecord;
 
-UserRecord User(const std::string& aliases, const std::string& mailbox,
-                const std::string& password) {
-  UserRecord record = MakeRecord(aliases, password);
-  PutPString(record.data() + user_offsets::kMailbox, 127, mailbox);
-  return record;
-}
-
 class AuthCommandsTest : public ::testing::Test {
  protected:
   void SetUp() override {
     install_ = "--install-dir " + dir_.path() + "inst";
     const CommandRun created = Admin(install_ + " create --domain example.org");
     ASSERT_EQ(created.exit_code, 0) << created.output;
-    dir_.Write("inst/config/example.org/users.cfg", FileOf({User("john;js", "john", "s3cret")}));
+    dir_.Write("inst/config/example.org/users.cfg",
+               FileOf({testing::MakeUser("john;js", "john", "s3cret")}));
   }
   testing::TempDir dir_;
   std::string install_;
