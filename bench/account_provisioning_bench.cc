@@ -10,14 +10,14 @@
 #include <filesystem>
 #include <string>
 
-#include "accounts/account_cache.h"
-#include "accounts/account_functions.h"
-#include "accounts/stored_record.h"
-#include "accounts/user_record_offsets.h"
-#include "config/config_offsets.h"
+#include "store/file/account_cache.h"
+#include "core/accounts/account_functions.h"
+#include "store/file/stored_record.h"
+#include "schema/user_record_offsets.h"
+#include "schema/config_offsets.h"
 #include "foundation/bytes.h"
-#include "frame/library.h"
-#include "frame/log_kinds.h"
+#include "core/context.h"
+#include "log/log_kinds.h"
 #include "platform/file_system.h"
 
 namespace tarvelin {

@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "accounts/account_defaults.h"
-#include "accounts/user_record_layout.h"
-#include "accounts/user_settings.h"
+#include "core/accounts/account_defaults.h"
+#include "schema/user_record_layout.h"
+#include "core/accounts/user_settings.h"
 #include "config/defaults_file.h"
-#include "frame/library.h"
+#include "core/context.h"
 
 namespace tarvelin {
 namespace {

@@ -10,13 +10,13 @@
 #include <string>
 #include <vector>
 
-#include "accounts/query_filter.h"
-#include "accounts/stored_record.h"
-#include "accounts/user_record_offsets.h"
-#include "accounts/user_walk.h"
-#include "automation/property_table.h"
+#include "core/accounts/query_filter.h"
+#include "store/file/stored_record.h"
+#include "schema/user_record_offsets.h"
+#include "core/accounts/user_walk.h"
+#include "schema/property_table.h"
 #include "foundation/bytes.h"
-#include "frame/library.h"
+#include "core/context.h"
 #include "platform/file_system.h"
 #include "sample_accounts.h"
 

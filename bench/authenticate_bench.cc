@@ -12,14 +12,14 @@
 #include <string>
 #include <vector>
 
-#include "accounts/account_cache.h"
-#include "accounts/auth_functions.h"
-#include "accounts/secret_compare.h"
-#include "accounts/stored_record.h"
-#include "accounts/user_record_offsets.h"
-#include "config/config_offsets.h"
+#include "store/file/account_cache.h"
+#include "core/accounts/auth_functions.h"
+#include "foundation/secret_compare.h"
+#include "store/file/stored_record.h"
+#include "schema/user_record_offsets.h"
+#include "schema/config_offsets.h"
 #include "foundation/bytes.h"
-#include "frame/library.h"
+#include "core/context.h"
 #include "platform/file_system.h"
 
 namespace tarvelin {

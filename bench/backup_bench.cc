@@ -27,9 +27,9 @@
 #include <string>
 #include <vector>
 
-#include "config/backup_sources.h"
-#include "config/config_offsets.h"
-#include "config/server_config.h"
+#include "jobs/backup/backup_sources.h"
+#include "schema/config_offsets.h"
+#include "schema/server_config.h"
 #include "foundation/scramble.h"
 #include "tarvelin/api.h"
 

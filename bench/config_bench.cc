@@ -10,11 +10,11 @@
 #include <vector>
 
 #include "config/config_store.h"
-#include "config/config_variables.h"
-#include "config/server_config_layout.h"
-#include "domains/domain_list.h"
-#include "frame/init.h"
-#include "frame/library.h"
+#include "core/config/config_variables.h"
+#include "schema/server_config_layout.h"
+#include "store/file/domain_list.h"
+#include "core/config/init.h"
+#include "core/context.h"
 
 namespace tarvelin {
 namespace {

@@ -8,12 +8,12 @@
 #include <filesystem>
 #include <string>
 
-#include "config/config_offsets.h"
-#include "domains/domain_file.h"
-#include "domains/domain_store.h"
-#include "domains/folder_size.h"
+#include "schema/config_offsets.h"
+#include "store/file/domain_file.h"
+#include "core/domains/domain_records.h"
+#include "mailstore/folder_size.h"
 #include "foundation/expire_hash_collection.h"
-#include "frame/library.h"
+#include "core/context.h"
 #include "platform/file_system.h"
 
 namespace tarvelin {

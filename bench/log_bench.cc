@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <string>
 
-#include "frame/library.h"
-#include "frame/log_writer.h"
+#include "core/context.h"
+#include "log/log_writer.h"
 
 namespace tarvelin {
 namespace {

@@ -11,9 +11,9 @@
 #include <random>
 #include <string>
 
-#include "maintenance/dot_stuffing.h"
-#include "maintenance/mailbox_conversion.h"
-#include "maintenance/message_conversion.h"
+#include "mailstore/dot_stuffing.h"
+#include "mailstore/mailbox_conversion.h"
+#include "mailstore/message_conversion.h"
 #include "platform/file_system.h"
 
 namespace tarvelin {

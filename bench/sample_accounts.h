@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "accounts/user_record.h"
-#include "accounts/user_record_offsets.h"
+#include "schema/user_record.h"
+#include "schema/user_record_offsets.h"
 #include "foundation/bytes.h"
 
 namespace tarvelin::bench {

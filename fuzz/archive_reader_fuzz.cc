@@ -10,7 +10,7 @@
 #include <fstream>
 #include <string>
 
-#include "config/backup_reader.h"
+#include "jobs/backup/backup_reader.h"
 
 namespace fs = std::filesystem;
 

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string_view>
 
-#include "accounts/digest_md5.h"
-#include "accounts/hash_methods.h"
+#include "foundation/digest_md5.h"
+#include "foundation/hash_methods.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view input(reinterpret_cast<const char*>(data), size);

@@ -6,12 +6,12 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "accounts/query_filter.h"
-#include "accounts/user_record.h"
-#include "automation/property_table.h"
+#include "core/accounts/query_filter.h"
+#include "schema/user_record.h"
+#include "schema/property_table.h"
 #include "foundation/bytes.h"
 #include "foundation/expression_evaluator.h"
-#include "frame/library.h"
+#include "core/context.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
 #include "config/config_defaults.h"
 
-#include "config/config_offsets.h"
+#include "schema/config_offsets.h"
 #include "config/config_state.h"
 #include "foundation/md5.h"
 #include "foundation/text.h"
-#include "frame/api_state.h"
+#include "config/api_state.h"
 #include "platform/clock.h"
 #include "platform/network_info.h"
 #include "platform/os_path.h"

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "config/path_dat.h"
-#include "config/server_config.h"
+#include "schema/server_config.h"
 
 namespace tarvelin {
 

@@ -2,16 +2,16 @@
 
 #include <cstring>
 
-#include "accounts/account_cache.h"
+#include "store/file/account_cache.h"
 #include "config/bind_dat.h"
 #include "config/config_defaults.h"
-#include "config/config_offsets.h"
+#include "schema/config_offsets.h"
 #include "config/config_reloaders.h"
 #include "config/config_state.h"
-#include "domains/domain_list.h"
+#include "store/file/domain_list.h"
 #include "foundation/scramble.h"
 #include "foundation/text.h"
-#include "frame/api_state.h"
+#include "config/api_state.h"
 #include "platform/file_system.h"
 #include "platform/os_path.h"
 

@@ -4,7 +4,7 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
-#include "accounts/users_file_builder.h"
+#include "support/users_file_builder.h"
 #include "support/cli_runner.h"
 #include "support/temp_dir.h"
 

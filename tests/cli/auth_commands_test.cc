@@ -4,8 +4,8 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
-#include "accounts/user_record_offsets.h"
-#include "accounts/users_file_builder.h"
+#include "schema/user_record_offsets.h"
+#include "support/users_file_builder.h"
 #include "foundation/bytes.h"
 #include "support/cli_runner.h"
 #include "support/temp_dir.h"

@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "config/config_offsets.h"
+#include "schema/config_offsets.h"
 #include "config/config_state.h"
-#include "frame/api_state.h"
+#include "config/api_state.h"
 #include "support/temp_dir.h"
 
 namespace tarvelin {

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "config/config_store.h"
-#include "frame/library.h"
+#include "core/context.h"
 #include "support/temp_dir.h"
 
 namespace tarvelin {

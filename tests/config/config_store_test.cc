@@ -5,8 +5,8 @@
 #include <cstring>
 #include <set>
 
-#include "config/config_offsets.h"
-#include "frame/library.h"
+#include "schema/config_offsets.h"
+#include "core/context.h"
 #include "platform/file_system.h"
 #include "support/installation.h"
 #include "support/temp_dir.h"

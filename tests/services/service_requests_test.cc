@@ -16,9 +16,9 @@
 #include <thread>
 #include <vector>
 
-#include "config/config_offsets.h"
-#include "config/config_variables.h"
-#include "frame/library.h"
+#include "schema/config_offsets.h"
+#include "core/config/config_variables.h"
+#include "core/context.h"
 #include "services/service_control.h"
 #include "services/session_record.h"
 #include "support/fake_service.h"

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "config/config_offsets.h"
+#include "schema/config_offsets.h"
 #include "foundation/bytes.h"
 #include "foundation/scramble.h"
 

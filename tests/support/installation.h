@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "config/server_config.h"
+#include "schema/server_config.h"
 
 namespace tarvelin::testing {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "accounts/user_record.h"
+#include "schema/user_record.h"
 #include "cli_context.h"
 #include "foundation/list_match.h"
 #include "foundation/text.h"

@@ -8,17 +8,17 @@
 #include <vector>
 
 #include "account_setting_value.h"
-#include "accounts/account_store.h"
-#include "accounts/user_record.h"
-#include "accounts/user_settings.h"
-#include "accounts/user_walk.h"
-#include "automation/property_table.h"
+#include "core/accounts/account_lookup.h"
+#include "schema/user_record.h"
+#include "core/accounts/user_settings.h"
+#include "core/accounts/user_walk.h"
+#include "schema/property_table.h"
 #include "cli_context.h"
 #include "cli_values.h"
 #include "foundation/bytes.h"
 #include "foundation/date_time.h"
 #include "foundation/text.h"
-#include "frame/library.h"
+#include "core/context.h"
 
 namespace tarvelin::cli {
 

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "accounts/user_record.h"
+#include "schema/user_record.h"
 #include "cli_context.h"
 #include "cli_values.h"
 #include "new_account.h"

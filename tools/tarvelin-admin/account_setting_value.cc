@@ -1,6 +1,6 @@
 #include "account_setting_value.h"
 
-#include "accounts/user_settings.h"
+#include "core/accounts/user_settings.h"
 #include "cli_output.h"
 #include "cli_values.h"
 #include "foundation/bytes.h"

@@ -2,12 +2,12 @@
 #include <iostream>
 #include <string>
 
-#include "accounts/auth_functions.h"
-#include "accounts/authenticate.h"
-#include "accounts/password_rules.h"
-#include "accounts/user_record.h"
+#include "core/accounts/auth_functions.h"
+#include "core/accounts/authenticate.h"
+#include "core/accounts/password_rules.h"
+#include "schema/user_record.h"
 #include "cli_context.h"
-#include "frame/library.h"
+#include "core/context.h"
 
 namespace tarvelin::cli {
 

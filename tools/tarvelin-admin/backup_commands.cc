@@ -4,9 +4,9 @@
 #include <string>
 
 #include "cli_context.h"
-#include "config/backup_config.h"
-#include "config/restore_config.h"
-#include "frame/library.h"
+#include "jobs/backup/backup_config.h"
+#include "jobs/backup/restore_config.h"
+#include "core/context.h"
 #include "platform/terminal.h"
 
 namespace tarvelin::cli {

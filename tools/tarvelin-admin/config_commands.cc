@@ -6,8 +6,8 @@
 
 #include "cli_context.h"
 #include "cli_values.h"
-#include "config/config_variables.h"
-#include "config/server_config_layout.h"
+#include "core/config/config_variables.h"
+#include "schema/server_config_layout.h"
 #include "foundation/text.h"
 #include "tarvelin/api.h"
 

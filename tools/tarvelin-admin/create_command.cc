@@ -1,8 +1,8 @@
 #include "cli_context.h"
-#include "config/config_offsets.h"
+#include "schema/config_offsets.h"
 #include "config/config_store.h"
-#include "domains/domain_list.h"
-#include "frame/library.h"
+#include "store/file/domain_list.h"
+#include "core/context.h"
 #include "platform/file_system.h"
 #include "platform/os_path.h"
 

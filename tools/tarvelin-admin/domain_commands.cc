@@ -5,7 +5,7 @@
 
 #include "cli_context.h"
 #include "cli_values.h"
-#include "domains/domain_record_layout.h"
+#include "schema/domain_record_layout.h"
 #include "foundation/bytes.h"
 #include "foundation/date_time.h"
 #include "foundation/text.h"

@@ -4,8 +4,8 @@
 
 #include "cli_context.h"
 #include "foundation/text.h"
-#include "frame/library.h"
-#include "frame/log_kinds.h"
+#include "core/context.h"
+#include "log/log_kinds.h"
 #include "platform/clock.h"
 #include "platform/file_system.h"
 

@@ -2,8 +2,8 @@
 #include <string>
 
 #include "cli_context.h"
-#include "frame/library.h"
-#include "maintenance/mailbox_location.h"
+#include "core/context.h"
+#include "mailstore/mailbox_location.h"
 #include "tarvelin/api.h"
 
 namespace tarvelin::cli {

@@ -1,8 +1,8 @@
 #include "new_account.h"
 
 #include "account_setting_value.h"
-#include "accounts/user_record.h"
-#include "accounts/user_record_offsets.h"
+#include "schema/user_record.h"
+#include "schema/user_record_offsets.h"
 #include "cli_output.h"
 #include "cli_values.h"
 #include "foundation/bytes.h"

@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "accounts/remote_record_layout.h"
+#include "schema/remote_record_layout.h"
 #include "cli_context.h"
 #include "cli_values.h"
 #include "foundation/bytes.h"

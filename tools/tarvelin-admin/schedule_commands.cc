@@ -9,7 +9,7 @@
 #include "cli_values.h"
 #include "foundation/bytes.h"
 #include "foundation/text.h"
-#include "schedules/schedule_layout.h"
+#include "schema/schedule_layout.h"
 #include "tarvelin/api.h"
 
 namespace tarvelin::cli {

@@ -7,9 +7,9 @@
 
 #include "cli_context.h"
 #include "cli_values.h"
-#include "config/config_save.h"
+#include "core/config/config_save.h"
 #include "foundation/date_time.h"
-#include "frame/library.h"
+#include "core/context.h"
 #include "platform/clock.h"
 #include "platform/file_system.h"
 #include "services/service_control.h"

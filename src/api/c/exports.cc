@@ -1,0 +1,66 @@
+// The C exports: thin shims over the C++ core, each guarded so that no
+// exception crosses into the caller.
+#include "core/config/config_save.h"
+#include "core/config/config_variables.h"
+#include "core/domains/domain_functions.h"
+#include "api/c/api_result.h"
+#include "api/c/export_guard.h"
+#include "core/config/init.h"
+#include "core/context.h"
+#include "tarvelin/api.h"
+
+using tarvelin::Guarded;
+using tarvelin::kResultFailed;
+using tarvelin::TheLibrary;
+
+extern "C" {
+
+int32_t Init(const char* path) {
+  return Guarded(tarvelin::kResultNotLoadable, [&] { return tarvelin::Init(TheLibrary(), path); });
+}
+
+void Done(void) {
+  tarvelin::GuardedVoid([] { tarvelin::Done(TheLibrary()); });
+}
+
+int32_t GetConfigSetting(int32_t id, void* buffer, int32_t size) {
+  return Guarded(kResultFailed,
+                 [&] { return tarvelin::GetConfigSetting(TheLibrary(), id, buffer, size); });
+}
+
+int32_t SetConfigSetting(int32_t id, const void* buffer, int32_t size) {
+  return Guarded(kResultFailed,
+                 [&] { return tarvelin::SetConfigSetting(TheLibrary(), id, buffer, size); });
+}
+
+int32_t SaveConfig(void) {
+  return Guarded(0, [] { return tarvelin::SaveConfig(TheLibrary()); });
+}
+
+int32_t UpdateConfiguration(void) {
+  return Guarded(0, [] { return tarvelin::UpdateConfiguration(TheLibrary().Channel()); });
+}
+
+int32_t ReloadServices(void) {
+  return Guarded(0, [] { return tarvelin::ReloadServices(TheLibrary().Channel()); });
+}
+
+int32_t GetDomainCount(void) {
+  return Guarded(0, [] { return tarvelin::GetDomainCount(TheLibrary()); });
+}
+
+int32_t GetDomainList(void* buffer, int32_t size) {
+  return Guarded(tarvelin::kResultBufferTooSmall,
+                 [&] { return tarvelin::GetDomainList(TheLibrary(), buffer, size); });
+}
+
+int32_t GetDomainName(int32_t index, void* buffer, int32_t size) {
+  return Guarded(tarvelin::kResultBufferTooSmall,
+                 [&] { return tarvelin::GetDomainName(TheLibrary(), index, buffer, size); });
+}
+
+int32_t GetDomainIndex(const char* name) {
+  return Guarded(kResultFailed, [&] { return tarvelin::GetDomainIndex(TheLibrary(), name); });
+}
+
+}  // extern "C"

@@ -1,0 +1,22 @@
+// The C exports of the maintenance operations, guarded so that no exception
+// crosses into the caller: an unexpected one becomes 0 (nothing found).
+#include "api/c/export_guard.h"
+#include "core/context.h"
+#include "mailstore/mailbox_conversion.h"
+#include "tarvelin/api.h"
+
+using tarvelin::Guarded;
+using tarvelin::TheLibrary;
+
+extern "C" {
+
+int32_t MailboxConvertMessages(const char* mailbox_path, int32_t from_imap, int32_t recursive) {
+  return Guarded<int32_t>(0, [&] {
+    if (mailbox_path == nullptr) return 0;
+    const tarvelin::MailboxConversion how{
+        .from_imap = from_imap != 0, .probe = false, .recursive = recursive != 0};
+    return tarvelin::ConvertMailbox(TheLibrary(), mailbox_path, how) ? 1 : 0;
+  });
+}
+
+}  // extern "C"

@@ -1,0 +1,89 @@
+#include "core/accounts/account_checks.h"
+
+#include <cmath>
+
+#include "core/accounts/account_lookup.h"
+#include "mailstore/login_files.h"
+#include "core/accounts/login_name.h"
+#include "core/accounts/mail_folder.h"
+#include "store/file/mailbox_index.h"
+#include "schema/user_record_offsets.h"
+#include "store/file/users_file.h"
+#include "schema/config_offsets.h"
+#include "foundation/bytes.h"
+#include "foundation/list_match.h"
+#include "foundation/text.h"
+#include "core/context.h"
+#include "platform/clock.h"
+#include "platform/file_system.h"
+#include "platform/local_time.h"
+
+namespace tarvelin {
+
+namespace {
+
+bool Expired(const UserRecord& record) {
+  if (record[user_offsets::kAccountExpires] == 0) return false;
+  const double expiry = GetDouble(record.data() + user_offsets::kAccountExpiryDate);
+  return std::floor(LocalNowAsDateTime()) > std::floor(expiry);
+}
+
+bool Inactive(const UserRecord& record, const std::string& folder) {
+  const uint32_t limit = GetLE(record.data() + user_offsets::kInactivity, 4) >> 16;
+  if (limit == 0 || folder.empty()) return false;
+  const int64_t days = DaysSinceActivity(folder, UnixSecondsNow());
+  return days > 0 && days > limit;
+}
+
+}  // namespace
+
+bool ValidateAccountAccess(Library& library, const UserRecord& record) {
+  if (AccountTypeOf(record) != kUserAccount) return true;
+  if (record[user_offsets::kAccountState] != 0 || Expired(record)) return false;
+  const std::string folder = AccountMailFolder(library, record);
+  if (Inactive(record, folder)) return false;
+  if (folder.empty()) return true;
+  CreateDirectories(folder);
+  const ServerConfig& config = library.config.record;
+  if (config.Byte(offsets::kRecordAccess) != 0 || config.Byte(offsets::kRecordAccessToo) != 0) {
+    RecordAccess(folder, LocalNowAsDateTime());
+  }
+  return true;
+}
+
+bool FindMailboxConflict(Library& library, std::string_view mailbox, std::string_view password,
+                         std::string_view aliases, std::string_view domain) {
+  if (library.config.record.Byte(offsets::kAliasLogin) != 0) return false;
+  const DomainList& domains = library.domains;
+  const int own = domains.FindPosition(domain, /*strict=*/true);
+  const std::string bound = domains.GetBinding(own);
+  const std::string wanted = ToLower(mailbox);
+  const GroupFileReader groups = GroupFilesOf(library);
+  for (int position = 0; position < domains.Count(); ++position) {
+    if (!bound.empty() && !ListMatch(domains.GetBinding(position), bound)) continue;
+    const std::string name = domains.NameAt(position);
+    const std::string folder = DomainFolder(library, name);
+    if (folder.empty()) continue;
+    // Only the accounts with that mailbox name need reading.
+    const std::shared_ptr<const MailboxIndex> index = MailboxIndex::ForFile(UsersFilePath(folder));
+    if (index == nullptr) continue;
+    for (int at : index->PositionsOf(wanted)) {
+      UserRecord record;
+      LoadAccountAt(library, name, at, &record);
+      if (AccountTypeOf(record) != kUserAccount || MailboxNameOf(record) != wanted) continue;
+      if (GetPString(record.data() + user_offsets::kPassword, user_offsets::kPasswordCapacity) !=
+          password) {
+        continue;
+      }
+      if (position != own || !ListMatch(aliases,
+                                        GetPString(record.data() + user_offsets::kAliasList,
+                                                   user_offsets::kAliasListCapacity),
+                                        groups)) {
+        return true;
+      }
+    }
+  }
+  return false;
+}
+
+}  // namespace tarvelin

@@ -1,0 +1,67 @@
+// The accounts of every domain, as the rest of the library reaches them:
+// count, load and write by position, removal, and the lookups by alias and
+// by address. Records live in each domain's users.cfg (users_file.h).
+//
+// Lookups answer exactly as a scan of users.cfg in file order with ListMatch
+// (groups.dat in ConfigPath read at the time of the test) would, but probe
+// the alias index of the file version on disk instead: one stamp check per
+// call, and one pass over the file to rebuild the index after any program
+// changed it. Nothing stale is served.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "schema/user_record.h"
+#include "foundation/list_match.h"
+
+namespace tarvelin {
+
+struct Library;
+
+// ConfigPath + the lower-case domain name + a separator; empty for a name
+// that cannot be one folder name (DomainList::IsFolderName), which every
+// operation here refuses.
+std::string DomainFolder(const Library& library, std::string_view domain);
+// Reads groups.dat and member files: relative names from ConfigPath.
+GroupFileReader GroupFilesOf(const Library& library);
+
+int CountAccounts(const Library& library, std::string_view domain);
+// The number of records; `record` is zero for a position outside the file.
+int LoadAccountAt(const Library& library, std::string_view domain, int position,
+                  UserRecord* record);
+
+// The first position whose alias list matches `alias`, or -1.
+int PositionOfAlias(const Library& library, std::string_view domain, std::string_view alias);
+// True when no account of the domain has any alias of `aliases`.
+bool AliasAvailable(const Library& library, std::string_view domain, std::string_view aliases);
+
+struct FoundAccount {
+  UserRecord record{};
+  // The domain the address resolved to; once found, the domain whose
+  // users.cfg holds the record.
+  std::string domain;
+  int position = -1;
+};
+
+// The account an address reaches: "Name <local@domain>" or local@domain
+// (a bare local part is at the primary domain), the domain resolved through
+// address literals and subdomains.dat. A quoted local part may carry a
+// folder after the first ":" ("\"john:work\"@example.org"): the record then
+// hands out folder delivery to it where the account allows. Without a match
+// the search may go on in every domain (variable 88) and, with
+// `follow_domain_alias`, once in the domain that an alias domain stands
+// for.
+bool FindAccount(Library& library, std::string_view address, bool follow_domain_alias,
+                 FoundAccount* found);
+
+// users_file.h WriteUserAt / RemoveUserAt on the domain's folder, the
+// password enciphered as variable 205 says. The account cache is left
+// alone: the new file stamp makes the domain's entries stale.
+bool WriteAccountAt(const Library& library, std::string_view domain, const UserRecord& record,
+                    int* position);
+bool RemoveAccountAt(const Library& library, std::string_view domain, int position,
+                     UserRecord* removed, std::vector<UserRecord>* groups = nullptr);
+
+}  // namespace tarvelin

@@ -1,0 +1,162 @@
+#include "core/accounts/group_members.h"
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+
+#include "core/accounts/account_lookup.h"
+#include "core/accounts/groupware_push.h"
+#include "core/accounts/member_file.h"
+#include "store/file/stored_record.h"
+#include "schema/user_record_offsets.h"
+#include "store/file/users_file.h"
+#include "foundation/scramble.h"
+#include "foundation/text.h"
+#include "core/context.h"
+#include "platform/lock_table.h"
+#include "platform/file_system.h"
+#include "platform/stamped_file.h"
+
+namespace tarvelin {
+
+namespace {
+
+constexpr int kRecordsPerRead = 256;
+
+// The member as the matching compares it.
+class MemberMatcher {
+ public:
+  explicit MemberMatcher(const MemberChange& change)
+      : member_(ToLower(Trim(change.member))), wildcards_(change.wildcards) {}
+
+  bool Matches(std::string_view line) const {
+    if (member_.empty()) return false;
+    const std::string address = ToLower(MemberAddress(line));
+    return wildcards_ ? WildcardMatch(member_, address) : member_ == address;
+  }
+
+ private:
+  std::string member_;
+  bool wildcards_;
+};
+
+std::string ReplacementLine(const MemberChange& change, std::string_view matched) {
+  const std::string address = MemberAddress(matched);
+  std::string member = *change.replacement;
+  if (change.wildcards) member = ReplaceAll(member, "*", address.substr(0, address.find('@')));
+  if (IsBracketedMember(matched)) member = "[" + member + "]";
+  return member + ";" + MemberItem(matched, 1);
+}
+
+bool HasMatch(const std::vector<std::string>& lines, const MemberMatcher& matcher) {
+  for (const std::string& line : lines) {
+    if (matcher.Matches(line)) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+MemberRewrite RewriteMembers(std::string_view content, const MemberChange& change) {
+  const MemberMatcher matcher(change);
+  const std::optional<std::string>& replacement = change.replacement;
+  const bool spreads =
+      change.wildcards && replacement && replacement->find('*') != std::string::npos;
+  std::vector<std::string> lines;
+  for (std::string& line : SplitLines(content)) {
+    if (!Trim(line).empty()) lines.push_back(std::move(line));
+  }
+  std::vector<bool> keep(lines.size(), true);
+
+  MemberRewrite result;
+  for (size_t i = lines.size(); i-- > 0;) {
+    if (!matcher.Matches(lines[i])) continue;
+    ++result.matched;
+    if (!replacement) {
+      keep[i] = false;
+      continue;
+    }
+    lines[i] = ReplacementLine(change, lines[i]);
+    if (!spreads) break;
+  }
+  const bool append = replacement && !spreads && result.matched == 0;
+  if (append) {
+    lines.push_back(*replacement);
+    keep.push_back(true);
+  }
+  result.changed = result.matched > 0 || append;
+
+  const bool crlf = content.find("\r\n") != std::string_view::npos ||
+                    content.find('\n') == std::string_view::npos;
+  const char* line_break = crlf ? "\r\n" : "\n";
+  for (size_t i = 0; i < lines.size(); ++i) {
+    if (keep[i]) result.content += lines[i] + line_break;
+  }
+  return result;
+}
+
+std::vector<GroupRef> GroupsContaining(Library& library, const MemberChange& change,
+                                       const KnownGroups* known) {
+  const MemberMatcher matcher(change);
+  std::vector<GroupRef> groups;
+  std::vector<uint8_t> buffer(static_cast<size_t>(kRecordsPerRead) * kUserRecordSize);
+  for (int position = 0; position < library.domains.Count(); ++position) {
+    const std::string domain = library.domains.NameAt(position);
+    if (known != nullptr && EqualsNoCase(known->domain, domain)) {
+      for (const UserRecord& record : known->records) {
+        if (HasMatch(ReadMemberLines(library, record), matcher)) groups.push_back({domain, record});
+      }
+      continue;
+    }
+    const std::string folder = DomainFolder(library, domain);
+    StampedFile file;
+    if (folder.empty() || !file.Open(UsersFilePath(folder))) continue;
+    // Only the type byte of each record is unscrambled; groups are few, so
+    // only they are read whole.
+    const int64_t total = file.stamp().size / kUserRecordSize;
+    for (int64_t at = 0; at < total;) {
+      const int64_t wanted = std::min<int64_t>(kRecordsPerRead, total - at);
+      const int64_t got = file.ReadAt(at * kUserRecordSize, buffer.data(),
+                                      static_cast<size_t>(wanted) * kUserRecordSize);
+      const int64_t records = got < 0 ? 0 : got / kUserRecordSize;
+      for (int64_t i = 0; i < records; ++i) {
+        const uint8_t* stored = buffer.data() + i * kUserRecordSize;
+        uint8_t type = stored[user_offsets::kAccountType];
+        ScrambleBytes(&type, 1, user_offsets::kAccountType);
+        if (type != kGroupAccount) continue;
+        GroupRef group{domain, RecordFromStored(stored)};
+        if (HasMatch(ReadMemberLines(library, group.record), matcher)) groups.push_back(group);
+      }
+      if (records < wanted) break;  // a read error ends the file
+      at += records;
+    }
+  }
+  return groups;
+}
+
+bool ReplaceGroupMember(Library& library, const GroupRef& group, const MemberChange& change) {
+  const std::string path = MemberFilePath(library, group.record);
+  if (path.empty()) return true;
+  {
+    // Lock 2 keeps rewrites of list files from losing each other's change.
+    ScopedLock lock(LockId::kMailingLists);
+    std::string content;
+    const ReadResult read = ReadFile(path, &content);
+    if (read == ReadResult::kNotFound) return true;
+    if (read != ReadResult::kOk) return false;
+    const MemberRewrite rewrite = RewriteMembers(content, change);
+    if (!rewrite.changed) return true;
+    if (!WriteFileAtomic(path, rewrite.content)) return false;
+  }
+  PushGroupToGroupware(library, group.record, group.domain, /*removed=*/false);
+  return true;
+}
+
+void ReplaceMemberEverywhere(Library& library, const MemberChange& change,
+                             const KnownGroups* known) {
+  for (const GroupRef& group : GroupsContaining(library, change, known)) {
+    ReplaceGroupMember(library, group, change);
+  }
+}
+
+}  // namespace tarvelin

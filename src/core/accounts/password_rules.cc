@@ -1,0 +1,91 @@
+#include "core/accounts/password_rules.h"
+
+#include <algorithm>
+
+#include "schema/server_config.h"
+#include "foundation/list_match.h"
+#include "foundation/text.h"
+#include "platform/clock.h"
+
+namespace tarvelin {
+
+namespace {
+
+// ServerConfig fields of the policy.
+constexpr int kNotMailboxOrAlias = 159;  // variable 183
+constexpr int kMinimumLength = 6999;     // variable 156
+constexpr int kMinimumDigits = 7000;     // variable 157
+constexpr int kMinimumOthers = 20445;    // variable 247
+
+constexpr std::string_view kLetters = "ABCDEFGHIJKLMNOPQRSTUVWXYZ";
+constexpr std::string_view kDigits = "0123456789";
+constexpr std::string_view kOthers = "~!@#$%&*-_:?.";
+constexpr int kDefaultLength = 8;
+constexpr int kLongest = 63;
+
+bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
+bool IsLetter(unsigned char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+
+// Replaces characters at random positions with characters of `from` until
+// `wanted` were placed or as many as the password is long; a position that
+// already holds one of `from` is drawn again. Each placement turns one more
+// character, so the loop ends.
+void Place(std::string& password, std::string_view from, int wanted, const RandomBelow& random) {
+  const int limit = std::min<int>(wanted, static_cast<int>(password.size()));
+  for (int placed = 0; placed < limit;) {
+    const char c = from[random(static_cast<uint32_t>(from.size()))];
+    const size_t at = random(static_cast<uint32_t>(password.size()));
+    if (from.find(password[at]) != std::string_view::npos) continue;
+    password[at] = c;
+    ++placed;
+  }
+}
+
+}  // namespace
+
+bool CheckPasswordRules(const ServerConfig& config, std::string_view password,
+                        std::string_view mailbox, std::string_view aliases) {
+  if (config.Byte(kNotMailboxOrAlias) != 0) {
+    const std::string_view local = mailbox.substr(0, mailbox.find('@'));
+    const std::string lower = ToLower(password);
+    if (lower == ToLower(local) || ListMatch(lower, ToLower(aliases))) return false;
+  }
+  const int length = config.Byte(kMinimumLength);
+  const int digits = config.Byte(kMinimumDigits);
+  if (length == 0 || length < digits) return true;
+  int digit_count = 0, other_count = 0;
+  for (unsigned char c : password) {
+    if (IsDigit(c)) {
+      ++digit_count;
+    } else if (!IsLetter(c)) {
+      ++other_count;
+    }
+  }
+  const int others = config.Byte(kMinimumOthers);
+  return static_cast<int>(password.size()) >= length && digit_count >= digits &&
+         (others == 0 || other_count >= others);
+}
+
+uint32_t SystemRandomBelow(uint32_t bound) {
+  if (bound <= 1) return 0;
+  // Rejection keeps the draw uniform.
+  const uint32_t limit = UINT32_MAX - UINT32_MAX % bound;
+  uint32_t value;
+  do {
+    value = RandomUint32();
+  } while (value >= limit);
+  return value % bound;
+}
+
+std::string GenerateAccountPassword(const ServerConfig& config, const RandomBelow& random) {
+  int length = config.Byte(kMinimumLength);
+  if (length == 0) length = kDefaultLength;
+  length = std::min(length, kLongest);
+  std::string password;
+  for (int i = 0; i < length; ++i) password += kLetters[random(kLetters.size())];
+  Place(password, kDigits, config.Byte(kMinimumDigits), random);
+  Place(password, kOthers, config.Byte(kMinimumOthers), random);
+  return ToLower(password);
+}
+
+}  // namespace tarvelin

@@ -1,0 +1,54 @@
+// The condition of an account walk: decides for each record whether a
+// query holds (the query language of query_template.h and
+// foundation/expression_evaluator.h). A record is accepted when the
+// expression's integer value is above 0; any error in parsing or evaluating
+// rejects it. An empty query accepts every record.
+//
+// Two ways to the same answer: the reference one renders the query with the
+// record's values and parses the text, for every record; the prepared one
+// parses the query once with placeholders for the values and only evaluates
+// per record. A query whose placeholders do not come out as tokens of their
+// own (a value glued to a quote, say) is never prepared.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/accounts/query_template.h"
+#include "foundation/expression_tree.h"
+
+namespace tarvelin {
+
+struct Library;
+class PropertyTable;
+
+class QueryFilter {
+ public:
+  // Property names resolve through `table`, settings are read as
+  // GetUserSetting reads them for `library`; both must outlive the filter.
+  QueryFilter(const Library& library, const PropertyTable& table, std::string_view query);
+
+  // `record` holds the 2848 bytes of an account record.
+  bool Accepts(const uint8_t* record) const;
+  bool AcceptsByReparsing(const uint8_t* record) const;
+
+  bool prepared() const { return prepared_; }
+
+ private:
+  std::vector<std::string> TermValues(const uint8_t* record) const;
+
+  const Library& library_;
+  bool empty_;
+  QueryTemplate split_;
+  bool prepared_ = false;
+  ExpressionTree tree_;  // prepared; null when the query fails whatever the values
+};
+
+// The value a term reads from a record: a setting of kind integer as the
+// signed decimal of its first 4 bytes (fewer bytes zero-extended), any other
+// as its bytes lower-cased; empty when the setting cannot be read.
+std::string TermValue(const Library& library, const uint8_t* record, const QueryTerm& term);
+
+}  // namespace tarvelin

@@ -1,0 +1,232 @@
+#include "core/config/config_variables.h"
+
+#include <cmath>
+#include <limits>
+#include <optional>
+
+#include "schema/config_offsets.h"
+#include "config/spam_db_header.h"
+#include "foundation/bytes.h"
+#include "foundation/text.h"
+#include "api/c/api_result.h"
+#include "core/context.h"
+#include "schema/marshal.h"
+#include "services/service_requests.h"
+
+namespace tarvelin {
+
+namespace {
+
+constexpr int32_t kModeSetting = 126;
+constexpr int32_t kConfigPathSetting = 170;
+constexpr int32_t kFileNameTagSetting = 210;
+constexpr int32_t kInstallPathSetting = 266;
+constexpr int32_t kSpamDbDateSetting = 326;
+constexpr int32_t kSpamDbField5Setting = 327;
+constexpr int32_t kAntispamVersionSetting = 328;
+constexpr int32_t kMigrationFirstSetting = 375;      // 375 to 379: 32-bit values
+constexpr int32_t kMigrationFirstDateSetting = 380;  // 380, 381: date-times
+constexpr int32_t kMigrationLastSetting = 381;
+constexpr int32_t kVersionSetting = 4096;
+constexpr int32_t kWholeRecordSetting = 4097;
+constexpr int32_t kPlatformKindSetting = 4098;
+
+constexpr const char* kAntispamVersion = "3.1 (1.5)";
+constexpr const char* kVersion = "8.5.0-8";
+constexpr size_t kTextInputMax = 255;
+
+int32_t GetField(const ServerConfig& record, const ConfigField& field, void* buffer, int32_t size) {
+  const uint8_t* bytes = record.data() + field.offset;
+  switch (field.kind) {
+    case FieldKind::kFlag:
+      return PutFlag(bytes[0], buffer, size);
+    case FieldKind::kInvertedFlag:
+      return PutFlag(bytes[0] ^ 1, buffer, size);
+    case FieldKind::kNumber:
+      return PutNumber(record.Number(field.offset, field.size), buffer, size);
+    case FieldKind::kText:
+      return PutText(record.Text(field.offset), buffer, size);
+    case FieldKind::kCharacter:
+      return PutText(std::string(1, static_cast<char>(bytes[0])), buffer, size);
+    case FieldKind::kBlock:
+      return PutBlock(bytes, field.size, buffer, size);
+  }
+  return kResultFailed;
+}
+
+void SetField(ServerConfig& record, const ConfigField& field, const void* buffer, int32_t size) {
+  uint8_t* bytes = record.data() + field.offset;
+  switch (field.kind) {
+    case FieldKind::kFlag:
+      bytes[0] = TakeFlag(buffer, size);
+      break;
+    case FieldKind::kInvertedFlag:
+      bytes[0] = TakeFlag(buffer, size) ^ 1;
+      break;
+    case FieldKind::kNumber:
+      record.SetNumber(field.offset, field.size, TakeNumber(buffer, size));
+      break;
+    case FieldKind::kText:
+      record.SetText(field.offset, CutTo(TakeText(buffer, size), kTextInputMax));
+      break;
+    case FieldKind::kCharacter: {
+      const std::string text = TakeText(buffer, size);
+      bytes[0] = text.empty() ? 0 : static_cast<uint8_t>(text[0]);
+      break;
+    }
+    case FieldKind::kBlock:
+      TakeBlock(buffer, size, bytes, field.size);
+      break;
+  }
+}
+
+// The migration status of the POP3 service, asked only while setting 365 is
+// on; all zero when it is off or the service does not answer.
+MigrationStatus FetchMigrationStatus(const Library& library) {
+  MigrationStatus status{};
+  if (library.config.record.Byte(offsets::kMigrationStatusOn) != 0) {
+    RequestMigrationStatus(library.Channel(), &status);
+  }
+  return status;
+}
+
+// Ids 375 to 379 read the 32-bit values at 0, 4, 8, 12 and 16; 380 and 381
+// the date-times at 24 and 32 as whole days. A date-time that is no number
+// or beyond 32 bits reads as 0 rather than as whatever a cast would make.
+uint32_t MigrationValue(const MigrationStatus& status, int32_t id) {
+  if (id < kMigrationFirstDateSetting) {
+    return GetLE(status.data() + 4 * (id - kMigrationFirstSetting), 4);
+  }
+  const double days =
+      std::trunc(GetDouble(status.data() + 24 + 8 * (id - kMigrationFirstDateSetting)));
+  if (!std::isfinite(days) || days < std::numeric_limits<int32_t>::min() ||
+      days > std::numeric_limits<int32_t>::max()) {
+    return 0;
+  }
+  return static_cast<uint32_t>(static_cast<int32_t>(days));
+}
+
+// The result of a special id, or nullopt when the id is not special.
+std::optional<int32_t> GetSpecial(Library& library, int32_t id, void* buffer, int32_t size) {
+  const ServerConfig& record = library.config.record;
+  switch (id) {
+    case kModeSetting: {
+      uint32_t mode = 0;
+      if (record.Byte(offsets::kModeFlagA) != 0) {
+        mode = 1;
+      } else if (record.Byte(offsets::kModeFlagB) != 0) {
+        mode = 2;
+      }
+      return PutNumber(mode, buffer, size);
+    }
+    case kConfigPathSetting:
+      return PutText(library.api.config_path, buffer, size);
+    case kFileNameTagSetting:
+      return PutText(library.config.path_dat.line(kPathDatFileNameTag), buffer, size);
+    case kInstallPathSetting:
+      return PutText(library.api.install_path, buffer, size);
+    case kSpamDbDateSetting:
+      return PutText(ReadSpamDbHeader(library.config.derived.spam_directory).date, buffer, size);
+    case kSpamDbField5Setting:
+      return PutText(ReadSpamDbHeader(library.config.derived.spam_directory).field5, buffer, size);
+    case kAntispamVersionSetting:
+      return PutText(kAntispamVersion, buffer, size);
+    case kVersionSetting:
+      return PutText(kVersion, buffer, size);
+    case kWholeRecordSetting:
+      return PutText(PackRecord(record.data(), kServerConfigSize), buffer, size);
+    case kPlatformKindSetting:
+      return PutNumber(record.Byte(offsets::kPlatformKind), buffer, size);
+    default:
+      if (id >= kMigrationFirstSetting && id <= kMigrationLastSetting) {
+        return PutNumber(MigrationValue(FetchMigrationStatus(library), id), buffer, size);
+      }
+      return std::nullopt;
+  }
+}
+
+// True when the id is a settable special id and was handled.
+bool SetSpecial(Library& library, int32_t id, const void* buffer, int32_t size) {
+  ServerConfig& record = library.config.record;
+  switch (id) {
+    case kModeSetting: {
+      const uint32_t mode = TakeNumber(buffer, size);
+      record.SetByte(offsets::kModeFlagA, mode == 1 ? 1 : 0);
+      record.SetByte(offsets::kModeFlagB, mode == 2 ? 1 : 0);
+      return true;
+    }
+    case kFileNameTagSetting:
+      library.config.path_dat.line(kPathDatFileNameTag) =
+          CutTo(TakeText(buffer, size), kTextInputMax);
+      return true;
+    case kInstallPathSetting:
+      return true;  // accepted so that scripts may write back what they read
+    case kWholeRecordSetting:
+      UnpackRecord(buffer, size, record.data(), kServerConfigSize);
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
+SettingShape DescribeConfigSetting(int32_t id) {
+  if (const ConfigField* field = FindConfigFieldById(id)) {
+    switch (field->kind) {
+      case FieldKind::kFlag:
+      case FieldKind::kInvertedFlag:
+        return {SettingKind::kFlag, 1, true};
+      case FieldKind::kNumber:
+        return {SettingKind::kNumber, field->size, true};
+      case FieldKind::kText:
+        return {SettingKind::kText, field->capacity(), true};
+      case FieldKind::kCharacter:
+        return {SettingKind::kText, 1, true};
+      case FieldKind::kBlock:
+        return {SettingKind::kBlock, field->size, true};
+    }
+  }
+  switch (id) {
+    case kModeSetting:
+      return {SettingKind::kNumber, 1, true};
+    case kPlatformKindSetting:
+      return {SettingKind::kNumber, 1, false};
+    case kFileNameTagSetting:
+    case kInstallPathSetting:
+    case kWholeRecordSetting:
+      return {SettingKind::kText, 255, true};
+    case kConfigPathSetting:
+    case kSpamDbDateSetting:
+    case kSpamDbField5Setting:
+    case kAntispamVersionSetting:
+    case kVersionSetting:
+      return {SettingKind::kText, 255, false};
+    default:
+      if (id >= kMigrationFirstSetting && id <= kMigrationLastSetting) {
+        return {SettingKind::kNumber, 4, false};
+      }
+      return {};
+  }
+}
+
+int32_t GetConfigSetting(Library& library, int32_t id, void* buffer, int32_t size) {
+  if (!library.api.initialised) return kResultNotInitialised;
+  if (const ConfigField* field = FindConfigFieldById(id)) {
+    return GetField(library.config.record, *field, buffer, size);
+  }
+  return GetSpecial(library, id, buffer, size).value_or(kResultFailed);
+}
+
+int32_t SetConfigSetting(Library& library, int32_t id, const void* buffer, int32_t size) {
+  if (!library.api.initialised) return kResultNotInitialised;
+  if (const ConfigField* field = FindConfigFieldById(id)) {
+    SetField(library.config.record, *field, buffer, size);
+  } else if (!SetSpecial(library, id, buffer, size)) {
+    return kResultFailed;
+  }
+  library.api.config_changed = true;
+  return 0;
+}
+
+}  // namespace tarvelin

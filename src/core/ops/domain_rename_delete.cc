@@ -1,0 +1,85 @@
+// RenameDomain and DeleteDomain: the list entry, the domain's folders and
+// its addresses in group member files.
+#include <string>
+
+#include "core/accounts/account_lookup.h"
+#include "core/accounts/group_members.h"
+#include "mailstore/mail_folder_removal.h"
+#include "core/config/config_save.h"
+#include "core/domains/domain_functions.h"
+#include "store/file/domain_list.h"
+#include "foundation/text.h"
+#include "api/c/api_result.h"
+#include "core/context.h"
+#include "log/log_writer.h"
+#include "platform/file_system.h"
+#include "platform/remove_tree.h"
+
+namespace tarvelin {
+
+namespace {
+
+constexpr size_t kNameArgumentMax = 255;
+
+// "*@" + domain: every member address at the domain.
+std::string EveryoneAt(std::string_view domain) { return "*@" + std::string(domain); }
+
+}  // namespace
+
+int32_t RenameDomain(Library& library, const char* old_name, const char* new_name) {
+  if (!library.api.initialised) return kResultNotInitialised;
+  if (old_name == nullptr || new_name == nullptr || old_name == new_name) {
+    return kResultBufferTooSmall;
+  }
+  DomainList& domains = library.domains;
+  const std::string wanted = ToLower(CutTo(new_name, kNameArgumentMax));
+  if (!DomainList::ValidName(wanted) || !DomainList::IsFolderName(wanted) ||
+      wanted.size() > static_cast<size_t>(kDomainNameMax)) {
+    return kResultFailed;
+  }
+  const int position = FindDomainIndex(library, old_name);
+  if (position < 0) return kResultFailed;
+  // Two entries of one name would share one folder.
+  const int taken = domains.FindPosition(wanted, /*strict=*/true);
+  if (taken >= 0 && taken != position) return kResultFailed;
+  const std::string old_stored = domains.NameAt(position);
+  const std::string binding = domains.GetBinding(position);
+
+  ReplaceMemberEverywhere(library, MemberChange{EveryoneAt(old_stored), EveryoneAt(wanted), true});
+  const std::string old_folder = DomainFolder(library, old_stored);
+  domains.RenameEntry(position, wanted);
+  const std::string new_folder = DomainFolder(library, wanted);
+  // The folders carry the stored, lower-case names: on this platform the
+  // caller's spelling could name no folder at all.
+  if (!old_folder.empty() && !new_folder.empty() && old_folder != new_folder) {
+    RenamePath(old_folder, new_folder, /*replace=*/false);
+  }
+  domains.SetBinding(position, binding);
+  SaveConfig(library);
+  UpdateConfiguration(library.Channel());
+  return 0;
+}
+
+int32_t DeleteDomain(Library& library, int32_t position) {
+  if (!library.api.initialised) return kResultNotInitialised;
+  DomainList& domains = library.domains;
+  if (position < 0 || position >= domains.Count()) return kResultBufferTooSmall;
+  const std::string name = domains.NameAt(position);
+  if (!name.empty()) {
+    // A name that could not be one folder below the mail root is refused
+    // by the checks of the removal.
+    if (DomainList::IsFolderName(name)) RemoveMailPath(library, name);
+    ReplaceMemberEverywhere(library, MemberChange{EveryoneAt(name), std::nullopt, true});
+  }
+  LogChange(library, "", "deleted", name, /*is_new=*/false);
+  if (!name.empty()) {
+    const std::string folder = DomainFolder(library, name);
+    if (!folder.empty()) RemoveTree(folder);
+  }
+  domains.RemoveEntry(position);
+  SaveConfig(library);
+  UpdateConfiguration(library.Channel());
+  return 0;
+}
+
+}  // namespace tarvelin

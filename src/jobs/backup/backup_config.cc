@@ -1,0 +1,84 @@
+#include "jobs/backup/backup_config.h"
+
+#include "jobs/backup/backup_entry_name.h"
+#include "jobs/backup/backup_sources.h"
+#include "jobs/backup/backup_writer.h"
+#include "api/c/api_result.h"
+#include "core/context.h"
+#include "platform/clock.h"
+#include "platform/unix_time.h"
+
+namespace tarvelin {
+
+namespace {
+
+// Totals for the progress display: the same walk, counting only.
+ArchiveProgress CountFiles(const std::vector<BackupSource>& sources, const MailFilter& filter) {
+  ArchiveProgress totals;
+  for (const BackupSource& source : sources) {
+    WalkSource(source, filter, [&](const WalkedFile& file) {
+      ++totals.files_total;
+      totals.bytes_total += file.size;
+      return true;
+    });
+  }
+  return totals;
+}
+
+}  // namespace
+
+std::string ExpandDateStamps(std::string_view path, const CivilDateTime& now) {
+  std::string out;
+  size_t i = 0;
+  while (i < path.size()) {
+    const size_t open = path.find('"', i);
+    const size_t close = open == std::string_view::npos ? open : path.find('"', open + 1);
+    if (close == std::string_view::npos) {
+      out.append(path.substr(i));
+      break;
+    }
+    out.append(path.substr(i, open - i));
+    out.append(FormatDateTime(path.substr(open + 1, close - open - 1), now));
+    i = close + 1;
+  }
+  return out;
+}
+
+int32_t BackupConfig(Library& library, const char* path, const ArchiveProgressFn& progress) {
+  if (!library.api.initialised) return kResultNotInitialised;
+  const std::string target = ExpandDateStamps(path == nullptr ? "" : path, LocalNow());
+  if (target.empty()) return kResultFailed;
+
+  const std::vector<BackupSource> sources = BackupSources(library.api, library.config);
+  const MailFilter filter = MailFilterOf(library.config.record, UnixTimeNs());
+  ArchiveProgressFn report;
+  if (progress) {
+    const ArchiveProgress totals = CountFiles(sources, filter);
+    report = [&progress, totals](const ArchiveProgress& done) {
+      ArchiveProgress shown = done;
+      shown.files_total = totals.files_total;
+      shown.bytes_total = totals.bytes_total;
+      progress(shown);
+    };
+  }
+
+  ArchiveWriter writer(PipelineThreads(), std::move(report));
+  if (!writer.Create(target)) return kResultFailed;
+  // Once a write failed, the later sources are not walked.
+  for (const BackupSource& source : sources) {
+    if (writer.failed()) break;
+    WalkSource(source, filter, [&](const WalkedFile& file) {
+      if (writer.IsArchive(file.device, file.inode)) return true;
+      std::string name;
+      if (!MakeEntryName(source.prefix, file.relative, &name)) {
+        writer.MarkIncomplete();
+        return true;
+      }
+      writer.AddFile(std::move(name), source.directory + file.relative, file.size);
+      return !writer.failed();
+    });
+  }
+  return writer.Finish() ? 0 : kResultFailed;
+}
+
+}  // namespace tarvelin

@@ -1,0 +1,27 @@
+// BackupConfig: packs the configuration directory and the data folders
+// the settings name into one archive (see backup_archive.h and
+// backup_sources.h for what goes in).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "jobs/backup/backup_progress.h"
+#include "foundation/date_time.h"
+
+namespace tarvelin {
+
+struct Library;
+
+// Replaces every part of `path` between double quotes by `now` formatted
+// with that part as the picture ("yyyymmdd" gives the eight digits of the
+// date); the quotes go. An unpaired quote stays as it is.
+std::string ExpandDateStamps(std::string_view path, const CivilDateTime& now);
+
+// 0 when the archive was written with everything it should hold, -1 when
+// it could not be created or a write failed (it keeps what was written) or
+// a file could not be stored, -5 when the library is not initialised.
+int32_t BackupConfig(Library& library, const char* path, const ArchiveProgressFn& progress = {});
+
+}  // namespace tarvelin

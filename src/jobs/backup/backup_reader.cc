@@ -1,0 +1,191 @@
+#include "jobs/backup/backup_reader.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "jobs/backup/backup_archive.h"
+#include "jobs/backup/backup_entry_name.h"
+#include "jobs/backup/backup_pipeline.h"
+#include "platform/atomic_file_writer.h"
+#include "platform/file_system.h"
+#include "platform/os_path.h"
+#include "platform/random_access_file.h"
+
+namespace tarvelin {
+
+namespace {
+
+constexpr size_t kBlock = 256 * 1024;
+// Entries in flight: their data are streamed, so this bounds the number of
+// temporary files, not memory.
+constexpr int64_t kMaxBytesInFlight = 256 << 20;
+// A batch of written files is flushed to disk with one call, then renamed.
+constexpr int64_t kBatchBytes = 256 << 20;
+constexpr size_t kBatchFiles = 4096;
+
+// Copies or inflates `head`'s data into `out`, reading bounded blocks.
+bool ExtractData(const RandomAccessFile& archive, const EntryHead& head, bool compressed,
+                 AtomicFileWriter* out) {
+  std::vector<unsigned char> in(std::min<size_t>(kBlock, std::max<uint32_t>(head.data_size, 1)));
+  int64_t offset = head.data_offset;
+  int64_t left = head.data_size;
+  if (!compressed || left == 0) {
+    while (left > 0) {
+      const size_t want = static_cast<size_t>(std::min<int64_t>(left, in.size()));
+      if (archive.ReadAt(offset, in.data(), want) != static_cast<int64_t>(want)) return false;
+      if (!out->Append(in.data(), want)) return false;
+      offset += static_cast<int64_t>(want);
+      left -= static_cast<int64_t>(want);
+    }
+    return true;
+  }
+  z_stream stream{};
+  if (inflateInit(&stream) != Z_OK) return false;
+  std::vector<unsigned char> chunk(kBlock);
+  int status = Z_OK;
+  while (status == Z_OK) {
+    if (stream.avail_in == 0) {
+      if (left == 0) break;  // the data ended inside the stream
+      const size_t want = static_cast<size_t>(std::min<int64_t>(left, in.size()));
+      if (archive.ReadAt(offset, in.data(), want) != static_cast<int64_t>(want)) break;
+      offset += static_cast<int64_t>(want);
+      left -= static_cast<int64_t>(want);
+      stream.next_in = in.data();
+      stream.avail_in = static_cast<uInt>(want);
+    }
+    stream.next_out = chunk.data();
+    stream.avail_out = static_cast<uInt>(chunk.size());
+    status = inflate(&stream, Z_NO_FLUSH);
+    if (status != Z_OK && status != Z_STREAM_END) break;
+    if (!out->Append(chunk.data(), chunk.size() - stream.avail_out)) {
+      status = Z_ERRNO;
+      break;
+    }
+  }
+  inflateEnd(&stream);
+  // Bytes after the end of the stream are ignored.
+  return status == Z_STREAM_END;
+}
+
+struct Extracted {
+  AtomicFileWriter file;  // closed, waiting to be put in place
+  bool ok = false;
+  int64_t archive_end = 0;
+  int64_t size = 0;
+};
+
+class Unpacker {
+ public:
+  Unpacker(std::string_view target, const UnpackOptions& options)
+      : target_(ToOsPath(target)), options_(options) {}
+
+  UnpackResult Run(std::string_view archive_path) {
+    if (!archive_.Open(archive_path) || !ReadArchiveLayout(archive_, &layout_)) return result_;
+    result_.opened = true;
+    all_written_ = true;
+    progress_.bytes_total = archive_.size();
+    {
+      OrderedPipeline<Extracted> pipeline(
+          options_.threads, static_cast<size_t>(4 * options_.threads + 4), kMaxBytesInFlight,
+          [this](Extracted&& done) { Place(std::move(done)); });
+      int64_t offset = layout_.first_entry;
+      while (true) {
+        EntryHead head;
+        const EntryHeadStatus status = ReadEntryHead(archive_, layout_, offset, &head);
+        if (status != EntryHeadStatus::kEntry) {
+          result_.complete = status == EntryHeadStatus::kEnd;
+          break;
+        }
+        offset = head.data_offset + head.data_size;
+        std::string relative;
+        if (!EntryNameToPath(head.name, &relative)) {
+          all_written_ = false;
+          continue;
+        }
+        pipeline.Submit(head.data_size,
+                        [this, head, relative, offset] { return Extract(head, relative, offset); });
+      }
+      pipeline.Finish();
+    }
+    CommitBatch();
+    result_.all_written = result_.complete && all_written_;
+    return result_;
+  }
+
+ private:
+  Extracted Extract(const EntryHead& head, const std::string& relative, int64_t archive_end) {
+    Extracted done;
+    done.archive_end = archive_end;
+    const std::string path = target_ + relative;
+    const std::string folder = path.substr(0, path.rfind('/') + 1);
+    if (!CreateDirectories(folder) || !done.file.Open(path)) return done;
+    done.ok = ExtractData(archive_, head, layout_.compressed, &done.file) &&
+              done.file.Close(/*durable=*/false);
+    if (!done.ok) done.file.Discard();
+    done.size = head.data_size;
+    return done;
+  }
+
+  // Runs in archive order.
+  void Place(Extracted&& done) {
+    if (!done.ok) {
+      all_written_ = false;
+    } else if (!options_.durable) {
+      Commit(done.file);
+    } else {
+      batch_bytes_ += done.size;
+      batch_.push_back(std::move(done.file));
+      if (batch_bytes_ >= kBatchBytes || batch_.size() >= kBatchFiles) CommitBatch();
+    }
+    progress_.bytes_done = done.archive_end;
+    ++progress_.files_done;
+    if (options_.progress) options_.progress(progress_);
+  }
+
+  void CommitBatch() {
+    if (batch_.empty()) return;
+    // One flush for each file system the batch wrote to ("..\" entries may
+    // land on another one, such as a mounted mail root).
+    std::map<uint64_t, std::string> folders;
+    for (const AtomicFileWriter& file : batch_) {
+      folders.emplace(file.device(), file.target().substr(0, file.target().rfind('/') + 1));
+    }
+    for (const auto& [device, folder] : folders) {
+      if (!SyncFileSystemOf(folder)) all_written_ = false;
+    }
+    for (AtomicFileWriter& file : batch_) Commit(file);
+    batch_.clear();
+    batch_bytes_ = 0;
+  }
+
+  void Commit(AtomicFileWriter& file) {
+    if (file.Commit()) {
+      ++result_.files_written;
+    } else {
+      all_written_ = false;
+    }
+  }
+
+  const std::string target_;
+  const UnpackOptions& options_;
+  RandomAccessFile archive_;
+  ArchiveLayout layout_;
+  UnpackResult result_;
+  bool all_written_ = false;
+  ArchiveProgress progress_;
+  std::vector<AtomicFileWriter> batch_;
+  int64_t batch_bytes_ = 0;
+};
+
+}  // namespace
+
+UnpackResult UnpackArchive(std::string_view archive_path, std::string_view target,
+                           const UnpackOptions& options) {
+  return Unpacker(target, options).Run(archive_path);
+}
+
+}  // namespace tarvelin

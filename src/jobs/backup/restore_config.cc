@@ -1,0 +1,54 @@
+#include "jobs/backup/restore_config.h"
+
+#include "jobs/backup/backup_pipeline.h"
+#include "jobs/backup/backup_reader.h"
+#include "schema/config_offsets.h"
+#include "core/config/config_save.h"
+#include "config/config_store.h"
+#include "api/c/api_result.h"
+#include "core/context.h"
+#include "platform/file_system.h"
+#include "platform/os_path.h"
+
+namespace tarvelin {
+
+namespace {
+
+constexpr int kSmtp = 0, kPop3 = 1, kInstantMessaging = 3, kGroupware = 4;
+
+bool Unpack(const Library& library, const char* path, const ArchiveProgressFn& progress) {
+  const std::string target = WithTrailingSeparator(ToOsPath(library.api.config_path));
+  if (path == nullptr || target.empty() || !CreateDirectories(target)) return false;
+  UnpackOptions options;
+  options.threads = PipelineThreads();
+  options.progress = progress;
+  return UnpackArchive(path, target, options).all_written;
+}
+
+}  // namespace
+
+int32_t RestoreConfig(Library& library, const char* path, const ArchiveProgressFn& progress) {
+  if (!library.api.initialised) return kResultNotInitialised;
+  const bool unpacked = Unpack(library, path, progress);
+
+  ApiState& api = library.api;
+  ConfigState& config = library.config;
+  LoadServerConfig(api, config, &library.domains, /*must_exist=*/false);
+  if (config.derived.saved_platform_kind != config.record.Byte(offsets::kPlatformKind)) {
+    // Directories written on another platform mean nothing here.
+    for (int offset : {offsets::kTempDirectory, offsets::kMailRoot, offsets::kLogDirectory}) {
+      config.record.SetText(offset, "");
+    }
+    SaveServerConfig(api, config, library.domains);
+    // Load again so the record in memory holds the defaults, as after Init.
+    LoadServerConfig(api, config, &library.domains, /*must_exist=*/false);
+  }
+
+  const ServiceChannel channel = library.Channel();
+  for (int service : {kSmtp, kPop3, kInstantMessaging, kGroupware}) {
+    channel.NotifyService(service, kReloadMessage, 0, 0);
+  }
+  return unpacked ? 0 : kResultFailed;
+}
+
+}  // namespace tarvelin

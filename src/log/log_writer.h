@@ -1,0 +1,125 @@
+// The server log writer. Every log line of the library goes through
+// WriteLog, which checks the kind's level, builds the line
+//   source padded to 15, " [", thread id in hex, "] ", time, " ", message
+// (cut to 255 characters) and hands it to the destinations the
+// configuration names: the kind's daily file (optionally buffered per kind
+// and rotated by size), the debugger output (standard error) and a syslog
+// receiver over UDP. Destinations fail quietly; nothing is reported back.
+//
+// The writer keeps per kind the day of its last entry, the rotation counter
+// and the buffered text, for the life of the process. Buffered text is
+// written when the buffer fills, an entry of thread id 0 arrives, or the
+// day changes (into the file of its own day); not when the process ends.
+// All destinations are served under lock 7 of the lock table.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "config/config_state.h"
+#include "log/log_kinds.h"
+#include "platform/local_time.h"
+#include "platform/udp_socket.h"
+
+namespace tarvelin {
+
+struct Library;
+
+// Where the writer takes its time from.
+class LogClock {
+ public:
+  virtual ~LogClock() = default;
+  // Seconds since the epoch; asked for every entry, so it must be cheap.
+  virtual int64_t Now() = 0;
+  // The local time of a second that Now() gave; asked once per new second.
+  virtual LocalTime Local(int64_t seconds) = 0;
+};
+
+// The wall clock under the process's time zone.
+std::unique_ptr<LogClock> SystemLogClock();
+
+// The time of an entry as log lines show it. Form 0 "hh:nn:ss", form 1
+// "yyyy-mm-dd hh:nn:ss", any other the e-mail date form
+// "Tue, 05 Mar 2024 09:05:07 +0100".
+std::string FormatLogTime(const LocalTime& time, uint8_t form);
+
+// The text with the value of every "password=", "passwd=" and "pwd=" item
+// (any case, spaces allowed before "=") replaced by "*****", up to the next
+// ";" (a value in braces up to its closing brace), so connection texts can
+// be logged.
+std::string MaskPasswords(std::string_view text);
+
+class LogWriter {
+ public:
+  explicit LogWriter(std::unique_ptr<LogClock> clock);
+  LogWriter(const LogWriter&) = delete;
+  LogWriter& operator=(const LogWriter&) = delete;
+
+  // One entry. Ignored for an empty source, a kind outside 0..15, or entry
+  // bits the kind's level does not want. Only the message's first line is
+  // kept.
+  void Write(const ConfigState& config, uint32_t thread_id, int kind, std::string_view source,
+             uint32_t entry_bits, std::string_view message);
+
+  // The change log of domains and accounts: when setting 445 is on, kind 14
+  // from the calling thread, source "SYSTEM", entry bits 1, text
+  // "'actor' action 'object'"; an empty actor is "System", an empty action
+  // "created" or "updated" by `is_new`.
+  void Change(const ConfigState& config, std::string_view actor, std::string_view action,
+              std::string_view object, bool is_new);
+
+  // An error entry of kind 11, thread id 0, source "SYSTEM", entry bits 1:
+  // "<program file> function <function>(<argument>) error <code> : <text>".
+  // The argument is quoted unless `formatted`, and its passwords masked.
+  // Code 0 takes the system's last error code.
+  void Error(const ConfigState& config, std::string_view function, std::string_view argument,
+             bool formatted, int code);
+
+ private:
+  struct KindState {
+    int64_t day = 0;  // day number of the last entry; 0 before the first
+    CivilDate date;   // the same day as a date
+    int rotation = 0;
+    std::string buffer;
+  };
+  struct TimeCache {
+    int64_t seconds = INT64_MIN;
+    int64_t day = 0;
+    CivilDate date;
+    std::string forms[3];      // time forms 0, 1 and the e-mail form
+    std::string syslog_stamp;  // "Mar 05 09:05:07"
+  };
+
+  void RefreshTime();
+  // The entry being written, without its CR LF.
+  std::string_view Line() const;
+  void BuildLine(uint32_t thread_id, std::string_view source, std::string_view message,
+                 uint8_t time_form);
+  void WriteToFile(const ConfigState& config, int kind, uint32_t thread_id);
+  void AppendToDayFile(const ConfigState& config, int kind, KindState& state, const CivilDate& date,
+                       std::string_view text);
+  void SendToSyslog(const ServerConfig& record);
+
+  std::unique_ptr<LogClock> clock_;
+  TimeCache time_;
+  KindState kinds_[kLogKindCount];
+  std::string line_;  // the entry being written with its CR LF, reused
+  std::string syslog_address_;
+  int64_t syslog_opened_second_ = 0;  // of the last attempt to open syslog_
+  UdpSender syslog_;
+};
+
+// The writer every part of the process shares, on the system clock.
+LogWriter& TheLogWriter();
+
+// The shared writer with the library's configuration.
+void WriteLog(const Library& library, uint32_t thread_id, int kind, std::string_view source,
+              uint32_t entry_bits, std::string_view message);
+void LogChange(const Library& library, std::string_view actor, std::string_view action,
+               std::string_view object, bool is_new);
+void LogError(const Library& library, std::string_view function, std::string_view argument,
+              bool formatted, int code);
+
+}  // namespace tarvelin

@@ -1,0 +1,100 @@
+#include "mailstore/folder_size.h"
+
+#include <algorithm>
+#include <charconv>
+#include <string>
+#include <vector>
+
+#include "schema/server_config.h"
+#include "foundation/text.h"
+#include "platform/lock_table.h"
+#include "platform/file_system.h"
+#include "platform/local_time.h"
+#include "platform/os_path.h"
+#include "platform/path_identity.h"
+
+namespace tarvelin {
+
+namespace {
+
+constexpr int kSizeCacheLifetimeOffset = 28052;  // setting 439
+constexpr int kSizeCacheOnOffset = 28056;        // setting 440
+constexpr int64_t kDefaultLifetime = 1800;
+constexpr char kSizeFile[] = "size.dat";
+constexpr int64_t kNanosecondsPerSecond = 1000000000;
+
+bool ParseCount(std::string_view text, int64_t* value) {
+  const std::string trimmed = Trim(text);
+  const char* end = trimmed.data() + trimmed.size();
+  const auto [ptr, error] = std::from_chars(trimmed.data(), end, *value);
+  return !trimmed.empty() && error == std::errc() && ptr == end && *value >= 0;
+}
+
+bool ReadFreshSizeFile(const std::string& path, const FolderSizeCache& cache,
+                       FolderTotals* totals) {
+  ScopedLock lock(LockId::kMailEngineFiles);
+  const FileStamp stamp = GetFileStamp(path);
+  if (!stamp.exists) return false;
+  const int64_t written = stamp.mtime_ns / kNanosecondsPerSecond;
+  if (written + cache.lifetime_seconds < cache.now) return false;
+  std::string content;
+  if (ReadFile(path, &content) != ReadResult::kOk) return false;
+  const std::vector<std::string> lines = SplitLines(content);
+  return lines.size() >= 2 && ParseCount(lines[0], &totals->bytes) &&
+         ParseCount(lines[1], &totals->files);
+}
+
+void WriteSizeFile(const std::string& path, const FolderTotals& totals) {
+  ScopedLock lock(LockId::kMailEngineFiles);
+  WriteFileAtomic(path,
+                  std::to_string(totals.bytes) + "\r\n" + std::to_string(totals.files) + "\r\n");
+}
+
+bool IsMessageFile(std::string_view name) {
+  return name.ends_with(".imap") || name.ends_with(".tmp");
+}
+
+FolderTotals Measure(const std::string& folder, const FolderSizeCache& cache,
+                     std::vector<PathIdentity>& path) {
+  FolderTotals totals;
+  PathIdentity identity;
+  if (!GetPathIdentity(folder, &identity)) return totals;
+  if (std::find(path.begin(), path.end(), identity) != path.end()) return totals;
+  const std::string size_file = folder + kSizeFile;
+  if (cache.on && ReadFreshSizeFile(size_file, cache, &totals)) return totals;
+  totals = {};
+  path.push_back(identity);
+  std::vector<DirectoryEntry> entries;
+  ListDirectory(folder, &entries);
+  for (const DirectoryEntry& entry : entries) {
+    if (entry.is_directory) {
+      const FolderTotals sub = Measure(folder + entry.name + kPathSeparator, cache, path);
+      totals.bytes += sub.bytes;
+      totals.files += sub.files;
+    } else if (IsMessageFile(entry.name)) {
+      totals.bytes += entry.size;
+      totals.files += 1;
+    }
+  }
+  path.pop_back();
+  if (cache.on) WriteSizeFile(size_file, totals);
+  return totals;
+}
+
+}  // namespace
+
+FolderSizeCache FolderSizeCacheOf(const ServerConfig& record) {
+  FolderSizeCache cache;
+  cache.on = record.Byte(kSizeCacheOnOffset) != 0;
+  const uint32_t lifetime = record.Number(kSizeCacheLifetimeOffset, 4);
+  cache.lifetime_seconds = lifetime == 0 ? kDefaultLifetime : lifetime;
+  cache.now = UnixSecondsNow();
+  return cache;
+}
+
+FolderTotals MeasureFolder(std::string_view folder, const FolderSizeCache& cache) {
+  std::vector<PathIdentity> path;
+  return Measure(WithTrailingSeparator(folder), cache, path);
+}
+
+}  // namespace tarvelin

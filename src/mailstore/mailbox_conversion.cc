@@ -1,0 +1,138 @@
+#include "mailstore/mailbox_conversion.h"
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "foundation/text.h"
+#include "mailstore/mailbox_location.h"
+#include "mailstore/message_conversion.h"
+#include "mailstore/message_file_name.h"
+#include "platform/atomic_file_writer.h"
+#include "platform/file_system.h"
+#include "platform/os_path.h"
+#include "platform/path_identity.h"
+
+namespace tarvelin {
+
+namespace {
+
+constexpr std::string_view kInbox = "inbox";
+constexpr std::string_view kSpamFolder = "~spam";
+// New message files flushed together; each is closed and holds only its
+// names until then.
+constexpr size_t kBatchFiles = 256;
+
+// System folders begin with "~" and hidden ones with "."; of those only the
+// spam folder holds messages.
+bool HoldsMessages(std::string_view folder_name) {
+  if (!folder_name.starts_with('.') && !folder_name.starts_with('~')) return true;
+  return EqualsNoCase(folder_name, kSpamFolder);
+}
+
+class Converter {
+ public:
+  explicit Converter(const MailboxConversion& how)
+      : how_(how),
+        source_extension_(how.from_imap ? kImapExtension : kPop3Extension),
+        target_extension_(how.from_imap ? kPop3Extension : kImapExtension) {}
+
+  bool found() const { return found_; }
+
+  void ConvertTree(const std::string& folder) {
+    if (!DirectoryExists(folder)) CreateDirectories(folder);
+    PathIdentity identity;
+    if (!GetPathIdentity(folder, &identity) ||
+        std::find(visiting_.begin(), visiting_.end(), identity) != visiting_.end()) {
+      return;
+    }
+    std::vector<DirectoryEntry> entries;
+    ListDirectory(folder, &entries);
+    ConvertFiles(folder, entries);
+    if (!how_.recursive) return;
+    visiting_.push_back(identity);
+    for (const DirectoryEntry& entry : entries) {
+      if (how_.probe && found_) break;
+      if (entry.is_directory && HoldsMessages(entry.name)) {
+        ConvertTree(folder + entry.name + kPathSeparator);
+      }
+    }
+    visiting_.pop_back();
+  }
+
+ private:
+  struct Written {
+    std::string source;
+    AtomicFileWriter new_form;
+  };
+
+  void ConvertFiles(const std::string& folder, const std::vector<DirectoryEntry>& entries) {
+    std::vector<Written> batch;
+    for (const DirectoryEntry& entry : entries) {
+      if (entry.is_directory || !entry.name.ends_with(source_extension_)) continue;
+      found_ = true;
+      if (how_.probe) return;
+      Written written{folder + entry.name, {}};
+      const std::string target = folder + ConvertedMessageName(entry.name, target_extension_);
+      if (how_.from_imap ? WritePop3Form(written.source, target, &written.new_form)
+                         : WriteImapForm(written.source, target, &written.new_form)) {
+        batch.push_back(std::move(written));
+      }
+      if (batch.size() >= kBatchFiles) PutBatchInPlace(folder, &batch);
+    }
+    PutBatchInPlace(folder, &batch);
+  }
+
+  // One flush makes the whole batch durable before any old file goes;
+  // what is not put in place is discarded with the batch.
+  static void PutBatchInPlace(const std::string& folder, std::vector<Written>* batch) {
+    if (!batch->empty() && SyncFileSystemOf(folder)) {
+      for (Written& written : *batch) PutInPlace(written.source, &written.new_form);
+    }
+    batch->clear();
+  }
+
+  const MailboxConversion how_;
+  const std::string_view source_extension_;
+  const std::string_view target_extension_;
+  bool found_ = false;
+  std::vector<PathIdentity> visiting_;  // the folders the walk is inside
+};
+
+// Moves the files of `from` whose names end in `extension` into `to`,
+// never over a file of the same name.
+void MoveMessages(const std::string& from, const std::string& to, std::string_view extension) {
+  std::vector<DirectoryEntry> entries;
+  ListDirectory(from, &entries);
+  for (const DirectoryEntry& entry : entries) {
+    if (entry.is_directory || !entry.name.ends_with(extension)) continue;
+    RenamePath(from + entry.name, to + entry.name, /*replace=*/false);
+  }
+}
+
+}  // namespace
+
+bool ConvertMailbox(std::string_view mail_root, std::string_view mailbox_path,
+                    const MailboxConversion& how) {
+  const std::string root = MailboxFolder(mail_root, mailbox_path);
+  if (root.empty()) return false;
+  const std::string inbox = root + std::string(kInbox) + kPathSeparator;
+  Converter converter(how);
+  converter.ConvertTree(how.from_imap && !how.recursive ? inbox : root);
+  if (!how.probe) {
+    if (how.from_imap) {
+      MoveMessages(inbox, root, kPop3Extension);
+    } else {
+      CreateDirectories(inbox);
+      MoveMessages(root, inbox, kImapExtension);
+    }
+  }
+  return converter.found();
+}
+
+bool ConvertMailbox(const Library& library, std::string_view mailbox_path,
+                    const MailboxConversion& how) {
+  return ConvertMailbox(MailRootFolder(library), mailbox_path, how);
+}
+
+}  // namespace tarvelin

@@ -1,0 +1,363 @@
+#include "store/file/domain_list.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "schema/config_offsets.h"
+#include "config/config_state.h"
+#include "store/file/domain_file.h"
+#include "foundation/bytes.h"
+#include "foundation/list_match.h"
+#include "foundation/scramble.h"
+#include "foundation/text.h"
+#include "config/api_state.h"
+#include "platform/lock_table.h"
+#include "platform/file_system.h"
+#include "platform/network_info.h"
+#include "platform/os_path.h"
+
+namespace tarvelin {
+
+namespace {
+
+constexpr int kLegacySlots = 100;
+constexpr int kLegacySlotSize = 128;
+constexpr int kShortEntrySize = 32;
+// The oldest layout kept the list inside settings.cfg from this byte on,
+// scrambled with the key continuing from that position.
+constexpr int kLegacySettingsOffset = 20344;
+// A stored count beyond this is damage, not a list: the table would not fit
+// in memory. Such a count is replaced by what the file holds.
+constexpr int kMaxDomains = 1000000;
+constexpr char kBindFile[] = "bind.dat";
+constexpr size_t kBindingMax = 255;
+
+bool IsLocalAddress(std::string_view address) {
+  for (const std::string& own : LocalAddresses()) {
+    if (own == address) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+int DomainList::Count() const {
+  const auto stored = static_cast<int32_t>(config_->record.Number(offsets::kDomainCount, 4));
+  return std::max(stored, 0);
+}
+
+void DomainList::SetCount(int count) {
+  config_->record.SetNumber(offsets::kDomainCount, 4, static_cast<uint32_t>(count));
+}
+
+std::string DomainList::NameAt(int position) const {
+  if (position < 0 || position >= Capacity()) return {};
+  return GetPString(Entry(position), kDomainNameMax);
+}
+
+void DomainList::StoreName(int position, std::string_view lower_name) {
+  const bool bound = BindingFlag(position);
+  uint8_t* entry = Entry(position);
+  std::memset(entry, 0, kDomainEntrySize);
+  PutPString(entry, kDomainNameMax, CutTo(lower_name, kDomainNameMax));
+  SetBindingFlag(position, bound);
+}
+
+void DomainList::SetBindingFlag(int position, bool bound) {
+  long_name_bound_.resize(static_cast<size_t>(Capacity()), false);
+  uint8_t* entry = Entry(position);
+  if (entry[0] >= kDomainNameMax) {
+    long_name_bound_[static_cast<size_t>(position)] = bound;
+  } else {
+    long_name_bound_[static_cast<size_t>(position)] = false;
+    entry[kDomainEntrySize - 1] = bound ? 1 : 0;
+  }
+}
+
+bool DomainList::BindingFlag(int position) const {
+  if (position < 0 || position >= Capacity()) return false;
+  const uint8_t* entry = Entry(position);
+  if (entry[0] >= kDomainNameMax) {
+    return static_cast<size_t>(position) < long_name_bound_.size() &&
+           long_name_bound_[static_cast<size_t>(position)];
+  }
+  return entry[kDomainEntrySize - 1] != 0;
+}
+
+bool DomainList::IsFolderName(std::string_view name) {
+  return !name.empty() && name != "." && name != ".." &&
+         name.find_first_of(std::string_view("/\\\0", 3)) == std::string_view::npos;
+}
+
+std::string DomainList::FolderOf(std::string_view name) const {
+  if (!IsFolderName(name)) return {};
+  return api_->config_path + std::string(name) + kPathSeparator;
+}
+
+std::string DomainList::GetBinding(int position) const {
+  if (!BindingFlag(position)) return {};
+  const std::string folder = FolderOf(NameAt(position));
+  std::string content;
+  if (folder.empty() || ReadFile(folder + kBindFile, &content) != ReadResult::kOk) return {};
+  const std::vector<std::string> lines = SplitLines(content);
+  return lines.empty() ? std::string() : Trim(lines.front());
+}
+
+bool DomainList::SetBinding(int position, std::string_view addresses) {
+  if (position < 0 || position >= Capacity()) return false;
+  const std::string folder = FolderOf(NameAt(position));
+  if (folder.empty()) return false;
+  const std::string path = folder + kBindFile;
+  const std::string text = CutTo(addresses, kBindingMax);
+  if (text.empty()) {
+    if (!RemoveFile(path) && FileExists(path)) return false;
+  } else {
+    const std::string content = text + "\r\n";
+    if (!WriteFileAtomic(path, content) &&
+        !(CreateDirectories(folder) && WriteFileAtomic(path, content))) {
+      return false;
+    }
+  }
+  ScopedLock lock(LockId::kGeneral);
+  SetBindingFlag(position, !text.empty());
+  return true;
+}
+
+int DomainList::PositionOfAddress(std::string_view address) const {
+  for (int position = 0; position < Count(); ++position) {
+    if (ListMatch(address, GetBinding(position))) return position;
+  }
+  return -1;
+}
+
+bool DomainList::Load() {
+  ScopedLock lock(LockId::kGeneral);
+  table_.clear();
+  long_name_bound_.clear();
+  const std::string domains_cfg = api_->config_path + "domains.cfg";
+  bool read = false;
+  if (FileExists(domains_cfg)) {
+    ReadDomainsFile(domains_cfg);
+    read = true;
+  } else {
+    ReadLegacySettings();
+  }
+  ServerConfig& record = config_->record;
+  if (Count() > 0 && NameAt(0).empty()) {
+    UpgradeFromFixedTable();
+  } else if (record.Byte(offsets::kDomainTableFormat) == 0) {
+    WidenShortEntries();
+  }
+  record.SetByte(offsets::kDomainTableFormat, 1);
+  RebuildIndex();
+  return read;
+}
+
+void DomainList::ReadDomainsFile(const std::string& path) {
+  const int64_t size = std::max<int64_t>(FileSize(path), 0);
+  if (Count() == 0 || Count() > kMaxDomains) {
+    SetCount(static_cast<int>(std::min<int64_t>(size / kDomainEntrySize, kMaxDomains)));
+  }
+  table_.assign(static_cast<size_t>(Count()) * kDomainEntrySize, 0);
+  std::string bytes;
+  // A failed read keeps what arrived; the missing entries stay empty.
+  ReadFilePrefix(path, table_.size(), &bytes);
+  std::memcpy(table_.data(), bytes.data(), std::min(bytes.size(), table_.size()));
+}
+
+void DomainList::ReadLegacySettings() {
+  if (Count() > kMaxDomains) SetCount(0);
+  table_.assign(static_cast<size_t>(Count()) * kDomainEntrySize, 0);
+  std::string bytes;
+  ReadFileRange(api_->config_path + "settings.cfg", kLegacySettingsOffset, table_.size(), &bytes);
+  const size_t n = std::min(bytes.size(), table_.size());
+  std::memcpy(table_.data(), bytes.data(), n);
+  ScrambleBytes(table_.data(), n, kLegacySettingsOffset % 16);
+}
+
+void DomainList::UpgradeFromFixedTable() {
+  const ServerConfig& record = config_->record;
+  const int count = std::min(Count(), kLegacySlots);
+  const uint8_t* slots = record.data() + offsets::kLegacyDomainTable;
+  std::vector<std::string> names;
+  if (!Trim(GetPString(slots, kLegacySlotSize - 1)).empty()) {
+    for (int i = 0; i < count; ++i) {
+      names.push_back(GetPString(slots + i * kLegacySlotSize, kLegacySlotSize - 1));
+    }
+  }
+  table_.clear();
+  long_name_bound_.clear();
+  SetCount(0);
+  for (const std::string& name : names) Append(name);
+}
+
+void DomainList::WidenShortEntries() {
+  for (int position = std::min(Count(), Capacity()) - 1; position >= 0; --position) {
+    const std::string name =
+        GetPString(table_.data() + position * kShortEntrySize, kShortEntrySize - 1);
+    uint8_t* entry = Entry(position);
+    std::memset(entry, 0, kDomainEntrySize);
+    PutPString(entry, kDomainNameMax, name);
+  }
+}
+
+void DomainList::RebuildIndex() {
+  const int count = std::min(Count(), Capacity());
+  long_name_bound_.assign(static_cast<size_t>(Capacity()), false);
+  for (int position = 0; position < count; ++position) {
+    uint8_t* entry = Entry(position);
+    const int length = std::min<int>(entry[0], kDomainNameMax);
+    for (int i = 1; i <= length; ++i) {
+      if (entry[i] >= 'A' && entry[i] <= 'Z') entry[i] = static_cast<uint8_t>(entry[i] + 32);
+    }
+    const std::string name = NameAt(position);
+    if (length == kDomainNameMax) {
+      const std::string folder = FolderOf(name);
+      long_name_bound_[static_cast<size_t>(position)] =
+          !folder.empty() && FileExists(folder + kBindFile);
+    }
+  }
+  RebuildNameIndex();
+}
+
+void DomainList::RebuildNameIndex() {
+  index_.clear();
+  const int count = std::min(Count(), Capacity());
+  // With duplicate names the first position keeps the name.
+  for (int position = 0; position < count; ++position) index_.emplace(NameAt(position), position);
+}
+
+void DomainList::Append(std::string_view name) {
+  ScopedLock lock(LockId::kGeneral);
+  const int count = Count();
+  if (count >= Capacity()) table_.resize(static_cast<size_t>(count + 1) * kDomainEntrySize, 0);
+  const std::string lower = CutTo(ToLower(name), kDomainNameMax);
+  std::memset(Entry(count), 0, kDomainEntrySize);
+  long_name_bound_.resize(static_cast<size_t>(Capacity()), false);
+  long_name_bound_[static_cast<size_t>(count)] = false;
+  StoreName(count, lower);
+  index_.emplace(lower, count);
+  SetCount(count + 1);
+}
+
+bool DomainList::RenameEntry(int position, std::string_view name) {
+  if (position < 0 || position >= Capacity()) return false;
+  ScopedLock lock(LockId::kGeneral);
+  StoreName(position, CutTo(ToLower(name), kDomainNameMax));
+  RebuildNameIndex();
+  return true;
+}
+
+bool DomainList::RemoveEntry(int position) {
+  ScopedLock lock(LockId::kGeneral);
+  const int count = std::min(Count(), Capacity());
+  if (position < 0 || position >= count) return false;
+  long_name_bound_.resize(static_cast<size_t>(Capacity()), false);
+  std::memmove(Entry(position), Entry(position + 1),
+               static_cast<size_t>(count - position - 1) * kDomainEntrySize);
+  std::memset(Entry(count - 1), 0, kDomainEntrySize);
+  long_name_bound_.erase(long_name_bound_.begin() + position);
+  long_name_bound_.push_back(false);
+  SetCount(Count() - 1);
+  RebuildNameIndex();
+  return true;
+}
+
+std::string DomainList::ResolveRecordName(std::string_view name) const {
+  std::string lower = ToLower(name);
+  if (config_->record.Byte(offsets::kAddressLiterals) != 0 && !lower.empty() && lower[0] == '[') {
+    Resolution literal = ResolveAddressLiteral(lower);
+    if (literal.position >= 0) lower = std::move(literal.name);
+  }
+  if (config_->derived.subdomains_enabled) {
+    const std::string folder = FolderOf(lower);
+    if (folder.empty() || !FileExists(folder + kDomainFileName)) {
+      Resolution mapped = ResolveSubdomain(lower);
+      if (mapped.position >= 0) lower = std::move(mapped.name);
+    }
+  }
+  return lower;
+}
+
+void DomainList::SetUpCache() { cache_.SetUp(config_->record); }
+
+int DomainList::IndexLookup(const std::string& lower_name) const {
+  const auto it = index_.find(lower_name);
+  return it != index_.end() && it->second < Count() ? it->second : -1;
+}
+
+DomainList::Resolution DomainList::ResolveAddressLiteral(std::string_view text) const {
+  std::string address(text);
+  if (address.size() >= 2 && address.front() == '[' && address.back() == ']') {
+    address = address.substr(1, address.size() - 2);
+  }
+  if (BindingFlag(0)) {
+    for (int position = 0; position < Count(); ++position) {
+      if (ListMatch(address, GetBinding(position))) return {position, NameAt(position)};
+    }
+    return {};
+  }
+  if (IsLocalAddress(address)) return {0, NameAt(0)};
+  return {};
+}
+
+DomainList::Resolution DomainList::ResolveSubdomain(const std::string& lower_name) const {
+  std::string content;
+  if (ReadFile(api_->config_path + "subdomains.dat", &content) != ReadResult::kOk) return {};
+  for (const std::string& raw : SplitLines(content)) {
+    const std::string line = ToLower(Trim(raw));
+    const size_t equals = line.find('=');
+    if (line.empty() || equals == std::string::npos) continue;
+    const std::string pattern = Trim(line.substr(0, equals));
+    const std::string target = Trim(line.substr(equals + 1));
+    if (!WildcardMatch(pattern, lower_name)) continue;
+    if (target == lower_name) return {};
+    // The file is not applied to the target again, so lines that point at
+    // each other cannot loop.
+    const int position = FindPositionWithoutFallback(target);
+    return {position < 0 ? 0 : position, target};
+  }
+  return {};
+}
+
+int DomainList::FindPositionWithoutFallback(const std::string& lower_name) const {
+  int position = IndexLookup(lower_name);
+  if (position < 0 && config_->record.Byte(offsets::kAddressLiterals) != 0 &&
+      lower_name.find('[') != std::string::npos) {
+    position = ResolveAddressLiteral(lower_name).position;
+  }
+  return position;
+}
+
+int DomainList::FindPosition(std::string_view name, bool strict) const {
+  const std::string lower = ToLower(name);
+  int position = FindPositionWithoutFallback(lower);
+  if (position < 0 && config_->derived.subdomains_enabled) {
+    position = ResolveSubdomain(lower).position;
+  }
+  if (position < 0) return strict ? -1 : 0;
+  return position;
+}
+
+bool DomainList::Exists(std::string_view name) const {
+  std::string lower = ToLower(name);
+  const size_t at = lower.find('@');
+  if (at != std::string::npos && lower.find(':') == std::string::npos) lower.erase(0, at + 1);
+  return FindPosition(lower, /*strict=*/true) >= 0;
+}
+
+bool DomainList::ValidName(std::string_view name) {
+  return std::all_of(name.begin(), name.end(), [](char c) {
+    const auto code = static_cast<unsigned char>(c);
+    if (code >= 127) return true;
+    return (code >= 'a' && code <= 'z') || (code >= 'A' && code <= 'Z') ||
+           (code >= '0' && code <= '9') || c == '-' || c == '.' || c == '[' || c == ']';
+  });
+}
+
+std::string DomainList::FileImage() const {
+  const size_t bytes = std::min(static_cast<size_t>(Count()) * kDomainEntrySize, table_.size());
+  return std::string(reinterpret_cast<const char*>(table_.data()), bytes);
+}
+
+}  // namespace tarvelin

@@ -1,0 +1,135 @@
+// The ordered domain list: one 96-byte entry per domain (the record of
+// domains.cfg), the count kept in ServerConfig offset 7020, and an index
+// from lower-case name to position. Position 0 is the primary domain, the
+// fallback of lookups that may fall back.
+//
+// Entry layout: byte 0 name length (0..95), bytes 1..95 the lower-case name,
+// byte 95 the binding flag (1 when the domain has a bind.dat). A name of 95
+// characters owns byte 95; the binding flag of such a domain is kept beside
+// the table so that neither overwrites the other.
+//
+// The list also owns the domain record cache, which the configuration load
+// sets up after loading the list.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "store/file/domain_cache.h"
+
+namespace tarvelin {
+
+struct ApiState;
+struct ConfigState;
+
+inline constexpr int kDomainEntrySize = 96;
+inline constexpr int kDomainNameMax = 95;
+
+class DomainList {
+ public:
+  DomainList(const ApiState* api, ConfigState* config) : api_(api), config_(config) {}
+
+  // Reads domains.cfg (or the oldest layout inside settings.cfg), applies
+  // the layout upgrades and rebuilds the name index. True when a store was
+  // read.
+  bool Load();
+
+  // The count of offset 7020 (a negative stored count reads as 0).
+  int Count() const;
+  // Entries the table holds; positions from here up to Count() are empty.
+  int TableEntries() const { return Capacity(); }
+  // Empty for a position outside the table.
+  std::string NameAt(int position) const;
+
+  // Position of a name (lower-cased) through the index, then bracketed
+  // address literals (when setting 179 is on), then subdomains.dat. A name
+  // that does not resolve gives -1 when strict, else 0.
+  int FindPosition(std::string_view name, bool strict) const;
+  // True when FindPosition resolves the name without falling back; an
+  // address ("a@b", no ":") is reduced to its domain.
+  bool Exists(std::string_view name) const;
+  // Letters, digits, "-", ".", "[" and "]" below code 127; any character of
+  // 127 and above.
+  static bool ValidName(std::string_view name);
+
+  // The name whose record a load by `name` reads: lower-cased, a bracketed
+  // address literal (setting 179 on) replaced by its domain, and a name
+  // without domain.cfg mapped through subdomains.dat. Unresolved parts stay.
+  std::string ResolveRecordName(std::string_view name) const;
+
+  // Adds the lower-cased name (cut to 95 characters) at the end.
+  void Append(std::string_view name);
+  // Replaces the name at the position (lower-cased, cut to 95 characters),
+  // keeping its binding flag. False for a position outside the table.
+  bool RenameEntry(int position, std::string_view name);
+  // Removes the entry; later entries, with their binding flags, move one
+  // position down and the count drops by one. False for a position outside
+  // 0 .. Count()-1.
+  bool RemoveEntry(int position);
+
+  bool BindingFlag(int position) const;
+  // The first line of the domain's bind.dat, trimmed; empty when the entry
+  // has no binding flag or the file is missing.
+  std::string GetBinding(int position) const;
+  // A non-empty text (cut to 255 characters) becomes the single line of
+  // the domain's bind.dat, creating its folder when missing, and sets the
+  // binding flag; an empty one removes bind.dat and clears the flag. False,
+  // with flag and file unchanged, when the file cannot be written or
+  // removed, or the position names no domain folder.
+  bool SetBinding(int position, std::string_view addresses);
+  // The first position whose binding list holds the address (compared like
+  // list items: case-insensitive, trimmed), or -1.
+  int PositionOfAddress(std::string_view address) const;
+
+  // The domain's configuration folder, ending with a separator; empty when
+  // the name cannot be a folder name (empty, ".", "..", or holding a
+  // separator or a zero byte), so no caller reaches outside the
+  // configuration directory.
+  std::string FolderOf(std::string_view name) const;
+  // Whether a domain name can stand as one folder name (see FolderOf).
+  static bool IsFolderName(std::string_view name);
+
+  DomainCache& cache() { return cache_; }
+  // Sets the cache up afresh from the configuration (DomainCache::SetUp).
+  void SetUpCache();
+
+  // The bytes domains.cfg holds: count entries, at most the table.
+  std::string FileImage() const;
+
+ private:
+  struct Resolution {
+    int position = -1;
+    std::string name;
+  };
+
+  uint8_t* Entry(int position) { return table_.data() + position * kDomainEntrySize; }
+  const uint8_t* Entry(int position) const { return table_.data() + position * kDomainEntrySize; }
+  int Capacity() const { return static_cast<int>(table_.size() / kDomainEntrySize); }
+  void SetCount(int count);
+  void StoreName(int position, std::string_view lower_name);
+  void SetBindingFlag(int position, bool bound);
+  void RebuildNameIndex();
+
+  void ReadDomainsFile(const std::string& path);
+  void ReadLegacySettings();
+  void UpgradeFromFixedTable();
+  void WidenShortEntries();
+  void RebuildIndex();
+
+  int IndexLookup(const std::string& lower_name) const;
+  Resolution ResolveAddressLiteral(std::string_view text) const;
+  Resolution ResolveSubdomain(const std::string& lower_name) const;
+  int FindPositionWithoutFallback(const std::string& lower_name) const;
+
+  const ApiState* api_;
+  ConfigState* config_;
+  std::vector<uint8_t> table_;
+  std::vector<bool> long_name_bound_;           // binding flags of 95-character names
+  std::unordered_map<std::string, int> index_;  // name -> position
+  DomainCache cache_;
+};
+
+}  // namespace tarvelin

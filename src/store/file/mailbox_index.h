@@ -1,0 +1,43 @@
+// The mailbox names of the user accounts of one version of a users.cfg,
+// for the mailbox-conflict check: which positions hold a lower-cased
+// mailbox name, without reading every record of every domain for each new
+// account. Indexes are kept per path and serve only the version (file
+// stamp) they were built from; an append by this process extends the
+// index of the version it appended to.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "schema/user_record.h"
+#include "platform/file_system.h"
+
+namespace tarvelin {
+
+class MailboxIndex {
+ public:
+  // The positions of the user accounts whose lower-cased mailbox name is
+  // `lower_name`, in file order.
+  std::vector<int> PositionsOf(const std::string& lower_name) const;
+
+  const FileStamp& stamp() const { return stamp_; }
+
+  // The index of the version of `path` on disk now (built in one pass when
+  // not known); null when the file cannot be read whole.
+  static std::shared_ptr<const MailboxIndex> ForFile(const std::string& path);
+  // After `record` was appended at `position` to the version `before`,
+  // giving the version `after`: the known index follows, else it is
+  // dropped.
+  static void Appended(const std::string& path, const FileStamp& before, const FileStamp& after,
+                       const UserRecord& record, int position);
+
+ private:
+  FileStamp stamp_;
+  int record_count_ = 0;
+  std::unordered_map<std::string, std::vector<int>> positions_;
+};
+
+}  // namespace tarvelin

@@ -1,0 +1,53 @@
+// MailboxConvertMessages as a management program calls it. Each test runs
+// in its own process, so the library starts uninitialised.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+
+#include "schema/server_config.h"
+#include "support/installation.h"
+#include "support/temp_dir.h"
+#include "tarvelin/api.h"
+
+namespace tarvelin {
+namespace {
+
+TEST(MaintenanceExports, PathsThatNameNoMailboxTouchNothing) {
+  testing::TempDir dir;
+  const std::string previous = std::filesystem::current_path();
+  ASSERT_EQ(chdir(dir.path().c_str()), 0);
+  EXPECT_EQ(::MailboxConvertMessages(nullptr, 0, 1), 0);
+  EXPECT_EQ(::MailboxConvertMessages("", 1, 1), 0);
+  // Before Init there is no mail root; the built-in "mail\" must not be
+  // taken below whatever the current directory happens to be.
+  dir.Write("mail/example.org/john/1.tmp", "x\r\n.\r\n");
+  EXPECT_EQ(::MailboxConvertMessages("example.org\\john\\", 0, 0), 0);
+  EXPECT_EQ(::MailboxConvertMessages("mail/example.org/john", 0, 0), 0);
+  ASSERT_EQ(chdir(previous.c_str()), 0);
+  EXPECT_FALSE(dir.Exists("mail/example.org/john/inbox"));
+  EXPECT_TRUE(dir.Exists("mail/example.org/john/1.tmp"));
+
+  EXPECT_EQ(::MailboxConvertMessages((dir.path() + "mail/example.org/john").c_str(), 0, 0), 1)
+      << "an absolute path needs no mail root";
+  EXPECT_EQ(dir.Read("mail/example.org/john/inbox/1.imap"), "x");
+}
+
+TEST(MaintenanceExports, ConvertBelowTheMailRootAfterInit) {
+  testing::TempDir dir;
+  dir.Write("config/settings.cfg", testing::SettingsFileOf(ServerConfig()));
+  ASSERT_EQ(::Init(dir.path().c_str()), 0);
+  dir.Write("mail/example.org/john/1.tmp", "Subject: x\r\n\r\n..\r\n.\r\n");
+
+  EXPECT_EQ(::MailboxConvertMessages("example.org\\john\\", 0, 0), 1);
+  EXPECT_EQ(dir.Read("mail/example.org/john/inbox/1.imap"), "Subject: x\r\n\r\n.");
+  EXPECT_EQ(::MailboxConvertMessages("example.org\\john\\", 0, 0), 0) << "nothing left";
+
+  EXPECT_EQ(::MailboxConvertMessages("example.org/john", 1, 0), 1);
+  EXPECT_EQ(dir.Read("mail/example.org/john/1.tmp"), "Subject: x\r\n\r\n..\r\n.\r\n");
+  EXPECT_FALSE(dir.Exists("mail/example.org/john/inbox/1.imap"));
+}
+
+}  // namespace
+}  // namespace tarvelin
