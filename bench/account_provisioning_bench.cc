@@ -43,23 +43,23 @@ void BM_AddUser(benchmark::State& state) {
   for (auto _ : state) {
     state.PauseTiming();
     const std::string path = TempFolder("tarvelin-provisioning-bench");
-    auto library = std::make_unique<Library>();
-    library->api.initialised = true;
-    library->api.install_path = path;
-    library->api.config_path = path + "config/";
-    library->config.record.SetText(offsets::kMailRoot, path + "mail/");
-    library->config.record.SetText(log_offsets::kLogDirectory, path + "logs/");
-    library->config.record.SetByte(log_offsets::kChangeLog, 1);
-    CreateDirectories(library->api.config_path + kDomain);
+    auto context = std::make_unique<Context>();
+    context->api.initialised = true;
+    context->api.install_path = path;
+    context->api.config_path = path + "config/";
+    context->config.record.SetText(offsets::kMailRoot, path + "mail/");
+    context->config.record.SetText(log_offsets::kLogDirectory, path + "logs/");
+    context->config.record.SetByte(log_offsets::kChangeLog, 1);
+    CreateDirectories(context->api.config_path + kDomain);
     CreateDirectories(path + "logs/");
-    library->domains.Append(kDomain);
-    SetUpAccountCache(library->config.record);
+    context->domains.Append(kDomain);
+    SetUpAccountCache(context->config.record);
     state.ResumeTiming();
 
     int failed = 0;
     for (int i = 0; i < kAccounts; ++i) {
       const UserRecord record = NewAccount(i);
-      if (AddUser(*library, kDomain, record.data(), kUserRecordSize) < 0) ++failed;
+      if (AddUser(*context, kDomain, record.data(), kUserRecordSize) < 0) ++failed;
     }
 
     state.PauseTiming();

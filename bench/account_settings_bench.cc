@@ -20,12 +20,12 @@ using Record = std::array<uint8_t, kUserRecordSize>;
 
 // A user record with texts in every compound field.
 Record SampleRecord(uint8_t type) {
-  Library library;
-  library.api.initialised = true;
+  Context context;
+  context.api.initialised = true;
   Record record{};
   record[0] = type;
   const auto set = [&](int32_t id, const std::string& text) {
-    SetUserSetting(library, record.data(), kUserRecordSize, id, text.data(),
+    SetUserSetting(context, record.data(), kUserRecordSize, id, text.data(),
                    static_cast<int32_t>(text.size()));
   };
   set(3, "john.smith;john;4711;+49-30-1234");
@@ -39,15 +39,15 @@ Record SampleRecord(uint8_t type) {
 
 void BM_GetEverySetting(benchmark::State& state) {
   const auto type = static_cast<uint8_t>(state.range(0));
-  Library library;
-  library.api.initialised = true;
+  Context context;
+  context.api.initialised = true;
   const Record record = SampleRecord(type);
   const std::vector<int32_t> ids = UserSettingIds(type);
   std::vector<char> buffer(8192);
   for (auto _ : state) {
     for (int32_t id : ids) {
       if (id == 6) continue;  // the packed record is measured on its own
-      benchmark::DoNotOptimize(GetUserSetting(library, record.data(), kUserRecordSize, id,
+      benchmark::DoNotOptimize(GetUserSetting(context, record.data(), kUserRecordSize, id,
                                               buffer.data(), static_cast<int32_t>(buffer.size())));
     }
   }
@@ -57,8 +57,8 @@ BENCHMARK(BM_GetEverySetting)->Arg(0)->Arg(1);
 
 void BM_SetEverySetting(benchmark::State& state) {
   const auto type = static_cast<uint8_t>(state.range(0));
-  Library library;
-  library.api.initialised = true;
+  Context context;
+  context.api.initialised = true;
   Record record = SampleRecord(type);
   const std::vector<int32_t> ids = UserSettingIds(type);
   const std::string value = "1";
@@ -66,7 +66,7 @@ void BM_SetEverySetting(benchmark::State& state) {
     for (int32_t id : ids) {
       if (id == 6) continue;
       benchmark::DoNotOptimize(
-          SetUserSetting(library, record.data(), kUserRecordSize, id, value.data(), 1));
+          SetUserSetting(context, record.data(), kUserRecordSize, id, value.data(), 1));
     }
   }
   state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(ids.size() - 1));
@@ -74,14 +74,14 @@ void BM_SetEverySetting(benchmark::State& state) {
 BENCHMARK(BM_SetEverySetting)->Arg(0)->Arg(1);
 
 void BM_PackedRecordRoundTrip(benchmark::State& state) {
-  Library library;
-  library.api.initialised = true;
+  Context context;
+  context.api.initialised = true;
   Record record = SampleRecord(0);
   std::vector<char> buffer(8192);
   for (auto _ : state) {
-    const int32_t n = GetUserSetting(library, record.data(), kUserRecordSize, 6, buffer.data(),
+    const int32_t n = GetUserSetting(context, record.data(), kUserRecordSize, 6, buffer.data(),
                                      static_cast<int32_t>(buffer.size()));
-    SetUserSetting(library, record.data(), kUserRecordSize, 6, buffer.data(), n);
+    SetUserSetting(context, record.data(), kUserRecordSize, 6, buffer.data(), n);
   }
 }
 BENCHMARK(BM_PackedRecordRoundTrip)->Unit(benchmark::kMicrosecond);

@@ -47,15 +47,15 @@ class BigDomain {
     std::string pattern =
         (std::filesystem::temp_directory_path() / "tarvelin-account-bench-XXXXXX").string();
     path_ = std::string(mkdtemp(pattern.data())) + "/";
-    library_.api.install_path = path_;
-    library_.api.config_path = path_ + "config/";
-    CreateDirectories(library_.api.config_path + kDomain);
-    library_.domains.Append(kDomain);
+    context_.api.install_path = path_;
+    context_.api.config_path = path_ + "config/";
+    CreateDirectories(context_.api.config_path + kDomain);
+    context_.domains.Append(kDomain);
     // The account cache as the configuration load sets it up by default.
-    library_.config.record.SetNumber(offsets::kAccountCacheEntries, 4, 64);
-    library_.config.record.SetNumber(offsets::kAccountCacheMegabytes, 4, 10);
-    library_.config.record.SetByte(187, 1);  // passwords enciphered
-    SetUpAccountCache(library_.config.record);
+    context_.config.record.SetNumber(offsets::kAccountCacheEntries, 4, 64);
+    context_.config.record.SetNumber(offsets::kAccountCacheMegabytes, 4, 10);
+    context_.config.record.SetByte(187, 1);  // passwords enciphered
+    SetUpAccountCache(context_.config.record);
 
     std::string bytes;
     bytes.reserve(static_cast<size_t>(kAccounts) * kUserRecordSize);
@@ -79,9 +79,9 @@ class BigDomain {
     std::filesystem::remove_all(path_);
   }
 
-  Library& library() { return library_; }
-  std::string UsersPath() const { return library_.api.config_path + kDomain + "/users.cfg"; }
-  std::string Folder() const { return library_.api.config_path + kDomain + "/"; }
+  Context& context() { return context_; }
+  std::string UsersPath() const { return context_.api.config_path + kDomain + "/users.cfg"; }
+  std::string Folder() const { return context_.api.config_path + kDomain + "/"; }
   const std::string& Query(size_t i) const { return queries_[i % queries_.size()]; }
   sqlite3* db() const { return db_; }
 
@@ -122,7 +122,7 @@ class BigDomain {
   }
 
   std::string path_;
-  Library library_;
+  Context context_;
   std::vector<std::string> queries_;
   sqlite3* db_ = nullptr;
 };
@@ -165,17 +165,17 @@ void BM_FirstLookupAfterAnotherWriter(benchmark::State& state) {
     int position = static_cast<int>(i * 7 % kAccounts);
     WriteUserAt(domain.Folder(), MakeAccount(position), &position, true);
     state.ResumeTiming();
-    benchmark::DoNotOptimize(PositionOfAlias(domain.library(), kDomain, domain.Query(i++)));
+    benchmark::DoNotOptimize(PositionOfAlias(domain.context(), kDomain, domain.Query(i++)));
   }
 }
 BENCHMARK(BM_FirstLookupAfterAnotherWriter)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 void BM_PositionOfAlias(benchmark::State& state) {
   BigDomain& domain = Domain();
-  PositionOfAlias(domain.library(), kDomain, "warm-up");
+  PositionOfAlias(domain.context(), kDomain, "warm-up");
   size_t i = 0;
   for (auto _ : state) {
-    benchmark::DoNotOptimize(PositionOfAlias(domain.library(), kDomain, domain.Query(i++)));
+    benchmark::DoNotOptimize(PositionOfAlias(domain.context(), kDomain, domain.Query(i++)));
   }
 }
 BENCHMARK(BM_PositionOfAlias)
@@ -185,12 +185,12 @@ BENCHMARK(BM_PositionOfAlias)
 
 void BM_AliasAvailable(benchmark::State& state) {
   BigDomain& domain = Domain();
-  PositionOfAlias(domain.library(), kDomain, "warm-up");
+  PositionOfAlias(domain.context(), kDomain, "warm-up");
   size_t i = 0;
   for (auto _ : state) {
     // Half taken, half free.
     const std::string alias = i % 2 ? domain.Query(i) : domain.Query(i) + ".new";
-    benchmark::DoNotOptimize(AliasAvailable(domain.library(), kDomain, alias));
+    benchmark::DoNotOptimize(AliasAvailable(domain.context(), kDomain, alias));
     ++i;
   }
 }
@@ -198,14 +198,14 @@ BENCHMARK(BM_AliasAvailable)->Unit(benchmark::kMicrosecond)->Repetitions(5)->Rep
 
 void BM_FindAccount(benchmark::State& state) {
   BigDomain& domain = Domain();
-  PositionOfAlias(domain.library(), kDomain, "warm-up");
+  PositionOfAlias(domain.context(), kDomain, "warm-up");
   std::vector<std::string> addresses;
   for (int i = 0; i < kQueries; ++i) addresses.push_back(domain.Query(i) + "@" + kDomain);
   size_t i = 0;
   FoundAccount found;
   for (auto _ : state) {
     benchmark::DoNotOptimize(
-        FindAccount(domain.library(), addresses[i++ % addresses.size()], true, &found));
+        FindAccount(domain.context(), addresses[i++ % addresses.size()], true, &found));
   }
 }
 BENCHMARK(BM_FindAccount)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly();
@@ -286,12 +286,12 @@ BENCHMARK(BM_WriteAt)->Unit(benchmark::kMillisecond)->Iterations(3);
 // the domain's accounts once more), against the copy pass of BM_WriteAt.
 void BM_DeleteUser(benchmark::State& state) {
   BigDomain& domain = Domain();
-  domain.library().api.initialised = true;
+  domain.context().api.initialised = true;
   int i = 0;
   for (auto _ : state) {
-    benchmark::DoNotOptimize(DeleteUser(domain.library(), kDomain, i++ * 17 % (kAccounts / 2)));
+    benchmark::DoNotOptimize(DeleteUser(domain.context(), kDomain, i++ * 17 % (kAccounts / 2)));
   }
-  domain.library().api.initialised = false;
+  domain.context().api.initialised = false;
 }
 BENCHMARK(BM_DeleteUser)->Unit(benchmark::kMillisecond)->Iterations(3);
 

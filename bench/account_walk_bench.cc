@@ -35,11 +35,11 @@ class BigDomain {
     std::string pattern =
         (std::filesystem::temp_directory_path() / "tarvelin-walk-bench-XXXXXX").string();
     path_ = std::string(mkdtemp(pattern.data())) + "/";
-    library_.api.initialised = true;
-    library_.api.install_path = path_;
-    library_.api.config_path = path_ + "config/";
-    CreateDirectories(library_.api.config_path + kDomain);
-    library_.domains.Append(kDomain);
+    context_.api.initialised = true;
+    context_.api.install_path = path_;
+    context_.api.config_path = path_ + "config/";
+    CreateDirectories(context_.api.config_path + kDomain);
+    context_.domains.Append(kDomain);
     WriteFileAtomic(path_ + "apiconst.pas",
                     "U_Type = 0; // integer\nU_Name = 2; // string\nU_Alias = 3; // string\n");
     std::string bytes;
@@ -50,16 +50,16 @@ class BigDomain {
       StoredFromRecord(records_.back(), /*encipher=*/false, &stored);
       bytes.append(reinterpret_cast<const char*>(stored.data()), stored.size());
     }
-    WriteFileAtomic(library_.api.config_path + kDomain + "/users.cfg", bytes);
+    WriteFileAtomic(context_.api.config_path + kDomain + "/users.cfg", bytes);
   }
   ~BigDomain() { std::filesystem::remove_all(path_); }
 
-  const Library& library() const { return library_; }
+  const Context& context() const { return context_; }
   const std::vector<UserRecord>& records() const { return records_; }
 
  private:
   std::string path_;
-  Library library_;
+  Context context_;
   std::vector<UserRecord> records_;
 };
 
@@ -70,10 +70,10 @@ BigDomain& Domain() {
 
 // One whole walk per iteration; counts the records read.
 void Walk(benchmark::State& state, const std::string& query, int expected) {
-  const Library& library = Domain().library();
+  const Context& context = Domain().context();
   for (auto _ : state) {
     UserEnumState walk;
-    if (!StartUserWalk(library, kDomain, query, 0, &walk)) state.SkipWithError("no walk");
+    if (!StartUserWalk(context, kDomain, query, 0, &walk)) state.SkipWithError("no walk");
     int delivered = 0;
     while (AdvanceUserWalk(&walk)) ++delivered;
     EndUserWalk(&walk);
@@ -95,8 +95,8 @@ BENCHMARK(BM_WalkLikeQuery)->Unit(benchmark::kMillisecond);
 
 // The condition alone over records in memory.
 void Condition(benchmark::State& state, bool prepared) {
-  const Library& library = Domain().library();
-  const QueryFilter filter(library, InstalledPropertyTable(library.api.install_path), "U_Type = 0");
+  const Context& context = Domain().context();
+  const QueryFilter filter(context, InstalledPropertyTable(context.api.install_path), "U_Type = 0");
   const std::vector<UserRecord>& records = Domain().records();
   size_t i = 0;
   for (auto _ : state) {

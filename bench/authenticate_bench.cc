@@ -48,12 +48,12 @@ class Store {
     std::string pattern =
         (std::filesystem::temp_directory_path() / "tarvelin-auth-bench-XXXXXX").string();
     path_ = std::string(mkdtemp(pattern.data())) + "/";
-    library_.api.install_path = path_;
-    library_.api.config_path = path_ + "config/";
-    library_.api.initialised = true;
-    library_.config.record.SetNumber(offsets::kAccountCacheEntries, 4, 1024);
-    library_.config.record.SetByte(187, 1);  // passwords enciphered
-    SetUpAccountCache(library_.config.record);
+    context_.api.install_path = path_;
+    context_.api.config_path = path_ + "config/";
+    context_.api.initialised = true;
+    context_.config.record.SetNumber(offsets::kAccountCacheEntries, 4, 1024);
+    context_.config.record.SetByte(187, 1);  // passwords enciphered
+    SetUpAccountCache(context_.config.record);
 
     sqlite3_open((path_ + "logins.db").c_str(), &db_);
     sqlite3_exec(db_,
@@ -65,7 +65,7 @@ class Store {
     sqlite3_prepare_v2(db_, "INSERT INTO logins VALUES(?, ?, ?, ?)", -1, &insert, nullptr);
     UserRecord stored;
     for (int d = 0; d < kDomains; ++d) {
-      library_.domains.Append(DomainName(d));
+      context_.domains.Append(DomainName(d));
       std::string bytes;
       for (int a = 0; a < kAccountsPerDomain; ++a) {
         StoredFromRecord(MakeAccount(d, a), /*encipher=*/true, &stored);
@@ -77,8 +77,8 @@ class Store {
         sqlite3_step(insert);
         sqlite3_reset(insert);
       }
-      CreateDirectories(library_.api.config_path + DomainName(d));
-      WriteFileAtomic(library_.api.config_path + DomainName(d) + "/users.cfg", bytes);
+      CreateDirectories(context_.api.config_path + DomainName(d));
+      WriteFileAtomic(context_.api.config_path + DomainName(d) + "/users.cfg", bytes);
     }
     sqlite3_finalize(insert);
     sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr);
@@ -99,13 +99,13 @@ class Store {
     std::string name;
     std::string password;
   };
-  Library& library() { return library_; }
+  Context& context() { return context_; }
   const std::vector<Login>& logins() const { return logins_; }
   sqlite3* db() const { return db_; }
 
  private:
   std::string path_;
-  Library library_;
+  Context context_;
   std::vector<Login> logins_;
   sqlite3* db_ = nullptr;
 };
@@ -120,14 +120,14 @@ void BM_AuthenticateUser(benchmark::State& state) {
   UserRecord record;
   int32_t index = 0;
   for (const Store::Login& login : store.logins()) {  // warm-up: fills the cache
-    AuthenticateUser(store.library(), login.name.c_str(), login.password.c_str(), "", &index,
+    AuthenticateUser(store.context(), login.name.c_str(), login.password.c_str(), "", &index,
                      record.data(), kUserRecordSize);
   }
   size_t i = 0;
   for (auto _ : state) {
     const Store::Login& login = store.logins()[i++ % store.logins().size()];
     const int32_t result =
-        AuthenticateUser(store.library(), login.name.c_str(), login.password.c_str(), "", &index,
+        AuthenticateUser(store.context(), login.name.c_str(), login.password.c_str(), "", &index,
                          record.data(), kUserRecordSize);
     if (result != kUserRecordSize) state.SkipWithError("login refused");
   }

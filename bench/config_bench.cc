@@ -25,13 +25,13 @@ class Installation {
   Installation() {
     std::string pattern = (std::filesystem::temp_directory_path() / "tarvelin-bench-XXXXXX");
     path_ = std::string(mkdtemp(pattern.data())) + "/";
-    Library library;
-    library.api.install_path = path_;
-    library.api.config_path = path_ + "config/";
-    LoadServerConfig(library.api, library.config, &library.domains, false);
+    Context context;
+    context.api.install_path = path_;
+    context.api.config_path = path_ + "config/";
+    LoadServerConfig(context.api, context.config, &context.domains, false);
     for (int i = 0; i < 1000; ++i)
-      library.domains.Append("domain" + std::to_string(i) + ".example");
-    SaveServerConfig(library.api, library.config, library.domains);
+      context.domains.Append("domain" + std::to_string(i) + ".example");
+    SaveServerConfig(context.api, context.config, context.domains);
   }
   ~Installation() { std::filesystem::remove_all(path_); }
   const std::string& path() const { return path_; }
@@ -51,29 +51,29 @@ std::vector<int32_t> PlainIds() {
 void BM_InitFullSettings(benchmark::State& state) {
   Installation installation;
   for (auto _ : state) {
-    Library library;
-    benchmark::DoNotOptimize(Init(library, installation.path().c_str()));
+    Context context;
+    benchmark::DoNotOptimize(Init(context, installation.path().c_str()));
   }
 }
 BENCHMARK(BM_InitFullSettings)->Unit(benchmark::kMicrosecond);
 
 void BM_InitUnchanged(benchmark::State& state) {
   Installation installation;
-  Library library;
-  Init(library, installation.path().c_str());
-  for (auto _ : state) benchmark::DoNotOptimize(Init(library, installation.path().c_str()));
+  Context context;
+  Init(context, installation.path().c_str());
+  for (auto _ : state) benchmark::DoNotOptimize(Init(context, installation.path().c_str()));
 }
 BENCHMARK(BM_InitUnchanged);
 
 void BM_GetEverySetting(benchmark::State& state) {
   Installation installation;
-  Library library;
-  Init(library, installation.path().c_str());
+  Context context;
+  Init(context, installation.path().c_str());
   const std::vector<int32_t> ids = PlainIds();
   std::array<uint8_t, 4096> buffer;
   for (auto _ : state) {
     for (int32_t id : ids) {
-      benchmark::DoNotOptimize(GetConfigSetting(library, id, buffer.data(), 4096));
+      benchmark::DoNotOptimize(GetConfigSetting(context, id, buffer.data(), 4096));
     }
   }
   state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(ids.size()));
@@ -82,14 +82,14 @@ BENCHMARK(BM_GetEverySetting);
 
 void BM_SetEverySetting(benchmark::State& state) {
   Installation installation;
-  Library library;
-  Init(library, installation.path().c_str());
+  Context context;
+  Init(context, installation.path().c_str());
   const std::vector<int32_t> ids = PlainIds();
   std::array<uint8_t, 2048> buffer;
   buffer.fill('7');
   for (auto _ : state) {
     for (int32_t id : ids) {
-      benchmark::DoNotOptimize(SetConfigSetting(library, id, buffer.data(), 2048));
+      benchmark::DoNotOptimize(SetConfigSetting(context, id, buffer.data(), 2048));
     }
   }
   state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(ids.size()));
@@ -98,10 +98,10 @@ BENCHMARK(BM_SetEverySetting);
 
 void BM_GetDomainIndex(benchmark::State& state) {
   Installation installation;
-  Library library;
-  Init(library, installation.path().c_str());
+  Context context;
+  Init(context, installation.path().c_str());
   for (auto _ : state) {
-    benchmark::DoNotOptimize(library.domains.FindPosition("domain777.example", true));
+    benchmark::DoNotOptimize(context.domains.FindPosition("domain777.example", true));
   }
 }
 BENCHMARK(BM_GetDomainIndex);

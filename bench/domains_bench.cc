@@ -30,23 +30,23 @@ std::string TempFolder() {
 class Installation {
  public:
   explicit Installation(bool cache_on) : path_(TempFolder()) {
-    library_.api.install_path = path_;
-    library_.api.config_path = path_ + "config/";
-    library_.config.record.SetNumber(offsets::kDomainCacheEntries, 4, kDomains);
-    library_.config.record.SetByte(offsets::kCachesOff, cache_on ? 0 : 1);
-    library_.domains.SetUpCache();
+    context_.api.install_path = path_;
+    context_.api.config_path = path_ + "config/";
+    context_.config.record.SetNumber(offsets::kDomainCacheEntries, 4, kDomains);
+    context_.config.record.SetByte(offsets::kCachesOff, cache_on ? 0 : 1);
+    context_.domains.SetUpCache();
     DomainRecord record{};
     for (int i = 0; i < kDomains; ++i) {
-      library_.domains.Append("domain" + std::to_string(i) + ".example");
-      WriteDomainFile(library_.domains.FolderOf(library_.domains.NameAt(i)), record);
+      context_.domains.Append("domain" + std::to_string(i) + ".example");
+      WriteDomainFile(context_.domains.FolderOf(context_.domains.NameAt(i)), record);
     }
   }
   ~Installation() { std::filesystem::remove_all(path_); }
-  Library& library() { return library_; }
+  Context& context() { return context_; }
 
  private:
   std::string path_;
-  Library library_;
+  Context context_;
 };
 
 void BM_LoadDomainRecord(benchmark::State& state) {
@@ -55,7 +55,7 @@ void BM_LoadDomainRecord(benchmark::State& state) {
   int i = 0;
   for (auto _ : state) {
     const std::string name = "domain" + std::to_string(i++ % kDomains) + ".example";
-    benchmark::DoNotOptimize(LoadDomainRecord(installation.library(), name, &record));
+    benchmark::DoNotOptimize(LoadDomainRecord(installation.context(), name, &record));
   }
   state.SetLabel(state.range(0) != 0 ? "cache on" : "cache off");
 }

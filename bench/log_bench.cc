@@ -19,7 +19,7 @@ class LogInstallation {
   explicit LogInstallation(uint32_t buffer_size) {
     std::string pattern = (std::filesystem::temp_directory_path() / "tarvelin-logbench-XXXXXX");
     path_ = std::string(mkdtemp(pattern.data())) + "/";
-    ServerConfig& record = library_.config.record;
+    ServerConfig& record = context_.config.record;
     record.SetText(log_offsets::kLogDirectory, path_);
     record.SetByte(2869, 3);  // level of kind 0
     record.SetByte(log_offsets::kFileLoggingOff, 0);
@@ -30,17 +30,17 @@ class LogInstallation {
     record.SetByte(log_offsets::kSyslogOn, 0);
   }
   ~LogInstallation() { std::filesystem::remove_all(path_); }
-  const Library& library() const { return library_; }
+  const Context& context() const { return context_; }
 
  private:
   std::string path_;
-  Library library_;
+  Context context_;
 };
 
 void BM_WriteLogBuffered(benchmark::State& state) {
   LogInstallation installation(1 << 20);
   const std::string message = "RCPT TO:<someone@example.org> 250 2.1.5 Recipient ok";
-  for (auto _ : state) WriteLog(installation.library(), 0x1A2, 0, "SMTP", 1, message);
+  for (auto _ : state) WriteLog(installation.context(), 0x1A2, 0, "SMTP", 1, message);
   state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_WriteLogBuffered);
@@ -48,14 +48,14 @@ BENCHMARK(BM_WriteLogBuffered);
 void BM_WriteLogUnbuffered(benchmark::State& state) {
   LogInstallation installation(0);
   const std::string message = "RCPT TO:<someone@example.org> 250 2.1.5 Recipient ok";
-  for (auto _ : state) WriteLog(installation.library(), 0x1A2, 0, "SMTP", 1, message);
+  for (auto _ : state) WriteLog(installation.context(), 0x1A2, 0, "SMTP", 1, message);
   state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_WriteLogUnbuffered);
 
 void BM_WriteLogNotWanted(benchmark::State& state) {
   LogInstallation installation(1 << 20);
-  for (auto _ : state) WriteLog(installation.library(), 0x1A2, 0, "SMTP", 4, "filtered out");
+  for (auto _ : state) WriteLog(installation.context(), 0x1A2, 0, "SMTP", 4, "filtered out");
   state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_WriteLogNotWanted);

@@ -17,7 +17,7 @@ namespace {
 
 struct Fixture {
   Fixture() {
-    library.api.initialised = true;
+    context.api.initialised = true;
     table = tarvelin::PropertyTable::FromText(
         "U_Type = 0; // integer\nU_Name = 2; // string\nU_Alias = 3; // string\n"
         "U_AccountExpiryDate = 19; // date\nU_LimitMailboxSizeValue = 40; // integer\n");
@@ -27,7 +27,7 @@ struct Fixture {
     records[1][0] = 1;
     tarvelin::PutPString(records[1].data() + 260, 255, "news'");
   }
-  tarvelin::Library library;
+  tarvelin::Context context;
   tarvelin::PropertyTable table;
   tarvelin::UserRecord records[2] = {};
 };
@@ -41,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     tarvelin::EvaluateExpression(text);
   } catch (const tarvelin::ExpressionError&) {
   }
-  const tarvelin::QueryFilter filter(fixture->library, fixture->table, text.substr(0, 255));
+  const tarvelin::QueryFilter filter(fixture->context, fixture->table, text.substr(0, 255));
   for (const tarvelin::UserRecord& record : fixture->records) {
     if (filter.Accepts(record.data()) != filter.AcceptsByReparsing(record.data())) std::abort();
   }

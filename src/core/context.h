@@ -1,5 +1,6 @@
-// The library's process-wide state: the ApiState, the configuration and the
-// domain list. The exports work on TheLibrary(); tests build their own.
+// Context: everything one open installation holds: the ApiState, the
+// configuration and the domain list. The C exports work on one of them;
+// tests and tools build their own.
 #pragma once
 
 #include "config/config_state.h"
@@ -9,22 +10,19 @@
 
 namespace tarvelin {
 
-struct Library {
+struct Context {
   ApiState api;
   ConfigState config;
   DomainList domains{&api, &config};
 
-  Library() = default;
-  Library(const Library&) = delete;
-  Library& operator=(const Library&) = delete;
+  Context() = default;
+  Context(const Context&) = delete;
+  Context& operator=(const Context&) = delete;
 
   // The channel to the services of this installation.
   ServiceChannel Channel() const {
     return ServiceChannel(ServiceChannel::RunDirectory(api.install_path));
   }
 };
-
-// The instance behind the exports; it lives until the process ends.
-Library& TheLibrary();
 
 }  // namespace tarvelin

@@ -309,21 +309,21 @@ LogWriter& TheLogWriter() {
   return *writer;
 }
 
-void WriteLog(const Library& library, uint32_t thread_id, int kind, std::string_view source,
+void WriteLog(const Context& context, uint32_t thread_id, int kind, std::string_view source,
               uint32_t entry_bits, std::string_view message) {
-  TheLogWriter().Write(library.config, thread_id, kind, source, entry_bits, message);
+  TheLogWriter().Write(context.config, thread_id, kind, source, entry_bits, message);
 }
 
-void LogChange(const Library& library, std::string_view actor, std::string_view action,
+void LogChange(const Context& context, std::string_view actor, std::string_view action,
                std::string_view object, bool is_new) {
-  TheLogWriter().Change(library.config, actor, action, object, is_new);
+  TheLogWriter().Change(context.config, actor, action, object, is_new);
 }
 
-void LogError(const Library& library, std::string_view function, std::string_view argument,
+void LogError(const Context& context, std::string_view function, std::string_view argument,
               bool formatted, int code) {
   // Taken before anything else can overwrite the last error.
   const int resolved = code != 0 ? code : LastSystemError();
-  TheLogWriter().Error(library.config, function, argument, formatted, resolved);
+  TheLogWriter().Error(context.config, function, argument, formatted, resolved);
 }
 
 }  // namespace tarvelin

@@ -25,7 +25,7 @@
 
 namespace tarvelin {
 
-struct Library;
+struct Context;
 
 // Where the writer takes its time from.
 class LogClock {
@@ -115,11 +115,11 @@ class LogWriter {
 LogWriter& TheLogWriter();
 
 // The shared writer with the library's configuration.
-void WriteLog(const Library& library, uint32_t thread_id, int kind, std::string_view source,
+void WriteLog(const Context& context, uint32_t thread_id, int kind, std::string_view source,
               uint32_t entry_bits, std::string_view message);
-void LogChange(const Library& library, std::string_view actor, std::string_view action,
+void LogChange(const Context& context, std::string_view actor, std::string_view action,
                std::string_view object, bool is_new);
-void LogError(const Library& library, std::string_view function, std::string_view argument,
+void LogError(const Context& context, std::string_view function, std::string_view argument,
               bool formatted, int code);
 
 }  // namespace tarvelin

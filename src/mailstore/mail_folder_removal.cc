@@ -71,23 +71,23 @@ bool HoldsByIdentity(const PathIdentity& target, std::string kept) {
   }
 }
 
-std::string ToAbsolute(const Library& library, std::string path) {
+std::string ToAbsolute(const Context& context, std::string path) {
   path = ToOsPath(path);
-  return IsAbsolutePath(path) ? path : library.api.install_path + path;
+  return IsAbsolutePath(path) ? path : context.api.install_path + path;
 }
 
 }  // namespace
 
-std::string MailFolderToRemove(const Library& library, const UserRecord& record) {
-  return MailPathToRemove(library, GetPString(record.data() + user_offsets::kMailboxPath,
+std::string MailFolderToRemove(const Context& context, const UserRecord& record) {
+  return MailPathToRemove(context, GetPString(record.data() + user_offsets::kMailboxPath,
                                               user_offsets::kMailboxPathCapacity));
 }
 
-std::string MailPathToRemove(const Library& library, std::string_view path) {
+std::string MailPathToRemove(const Context& context, std::string_view path) {
   const std::string mailbox = ToOsPath(Trim(path));
-  const std::string root_text = Trim(library.config.record.Text(offsets::kMailRoot));
+  const std::string root_text = Trim(context.config.record.Text(offsets::kMailRoot));
   if (mailbox.empty() || root_text.empty()) return {};
-  const std::string root = Normalized(ToAbsolute(library, root_text));
+  const std::string root = Normalized(ToAbsolute(context, root_text));
 
   std::string target;
   if (IsAbsolutePath(mailbox)) {
@@ -97,8 +97,8 @@ std::string MailPathToRemove(const Library& library, std::string_view path) {
     target = Normalized(root + kPathSeparator + mailbox);
   }
   const std::vector<std::string> kept = {root,
-                                         Normalized(ToAbsolute(library, library.api.install_path)),
-                                         Normalized(ToAbsolute(library, library.api.config_path))};
+                                         Normalized(ToAbsolute(context, context.api.install_path)),
+                                         Normalized(ToAbsolute(context, context.api.config_path))};
   PathIdentity identity;
   const bool exists = GetPathIdentity(target, &identity);
   for (const std::string& folder : kept) {
@@ -108,13 +108,13 @@ std::string MailPathToRemove(const Library& library, std::string_view path) {
   return WithTrailingSeparator(target);
 }
 
-bool RemoveMailFolder(const Library& library, const UserRecord& record) {
-  const std::string folder = MailFolderToRemove(library, record);
+bool RemoveMailFolder(const Context& context, const UserRecord& record) {
+  const std::string folder = MailFolderToRemove(context, record);
   return !folder.empty() && RemoveTree(folder);
 }
 
-bool RemoveMailPath(const Library& library, std::string_view path) {
-  const std::string folder = MailPathToRemove(library, path);
+bool RemoveMailPath(const Context& context, std::string_view path) {
+  const std::string folder = MailPathToRemove(context, path);
   return !folder.empty() && RemoveTree(folder);
 }
 

@@ -10,7 +10,7 @@
 
 namespace tarvelin {
 
-struct Library;
+struct Context;
 
 // The folder to remove for `record`: its MailboxPath when absolute, else
 // below the mail root (configuration variable 23). Empty, meaning leave
@@ -19,15 +19,15 @@ struct Library;
 // the mail root itself; and when the folder is, or lies above, the mail
 // root, the installation folder, the configuration folder or the
 // file-system root, by its text or by the object it reaches through links.
-std::string MailFolderToRemove(const Library& library, const UserRecord& record);
+std::string MailFolderToRemove(const Context& context, const UserRecord& record);
 
 // Removes that folder with everything below it (links are removed, not
 // followed). False when it was refused or not removed completely.
-bool RemoveMailFolder(const Library& library, const UserRecord& record);
+bool RemoveMailFolder(const Context& context, const UserRecord& record);
 
 // The same checks and removal for a path given as a MailboxPath would be
 // (a domain's mail folder is its name below the mail root).
-std::string MailPathToRemove(const Library& library, std::string_view path);
-bool RemoveMailPath(const Library& library, std::string_view path);
+std::string MailPathToRemove(const Context& context, std::string_view path);
+bool RemoveMailPath(const Context& context, std::string_view path);
 
 }  // namespace tarvelin

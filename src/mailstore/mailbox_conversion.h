@@ -22,7 +22,7 @@
 
 namespace tarvelin {
 
-struct Library;
+struct Context;
 
 struct MailboxConversion {
   bool from_imap = false;
@@ -38,7 +38,7 @@ bool ConvertMailbox(std::string_view mail_root, std::string_view mailbox_path,
                     const MailboxConversion& how);
 
 // The same below the mail root of `library` (none before Init).
-bool ConvertMailbox(const Library& library, std::string_view mailbox_path,
+bool ConvertMailbox(const Context& context, std::string_view mailbox_path,
                     const MailboxConversion& how);
 
 }  // namespace tarvelin

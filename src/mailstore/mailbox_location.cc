@@ -6,11 +6,11 @@
 
 namespace tarvelin {
 
-std::string MailRootFolder(const Library& library) {
-  if (!library.api.initialised) return {};
-  std::string root = ToOsPath(library.config.record.Text(offsets::kMailRoot));
+std::string MailRootFolder(const Context& context) {
+  if (!context.api.initialised) return {};
+  std::string root = ToOsPath(context.config.record.Text(offsets::kMailRoot));
   if (root.empty()) return {};
-  if (!IsAbsolutePath(root)) root = library.api.install_path + root;
+  if (!IsAbsolutePath(root)) root = context.api.install_path + root;
   return WithTrailingSeparator(root);
 }
 

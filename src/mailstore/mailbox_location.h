@@ -8,12 +8,12 @@
 
 namespace tarvelin {
 
-struct Library;
+struct Context;
 
 // The mail root with the platform's separators, ending with one. Empty
 // while the library is not initialised: the record then holds only the
 // built-in value, which names no folder of any installation.
-std::string MailRootFolder(const Library& library);
+std::string MailRootFolder(const Context& context);
 
 // The folder of `mailbox_path`, ending with a separator: the path itself
 // when absolute, else below `mail_root`. Empty (no folder) for an empty

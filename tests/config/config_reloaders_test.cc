@@ -13,9 +13,9 @@ namespace {
 
 TEST(ConfigReloaders, EveryLoadRunsThemInOrderAfterTheDefaults) {
   testing::TempDir dir;
-  Library library;
-  library.api.install_path = dir.path();
-  library.api.config_path = dir.path() + "config/";
+  Context context;
+  context.api.install_path = dir.path();
+  context.api.config_path = dir.path() + "config/";
   // The registrations outlive the test: what they write to must too.
   static std::vector<std::string> calls;
   RegisterConfigReloader("first", [](const ApiState&, const ConfigState& config) {
@@ -23,15 +23,15 @@ TEST(ConfigReloaders, EveryLoadRunsThemInOrderAfterTheDefaults) {
   });
   RegisterConfigReloader("second",
                          [](const ApiState&, const ConfigState&) { calls.push_back("second"); });
-  LoadServerConfig(library.api, library.config, &library.domains, false);
-  LoadServerConfig(library.api, library.config, &library.domains, false);
+  LoadServerConfig(context.api, context.config, &context.domains, false);
+  LoadServerConfig(context.api, context.config, &context.domains, false);
   EXPECT_EQ(calls, (std::vector<std::string>{"first:25", "second", "first:25", "second"}));
 
   // Registering a name again replaces its reloader in place.
   calls.clear();
   RegisterConfigReloader("first",
                          [](const ApiState&, const ConfigState&) { calls.push_back("replaced"); });
-  LoadServerConfig(library.api, library.config, &library.domains, false);
+  LoadServerConfig(context.api, context.config, &context.domains, false);
   EXPECT_EQ(calls, (std::vector<std::string>{"replaced", "second"}));
 }
 

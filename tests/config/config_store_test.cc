@@ -21,19 +21,19 @@ using testing::TempDir;
 class ConfigStoreTest : public ::testing::Test {
  protected:
   ConfigStoreTest() {
-    library_.api.install_path = dir_.path();
-    library_.api.config_path = dir_.path() + "config/";
+    context_.api.install_path = dir_.path();
+    context_.api.config_path = dir_.path() + "config/";
     dir_.Write("resolv.conf", "nameserver 192.0.2.53\n");
-    library_.config.resolv_conf_path = dir_.path() + "resolv.conf";
+    context_.config.resolv_conf_path = dir_.path() + "resolv.conf";
   }
 
   bool Load(bool must_exist) {
-    return LoadServerConfig(library_.api, library_.config, &library_.domains, must_exist);
+    return LoadServerConfig(context_.api, context_.config, &context_.domains, must_exist);
   }
-  const ServerConfig& record() const { return library_.config.record; }
+  const ServerConfig& record() const { return context_.config.record; }
 
   TempDir dir_;
-  Library library_;
+  Context context_;
 };
 
 TEST_F(ConfigStoreTest, MissingFileFailsOnlyInMustExistModeAndDefaultsStillRun) {
@@ -50,8 +50,8 @@ TEST_F(ConfigStoreTest, ShortFileFillsOnlyTheStartOfTheRecord) {
   ServerConfig on_disk;
   on_disk.SetText(offsets::kHostName, "mx.example.org");
   dir_.Write("config/settings.cfg", SettingsFileOf(on_disk).substr(0, 100));
-  library_.config.record.SetNumber(1032, 4, 777);  // beyond the file: kept
-  library_.config.record.SetText(offsets::kHostName, "old");
+  context_.config.record.SetNumber(1032, 4, 777);  // beyond the file: kept
+  context_.config.record.SetText(offsets::kHostName, "old");
 
   ASSERT_TRUE(Load(true));
   EXPECT_EQ(record().Text(offsets::kHostName), "mx.example.org");
@@ -71,15 +71,15 @@ TEST_F(ConfigStoreTest, SaveThenLoadGivesBackTheSameBytes) {
   ASSERT_TRUE(Load(false));
   // Fill fields the defaults pass never touches with distinctive values,
   // and bytes no field reaches.
-  library_.config.record.SetByte(147, 0x5A);
-  library_.config.record.SetText(3127, "carried text");
-  library_.config.record.SetNumber(21756, 4, 0xDEADBEEF);
-  ASSERT_TRUE(SaveServerConfig(library_.api, library_.config, library_.domains));
+  context_.config.record.SetByte(147, 0x5A);
+  context_.config.record.SetText(3127, "carried text");
+  context_.config.record.SetNumber(21756, 4, 0xDEADBEEF);
+  ASSERT_TRUE(SaveServerConfig(context_.api, context_.config, context_.domains));
   const ServerConfig saved = record();
 
-  Library reloaded;
-  reloaded.api = library_.api;
-  reloaded.config.resolv_conf_path = library_.config.resolv_conf_path;
+  Context reloaded;
+  reloaded.api = context_.api;
+  reloaded.config.resolv_conf_path = context_.config.resolv_conf_path;
   ASSERT_TRUE(LoadServerConfig(reloaded.api, reloaded.config, &reloaded.domains, true));
   EXPECT_TRUE(std::memcmp(saved.data(), reloaded.config.record.data(), kServerConfigSize) == 0);
 
@@ -93,15 +93,15 @@ TEST_F(ConfigStoreTest, LoadKeepsThePlatformKindAsideAndStoresZero) {
   dir_.Write("config/settings.cfg", SettingsFileOf(on_disk));
   ASSERT_TRUE(Load(true));
   EXPECT_EQ(record().Byte(offsets::kPlatformKind), 0);
-  EXPECT_EQ(library_.config.derived.saved_platform_kind, 1);
+  EXPECT_EQ(context_.config.derived.saved_platform_kind, 1);
   EXPECT_EQ(record().Byte(offsets::kPathSeparatorChar), '/');
 }
 
 TEST_F(ConfigStoreTest, SaveCreatesTheConfigurationDirectoryAndLeavesNoTemporaryFile) {
-  library_.api.config_path = dir_.path() + "new/deeper/";
-  ASSERT_TRUE(SaveServerConfig(library_.api, library_.config, library_.domains));
+  context_.api.config_path = dir_.path() + "new/deeper/";
+  ASSERT_TRUE(SaveServerConfig(context_.api, context_.config, context_.domains));
   std::vector<DirectoryEntry> entries;
-  ASSERT_TRUE(ListDirectory(library_.api.config_path, &entries));
+  ASSERT_TRUE(ListDirectory(context_.api.config_path, &entries));
   std::set<std::string> names;
   for (const auto& entry : entries) names.insert(entry.name);
   EXPECT_EQ(names, (std::set<std::string>{"settings.cfg", "domains.cfg"}));
@@ -121,14 +121,14 @@ TEST_F(ConfigStoreTest, BindDatAndArchiveDomainsAndSubdomainsAreReadAtLoad) {
   dir_.Write("config/archivedomains.dat", "a.example\n\n  b.example \n");
   dir_.Write("config/subdomains.dat", "");
   ASSERT_TRUE(Load(true));
-  const DerivedConfig& derived = library_.config.derived;
+  const DerivedConfig& derived = context_.config.derived;
   EXPECT_EQ(derived.outgoing_bind_address, "192.168.1.2");
   EXPECT_EQ(derived.ipv6_bind_address, "::1");
   EXPECT_EQ(derived.archive_domains, (std::vector<std::string>{"a.example", "b.example"}));
   EXPECT_TRUE(derived.subdomains_enabled);
-  EXPECT_TRUE(library_.config.dns.created);
-  EXPECT_EQ(library_.config.dns.servers, (std::vector<std::string>{"192.0.2.53"}));
-  EXPECT_EQ(library_.config.dns.query_timeout_seconds, 5u);
+  EXPECT_TRUE(context_.config.dns.created);
+  EXPECT_EQ(context_.config.dns.servers, (std::vector<std::string>{"192.0.2.53"}));
+  EXPECT_EQ(context_.config.dns.query_timeout_seconds, 5u);
 }
 
 }  // namespace

@@ -572,19 +572,19 @@ TEST_F(LogWriterTest, UnusableSyslogAddressesSendNothing) {
 
 TEST(LogFreeFunctions, UseTheSharedWriterAndTheLibrarysConfiguration) {
   TempDir dir;
-  Library library;
-  ServerConfig& record = library.config.record;
+  Context context;
+  ServerConfig& record = context.config.record;
   record.SetText(log_offsets::kLogDirectory, dir.path());
   record.SetByte(log_offsets::kFileLoggingOff, 0);
   record.SetNumber(log_offsets::kBufferSize, 4, 0);
   record.SetNumber(log_offsets::kRotationSize, 4, 0);
   record.SetByte(log_offsets::kTimeForm, 1);
   record.SetByte(log_offsets::kChangeLog, 1);
-  library.config.derived.file_name_tag = "t";
-  WriteLog(library, 0, 13, "SYSTEM", 1, "plain entry");
-  LogChange(library, "admin", "", "example.org", true);
+  context.config.derived.file_name_tag = "t";
+  WriteLog(context, 0, 13, "SYSTEM", 1, "plain entry");
+  LogChange(context, "admin", "", "example.org", true);
   errno = EACCES;
-  LogError(library, "CreateFile", "/x", false, 0);
+  LogError(context, "CreateFile", "/x", false, 0);
   const std::vector<std::string> files = FilesBelow(dir.path());
   ASSERT_EQ(files.size(), 3u);
   EXPECT_TRUE(files[0].starts_with("dt") && files[0].ends_with(".log")) << files[0];

@@ -20,7 +20,7 @@ class MailFolderRemovalTest : public testing::AccountInstallation {
     SetText(user, 1028, 127, path);
     return user;
   }
-  std::string Target(const std::string& path) { return MailFolderToRemove(library_, UserAt(path)); }
+  std::string Target(const std::string& path) { return MailFolderToRemove(context_, UserAt(path)); }
 };
 
 TEST_F(MailFolderRemovalTest, OnlyAFolderOfItsOwnIsRemoved) {
@@ -65,21 +65,21 @@ TEST_F(MailFolderRemovalTest, LinksCannotHideAProtectedFolder) {
   ASSERT_EQ(::symlink("/", (dir_.path() + "mail/top").c_str()), 0);
   EXPECT_EQ(Target("cfg/"), "");
   EXPECT_EQ(Target("top"), "");
-  EXPECT_FALSE(RemoveMailFolder(library_, UserAt("cfg/")));
+  EXPECT_FALSE(RemoveMailFolder(context_, UserAt("cfg/")));
   EXPECT_TRUE(dir_.Exists("config/settings.cfg"));
 }
 
 TEST_F(MailFolderRemovalTest, WithoutMailRootNothingIsRemoved) {
   dir_.Write("mail/example.org/john/1.tmp", "x");
-  library_.config.record.SetText(offsets::kMailRoot, "");
+  context_.config.record.SetText(offsets::kMailRoot, "");
   EXPECT_EQ(Target("example.org/john/"), "");
-  EXPECT_FALSE(RemoveMailFolder(library_, UserAt("example.org/john/")));
+  EXPECT_FALSE(RemoveMailFolder(context_, UserAt("example.org/john/")));
   EXPECT_TRUE(dir_.Exists("mail/example.org/john/1.tmp"));
 
-  library_.config.record.SetText(offsets::kMailRoot, "mail");
+  context_.config.record.SetText(offsets::kMailRoot, "mail");
   EXPECT_EQ(Target("example.org/john/"), dir_.path() + "mail/example.org/john/")
       << "a relative mail root lies below the installation";
-  EXPECT_TRUE(RemoveMailFolder(library_, UserAt("example.org/john/")));
+  EXPECT_TRUE(RemoveMailFolder(context_, UserAt("example.org/john/")));
   EXPECT_FALSE(dir_.Exists("mail/example.org/john"));
   EXPECT_TRUE(dir_.Exists("mail/example.org"));
 }

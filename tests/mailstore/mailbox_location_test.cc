@@ -9,10 +9,10 @@ namespace tarvelin {
 namespace {
 
 TEST(MailboxLocation, MailRootIsBelowTheInstallationWhenRelative) {
-  Library library;
-  EXPECT_EQ(MailRootFolder(library), "") << "not initialised: the built-in value names nothing";
-  library.api.initialised = true;
-  library.api.install_path = "/srv/tarvelin/";
+  Context context;
+  EXPECT_EQ(MailRootFolder(context), "") << "not initialised: the built-in value names nothing";
+  context.api.initialised = true;
+  context.api.install_path = "/srv/tarvelin/";
   struct Case {
     const char* stored;
     const char* folder;
@@ -25,8 +25,8 @@ TEST(MailboxLocation, MailRootIsBelowTheInstallationWhenRelative) {
       {"", ""},
   };
   for (const Case& c : cases) {
-    library.config.record.SetText(offsets::kMailRoot, c.stored);
-    EXPECT_EQ(MailRootFolder(library), c.folder) << c.stored;
+    context.config.record.SetText(offsets::kMailRoot, c.stored);
+    EXPECT_EQ(MailRootFolder(context), c.folder) << c.stored;
   }
 }
 

@@ -401,13 +401,13 @@ TEST_F(MisbehavingServiceTest, ServiceClosingWithoutAnswerFailsTheRequest) {
 class MigrationSettingsTest : public ServiceRequestsTest {
  protected:
   MigrationSettingsTest() {
-    library_.api.initialised = true;
-    library_.api.install_path = install_;
-    library_.api.config_path = install_ + "config/";
+    context_.api.initialised = true;
+    context_.api.install_path = install_;
+    context_.api.config_path = install_ + "config/";
   }
   uint32_t Get(int32_t id) {
     uint32_t value = 0xdeadbeef;
-    EXPECT_EQ(GetConfigSetting(library_, id, &value, 4), 4) << id;
+    EXPECT_EQ(GetConfigSetting(context_, id, &value, 4), 4) << id;
     return value;
   }
   static std::string Double(double value) {
@@ -416,7 +416,7 @@ class MigrationSettingsTest : public ServiceRequestsTest {
     return bytes;
   }
 
-  Library library_;
+  Context context_;
 };
 
 TEST_F(MigrationSettingsTest, ValuesComeFromTheStatusBlockWhileSwitchedOn) {
@@ -426,20 +426,20 @@ TEST_F(MigrationSettingsTest, ValuesComeFromTheStatusBlockWhileSwitchedOn) {
   Canned("TarvelinPOP3", ".migration", block);
   Start(1);
 
-  library_.config.record.SetByte(offsets::kMigrationStatusOn, 0);
+  context_.config.record.SetByte(offsets::kMigrationStatusOn, 0);
   for (int32_t id = 375; id <= 381; ++id) EXPECT_EQ(Get(id), 0u) << id;
   EXPECT_EQ(Requests("TarvelinPOP3"), Lines{}) << "nothing is asked while 365 is off";
 
-  library_.config.record.SetByte(offsets::kMigrationStatusOn, 1);
+  context_.config.record.SetByte(offsets::kMigrationStatusOn, 1);
   const uint32_t expected[] = {1, 2, 3, 0xfffffffe, 5, 45000, 0xffffffff};
   for (int32_t id = 375; id <= 381; ++id) EXPECT_EQ(Get(id), expected[id - 375]) << id;
   EXPECT_EQ(Requests("TarvelinPOP3"), Lines(7, "04100000"));
 
   uint16_t narrow = 0;
-  EXPECT_EQ(GetConfigSetting(library_, 378, &narrow, 2), 2);
+  EXPECT_EQ(GetConfigSetting(context_, 378, &narrow, 2), 2);
   EXPECT_EQ(narrow, 0xfffe);
   const uint32_t value = 1;
-  EXPECT_EQ(SetConfigSetting(library_, 375, &value, 4), -1);
+  EXPECT_EQ(SetConfigSetting(context_, 375, &value, 4), -1);
   const SettingShape shape = DescribeConfigSetting(380);
   EXPECT_EQ(shape.kind, SettingKind::kNumber);
   EXPECT_EQ(shape.size, 4);
@@ -460,7 +460,7 @@ TEST_F(MigrationSettingsTest, DatesThatAreNoWholeDayNumberReadAsZero) {
       {std::numeric_limits<double>::infinity(), 0},
       {std::numeric_limits<double>::quiet_NaN(), 0},
   };
-  library_.config.record.SetByte(offsets::kMigrationStatusOn, 1);
+  context_.config.record.SetByte(offsets::kMigrationStatusOn, 1);
   Start(1);
   for (const Case& c : kCases) {
     Canned("TarvelinPOP3", ".migration", std::string(32, '\0') + Double(c.value));
@@ -469,7 +469,7 @@ TEST_F(MigrationSettingsTest, DatesThatAreNoWholeDayNumberReadAsZero) {
 }
 
 TEST_F(MigrationSettingsTest, ServiceNotAnsweringGivesZero) {
-  library_.config.record.SetByte(offsets::kMigrationStatusOn, 1);
+  context_.config.record.SetByte(offsets::kMigrationStatusOn, 1);
   for (int32_t id = 375; id <= 381; ++id) EXPECT_EQ(Get(id), 0u) << id;
 }
 

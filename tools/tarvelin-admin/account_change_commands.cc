@@ -108,7 +108,7 @@ void AccountSave(const Output& out, const std::string& domain, int32_t position,
 
 }  // namespace
 
-void RegisterAccountChangeCommands(CLI::App& account, Context& context) {
+void RegisterAccountChangeCommands(CLI::App& account, Session& session) {
   static NewAccount added;
   static bool password_stdin = false;
   static int type = 0;
@@ -122,20 +122,20 @@ void RegisterAccountChangeCommands(CLI::App& account, Context& context) {
                   "5 catalog, 6 list server, 7 group")
       ->check(CLI::Range(0, 7));
   add->add_option("--set", added.settings, "ID=VALUE, as account set takes it (repeatable)");
-  add->callback([&context] {
-    context.Open();
+  add->callback([&session] {
+    session.Open();
     added.type = static_cast<uint8_t>(type);
     if (password_stdin) added.password = PasswordFromStandardInput();
-    AccountAdd(context.out, added);
+    AccountAdd(session.out, added);
   });
 
   static std::string address;
   CLI::App* remove =
       account.add_subcommand("delete", "Delete an account (and a user account's own mail folder)");
   remove->add_option("ADDRESS", address, "local@domain")->required();
-  remove->callback([&context] {
-    context.Open();
-    AccountDelete(context.out, address);
+  remove->callback([&session] {
+    session.Open();
+    AccountDelete(session.out, address);
   });
 
   static std::string domain;
@@ -147,9 +147,9 @@ void RegisterAccountChangeCommands(CLI::App& account, Context& context) {
   save->add_option("POSITION", position, "Position in the domain's users.cfg")->required();
   save->add_option("FILE", file, "The record as LoadUser gives it; \"-\" for standard input")
       ->required();
-  save->callback([&context] {
-    context.Open();
-    AccountSave(context.out, domain, position, file);
+  save->callback([&session] {
+    session.Open();
+    AccountSave(session.out, domain, position, file);
   });
 }
 

@@ -18,6 +18,7 @@
 #include "foundation/bytes.h"
 #include "foundation/date_time.h"
 #include "foundation/text.h"
+#include "api/c/the_context.h"
 #include "core/context.h"
 
 namespace tarvelin::cli {
@@ -45,18 +46,18 @@ std::string AccountLine(int position, const UserRecord& record) {
 // A query names account settings as apiconst.pas does; without that file
 // every query would quietly match nothing.
 void AccountList(const Output& out, const std::string& domain, const std::string& query) {
-  const Library& library = TheLibrary();
-  const int position = library.domains.FindPosition(domain, /*strict=*/true);
+  const Context& context = TheContext();
+  const int position = context.domains.FindPosition(domain, /*strict=*/true);
   if (position < 0) throw CommandError("unknown domain: " + domain);
-  if (!query.empty() && InstalledPropertyTable(library.api.install_path).entries().empty()) {
+  if (!query.empty() && InstalledPropertyTable(context.api.install_path).entries().empty()) {
     throw CommandError("no property names for the query: apiconst.pas is missing from " +
-                       library.api.install_path);
+                       context.api.install_path);
   }
-  const std::string name = library.domains.NameAt(position);
+  const std::string name = context.domains.NameAt(position);
   nlohmann::json accounts = nlohmann::json::array();
   std::string human;
   UserEnumState state;
-  if (StartUserWalk(library, name, query, 1, &state)) {
+  if (StartUserWalk(context, name, query, 1, &state)) {
     UserRecord record;
     while (AdvanceUserWalk(&state)) {
       std::copy_n(state.begin() + walk_offsets::kRecord, kUserRecordSize, record.begin());
@@ -74,7 +75,7 @@ void AccountList(const Output& out, const std::string& domain, const std::string
 
 void AccountFind(const Output& out, const std::string& address) {
   FoundAccount found;
-  if (!FindAccount(TheLibrary(), address, /*follow_domain_alias=*/true, &found)) {
+  if (!FindAccount(TheContext(), address, /*follow_domain_alias=*/true, &found)) {
     throw CommandError("no account for " + address);
   }
   nlohmann::json json = AccountJson(found.position, found.record);
@@ -103,10 +104,10 @@ const char* SettingKindName(UserSettingKind kind) {
 // The account an address reaches, as users.cfg holds it: the lookup may
 // hand out folder delivery in its copy, so the record is read again.
 FoundAccount StoredAccount(const std::string& address) {
-  Library& library = TheLibrary();
+  Context& context = TheContext();
   FoundAccount found;
-  if (!FindAccount(library, address, /*follow_domain_alias=*/true, &found) ||
-      LoadAccountAt(library, found.domain, found.position, &found.record) <= found.position) {
+  if (!FindAccount(context, address, /*follow_domain_alias=*/true, &found) ||
+      LoadAccountAt(context, found.domain, found.position, &found.record) <= found.position) {
     throw CommandError("no account for " + address);
   }
   return found;
@@ -119,7 +120,7 @@ nlohmann::json SettingValue(const UserRecord& record, int32_t id, std::string* h
                        : kind == UserSettingKind::kDateTime ? 8
                                                             : 4;
   const int32_t n =
-      GetUserSetting(TheLibrary(), record.data(), kUserRecordSize, id, buffer.data(), size);
+      GetUserSetting(TheContext(), record.data(), kUserRecordSize, id, buffer.data(), size);
   if (n < 0) throw CommandError("setting " + std::to_string(id) + " is not available");
   switch (kind) {
     case UserSettingKind::kNumber:
@@ -180,10 +181,10 @@ void AccountSet(const Output& out, const std::string& address, int32_t id,
   const std::vector<uint8_t> bytes = AccountSettingBytes(id, text);
   const UserSettingKind kind = DescribeUserSetting(id);
   FoundAccount found = StoredAccount(address);
-  Library& library = TheLibrary();
-  if (SetUserSetting(library, found.record.data(), kUserRecordSize, id, bytes.data(),
+  Context& context = TheContext();
+  if (SetUserSetting(context, found.record.data(), kUserRecordSize, id, bytes.data(),
                      static_cast<int32_t>(bytes.size())) != 0 ||
-      !WriteAccountAt(library, found.domain, found.record, &found.position)) {
+      !WriteAccountAt(context, found.domain, found.record, &found.position)) {
     throw CommandError("setting " + std::to_string(id) + " of " + address + " was not saved");
   }
   std::string human;
@@ -197,7 +198,7 @@ void AccountSet(const Output& out, const std::string& address, int32_t id,
 
 }  // namespace
 
-void RegisterAccountCommands(CLI::App& app, Context& context) {
+void RegisterAccountCommands(CLI::App& app, Session& session) {
   CLI::App* account = app.add_subcommand("account", "Accounts of a domain");
   account->require_subcommand(1);
 
@@ -208,25 +209,25 @@ void RegisterAccountCommands(CLI::App& app, Context& context) {
   list->add_option("--query", query,
                    "Only the accounts this condition holds for, e.g. \"U_Type = 0\" or "
                    "\"U_Alias like 'a%'\"");
-  list->callback([&context] {
-    context.Open();
-    AccountList(context.out, domain, query);
+  list->callback([&session] {
+    session.Open();
+    AccountList(session.out, domain, query);
   });
 
   static std::string address;
   CLI::App* find =
       account->add_subcommand("find", "Show the account an address reaches, and where it is");
   find->add_option("ADDRESS", address, "local@domain, or a bare local part")->required();
-  find->callback([&context] {
-    context.Open();
-    AccountFind(context.out, address);
+  find->callback([&session] {
+    session.Open();
+    AccountFind(session.out, address);
   });
 
   CLI::App* show = account->add_subcommand("show", "Show every setting of an account by id");
   show->add_option("ADDRESS", address, "local@domain, or a bare local part")->required();
-  show->callback([&context] {
-    context.Open();
-    AccountShow(context.out, address);
+  show->callback([&session] {
+    session.Open();
+    AccountShow(session.out, address);
   });
 
   static int32_t id = 0;
@@ -237,13 +238,13 @@ void RegisterAccountCommands(CLI::App& app, Context& context) {
   set->add_option("VALUE", value,
                   "Number, flag (1/0), date (yyyy-mm-dd [hh:mm:ss]) or text, by the id's kind")
       ->required();
-  set->callback([&context] {
-    context.Open();
-    AccountSet(context.out, address, id, value);
+  set->callback([&session] {
+    session.Open();
+    AccountSet(session.out, address, id, value);
   });
 
-  RegisterAccountChangeCommands(*account, context);
-  RegisterAccountImportCommand(*account, context);
+  RegisterAccountChangeCommands(*account, session);
+  RegisterAccountImportCommand(*account, session);
 }
 
 }  // namespace tarvelin::cli

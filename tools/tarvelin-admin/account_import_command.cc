@@ -148,14 +148,14 @@ void AccountImport(const Output& out, const std::string& file) {
 
 }  // namespace
 
-void RegisterAccountImportCommand(CLI::App& account, Context& context) {
+void RegisterAccountImportCommand(CLI::App& account, Session& session) {
   static std::string file;
   CLI::App* import = account.add_subcommand(
       "import", "Add user accounts from \"address password\" lines (\"#\" starts a comment)");
   import->add_option("FILE", file, "The list; \"-\" for standard input")->required();
-  import->callback([&context] {
-    context.Open();
-  AccountImport(context.out, file);
+  import->callback([&session] {
+    session.Open();
+  AccountImport(session.out, file);
 });
 }  // namespace tarvelin::cli
 

@@ -7,6 +7,7 @@
 #include "core/accounts/password_rules.h"
 #include "schema/user_record.h"
 #include "cli_context.h"
+#include "api/c/the_context.h"
 #include "core/context.h"
 
 namespace tarvelin::cli {
@@ -31,7 +32,7 @@ void Authenticate(const Output& out, const std::string& login, const std::string
   request.address = address;
   request.challenge = challenge;
   AuthResult result;
-  if (!AuthenticateAccount(TheLibrary(), request, &result)) {
+  if (!AuthenticateAccount(TheContext(), request, &result)) {
     throw CommandError("login refused: " + login);
   }
   const std::string aliases = AliasListOf(result.record);
@@ -42,7 +43,7 @@ void Authenticate(const Output& out, const std::string& login, const std::string
 void PasswordCheck(const Output& out, const std::string& password, const std::string& mailbox,
                    const std::string& aliases) {
   const int32_t result =
-      CheckPasswordPolicy(TheLibrary(), password.c_str(), mailbox.c_str(), aliases.c_str());
+      CheckPasswordPolicy(TheContext(), password.c_str(), mailbox.c_str(), aliases.c_str());
   if (result < 0) throw CommandError("the installation is not loaded");
   if (result == 0) throw CommandError("the password does not meet the policy");
   out.Emit({{"accepted", true}}, "the password meets the policy");
@@ -50,7 +51,7 @@ void PasswordCheck(const Output& out, const std::string& password, const std::st
 
 }  // namespace
 
-void RegisterAuthCommands(CLI::App& app, Context& context) {
+void RegisterAuthCommands(CLI::App& app, Session& session) {
   static std::string login, method, challenge, address;
   CLI::App* auth = app.add_subcommand(
       "auth", "Check a login; the password or answer is read from standard input");
@@ -59,9 +60,9 @@ void RegisterAuthCommands(CLI::App& app, Context& context) {
                    "PLAIN (default), MD5, CRAM-MD5, DIGEST-MD5, SHA1 or SYNCML-MD5");
   auth->add_option("--challenge", challenge, "The challenge the answer was computed for");
   auth->add_option("--address", address, "The server address the client connected to");
-  auth->callback([&context] {
-    context.Open();
-    Authenticate(context.out, login, method, challenge, address);
+  auth->callback([&session] {
+    session.Open();
+    Authenticate(session.out, login, method, challenge, address);
   });
 
   CLI::App* password = app.add_subcommand("password", "The password policy");
@@ -71,16 +72,16 @@ void RegisterAuthCommands(CLI::App& app, Context& context) {
   check->add_option("PASSWORD", text, "The password")->required();
   check->add_option("MAILBOX", mailbox, "The account's mailbox name")->required();
   check->add_option("ALIASES", aliases, "The account's aliases, separated by \";\"")->required();
-  check->callback([&context] {
-    context.Open();
-    PasswordCheck(context.out, text, mailbox, aliases);
+  check->callback([&session] {
+    session.Open();
+    PasswordCheck(session.out, text, mailbox, aliases);
   });
 
   CLI::App* generate = password->add_subcommand("generate", "A new password by the policy");
-  generate->callback([&context] {
-    context.Open();
-    const std::string generated = GenerateAccountPassword(TheLibrary().config.record);
-    context.out.Emit({{"password", generated}}, generated);
+  generate->callback([&session] {
+    session.Open();
+    const std::string generated = GenerateAccountPassword(TheContext().config.record);
+    session.out.Emit({{"password", generated}}, generated);
   });
 }
 

@@ -6,6 +6,7 @@
 #include "cli_context.h"
 #include "jobs/backup/backup_config.h"
 #include "jobs/backup/restore_config.h"
+#include "api/c/the_context.h"
 #include "core/context.h"
 #include "platform/terminal.h"
 
@@ -66,7 +67,7 @@ void Backup(const Output& out, const std::string& file) {
   int32_t result;
   {
     ProgressBar bar("backup");
-    result = tarvelin::BackupConfig(TheLibrary(), file.c_str(), ProgressFor(&bar));
+    result = tarvelin::BackupConfig(TheContext(), file.c_str(), ProgressFor(&bar));
   }
   if (result != 0) {
     throw CommandError("backup to " + file +
@@ -79,7 +80,7 @@ void Restore(const Output& out, const std::string& file) {
   int32_t result;
   {
     ProgressBar bar("restore");
-    result = tarvelin::RestoreConfig(TheLibrary(), file.c_str(), ProgressFor(&bar));
+    result = tarvelin::RestoreConfig(TheContext(), file.c_str(), ProgressFor(&bar));
   }
   if (result != 0) {
     throw CommandError("restore from " + file +
@@ -91,22 +92,22 @@ void Restore(const Output& out, const std::string& file) {
 
 }  // namespace
 
-void RegisterBackupCommands(CLI::App& app, Context& context) {
+void RegisterBackupCommands(CLI::App& app, Session& session) {
   static std::string file;
   CLI::App* backup = app.add_subcommand("backup", "Pack the configuration into an archive");
   backup->add_option("FILE", file, "Archive to write; \"yyyymmdd\" in quotes becomes the date")
       ->required();
-  backup->callback([&context] {
-    context.Open();
-    Backup(context.out, file);
+  backup->callback([&session] {
+    session.Open();
+    Backup(session.out, file);
   });
 
   CLI::App* restore =
       app.add_subcommand("restore", "Unpack an archive over the installation and reload");
   restore->add_option("FILE", file, "Archive to read")->required();
-  restore->callback([&context] {
-    context.Open();
-    Restore(context.out, file);
+  restore->callback([&session] {
+    session.Open();
+    Restore(session.out, file);
   });
 }
 

@@ -4,7 +4,7 @@
 
 namespace tarvelin::cli {
 
-void Context::Open() const {
+void Session::Open() const {
   const int32_t result = ::Init(install_dir.empty() ? nullptr : install_dir.c_str());
   if (result != 0) {
     throw CommandError("cannot load the installation" +

@@ -9,7 +9,7 @@
 
 namespace tarvelin::cli {
 
-struct Context {
+struct Session {
   std::string install_dir;  // empty: $TARVELIN_INSTALL_DIR
   Output out;
   // Init on the installation; throws CommandError when it cannot be loaded.
@@ -18,19 +18,19 @@ struct Context {
 
 // Each group adds its subcommands to `app`; their callbacks run the command
 // and throw CommandError on failure.
-void RegisterCreateCommand(CLI::App& app, Context& context);
-void RegisterConfigCommands(CLI::App& app, Context& context);
-void RegisterDomainCommands(CLI::App& app, Context& context);
-void RegisterBackupCommands(CLI::App& app, Context& context);
-void RegisterServiceCommands(CLI::App& app, Context& context);
-void RegisterLogCommands(CLI::App& app, Context& context);
-void RegisterAccountCommands(CLI::App& app, Context& context);
+void RegisterCreateCommand(CLI::App& app, Session& session);
+void RegisterConfigCommands(CLI::App& app, Session& session);
+void RegisterDomainCommands(CLI::App& app, Session& session);
+void RegisterBackupCommands(CLI::App& app, Session& session);
+void RegisterServiceCommands(CLI::App& app, Session& session);
+void RegisterLogCommands(CLI::App& app, Session& session);
+void RegisterAccountCommands(CLI::App& app, Session& session);
 // Further subcommands of `account`, added by RegisterAccountCommands.
-void RegisterAccountChangeCommands(CLI::App& account, Context& context);
-void RegisterAccountImportCommand(CLI::App& account, Context& context);
-void RegisterRemoteCommands(CLI::App& app, Context& context);
-void RegisterScheduleCommands(CLI::App& app, Context& context);
-void RegisterAuthCommands(CLI::App& app, Context& context);
-void RegisterMailboxCommands(CLI::App& app, Context& context);
+void RegisterAccountChangeCommands(CLI::App& account, Session& session);
+void RegisterAccountImportCommand(CLI::App& account, Session& session);
+void RegisterRemoteCommands(CLI::App& app, Session& session);
+void RegisterScheduleCommands(CLI::App& app, Session& session);
+void RegisterAuthCommands(CLI::App& app, Session& session);
+void RegisterMailboxCommands(CLI::App& app, Session& session);
 
 }  // namespace tarvelin::cli

@@ -131,7 +131,7 @@ void ConfigDump(const Output& out) {
 
 }  // namespace
 
-void RegisterConfigCommands(CLI::App& app, Context& context) {
+void RegisterConfigCommands(CLI::App& app, Session& session) {
   CLI::App* config = app.add_subcommand("config", "Global settings by number");
   config->require_subcommand(1);
   static int32_t id = 0;
@@ -139,23 +139,23 @@ void RegisterConfigCommands(CLI::App& app, Context& context) {
 
   CLI::App* get = config->add_subcommand("get", "Show one setting");
   get->add_option("ID", id, "Setting id")->required();
-  get->callback([&context] {
-    context.Open();
-    ConfigGet(context.out, id);
+  get->callback([&session] {
+    session.Open();
+    ConfigGet(session.out, id);
   });
 
   CLI::App* set = config->add_subcommand("set", "Change one setting and save");
   set->add_option("ID", id, "Setting id")->required();
   set->add_option("VALUE", value, "Number, flag (1/0), text, or block as hex")->required();
-  set->callback([&context] {
-    context.Open();
-    ConfigSet(context.out, id, value);
+  set->callback([&session] {
+    session.Open();
+    ConfigSet(session.out, id, value);
   });
 
   CLI::App* dump = config->add_subcommand("dump", "Show every setting");
-  dump->callback([&context] {
-    context.Open();
-    ConfigDump(context.out);
+  dump->callback([&session] {
+    session.Open();
+    ConfigDump(session.out);
   });
 }
 

@@ -2,6 +2,7 @@
 #include "schema/config_offsets.h"
 #include "config/config_store.h"
 #include "store/file/domain_list.h"
+#include "api/c/the_context.h"
 #include "core/context.h"
 #include "platform/file_system.h"
 #include "platform/os_path.h"
@@ -13,39 +14,39 @@ namespace {
 void CreateInstallation(const Output& out, const std::string& install_dir,
                         const std::vector<std::string>& domains) {
   if (install_dir.empty()) throw CommandError("create needs --install-dir");
-  Library library;
-  library.api.install_path = WithTrailingSeparator(ToOsPath(install_dir));
-  library.api.config_path = library.api.install_path + "config" + kPathSeparator;
-  if (FileExists(library.api.config_path + "settings.cfg")) {
+  Context context;
+  context.api.install_path = WithTrailingSeparator(ToOsPath(install_dir));
+  context.api.config_path = context.api.install_path + "config" + kPathSeparator;
+  if (FileExists(context.api.config_path + "settings.cfg")) {
     throw CommandError("an installation exists already in " + install_dir);
   }
   // Empty directory fields make the defaults pass place temp/, mail/ and
   // logs/ inside the new installation instead of relative to the caller.
   for (int offset : {offsets::kTempDirectory, offsets::kMailRoot, offsets::kLogDirectory}) {
-    library.config.record.SetText(offset, "");
+    context.config.record.SetText(offset, "");
   }
-  LoadServerConfig(library.api, library.config, &library.domains, /*must_exist=*/false);
+  LoadServerConfig(context.api, context.config, &context.domains, /*must_exist=*/false);
   for (const std::string& name : domains) {
     if (name.empty() || name.size() > kDomainNameMax || !DomainList::ValidName(name)) {
       throw CommandError("not a valid domain name: " + name);
     }
-    if (library.domains.Exists(name)) throw CommandError("domain listed twice: " + name);
-    library.domains.Append(name);
+    if (context.domains.Exists(name)) throw CommandError("domain listed twice: " + name);
+    context.domains.Append(name);
   }
-  if (!SaveServerConfig(library.api, library.config, library.domains)) {
-    throw CommandError("cannot write " + library.api.config_path);
+  if (!SaveServerConfig(context.api, context.config, context.domains)) {
+    throw CommandError("cannot write " + context.api.config_path);
   }
-  out.Emit({{"created", library.api.install_path}, {"domains", domains}},
-           "created " + library.api.install_path);
+  out.Emit({{"created", context.api.install_path}, {"domains", domains}},
+           "created " + context.api.install_path);
 }
 
 }  // namespace
 
-void RegisterCreateCommand(CLI::App& app, Context& context) {
+void RegisterCreateCommand(CLI::App& app, Session& session) {
   static std::vector<std::string> domains;
   CLI::App* create = app.add_subcommand("create", "Create a fresh installation in --install-dir");
   create->add_option("--domain", domains, "Domain to list (repeatable)");
-  create->callback([&context] { CreateInstallation(context.out, context.install_dir, domains); });
+  create->callback([&session] { CreateInstallation(session.out, session.install_dir, domains); });
 }
 
 }  // namespace tarvelin::cli

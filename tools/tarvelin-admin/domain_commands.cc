@@ -199,7 +199,7 @@ void DomainDelete(const Output& out, const std::string& name) {
 
 }  // namespace
 
-void RegisterDomainCommands(CLI::App& app, Context& context) {
+void RegisterDomainCommands(CLI::App& app, Session& session) {
   CLI::App* domain = app.add_subcommand("domain", "Domains");
   domain->require_subcommand(1);
   static std::string name;
@@ -207,23 +207,23 @@ void RegisterDomainCommands(CLI::App& app, Context& context) {
   static std::string value;
 
   CLI::App* list = domain->add_subcommand("list", "List the domains");
-  list->callback([&context] {
-    context.Open();
-    DomainList(context.out);
+  list->callback([&session] {
+    session.Open();
+    DomainList(session.out);
   });
 
   CLI::App* show = domain->add_subcommand("show", "Show the settings of a domain");
   show->add_option("NAME", name, "Domain name")->required();
-  show->callback([&context] {
-    context.Open();
-    DomainShow(context.out, name);
+  show->callback([&session] {
+    session.Open();
+    DomainShow(session.out, name);
   });
 
   CLI::App* add = domain->add_subcommand("add", "Add a domain (with default.ini when enabled)");
   add->add_option("NAME", name, "Domain name")->required();
-  add->callback([&context] {
-    context.Open();
-    DomainAdd(context.out, name);
+  add->callback([&session] {
+    session.Open();
+    DomainAdd(session.out, name);
   });
 
   CLI::App* set = domain->add_subcommand("set", "Change one setting of a domain and save it");
@@ -231,18 +231,18 @@ void RegisterDomainCommands(CLI::App& app, Context& context) {
   set->add_option("ID", id, "Setting id")->required();
   set->add_option("VALUE", value, "Number, flag (1/0), text, or date (yyyy-mm-dd [hh:mm:ss])")
       ->required();
-  set->callback([&context] {
-    context.Open();
-    DomainSet(context.out, name, id, value);
+  set->callback([&session] {
+    session.Open();
+    DomainSet(session.out, name, id, value);
   });
 
   CLI::App* ip = domain->add_subcommand("ip", "Show or set the addresses a domain is bound to");
   ip->add_option("NAME", name, "Domain name")->required();
   CLI::Option* addresses =
       ip->add_option("ADDRESSES", value, "\";\"-separated addresses; \"\" unbinds the domain");
-  ip->callback([&context, addresses] {
-    context.Open();
-    DomainIp(context.out, name, addresses->count() > 0 ? &value : nullptr);
+  ip->callback([&session, addresses] {
+    session.Open();
+    DomainIp(session.out, name, addresses->count() > 0 ? &value : nullptr);
   });
 
   static std::string new_name;
@@ -250,17 +250,17 @@ void RegisterDomainCommands(CLI::App& app, Context& context) {
       "rename", "Rename a domain and its configuration folder (the mail folder stays)");
   rename->add_option("OLD", name, "Domain name")->required();
   rename->add_option("NEW", new_name, "New domain name")->required();
-  rename->callback([&context] {
-    context.Open();
-    DomainRename(context.out, name, new_name);
+  rename->callback([&session] {
+    session.Open();
+    DomainRename(session.out, name, new_name);
   });
 
   CLI::App* remove = domain->add_subcommand(
       "delete", "Delete a domain with its accounts, configuration and mail folders");
   remove->add_option("NAME", name, "Domain name")->required();
-  remove->callback([&context] {
-    context.Open();
-    DomainDelete(context.out, name);
+  remove->callback([&session] {
+    session.Open();
+    DomainDelete(session.out, name);
   });
 }
 

@@ -4,6 +4,7 @@
 
 #include "cli_context.h"
 #include "foundation/text.h"
+#include "api/c/the_context.h"
 #include "core/context.h"
 #include "log/log_kinds.h"
 #include "platform/clock.h"
@@ -67,7 +68,7 @@ std::vector<std::string> LastLines(const std::string& path, size_t count) {
 }
 
 void LogTail(const Output& out, int kind, size_t count) {
-  const std::string path = TodaysFile(TheLibrary().config, kind, LocalNow().date);
+  const std::string path = TodaysFile(TheContext().config, kind, LocalNow().date);
   const std::vector<std::string> lines = LastLines(path, count);
   std::string human;
   for (const std::string& line : lines) human += line + "\n";
@@ -76,7 +77,7 @@ void LogTail(const Output& out, int kind, size_t count) {
 
 }  // namespace
 
-void RegisterLogCommands(CLI::App& app, Context& context) {
+void RegisterLogCommands(CLI::App& app, Session& session) {
   CLI::App* log = app.add_subcommand("log", "Server log files");
   log->require_subcommand(1);
   static int kind = 0;
@@ -86,9 +87,9 @@ void RegisterLogCommands(CLI::App& app, Context& context) {
       ->required()
       ->check(CLI::Range(0, kLogKindCount - 1));
   tail->add_option("-n,--lines", count, "How many lines (default 20)");
-  tail->callback([&context] {
-    context.Open();
-    LogTail(context.out, kind, count);
+  tail->callback([&session] {
+    session.Open();
+    LogTail(session.out, kind, count);
   });
 }
 

@@ -2,6 +2,7 @@
 #include <string>
 
 #include "cli_context.h"
+#include "api/c/the_context.h"
 #include "core/context.h"
 #include "mailstore/mailbox_location.h"
 #include "tarvelin/api.h"
@@ -12,7 +13,7 @@ namespace {
 
 void MailboxConvert(const Output& out, const std::string& path, const std::string& to,
                     bool recursive) {
-  const std::string folder = MailboxFolder(MailRootFolder(TheLibrary()), path);
+  const std::string folder = MailboxFolder(MailRootFolder(TheContext()), path);
   if (folder.empty()) throw CommandError("no mailbox path given");
   const bool to_imap = to == "imap";
   const bool found =
@@ -26,7 +27,7 @@ void MailboxConvert(const Output& out, const std::string& path, const std::strin
 
 }  // namespace
 
-void RegisterMailboxCommands(CLI::App& app, Context& context) {
+void RegisterMailboxCommands(CLI::App& app, Session& session) {
   CLI::App* mailbox = app.add_subcommand("mailbox", "Mailbox folders of accounts");
   mailbox->require_subcommand(1);
   static std::string path;
@@ -41,9 +42,9 @@ void RegisterMailboxCommands(CLI::App& app, Context& context) {
       ->check(CLI::IsMember({"imap", "pop3"}));
   convert->add_flag("--recursive", recursive,
                     "Convert every folder of the mailbox, not only the inbox");
-  convert->callback([&context] {
-    context.Open();
-    MailboxConvert(context.out, path, to, recursive);
+  convert->callback([&session] {
+    session.Open();
+    MailboxConvert(session.out, path, to, recursive);
   });
 }
 

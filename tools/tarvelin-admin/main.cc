@@ -9,22 +9,22 @@ using namespace tarvelin::cli;
 int main(int argc, char** argv) {
   CLI::App app{"Administration of a Tarvelin mail server installation"};
   app.require_subcommand(1);
-  Context context;
-  app.add_option("--install-dir", context.install_dir,
+  Session session;
+  app.add_option("--install-dir", session.install_dir,
                  "Installation directory (default: $TARVELIN_INSTALL_DIR)");
-  app.add_flag("--json", context.out.json, "Answer in JSON");
+  app.add_flag("--json", session.out.json, "Answer in JSON");
 
-  RegisterCreateCommand(app, context);
-  RegisterConfigCommands(app, context);
-  RegisterDomainCommands(app, context);
-  RegisterBackupCommands(app, context);
-  RegisterServiceCommands(app, context);
-  RegisterLogCommands(app, context);
-  RegisterAccountCommands(app, context);
-  RegisterRemoteCommands(app, context);
-  RegisterScheduleCommands(app, context);
-  RegisterAuthCommands(app, context);
-  RegisterMailboxCommands(app, context);
+  RegisterCreateCommand(app, session);
+  RegisterConfigCommands(app, session);
+  RegisterDomainCommands(app, session);
+  RegisterBackupCommands(app, session);
+  RegisterServiceCommands(app, session);
+  RegisterLogCommands(app, session);
+  RegisterAccountCommands(app, session);
+  RegisterRemoteCommands(app, session);
+  RegisterScheduleCommands(app, session);
+  RegisterAuthCommands(app, session);
+  RegisterMailboxCommands(app, session);
 
   try {
     app.parse(argc, argv);

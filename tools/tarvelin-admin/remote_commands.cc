@@ -174,7 +174,7 @@ void RemoteDelete(const Output& out, int32_t index) {
 
 }  // namespace
 
-void RegisterRemoteCommands(CLI::App& app, Context& context) {
+void RegisterRemoteCommands(CLI::App& app, Session& session) {
   CLI::App* remote = app.add_subcommand("remote", "Remote accounts collected by the POP3 service");
   remote->require_subcommand(1);
   static int32_t index = 0;
@@ -183,23 +183,23 @@ void RegisterRemoteCommands(CLI::App& app, Context& context) {
   static std::vector<std::string> assignments;
 
   CLI::App* list = remote->add_subcommand("list", "List the remote accounts");
-  list->callback([&context] {
-    context.Open();
-    RemoteList(context.out);
+  list->callback([&session] {
+    session.Open();
+    RemoteList(session.out);
   });
 
   CLI::App* show = remote->add_subcommand("show", "Show every setting of a remote account by id");
   show->add_option("N", index, "Position in remote.cfg")->required();
-  show->callback([&context] {
-    context.Open();
-    RemoteShow(context.out, index);
+  show->callback([&session] {
+    session.Open();
+    RemoteShow(session.out, index);
   });
 
   CLI::App* add = remote->add_subcommand("add", "Add a remote account");
   add->add_option("--set", assignments, "ID=VALUE, by the id's kind (repeatable)");
-  add->callback([&context] {
-    context.Open();
-    RemoteAdd(context.out, assignments);
+  add->callback([&session] {
+    session.Open();
+    RemoteAdd(session.out, assignments);
   });
 
   CLI::App* set =
@@ -209,17 +209,17 @@ void RegisterRemoteCommands(CLI::App& app, Context& context) {
   set->add_option("VALUE", value,
                   "Number, flag (1/0), text, or the schedule as 568 hex digits, by the id's kind")
       ->required();
-  set->callback([&context] {
-    context.Open();
-    RemoteSet(context.out, index, id, value);
+  set->callback([&session] {
+    session.Open();
+    RemoteSet(session.out, index, id, value);
   });
 
   CLI::App* remove =
       remote->add_subcommand("delete", "Delete a remote account and its state files");
   remove->add_option("N", index, "Position in remote.cfg")->required();
-  remove->callback([&context] {
-    context.Open();
-    RemoteDelete(context.out, index);
+  remove->callback([&session] {
+    session.Open();
+    RemoteDelete(session.out, index);
   });
 }
 

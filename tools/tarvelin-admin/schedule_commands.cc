@@ -115,7 +115,7 @@ void ScheduleSet(const Output& out, int32_t id, int32_t item, int32_t type,
 
 }  // namespace
 
-void RegisterScheduleCommands(CLI::App& app, Context& context) {
+void RegisterScheduleCommands(CLI::App& app, Session& session) {
   CLI::App* schedule = app.add_subcommand("schedule", "Schedules of the global configuration");
   schedule->require_subcommand(1);
   static int32_t id = 0;
@@ -125,9 +125,9 @@ void RegisterScheduleCommands(CLI::App& app, Context& context) {
 
   CLI::App* show = schedule->add_subcommand("show", "Show a schedule item by item");
   show->add_option("ID", id, "Configuration setting id of the schedule")->required();
-  show->callback([&context] {
-    context.Open();
-    ScheduleShow(context.out, id);
+  show->callback([&session] {
+    session.Open();
+    ScheduleShow(session.out, id);
   });
 
   CLI::App* set = schedule->add_subcommand("set", "Change one field of a schedule and save it");
@@ -138,9 +138,9 @@ void RegisterScheduleCommands(CLI::App& app, Context& context) {
                   "seconds, 11 number, 13 and 14 whole numbers, 15 packed block")
       ->required();
   set->add_option("VALUE", value, "Flag (1/0), number, or the packed text")->required();
-  set->callback([&context] {
-    context.Open();
-    ScheduleSet(context.out, id, item, type, value);
+  set->callback([&session] {
+    session.Open();
+    ScheduleSet(session.out, id, item, type, value);
   });
 }
 

@@ -9,6 +9,7 @@
 #include "cli_values.h"
 #include "core/config/config_save.h"
 #include "foundation/date_time.h"
+#include "api/c/the_context.h"
 #include "core/context.h"
 #include "platform/clock.h"
 #include "platform/file_system.h"
@@ -65,7 +66,7 @@ void Status(const Output& out, const std::vector<std::string>& texts) {
   if (services.empty()) {
     for (int id : KnownServiceIds()) services.push_back(ParseService(std::to_string(id)));
   }
-  const ServiceChannel channel = TheLibrary().Channel();
+  const ServiceChannel channel = TheContext().Channel();
   nlohmann::json all = nlohmann::json::array();
   std::string human;
   for (const Service& service : services) {
@@ -80,7 +81,7 @@ void Status(const Output& out, const std::vector<std::string>& texts) {
 }
 
 void Stats(const Output& out, const Service& service) {
-  const ServiceChannel channel = TheLibrary().Channel();
+  const ServiceChannel channel = TheContext().Channel();
   if (!Running(channel, service.id)) throw CommandError(service.label + " is not running");
   StatisticsBlock block;
   if (!RequestStatistics(channel, service.id, &block)) {
@@ -117,7 +118,7 @@ void Stats(const Output& out, const Service& service) {
 
 void Sessions(const Output& out, const Service& service, bool history) {
   const std::optional<std::string> answer =
-      RequestSessions(TheLibrary().Channel(), service.id, history);
+      RequestSessions(TheContext().Channel(), service.id, history);
   if (!answer) throw CommandError(service.label + " did not answer the sessions request");
   nlohmann::json rows = nlohmann::json::array();
   std::string human = "id\tstatus\tduration\thandle\tstart\tserver\tvolume\tip\tval\n";
@@ -142,17 +143,17 @@ void Sessions(const Output& out, const Service& service, bool history) {
 }
 
 void StartOrStop(const Output& out, const Service& service, bool start) {
-  const std::string program = ServiceProgramPath(TheLibrary().api.install_path, service.id);
+  const std::string program = ServiceProgramPath(TheContext().api.install_path, service.id);
   if (program.empty()) {
     throw CommandError(service.label + " has no program of its own; it runs inside the " +
                        FindServiceNames(service.id)->service_name + " program");
   }
   if (start && !FileExists(program)) throw CommandError("no program file " + program);
-  const Library& library = TheLibrary();
-  const ServiceChannel channel = library.Channel();
+  const Context& context = TheContext();
+  const ServiceChannel channel = context.Channel();
   const bool was_running = channel.IsServiceRunning(service.id);
   if (was_running != start) {
-    StartStopService(library.api.install_path, channel, service.id, start, /*wait=*/true);
+    StartStopService(context.api.install_path, channel, service.id, start, /*wait=*/true);
   }
   const std::optional<int64_t> pid = channel.RunningPid(service.id);
   if (start && !pid) throw CommandError(service.label + " did not come up within 10 seconds");
@@ -169,7 +170,7 @@ void StartOrStop(const Output& out, const Service& service, bool start) {
 }
 
 void Reload(const Output& out) {
-  if (ReloadServices(TheLibrary().Channel()) != 1) {
+  if (ReloadServices(TheContext().Channel()) != 1) {
     throw CommandError("the control service is not running");
   }
   out.Emit({{"reload", "sent"}}, "the control service reloads the services");
@@ -177,7 +178,7 @@ void Reload(const Output& out) {
 
 }  // namespace
 
-void RegisterServiceCommands(CLI::App& app, Context& context) {
+void RegisterServiceCommands(CLI::App& app, Session& session) {
   CLI::App* service = app.add_subcommand("service", "The running server services");
   service->require_subcommand(1);
   static std::vector<std::string> ids;
@@ -187,44 +188,44 @@ void RegisterServiceCommands(CLI::App& app, Context& context) {
 
   CLI::App* status = service->add_subcommand("status", "Show which services run");
   status->add_option("ID", ids, id_help + " (default: all)");
-  status->callback([&context] {
-    context.Open();
-    Status(context.out, ids);
+  status->callback([&session] {
+    session.Open();
+    Status(session.out, ids);
   });
 
   CLI::App* stats = service->add_subcommand("stats", "Show a service's counters");
   stats->add_option("ID", id, id_help)->required();
-  stats->callback([&context] {
-    context.Open();
-    Stats(context.out, ParseService(id));
+  stats->callback([&session] {
+    session.Open();
+    Stats(session.out, ParseService(id));
   });
 
   CLI::App* sessions = service->add_subcommand("sessions", "List a service's sessions");
   sessions->add_option("ID", id, id_help)->required();
   sessions->add_flag("--history", history, "Finished sessions instead of current ones");
-  sessions->callback([&context] {
-    context.Open();
-    Sessions(context.out, ParseService(id), history);
+  sessions->callback([&session] {
+    session.Open();
+    Sessions(session.out, ParseService(id), history);
   });
 
   CLI::App* start = service->add_subcommand("start", "Start a service and wait until it runs");
   start->add_option("ID", id, id_help)->required();
-  start->callback([&context] {
-    context.Open();
-    StartOrStop(context.out, ParseService(id), /*start=*/true);
+  start->callback([&session] {
+    session.Open();
+    StartOrStop(session.out, ParseService(id), /*start=*/true);
   });
 
   CLI::App* stop = service->add_subcommand("stop", "Stop a service, ending it after 10 seconds");
   stop->add_option("ID", id, id_help)->required();
-  stop->callback([&context] {
-    context.Open();
-    StartOrStop(context.out, ParseService(id), /*start=*/false);
+  stop->callback([&session] {
+    session.Open();
+    StartOrStop(session.out, ParseService(id), /*start=*/false);
   });
 
   CLI::App* reload = service->add_subcommand("reload", "Ask the control service to reload");
-  reload->callback([&context] {
-    context.Open();
-    Reload(context.out);
+  reload->callback([&session] {
+    session.Open();
+    Reload(session.out);
   });
 }
 

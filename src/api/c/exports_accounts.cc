@@ -4,65 +4,66 @@
 #include "core/accounts/user_settings.h"
 #include "api/c/api_result.h"
 #include "api/c/export_guard.h"
+#include "api/c/the_context.h"
 #include "core/context.h"
 #include "tarvelin/api.h"
 
 using tarvelin::Guarded;
 using tarvelin::kResultFailed;
-using tarvelin::TheLibrary;
+using tarvelin::TheContext;
 
 extern "C" {
 
 int32_t GetUserCount(const char* domain) {
-  return Guarded(kResultFailed, [&] { return tarvelin::GetUserCount(TheLibrary(), domain); });
+  return Guarded(kResultFailed, [&] { return tarvelin::GetUserCount(TheContext(), domain); });
 }
 
 int32_t GetUserList(const char* domain, void* buffer, int32_t size) {
   return Guarded(kResultFailed,
-                 [&] { return tarvelin::GetUserList(TheLibrary(), domain, buffer, size); });
+                 [&] { return tarvelin::GetUserList(TheContext(), domain, buffer, size); });
 }
 
 int32_t GetUserIndex(const char* domain, const char* alias) {
   return Guarded(kResultFailed,
-                 [&] { return tarvelin::GetUserIndex(TheLibrary(), domain, alias); });
+                 [&] { return tarvelin::GetUserIndex(TheContext(), domain, alias); });
 }
 
 int32_t LoadUser(const char* domain, int32_t index, void* buffer, int32_t size) {
   return Guarded(kResultFailed,
-                 [&] { return tarvelin::LoadUser(TheLibrary(), domain, index, buffer, size); });
+                 [&] { return tarvelin::LoadUser(TheContext(), domain, index, buffer, size); });
 }
 
 int32_t SaveUser(const char* domain, int32_t index, const void* buffer, int32_t size) {
   return Guarded(kResultFailed,
-                 [&] { return tarvelin::SaveUser(TheLibrary(), domain, index, buffer, size); });
+                 [&] { return tarvelin::SaveUser(TheContext(), domain, index, buffer, size); });
 }
 
 int32_t AddUser(const char* domain, const void* buffer, int32_t size) {
   return Guarded(kResultFailed,
-                 [&] { return tarvelin::AddUser(TheLibrary(), domain, buffer, size); });
+                 [&] { return tarvelin::AddUser(TheContext(), domain, buffer, size); });
 }
 
 int32_t DeleteUser(const char* domain, int32_t index) {
-  return Guarded(kResultFailed, [&] { return tarvelin::DeleteUser(TheLibrary(), domain, index); });
+  return Guarded(kResultFailed, [&] { return tarvelin::DeleteUser(TheContext(), domain, index); });
 }
 
 int32_t GetUserSetting(const void* record, int32_t record_size, int32_t id, void* buffer,
                        int32_t size) {
   return Guarded(kResultFailed, [&] {
-    return tarvelin::GetUserSetting(TheLibrary(), record, record_size, id, buffer, size);
+    return tarvelin::GetUserSetting(TheContext(), record, record_size, id, buffer, size);
   });
 }
 
 int32_t SetUserSetting(void* record, int32_t record_size, int32_t id, const void* buffer,
                        int32_t size) {
   return Guarded(kResultFailed, [&] {
-    return tarvelin::SetUserSetting(TheLibrary(), record, record_size, id, buffer, size);
+    return tarvelin::SetUserSetting(TheContext(), record, record_size, id, buffer, size);
   });
 }
 
 int32_t SetUserDefaults(void* record, int32_t record_size, int32_t force) {
   return Guarded(
-      0, [&] { return tarvelin::SetUserDefaults(TheLibrary(), record, record_size, force); });
+      0, [&] { return tarvelin::SetUserDefaults(TheContext(), record, record_size, force); });
 }
 
 }  // extern "C"

@@ -5,22 +5,23 @@
 #include "jobs/backup/restore_config.h"
 #include "api/c/api_result.h"
 #include "api/c/export_guard.h"
+#include "api/c/the_context.h"
 #include "core/context.h"
 #include "tarvelin/api.h"
 
 using tarvelin::Guarded;
 using tarvelin::kResultBufferTooSmall;
 using tarvelin::kResultFailed;
-using tarvelin::TheLibrary;
+using tarvelin::TheContext;
 
 extern "C" {
 
 int32_t BackupConfig(const char* path) {
-  return Guarded(kResultFailed, [&] { return tarvelin::BackupConfig(TheLibrary(), path); });
+  return Guarded(kResultFailed, [&] { return tarvelin::BackupConfig(TheContext(), path); });
 }
 
 int32_t RestoreConfig(const char* path) {
-  return Guarded(kResultFailed, [&] { return tarvelin::RestoreConfig(TheLibrary(), path); });
+  return Guarded(kResultFailed, [&] { return tarvelin::RestoreConfig(TheContext(), path); });
 }
 
 int32_t SetBufferDate(void* buffer, int32_t size, int32_t year, int32_t month, int32_t day) {

@@ -1,12 +1,13 @@
 // The C exports of the maintenance operations, guarded so that no exception
 // crosses into the caller: an unexpected one becomes 0 (nothing found).
 #include "api/c/export_guard.h"
+#include "api/c/the_context.h"
 #include "core/context.h"
 #include "mailstore/mailbox_conversion.h"
 #include "tarvelin/api.h"
 
 using tarvelin::Guarded;
-using tarvelin::TheLibrary;
+using tarvelin::TheContext;
 
 extern "C" {
 
@@ -15,7 +16,7 @@ int32_t MailboxConvertMessages(const char* mailbox_path, int32_t from_imap, int3
     if (mailbox_path == nullptr) return 0;
     const tarvelin::MailboxConversion how{
         .from_imap = from_imap != 0, .probe = false, .recursive = recursive != 0};
-    return tarvelin::ConvertMailbox(TheLibrary(), mailbox_path, how) ? 1 : 0;
+    return tarvelin::ConvertMailbox(TheContext(), mailbox_path, how) ? 1 : 0;
   });
 }
 

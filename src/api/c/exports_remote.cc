@@ -3,48 +3,49 @@
 #include "core/remote/remote_functions.h"
 #include "api/c/api_result.h"
 #include "api/c/export_guard.h"
+#include "api/c/the_context.h"
 #include "core/context.h"
 #include "tarvelin/api.h"
 
 using tarvelin::Guarded;
 using tarvelin::kResultFailed;
-using tarvelin::TheLibrary;
+using tarvelin::TheContext;
 
 extern "C" {
 
 int32_t GetRACount(void) {
-  return Guarded(kResultFailed, [] { return tarvelin::GetRACount(TheLibrary()); });
+  return Guarded(kResultFailed, [] { return tarvelin::GetRACount(TheContext()); });
 }
 
 int32_t LoadRA(int32_t index, void* buffer, int32_t size) {
   return Guarded(kResultFailed,
-                 [&] { return tarvelin::LoadRA(TheLibrary(), index, buffer, size); });
+                 [&] { return tarvelin::LoadRA(TheContext(), index, buffer, size); });
 }
 
 int32_t SaveRA(int32_t index, const void* buffer, int32_t size) {
   return Guarded(kResultFailed,
-                 [&] { return tarvelin::SaveRA(TheLibrary(), index, buffer, size); });
+                 [&] { return tarvelin::SaveRA(TheContext(), index, buffer, size); });
 }
 
 int32_t AddRA(const void* buffer, int32_t size) {
-  return Guarded(kResultFailed, [&] { return tarvelin::AddRA(TheLibrary(), buffer, size); });
+  return Guarded(kResultFailed, [&] { return tarvelin::AddRA(TheContext(), buffer, size); });
 }
 
 int32_t DeleteRA(int32_t index) {
-  return Guarded(kResultFailed, [&] { return tarvelin::DeleteRA(TheLibrary(), index); });
+  return Guarded(kResultFailed, [&] { return tarvelin::DeleteRA(TheContext(), index); });
 }
 
 int32_t GetRASetting(const void* record, int32_t record_size, int32_t id, void* buffer,
                      int32_t size) {
   return Guarded(kResultFailed, [&] {
-    return tarvelin::GetRASetting(TheLibrary(), record, record_size, id, buffer, size);
+    return tarvelin::GetRASetting(TheContext(), record, record_size, id, buffer, size);
   });
 }
 
 int32_t SetRASetting(void* record, int32_t record_size, int32_t id, const void* buffer,
                      int32_t size) {
   return Guarded(kResultFailed, [&] {
-    return tarvelin::SetRASetting(TheLibrary(), record, record_size, id, buffer, size);
+    return tarvelin::SetRASetting(TheContext(), record, record_size, id, buffer, size);
   });
 }
 

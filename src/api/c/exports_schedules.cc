@@ -2,20 +2,21 @@
 // caller: an unexpected one becomes -1.
 #include "api/c/api_result.h"
 #include "api/c/export_guard.h"
+#include "api/c/the_context.h"
 #include "core/context.h"
 #include "core/schedules/schedule_settings.h"
 #include "tarvelin/api.h"
 
 using tarvelin::Guarded;
 using tarvelin::kResultFailed;
-using tarvelin::TheLibrary;
+using tarvelin::TheContext;
 
 extern "C" {
 
 int32_t GetScheduleSetting(const void* schedule, int32_t schedule_size, int32_t item, int32_t type,
                            void* buffer, int32_t size) {
   return Guarded(kResultFailed, [&] {
-    return tarvelin::GetScheduleSetting(TheLibrary(), schedule, schedule_size, item, type, buffer,
+    return tarvelin::GetScheduleSetting(TheContext(), schedule, schedule_size, item, type, buffer,
                                         size);
   });
 }
@@ -23,7 +24,7 @@ int32_t GetScheduleSetting(const void* schedule, int32_t schedule_size, int32_t 
 int32_t SetScheduleSetting(void* schedule, int32_t schedule_size, int32_t item, int32_t type,
                            const void* buffer, int32_t size) {
   return Guarded(kResultFailed, [&] {
-    return tarvelin::SetScheduleSetting(TheLibrary(), schedule, schedule_size, item, type, buffer,
+    return tarvelin::SetScheduleSetting(TheContext(), schedule, schedule_size, item, type, buffer,
                                         size);
   });
 }

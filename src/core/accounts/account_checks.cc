@@ -37,39 +37,39 @@ bool Inactive(const UserRecord& record, const std::string& folder) {
 
 }  // namespace
 
-bool ValidateAccountAccess(Library& library, const UserRecord& record) {
+bool ValidateAccountAccess(Context& context, const UserRecord& record) {
   if (AccountTypeOf(record) != kUserAccount) return true;
   if (record[user_offsets::kAccountState] != 0 || Expired(record)) return false;
-  const std::string folder = AccountMailFolder(library, record);
+  const std::string folder = AccountMailFolder(context, record);
   if (Inactive(record, folder)) return false;
   if (folder.empty()) return true;
   CreateDirectories(folder);
-  const ServerConfig& config = library.config.record;
+  const ServerConfig& config = context.config.record;
   if (config.Byte(offsets::kRecordAccess) != 0 || config.Byte(offsets::kRecordAccessToo) != 0) {
     RecordAccess(folder, LocalNowAsDateTime());
   }
   return true;
 }
 
-bool FindMailboxConflict(Library& library, std::string_view mailbox, std::string_view password,
+bool FindMailboxConflict(Context& context, std::string_view mailbox, std::string_view password,
                          std::string_view aliases, std::string_view domain) {
-  if (library.config.record.Byte(offsets::kAliasLogin) != 0) return false;
-  const DomainList& domains = library.domains;
+  if (context.config.record.Byte(offsets::kAliasLogin) != 0) return false;
+  const DomainList& domains = context.domains;
   const int own = domains.FindPosition(domain, /*strict=*/true);
   const std::string bound = domains.GetBinding(own);
   const std::string wanted = ToLower(mailbox);
-  const GroupFileReader groups = GroupFilesOf(library);
+  const GroupFileReader groups = GroupFilesOf(context);
   for (int position = 0; position < domains.Count(); ++position) {
     if (!bound.empty() && !ListMatch(domains.GetBinding(position), bound)) continue;
     const std::string name = domains.NameAt(position);
-    const std::string folder = DomainFolder(library, name);
+    const std::string folder = DomainFolder(context, name);
     if (folder.empty()) continue;
     // Only the accounts with that mailbox name need reading.
     const std::shared_ptr<const MailboxIndex> index = MailboxIndex::ForFile(UsersFilePath(folder));
     if (index == nullptr) continue;
     for (int at : index->PositionsOf(wanted)) {
       UserRecord record;
-      LoadAccountAt(library, name, at, &record);
+      LoadAccountAt(context, name, at, &record);
       if (AccountTypeOf(record) != kUserAccount || MailboxNameOf(record) != wanted) continue;
       if (GetPString(record.data() + user_offsets::kPassword, user_offsets::kPasswordCapacity) !=
           password) {

@@ -9,7 +9,7 @@
 
 namespace tarvelin {
 
-struct Library;
+struct Context;
 
 // The check the API asks for (service 9, no domain, no client address): a
 // record of another type than a user account is always valid; a user
@@ -19,7 +19,7 @@ struct Library;
 // mail folder is created when missing and, with variable 116 or 141 on,
 // the access is recorded in useraccess.dat; failures of both leave the
 // answer alone.
-bool ValidateAccountAccess(Library& library, const UserRecord& record);
+bool ValidateAccountAccess(Context& context, const UserRecord& record);
 
 // True when another user account has the same mailbox name (any case) and
 // exactly the same password: one in another domain, or one in `domain`
@@ -27,7 +27,7 @@ bool ValidateAccountAccess(Library& library, const UserRecord& record);
 // alias logins (variable 115). When `domain` has bound addresses, only the
 // domains whose bound lists share an address with it are scanned (the
 // domain itself among them).
-bool FindMailboxConflict(Library& library, std::string_view mailbox, std::string_view password,
+bool FindMailboxConflict(Context& context, std::string_view mailbox, std::string_view password,
                          std::string_view aliases, std::string_view domain);
 
 }  // namespace tarvelin

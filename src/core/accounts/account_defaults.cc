@@ -145,27 +145,27 @@ void ApplyAccountKeys(const std::vector<DefaultsLine>& lines, double today, uint
   }
 }
 
-std::string AccountDefaultsPath(const Library& library, std::string_view domain) {
+std::string AccountDefaultsPath(const Context& context, std::string_view domain) {
   if (IsPlainDirectoryName(domain)) {
     const std::string own =
-        library.api.config_path + ToLower(domain) + kPathSeparator + kDefaultsFileName;
+        context.api.config_path + ToLower(domain) + kPathSeparator + kDefaultsFileName;
     if (FileExists(own)) return own;
   }
-  return library.api.config_path + kDefaultsFileName;
+  return context.api.config_path + kDefaultsFileName;
 }
 
-void ApplyAccountDefaults(const Library& library, std::string_view domain, uint8_t* record) {
+void ApplyAccountDefaults(const Context& context, std::string_view domain, uint8_t* record) {
   std::vector<DefaultsLine> lines;
-  if (!ReadDefaultsFile(AccountDefaultsPath(library, domain), &lines)) return;
+  if (!ReadDefaultsFile(AccountDefaultsPath(context, domain), &lines)) return;
   ApplyAccountKeys(lines, LocalNowAsDateTime(), record);
 }
 
-int32_t SetUserDefaults(const Library& library, void* record, int32_t record_size, int32_t force) {
-  if (!library.api.initialised) return kResultNotInitialised;
+int32_t SetUserDefaults(const Context& context, void* record, int32_t record_size, int32_t force) {
+  if (!context.api.initialised) return kResultNotInitialised;
   if (record == nullptr || record_size < kUserRecordSize) return kResultBufferTooSmall;
   const ConfigField* apply = FindConfigFieldById(kApplyDefaultsVariable);
-  if (force == 0 && (apply == nullptr || library.config.record.Byte(apply->offset) == 0)) return 0;
-  ApplyAccountDefaults(library, "", static_cast<uint8_t*>(record));
+  if (force == 0 && (apply == nullptr || context.config.record.Byte(apply->offset) == 0)) return 0;
+  ApplyAccountDefaults(context, "", static_cast<uint8_t*>(record));
   return kUserRecordSize;
 }
 

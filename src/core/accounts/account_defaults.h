@@ -13,7 +13,7 @@
 
 namespace tarvelin {
 
-struct Library;
+struct Context;
 
 // Applies the account keys among `lines` to the 2848-byte `record`, in file
 // order, so a later line overrides an earlier one; other keys are ignored.
@@ -24,16 +24,16 @@ void ApplyAccountKeys(const std::vector<DefaultsLine>& lines, double today, uint
 // "/default.ini" when a domain is named and that file exists, else
 // ConfigPath + "default.ini". A name that is no plain directory name (empty,
 // ".", "..", or holding a separator) takes the global file.
-std::string AccountDefaultsPath(const Library& library, std::string_view domain);
+std::string AccountDefaultsPath(const Context& context, std::string_view domain);
 
 // Applies the account keys of that file to the record, counting from
 // today's local date; a missing or unreadable file applies nothing.
-void ApplyAccountDefaults(const Library& library, std::string_view domain, uint8_t* record);
+void ApplyAccountDefaults(const Context& context, std::string_view domain, uint8_t* record);
 
 // When `force` is nonzero or configuration variable 77 is on, applies the
 // global defaults file and returns 2848; otherwise leaves the record and
 // returns 0. kResultBufferTooSmall for a record below 2848 bytes (or null),
 // kResultNotInitialised.
-int32_t SetUserDefaults(const Library& library, void* record, int32_t record_size, int32_t force);
+int32_t SetUserDefaults(const Context& context, void* record, int32_t record_size, int32_t force);
 
 }  // namespace tarvelin

@@ -18,19 +18,19 @@ constexpr int kListServerFlag = 1030;
 
 }  // namespace
 
-std::unique_ptr<UserEnumState> InitUsersQuery(const Library& library, const char* domain,
+std::unique_ptr<UserEnumState> InitUsersQuery(const Context& context, const char* domain,
                                               const char* query) {
-  if (!library.api.initialised) return nullptr;
+  if (!context.api.initialised) return nullptr;
   auto state = std::make_unique<UserEnumState>();
   const std::string name = CutTo(domain == nullptr ? "" : domain, kDomainMax);
-  if (!StartUserWalk(library, name, query == nullptr ? "" : query, 0, state.get())) {
+  if (!StartUserWalk(context, name, query == nullptr ? "" : query, 0, state.get())) {
     return nullptr;
   }
   return state;
 }
 
-bool NextUser(const Library& library, UserEnumState* state, void* buffer, int32_t size) {
-  if (!library.api.initialised || state == nullptr) return false;
+bool NextUser(const Context& context, UserEnumState* state, void* buffer, int32_t size) {
+  if (!context.api.initialised || state == nullptr) return false;
   if (!AdvanceUserWalk(state)) return false;
   if (buffer == nullptr || size < kUserRecordSize) return false;
   uint8_t* record = state->data() + walk_offsets::kRecord;

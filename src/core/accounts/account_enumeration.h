@@ -10,20 +10,20 @@
 
 namespace tarvelin {
 
-struct Library;
+struct Context;
 
 // A walk (flag 0) over the accounts of `domain` (the folder name as given,
 // cut to 255 characters) that delivers the records `query` accepts (null or
 // empty: all). Null when the library is not initialised or the domain has
 // no readable users.cfg.
-std::unique_ptr<UserEnumState> InitUsersQuery(const Library& library, const char* domain,
+std::unique_ptr<UserEnumState> InitUsersQuery(const Context& context, const char* domain,
                                               const char* query);
 
 // Copies the walk's next record into `buffer`: true. False at the end, and
 // when `size` is below 2848 (the record is consumed all the same). A
 // mailing list whose list-server flag is set comes out as type 6, in the
 // handle as well.
-bool NextUser(const Library& library, UserEnumState* state, void* buffer, int32_t size);
+bool NextUser(const Context& context, UserEnumState* state, void* buffer, int32_t size);
 
 // Ends the walk and frees its state.
 void DoneUsers(std::unique_ptr<UserEnumState> state);

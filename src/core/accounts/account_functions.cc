@@ -32,9 +32,9 @@ constexpr uint8_t kListServer = 6;
 constexpr int kMailboxCapacity = 127;
 
 // The domain's name as the list holds it; empty when it does not resolve.
-std::string DomainNamed(const Library& library, const char* name) {
-  const int32_t position = FindDomainIndex(library, name);
-  return position < 0 ? std::string() : library.domains.NameAt(position);
+std::string DomainNamed(const Context& context, const char* name) {
+  const int32_t position = FindDomainIndex(context, name);
+  return position < 0 ? std::string() : context.domains.NameAt(position);
 }
 
 bool RecordFits(const void* buffer, int32_t size) {
@@ -57,11 +57,11 @@ bool AliasListUsable(const UserRecord& record) {
 }
 
 // The aliases of `now` that `before` does not hold, as one list.
-std::string GainedAliases(const Library& library, const std::string& now,
+std::string GainedAliases(const Context& context, const std::string& now,
                           const std::string& before) {
   std::string gained;
   for (const std::string& alias : ListItems(now)) {
-    if (!ListMatch(alias, before, GroupFilesOf(library))) gained += alias + ";";
+    if (!ListMatch(alias, before, GroupFilesOf(context))) gained += alias + ";";
   }
   return gained;
 }
@@ -78,25 +78,25 @@ bool MailboxValid(const UserRecord& record) {
                          NameRefusal::kListMarks);
 }
 
-bool MailboxConflicts(Library& library, const UserRecord& record, std::string_view domain) {
-  return FindMailboxConflict(library, TextAt(record, user_offsets::kMailbox, kMailboxCapacity),
+bool MailboxConflicts(Context& context, const UserRecord& record, std::string_view domain) {
+  return FindMailboxConflict(context, TextAt(record, user_offsets::kMailbox, kMailboxCapacity),
                              TextAt(record, user_offsets::kPassword, kMailboxCapacity),
                              AliasListOf(record), domain);
 }
 
 // The default path for an empty MailboxPath, and a final separator that
 // always fits the field.
-void FillMailboxPath(Library& library, UserRecord& record, std::string_view domain) {
+void FillMailboxPath(Context& context, UserRecord& record, std::string_view domain) {
   std::string path = TextAt(record, user_offsets::kMailboxPath, user_offsets::kMailboxPathCapacity);
-  if (Trim(path).empty()) path = DefaultMailboxPath(library, domain, AliasListOf(record));
+  if (Trim(path).empty()) path = DefaultMailboxPath(context, domain, AliasListOf(record));
   if (!HasTrailingSeparator(path))
     path = CutTo(path, user_offsets::kMailboxPathCapacity - 1) + kPathSeparator;
   PutPString(record.data() + user_offsets::kMailboxPath, user_offsets::kMailboxPathCapacity,
              CutTo(path, user_offsets::kMailboxPathCapacity));
 }
 
-bool PasswordAccepted(const Library& library, const UserRecord& record) {
-  const ServerConfig& config = library.config.record;
+bool PasswordAccepted(const Context& context, const UserRecord& record) {
+  const ServerConfig& config = context.config.record;
   return config.Byte(offsets::kPasswordPolicy) == 0 ||
          CheckPasswordRules(config, TextAt(record, user_offsets::kPassword, kMailboxCapacity),
                             TextAt(record, user_offsets::kMailbox, kMailboxCapacity),
@@ -105,19 +105,19 @@ bool PasswordAccepted(const Library& library, const UserRecord& record) {
 
 }  // namespace
 
-int32_t GetUserCount(Library& library, const char* domain) {
-  if (!library.api.initialised) return kResultNotInitialised;
-  const std::string name = DomainNamed(library, domain);
-  return name.empty() ? kResultFailed : CountAccounts(library, name);
+int32_t GetUserCount(Context& context, const char* domain) {
+  if (!context.api.initialised) return kResultNotInitialised;
+  const std::string name = DomainNamed(context, domain);
+  return name.empty() ? kResultFailed : CountAccounts(context, name);
 }
 
-int32_t GetUserList(Library& library, const char* domain, void* buffer, int32_t size) {
-  if (!library.api.initialised) return kResultNotInitialised;
-  const std::string name = DomainNamed(library, domain);
+int32_t GetUserList(Context& context, const char* domain, void* buffer, int32_t size) {
+  if (!context.api.initialised) return kResultNotInitialised;
+  const std::string name = DomainNamed(context, domain);
   if (name.empty()) return kResultFailed;
   std::string text;
   auto state = std::make_unique<UserEnumState>();
-  if (StartUserWalk(library, name, "", 1, state.get())) {
+  if (StartUserWalk(context, name, "", 1, state.get())) {
     while (AdvanceUserWalk(state.get())) {
       const std::string aliases =
           GetPString(state->data() + walk_offsets::kRecord + user_offsets::kAliasList,
@@ -134,21 +134,21 @@ int32_t GetUserList(Library& library, const char* domain, void* buffer, int32_t 
   return static_cast<int32_t>(text.size());
 }
 
-int32_t GetUserIndex(Library& library, const char* domain, const char* alias) {
-  if (!library.api.initialised) return kResultNotInitialised;
-  const std::string name = DomainNamed(library, domain);
+int32_t GetUserIndex(Context& context, const char* domain, const char* alias) {
+  if (!context.api.initialised) return kResultNotInitialised;
+  const std::string name = DomainNamed(context, domain);
   if (name.empty() || alias == nullptr) return kResultFailed;
-  return PositionOfAlias(library, name, alias);
+  return PositionOfAlias(context, name, alias);
 }
 
-int32_t LoadUser(Library& library, const char* domain, int32_t position, void* buffer,
+int32_t LoadUser(Context& context, const char* domain, int32_t position, void* buffer,
                  int32_t size) {
-  if (!library.api.initialised) return kResultNotInitialised;
-  const std::string name = DomainNamed(library, domain);
+  if (!context.api.initialised) return kResultNotInitialised;
+  const std::string name = DomainNamed(context, domain);
   if (name.empty()) return kResultFailed;
   if (!RecordFits(buffer, size)) return kResultBufferTooSmall;
   UserRecord record{};
-  if (LoadAccountAt(library, name, position, &record) <= 0 || AliasListOf(record).empty()) {
+  if (LoadAccountAt(context, name, position, &record) <= 0 || AliasListOf(record).empty()) {
     return kResultFailed;
   }
   if (AccountTypeOf(record) == kMailingList && record[kListServerFlag] != 0) {
@@ -158,42 +158,42 @@ int32_t LoadUser(Library& library, const char* domain, int32_t position, void* b
   return kUserRecordSize;
 }
 
-int32_t AddUser(Library& library, const char* domain, const void* buffer, int32_t size) {
-  if (!library.api.initialised) return kResultNotInitialised;
-  const std::string name = DomainNamed(library, domain);
+int32_t AddUser(Context& context, const char* domain, const void* buffer, int32_t size) {
+  if (!context.api.initialised) return kResultNotInitialised;
+  const std::string name = DomainNamed(context, domain);
   if (name.empty()) return kResultFailed;
   if (!RecordFits(buffer, size)) return kResultBufferTooSmall;
   UserRecord record = RecordFrom(buffer);
-  if (!AliasListUsable(record) || !AliasAvailable(library, name, AliasListOf(record))) {
+  if (!AliasListUsable(record) || !AliasAvailable(context, name, AliasListOf(record))) {
     return kResultFailed;
   }
   if (AccountTypeOf(record) == kUserAccount) {
     FillMailbox(record);
-    if (!MailboxValid(record) || MailboxConflicts(library, record, name)) return kResultFailed;
-    FillMailboxPath(library, record, name);
-    if (!PasswordAccepted(library, record)) return kResultFailed;
+    if (!MailboxValid(record) || MailboxConflicts(context, record, name)) return kResultFailed;
+    FillMailboxPath(context, record, name);
+    if (!PasswordAccepted(context, record)) return kResultFailed;
   }
   if (AccountTypeOf(record) == kListServer) record[kListServerFlag] = 1;
   int position = -1;
-  return WriteAccount(library, name, record, &position, "") ? position : kResultFailed;
+  return WriteAccount(context, name, record, &position, "") ? position : kResultFailed;
 }
 
-int32_t SaveUser(Library& library, const char* domain, int32_t position, const void* buffer,
+int32_t SaveUser(Context& context, const char* domain, int32_t position, const void* buffer,
                  int32_t size) {
-  if (!library.api.initialised) return kResultNotInitialised;
-  const std::string name = DomainNamed(library, domain);
+  if (!context.api.initialised) return kResultNotInitialised;
+  const std::string name = DomainNamed(context, domain);
   if (name.empty()) return kResultFailed;
   if (!RecordFits(buffer, size)) return kResultBufferTooSmall;
   UserRecord record = RecordFrom(buffer);
   UserRecord old{};
   // Only an existing account is saved: a new one goes through AddUser.
-  if (position < 0 || position >= LoadAccountAt(library, name, position, &old)) {
+  if (position < 0 || position >= LoadAccountAt(context, name, position, &old)) {
     return kResultFailed;
   }
   const std::string aliases = AliasListOf(record);
   if (!EqualsNoCase(aliases, AliasListOf(old)) && !ListItems(aliases).empty()) {
-    const std::string gained = GainedAliases(library, aliases, AliasListOf(old));
-    if (!gained.empty() && !AliasAvailable(library, name, gained)) return kResultFailed;
+    const std::string gained = GainedAliases(context, aliases, AliasListOf(old));
+    if (!gained.empty() && !AliasAvailable(context, name, gained)) return kResultFailed;
   }
   const bool user = AccountTypeOf(record) == kUserAccount;
   if (user) FillMailbox(record);
@@ -203,20 +203,20 @@ int32_t SaveUser(Library& library, const char* domain, int32_t position, const v
                                    TextAt(old, user_offsets::kMailbox, kMailboxCapacity) ||
                                TextAt(record, user_offsets::kPassword, kMailboxCapacity) !=
                                    TextAt(old, user_offsets::kPassword, kMailboxCapacity);
-    if (login_changed && MailboxConflicts(library, record, name)) return kResultFailed;
-    FillMailboxPath(library, record, name);
-    if (!PasswordAccepted(library, record)) return kResultFailed;
+    if (login_changed && MailboxConflicts(context, record, name)) return kResultFailed;
+    FillMailboxPath(context, record, name);
+    if (!PasswordAccepted(context, record)) return kResultFailed;
   }
   int at = position;
-  return WriteAccount(library, name, record, &at, "") ? 0 : kResultFailed;
+  return WriteAccount(context, name, record, &at, "") ? 0 : kResultFailed;
 }
 
-int32_t DeleteUser(Library& library, const char* domain, int32_t position) {
-  if (!library.api.initialised) return kResultNotInitialised;
-  const std::string name = DomainNamed(library, domain);
+int32_t DeleteUser(Context& context, const char* domain, int32_t position) {
+  if (!context.api.initialised) return kResultNotInitialised;
+  const std::string name = DomainNamed(context, domain);
   if (name.empty()) return kResultFailed;
   UserRecord removed{};
-  switch (RemoveAccount(library, name, position, "", &removed)) {
+  switch (RemoveAccount(context, name, position, "", &removed)) {
     case RemoveOutcome::kFailed:
       return kResultFailed;
     case RemoveOutcome::kNothingThere:
@@ -226,7 +226,7 @@ int32_t DeleteUser(Library& library, const char* domain, int32_t position) {
   }
   // The record is gone first, so a failed removal never leaves an account
   // without its mail; the folder is the removed record's own.
-  if (AccountTypeOf(removed) == kUserAccount) RemoveMailFolder(library, removed);
+  if (AccountTypeOf(removed) == kUserAccount) RemoveMailFolder(context, removed);
   return 0;
 }
 

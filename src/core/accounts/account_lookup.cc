@@ -41,10 +41,10 @@ struct DomainAlias {
 };
 
 // The fields of the domain record that make a domain an alias of another.
-DomainAlias DomainAliasOf(Library& library, std::string_view domain) {
+DomainAlias DomainAliasOf(Context& context, std::string_view domain) {
   DomainAlias alias;
   DomainRecord record;
-  if (!LoadDomainRecord(library, domain, &record)) return alias;
+  if (!LoadDomainRecord(context, domain, &record)) return alias;
   alias.loaded = true;
   alias.type = record[domain_offsets::kType];
   alias.value = GetPString(record.data() + domain_offsets::kValue, kDomainValueCapacity);
@@ -55,7 +55,7 @@ DomainAlias DomainAliasOf(Library& library, std::string_view domain) {
 // with `stamp` (taken just before), through its alias index. `cacheable`
 // tells whether the answer holds as long as the file keeps its stamp: not
 // when groups decided it.
-bool FindInFile(const Library& library, const std::string& path, FileStamp stamp,
+bool FindInFile(const Context& context, const std::string& path, FileStamp stamp,
                 std::string_view local_part, FoundAccount* found, FileStamp* found_stamp,
                 bool* cacheable) {
   IndexedFile indexed = stamp.exists ? Indexes().Find(path, stamp) : IndexedFile{};
@@ -63,7 +63,7 @@ bool FindInFile(const Library& library, const std::string& path, FileStamp stamp
     indexed = Indexes().Open(path);
     if (indexed.file == nullptr) return false;
   }
-  const int position = indexed.index->FindFirst(local_part, GroupFilesOf(library));
+  const int position = indexed.index->FindFirst(local_part, GroupFilesOf(context));
   if (position < 0) return false;
   UserRecord stored;
   if (indexed.file->ReadAt(static_cast<int64_t>(position) * kUserRecordSize, stored.data(),
@@ -78,9 +78,9 @@ bool FindInFile(const Library& library, const std::string& path, FileStamp stamp
 }
 
 // Find account inside one domain: the cache, then the file.
-bool FindInDomain(const Library& library, std::string_view domain, std::string_view local_part,
+bool FindInDomain(const Context& context, std::string_view domain, std::string_view local_part,
                   bool use_cache, FoundAccount* found) {
-  const std::string folder = DomainFolder(library, domain);
+  const std::string folder = DomainFolder(context, domain);
   if (folder.empty()) return false;
   const std::string path = UsersFilePath(folder);
   // One stamp serves the cache and the index.
@@ -93,7 +93,7 @@ bool FindInDomain(const Library& library, std::string_view domain, std::string_v
   } else {
     FileStamp stamp;
     bool cacheable = false;
-    if (!FindInFile(library, path, current, local_part, found, &stamp, &cacheable)) return false;
+    if (!FindInFile(context, path, current, local_part, found, &stamp, &cacheable)) return false;
     if (use_cache && cacheable) {
       AccountCachePut(key, domain, path, stamp, CachedAccount{found->record, found->position});
     }
@@ -118,45 +118,45 @@ void ApplyFolderDelivery(const std::string& folder, UserRecord& record) {
 
 }  // namespace
 
-std::string DomainFolder(const Library& library, std::string_view domain) {
-  return library.domains.FolderOf(ToLower(domain));
+std::string DomainFolder(const Context& context, std::string_view domain) {
+  return context.domains.FolderOf(ToLower(domain));
 }
 
-GroupFileReader GroupFilesOf(const Library& library) {
-  return [config_path = library.api.config_path](const std::string& name, std::string* content) {
+GroupFileReader GroupFilesOf(const Context& context) {
+  return [config_path = context.api.config_path](const std::string& name, std::string* content) {
     const std::string path = IsAbsolutePath(name) ? name : config_path + name;
     return ReadFile(path, content) == ReadResult::kOk;
   };
 }
 
-int CountAccounts(const Library& library, std::string_view domain) {
-  const std::string folder = DomainFolder(library, domain);
+int CountAccounts(const Context& context, std::string_view domain) {
+  const std::string folder = DomainFolder(context, domain);
   return folder.empty() ? 0 : CountUsers(folder);
 }
 
-int LoadAccountAt(const Library& library, std::string_view domain, int position,
+int LoadAccountAt(const Context& context, std::string_view domain, int position,
                   UserRecord* record) {
   record->fill(0);
-  const std::string folder = DomainFolder(library, domain);
+  const std::string folder = DomainFolder(context, domain);
   return folder.empty() ? 0 : LoadUserAt(folder, position, record);
 }
 
-int PositionOfAlias(const Library& library, std::string_view domain, std::string_view alias) {
-  const std::string folder = DomainFolder(library, domain);
+int PositionOfAlias(const Context& context, std::string_view domain, std::string_view alias) {
+  const std::string folder = DomainFolder(context, domain);
   if (folder.empty()) return -1;
   const std::string path = UsersFilePath(folder);
   // A stamp check is all a known version costs.
   const FileStamp stamp = GetFileStamp(path);
   IndexedFile indexed = stamp.exists ? Indexes().Find(path, stamp) : IndexedFile{};
   if (indexed.index == nullptr) indexed = Indexes().Open(path);
-  return indexed.index == nullptr ? -1 : indexed.index->FindFirst(alias, GroupFilesOf(library));
+  return indexed.index == nullptr ? -1 : indexed.index->FindFirst(alias, GroupFilesOf(context));
 }
 
-bool AliasAvailable(const Library& library, std::string_view domain, std::string_view aliases) {
-  return PositionOfAlias(library, domain, aliases) < 0;
+bool AliasAvailable(const Context& context, std::string_view domain, std::string_view aliases) {
+  return PositionOfAlias(context, domain, aliases) < 0;
 }
 
-bool FindAccount(Library& library, std::string_view address, bool follow_domain_alias,
+bool FindAccount(Context& context, std::string_view address, bool follow_domain_alias,
                  FoundAccount* found) {
   *found = FoundAccount{};
   std::string text(address);
@@ -168,10 +168,10 @@ bool FindAccount(Library& library, std::string_view address, bool follow_domain_
   text = Trim(text);
   const size_t at = text.find('@');
   std::string local_part = text.substr(0, at);
-  const std::string domain = library.domains.ResolveRecordName(
-      at == std::string::npos ? library.domains.NameAt(0) : text.substr(at + 1));
+  const std::string domain = context.domains.ResolveRecordName(
+      at == std::string::npos ? context.domains.NameAt(0) : text.substr(at + 1));
   found->domain = domain;
-  if (local_part.empty() || !library.domains.Exists(domain)) return false;
+  if (local_part.empty() || !context.domains.Exists(domain)) return false;
 
   // Folder syntax: only a quoted local part names a folder.
   std::string folder;
@@ -184,12 +184,12 @@ bool FindAccount(Library& library, std::string_view address, bool follow_domain_
     }
   }
 
-  bool hit = FindInDomain(library, domain, local_part, /*use_cache=*/true, found);
-  if (!hit && library.config.record.Byte(kSearchAllDomains) != 0) {
-    const DomainAlias own = DomainAliasOf(library, domain);
+  bool hit = FindInDomain(context, domain, local_part, /*use_cache=*/true, found);
+  if (!hit && context.config.record.Byte(kSearchAllDomains) != 0) {
+    const DomainAlias own = DomainAliasOf(context, domain);
     if (own.loaded && own.type == kLocalDomain) {
-      for (int position = 0; position < library.domains.Count() && !hit; ++position) {
-        hit = FindInDomain(library, library.domains.NameAt(position), local_part,
+      for (int position = 0; position < context.domains.Count() && !hit; ++position) {
+        hit = FindInDomain(context, context.domains.NameAt(position), local_part,
                            /*use_cache=*/false, found);
       }
     }
@@ -199,10 +199,10 @@ bool FindAccount(Library& library, std::string_view address, bool follow_domain_
     return true;
   }
   if (follow_domain_alias) {
-    const DomainAlias alias = DomainAliasOf(library, domain);
+    const DomainAlias alias = DomainAliasOf(context, domain);
     if (alias.loaded && alias.type == kAliasDomain) {
       const std::string target = Trim(alias.value);
-      const bool again = FindAccount(library, Trim(local_part) + "@" + target, false, found);
+      const bool again = FindAccount(context, Trim(local_part) + "@" + target, false, found);
       if (!again) found->domain = target;
       return again;
     }
@@ -210,12 +210,12 @@ bool FindAccount(Library& library, std::string_view address, bool follow_domain_
   return false;
 }
 
-bool WriteAccountAt(const Library& library, std::string_view domain, const UserRecord& record,
+bool WriteAccountAt(const Context& context, std::string_view domain, const UserRecord& record,
                     int* position) {
-  const std::string folder = DomainFolder(library, domain);
+  const std::string folder = DomainFolder(context, domain);
   UsersFileAppend append;
   if (folder.empty() ||
-      !WriteUserAt(folder, record, position, library.config.record.Byte(kEncipherPasswords) != 0,
+      !WriteUserAt(folder, record, position, context.config.record.Byte(kEncipherPasswords) != 0,
                    &append)) {
     return false;
   }
@@ -232,9 +232,9 @@ bool WriteAccountAt(const Library& library, std::string_view domain, const UserR
   return true;
 }
 
-bool RemoveAccountAt(const Library& library, std::string_view domain, int position,
+bool RemoveAccountAt(const Context& context, std::string_view domain, int position,
                      UserRecord* removed, std::vector<UserRecord>* groups) {
-  const std::string folder = DomainFolder(library, domain);
+  const std::string folder = DomainFolder(context, domain);
   if (folder.empty() || !RemoveUserAt(folder, position, removed, groups)) return false;
   Indexes().Forget(UsersFilePath(folder));
   return true;

@@ -18,24 +18,24 @@
 
 namespace tarvelin {
 
-struct Library;
+struct Context;
 
 // ConfigPath + the lower-case domain name + a separator; empty for a name
 // that cannot be one folder name (DomainList::IsFolderName), which every
 // operation here refuses.
-std::string DomainFolder(const Library& library, std::string_view domain);
+std::string DomainFolder(const Context& context, std::string_view domain);
 // Reads groups.dat and member files: relative names from ConfigPath.
-GroupFileReader GroupFilesOf(const Library& library);
+GroupFileReader GroupFilesOf(const Context& context);
 
-int CountAccounts(const Library& library, std::string_view domain);
+int CountAccounts(const Context& context, std::string_view domain);
 // The number of records; `record` is zero for a position outside the file.
-int LoadAccountAt(const Library& library, std::string_view domain, int position,
+int LoadAccountAt(const Context& context, std::string_view domain, int position,
                   UserRecord* record);
 
 // The first position whose alias list matches `alias`, or -1.
-int PositionOfAlias(const Library& library, std::string_view domain, std::string_view alias);
+int PositionOfAlias(const Context& context, std::string_view domain, std::string_view alias);
 // True when no account of the domain has any alias of `aliases`.
-bool AliasAvailable(const Library& library, std::string_view domain, std::string_view aliases);
+bool AliasAvailable(const Context& context, std::string_view domain, std::string_view aliases);
 
 struct FoundAccount {
   UserRecord record{};
@@ -53,15 +53,15 @@ struct FoundAccount {
 // the search may go on in every domain (variable 88) and, with
 // `follow_domain_alias`, once in the domain that an alias domain stands
 // for.
-bool FindAccount(Library& library, std::string_view address, bool follow_domain_alias,
+bool FindAccount(Context& context, std::string_view address, bool follow_domain_alias,
                  FoundAccount* found);
 
 // users_file.h WriteUserAt / RemoveUserAt on the domain's folder, the
 // password enciphered as variable 205 says. The account cache is left
 // alone: the new file stamp makes the domain's entries stale.
-bool WriteAccountAt(const Library& library, std::string_view domain, const UserRecord& record,
+bool WriteAccountAt(const Context& context, std::string_view domain, const UserRecord& record,
                     int* position);
-bool RemoveAccountAt(const Library& library, std::string_view domain, int position,
+bool RemoveAccountAt(const Context& context, std::string_view domain, int position,
                      UserRecord* removed, std::vector<UserRecord>* groups = nullptr);
 
 }  // namespace tarvelin

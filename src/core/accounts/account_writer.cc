@@ -43,18 +43,18 @@ std::string AddressOf(const UserRecord& record, std::string_view domain) {
   return PrimaryAliasOf(record) + "@" + std::string(domain);
 }
 
-bool MirrorOn(const Library& library) {
-  const ServerConfig& config = library.config.record;
+bool MirrorOn(const Context& context) {
+  const ServerConfig& config = context.config.record;
   return config.Byte(kDirectoryMirror) != 0 && config.Byte(kLdapService) != 0;
 }
 
 // The per-account files and the mailbox layout of a written user account.
-void FollowUserAccount(Library& library, const UserRecord& record, const UserRecord& old,
+void FollowUserAccount(Context& context, const UserRecord& record, const UserRecord& old,
                        bool is_new) {
-  if (is_new && library.config.record.Byte(kWelcomeMessages) != 0 && record[kNoWelcome] == 0) {
-    PlaceWelcomeMessages(library, record);
+  if (is_new && context.config.record.Byte(kWelcomeMessages) != 0 && record[kNoWelcome] == 0) {
+    PlaceWelcomeMessages(context, record);
   }
-  const std::string folder = AccountMailFolder(library, record);
+  const std::string folder = AccountMailFolder(context, record);
   if (!folder.empty()) {
     if ((record[user_offsets::kResponderMode] & kResponderKeepsFile) == 0) {
       RemoveFile(folder + "respond.dat");
@@ -69,14 +69,14 @@ void FollowUserAccount(Library& library, const UserRecord& record, const UserRec
     MailboxConversion how;
     how.from_imap = old_mode != 0;
     ConvertMailbox(
-        library,
+        context,
         GetPString(record.data() + user_offsets::kMailboxPath, user_offsets::kMailboxPathCapacity),
         how);
   }
 }
 
 // The file a notification, routing or catalog account keeps beside it.
-void RemoveTypeFile(const Library& library, const UserRecord& record) {
+void RemoveTypeFile(const Context& context, const UserRecord& record) {
   int offset = 0;
   switch (AccountTypeOf(record)) {
     case kNotification:
@@ -92,59 +92,59 @@ void RemoveTypeFile(const Library& library, const UserRecord& record) {
       return;
   }
   const std::optional<std::string> path = ResolveStateFile(
-      library.api.config_path, GetPString(record.data() + offset, kTypeFileCapacity));
+      context.api.config_path, GetPString(record.data() + offset, kTypeFileCapacity));
   if (path) RemoveFile(*path);
 }
 
 }  // namespace
 
-bool WriteAccount(Library& library, std::string_view domain, const UserRecord& record,
+bool WriteAccount(Context& context, std::string_view domain, const UserRecord& record,
                   int* position, std::string_view actor) {
   const bool is_new = *position == -1;
   UserRecord old{};
-  if (!is_new) LoadAccountAt(library, domain, *position, &old);
+  if (!is_new) LoadAccountAt(context, domain, *position, &old);
   const bool alias_changed = !is_new && PrimaryAliasOf(old) != PrimaryAliasOf(record);
 
-  if (!WriteAccountAt(library, domain, record, position)) return false;
-  LogChange(library, actor, is_new ? "created" : "updated", AddressOf(record, domain), is_new);
+  if (!WriteAccountAt(context, domain, record, position)) return false;
+  LogChange(context, actor, is_new ? "created" : "updated", AddressOf(record, domain), is_new);
   if (alias_changed) {
-    ReplaceMemberEverywhere(library,
+    ReplaceMemberEverywhere(context,
                             MemberChange{AddressOf(old, domain), AddressOf(record, domain), false});
   }
-  if (AccountTypeOf(record) == kUserAccount) FollowUserAccount(library, record, old, is_new);
+  if (AccountTypeOf(record) == kUserAccount) FollowUserAccount(context, record, old, is_new);
   if (AccountTypeOf(record) == kGroupAccount) {
-    if (alias_changed) PushGroupToGroupware(library, old, domain, /*removed=*/true);
-    PushGroupToGroupware(library, record, domain, /*removed=*/false);
+    if (alias_changed) PushGroupToGroupware(context, old, domain, /*removed=*/true);
+    PushGroupToGroupware(context, record, domain, /*removed=*/false);
   }
-  if (MirrorOn(library)) {
+  if (MirrorOn(context)) {
     MirrorToDirectory(domain, record, is_new ? DirectoryAction::kNew : DirectoryAction::kChanged);
   }
   return true;
 }
 
-RemoveOutcome RemoveAccount(Library& library, std::string_view domain, int position,
+RemoveOutcome RemoveAccount(Context& context, std::string_view domain, int position,
                             std::string_view actor, UserRecord* removed) {
   if (position < 0) return RemoveOutcome::kFailed;
-  const std::string folder = DomainFolder(library, domain);
+  const std::string folder = DomainFolder(context, domain);
   if (folder.empty() || !FileExists(UsersFilePath(folder))) return RemoveOutcome::kFailed;
-  if (position >= CountAccounts(library, domain)) return RemoveOutcome::kNothingThere;
+  if (position >= CountAccounts(context, domain)) return RemoveOutcome::kNothingThere;
 
   UserRecord record{};
   KnownGroups groups{std::string(domain), {}};
-  if (!RemoveAccountAt(library, domain, position, &record, &groups.records)) {
+  if (!RemoveAccountAt(context, domain, position, &record, &groups.records)) {
     return RemoveOutcome::kFailed;
   }
   if (removed != nullptr) *removed = record;
-  RemoveTypeFile(library, record);
-  LogChange(library, actor, "deleted", AddressOf(record, domain), false);
+  RemoveTypeFile(context, record);
+  LogChange(context, actor, "deleted", AddressOf(record, domain), false);
 
-  if (MirrorOn(library)) MirrorToDirectory(domain, record, DirectoryAction::kRemoved);
-  ReplaceMemberEverywhere(library, MemberChange{AddressOf(record, domain), std::nullopt, false},
+  if (MirrorOn(context)) MirrorToDirectory(domain, record, DirectoryAction::kRemoved);
+  ReplaceMemberEverywhere(context, MemberChange{AddressOf(record, domain), std::nullopt, false},
                           &groups);
   if (AccountTypeOf(record) == kGroupAccount) {
-    PushGroupToGroupware(library, record, domain, /*removed=*/true);
+    PushGroupToGroupware(context, record, domain, /*removed=*/true);
     const std::optional<std::string> member_file = ResolveStateFile(
-        library.api.config_path,
+        context.api.config_path,
         MemberItem(GetPString(record.data() + user_offsets::kListMemberFile, kTypeFileCapacity),
                    0));
     if (member_file) RemoveFile(*member_file);

@@ -25,12 +25,12 @@
 
 namespace tarvelin {
 
-struct Library;
+struct Context;
 
 // Writes `record` at `*position` (-1: a new account, whose position is
 // given back). False, with nothing else done, when the record could not
 // be written.
-bool WriteAccount(Library& library, std::string_view domain, const UserRecord& record,
+bool WriteAccount(Context& context, std::string_view domain, const UserRecord& record,
                   int* position, std::string_view actor);
 
 enum class RemoveOutcome {
@@ -41,7 +41,7 @@ enum class RemoveOutcome {
 
 // Removes the account at `position`; the follow-ups run only for
 // kRemoved. `removed` (optional) receives the record.
-RemoveOutcome RemoveAccount(Library& library, std::string_view domain, int position,
+RemoveOutcome RemoveAccount(Context& context, std::string_view domain, int position,
                             std::string_view actor, UserRecord* removed = nullptr);
 
 }  // namespace tarvelin

@@ -17,28 +17,28 @@ std::string TextOf(const char* text) { return text == nullptr ? std::string() : 
 
 }  // namespace
 
-int32_t AuthenticateUser(Library& library, const char* username, const char* password,
+int32_t AuthenticateUser(Context& context, const char* username, const char* password,
                          const char* ip, int32_t* domain_index, void* buffer, int32_t size) {
-  if (!library.api.initialised) return kResultNotInitialised;
+  if (!context.api.initialised) return kResultNotInitialised;
   if (size < kUserRecordSize || buffer == nullptr) return kResultBufferTooSmall;
   AuthRequest request;
   request.login = TextOf(username);
   request.secret = TextOf(password);
   request.address = TextOf(ip);
   AuthResult result;
-  if (!AuthenticateAccount(library, request, &result)) return kResultFailed;
+  if (!AuthenticateAccount(context, request, &result)) return kResultFailed;
   std::memcpy(buffer, result.record.data(), kUserRecordSize);
   if (domain_index != nullptr) {
-    *domain_index = library.domains.FindPosition(result.domain, /*strict=*/true);
+    *domain_index = context.domains.FindPosition(result.domain, /*strict=*/true);
   }
   return kUserRecordSize;
 }
 
-int32_t CheckPasswordPolicy(const Library& library, const char* password, const char* mailbox,
+int32_t CheckPasswordPolicy(const Context& context, const char* password, const char* mailbox,
                             const char* alias) {
-  if (!library.api.initialised) return kResultNotInitialised;
-  if (library.config.record.Byte(offsets::kPasswordPolicy) == 0) return 1;
-  return CheckPasswordRules(library.config.record, TextOf(password), TextOf(mailbox), TextOf(alias))
+  if (!context.api.initialised) return kResultNotInitialised;
+  if (context.config.record.Byte(offsets::kPasswordPolicy) == 0) return 1;
+  return CheckPasswordRules(context.config.record, TextOf(password), TextOf(mailbox), TextOf(alias))
              ? 1
              : 0;
 }

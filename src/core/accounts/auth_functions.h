@@ -6,11 +6,11 @@
 
 namespace tarvelin {
 
-struct Library;
+struct Context;
 
-int32_t AuthenticateUser(Library& library, const char* username, const char* password,
+int32_t AuthenticateUser(Context& context, const char* username, const char* password,
                          const char* ip, int32_t* domain_index, void* buffer, int32_t size);
-int32_t CheckPasswordPolicy(const Library& library, const char* password, const char* mailbox,
+int32_t CheckPasswordPolicy(const Context& context, const char* password, const char* mailbox,
                             const char* alias);
 
 }  // namespace tarvelin

@@ -72,7 +72,7 @@ int32_t Signed(const ServerConfig& config, int offset) {
 
 // One search: what stays the same for every candidate.
 struct Search {
-  Library& library;
+  Context& context;
   const AuthRequest& request;
   std::string login;  // lower-cased, trimmed, characters mapped
   LoginName name;
@@ -82,10 +82,10 @@ struct Search {
 
 // The failure counting of one checked candidate.
 void CountAttempt(Search& search, const UserRecord& record, bool matched) {
-  const ServerConfig& config = search.library.config.record;
+  const ServerConfig& config = search.context.config.record;
   if (config.Byte(kCountFailures) == 0 || search.locked) return;
   const int32_t limit = Signed(config, kFailureLimit);
-  const std::string folder = AccountMailFolder(search.library, record);
+  const std::string folder = AccountMailFolder(search.context, record);
   if (limit == 0 || folder.empty()) return;
   if (matched) {
     ClearLoginFailures(folder);
@@ -117,7 +117,7 @@ bool CandidatePasses(Search& search, const UserRecord& record, std::string_view 
   const bool matched = SecretMatches(search, record, domain);
   CountAttempt(search, record, matched);
   if (!matched || search.request.address.empty()) return matched;
-  const DomainList& domains = search.library.domains;
+  const DomainList& domains = search.context.domains;
   const std::string bound = domains.GetBinding(domains.FindPosition(domain, /*strict=*/true));
   return bound.empty() || ListMatch(search.request.address, bound);
 }
@@ -141,7 +141,7 @@ bool MayAnswer(const Search& search, const uint8_t* stored) {
 // Puts a record found in the store into the account cache under its primary
 // alias, provided find account would answer that alias with this very
 // record from this version of the file.
-void CacheFound(const Library& library, const std::string& path, const StampedFile& file,
+void CacheFound(const Context& context, const std::string& path, const StampedFile& file,
                 std::string_view domain, const UserRecord& record, int position,
                 const GroupFileReader& groups) {
   const std::string list =
@@ -161,7 +161,7 @@ void CacheFound(const Library& library, const std::string& path, const StampedFi
 // One domain's users.cfg, record by record from `first`; true at the first
 // candidate that passes.
 bool SearchFile(Search& search, const std::string& domain, AuthResult* result) {
-  const std::string folder = DomainFolder(search.library, domain);
+  const std::string folder = DomainFolder(search.context, domain);
   if (folder.empty()) return false;
   const std::string path = UsersFilePath(folder);
   StampedFile file;
@@ -193,8 +193,8 @@ bool SearchFile(Search& search, const std::string& domain, AuthResult* result) {
       if (!CandidatePasses(search, record, domain)) continue;
       result->record = record;
       result->domain = CutTo(domain, kDomainNameMax);
-      if (search.library.config.record.Byte(offsets::kCachesOff) == 0) {
-        CacheFound(search.library, path, file, domain, record, static_cast<int>(position + i),
+      if (search.context.config.record.Byte(offsets::kCachesOff) == 0) {
+        CacheFound(search.context, path, file, domain, record, static_cast<int>(position + i),
                    search.groups);
       }
       return true;
@@ -208,7 +208,7 @@ bool SearchFile(Search& search, const std::string& domain, AuthResult* result) {
 bool SearchCache(Search& search, AuthResult* result) {
   for (const CachedCandidate& candidate : AccountCacheCandidates(search.name, search.groups)) {
     if (!CandidatePasses(search, candidate.account.record, candidate.domain)) continue;
-    const std::string folder = DomainFolder(search.library, candidate.domain);
+    const std::string folder = DomainFolder(search.context, candidate.domain);
     const FileStamp current = folder.empty() ? FileStamp{} : GetFileStamp(UsersFilePath(folder));
     if (!AccountCacheConfirm(candidate.key, current)) return false;
     result->record = candidate.account.record;
@@ -220,12 +220,12 @@ bool SearchCache(Search& search, AuthResult* result) {
 
 // The domains of each pass: a position, or -1 for all of them.
 std::vector<int> PlanPasses(const Search& search, bool has_at) {
-  const Library& library = search.library;
-  const bool alias_login = library.config.record.Byte(offsets::kAliasLogin) != 0;
+  const Context& context = search.context;
+  const bool alias_login = context.config.record.Byte(offsets::kAliasLogin) != 0;
   std::vector<int> passes{-1};
   if (has_at || alias_login) {
     const int position =
-        has_at ? library.domains.FindPosition(search.name.domain, /*strict=*/true) : -1;
+        has_at ? context.domains.FindPosition(search.name.domain, /*strict=*/true) : -1;
     if (!has_at || position < 0) {
       passes.clear();
     } else if (alias_login) {
@@ -235,9 +235,9 @@ std::vector<int> PlanPasses(const Search& search, bool has_at) {
     }
   }
   const std::string& address = search.request.address;
-  if (library.domains.Count() > 0 && library.domains.BindingFlag(0)) {
-    for (int position = 0; position < library.domains.Count(); ++position) {
-      if (ListMatch(address, library.domains.GetBinding(position))) {
+  if (context.domains.Count() > 0 && context.domains.BindingFlag(0)) {
+    for (int position = 0; position < context.domains.Count(); ++position) {
+      if (ListMatch(address, context.domains.GetBinding(position))) {
         passes = {position, -1};
         break;
       }
@@ -248,8 +248,8 @@ std::vector<int> PlanPasses(const Search& search, bool has_at) {
 
 bool SearchStore(Search& search, const std::vector<int>& passes, AuthResult* result) {
   // The database backend is not part of this library: nothing to search.
-  if (search.library.config.record.Byte(offsets::kStorageMode) == 2) return false;
-  const DomainList& domains = search.library.domains;
+  if (search.context.config.record.Byte(offsets::kStorageMode) == 2) return false;
+  const DomainList& domains = search.context.domains;
   for (int pass : passes) {
     const int first = pass < 0 ? 0 : pass;
     const int last = pass < 0 ? domains.Count() - 1 : pass;
@@ -261,9 +261,9 @@ bool SearchStore(Search& search, const std::vector<int>& passes, AuthResult* res
 }
 
 // After a good login: the account's activity for the inactivity limit.
-void RecordSuccess(const Library& library, const UserRecord& record) {
+void RecordSuccess(const Context& context, const UserRecord& record) {
   if ((GetLE(record.data() + user_offsets::kInactivity, 4) >> 16) == 0) return;
-  const std::string folder = AccountMailFolder(library, record);
+  const std::string folder = AccountMailFolder(context, record);
   if (!folder.empty()) TouchActivity(folder);
 }
 
@@ -274,9 +274,9 @@ void SetAuthSleep(AuthSleep sleep) {
   SleepHook() = std::move(sleep);
 }
 
-bool AuthenticateAccount(Library& library, const AuthRequest& request, AuthResult* result) {
-  const ServerConfig& config = library.config.record;
-  Search search{library, request, ToLower(Trim(request.login)), {}, GroupFilesOf(library)};
+bool AuthenticateAccount(Context& context, const AuthRequest& request, AuthResult* result) {
+  const ServerConfig& config = context.config.record;
+  Search search{context, request, ToLower(Trim(request.login)), {}, GroupFilesOf(context)};
   if (config.Byte(offsets::kMapLoginCharacters) != 0) {
     std::replace_if(
         search.login.begin(), search.login.end(),
@@ -287,24 +287,24 @@ bool AuthenticateAccount(Library& library, const AuthRequest& request, AuthResul
   search.name.mailbox = search.login;
   search.name.alias = search.login.substr(0, at);
   search.name.domain =
-      at == std::string::npos ? library.domains.NameAt(0) : search.login.substr(at + 1);
+      at == std::string::npos ? context.domains.NameAt(0) : search.login.substr(at + 1);
 
   const std::vector<int> passes = PlanPasses(search, at != std::string::npos);
   const bool use_cache = config.Byte(offsets::kCachesOff) == 0 && !passes.empty();
   if ((use_cache && SearchCache(search, result)) || SearchStore(search, passes, result)) {
-    RecordSuccess(library, result->record);
+    RecordSuccess(context, result->record);
     return true;
   }
   if (!request.top_level) return false;
   if (search.name.by_alias) {
     DomainRecord domain;
-    if (LoadDomainRecord(library, search.name.domain, &domain) &&
+    if (LoadDomainRecord(context, search.name.domain, &domain) &&
         domain[domain_offsets::kType] == kAliasDomain) {
       AuthRequest again = request;
       again.top_level = false;
       again.login = search.name.alias + "@" +
                     Trim(GetPString(domain.data() + domain_offsets::kValue, kDomainValueCapacity));
-      if (AuthenticateAccount(library, again, result)) return true;
+      if (AuthenticateAccount(context, again, result)) return true;
     }
   }
   Wait(kFailureWait);

@@ -16,7 +16,7 @@
 
 namespace tarvelin {
 
-struct Library;
+struct Context;
 
 struct AuthRequest {
   HashMethod method = HashMethod::kPlain;
@@ -34,7 +34,7 @@ struct AuthResult {
 
 // True when an account accepted the secret; `result` is then filled and
 // otherwise left alone.
-bool AuthenticateAccount(Library& library, const AuthRequest& request, AuthResult* result);
+bool AuthenticateAccount(Context& context, const AuthRequest& request, AuthResult* result);
 
 // The waits after a failed login; the default sleeps. Tests replace it;
 // null restores the default.

@@ -24,13 +24,13 @@ std::string AliasPart(std::string_view text) { return Without(text, "\"*/<>?|");
 
 }  // namespace
 
-std::string DefaultMailboxPath(Library& library, std::string_view domain,
+std::string DefaultMailboxPath(Context& context, std::string_view domain,
                                std::string_view alias_list) {
-  std::string prefix = DomainMailboxRoot(library, domain);
+  std::string prefix = DomainMailboxRoot(context, domain);
   if (prefix.empty()) prefix = domain;
   std::string path = Without(WithTrailingSeparator(prefix), "\"*<>?|");
 
-  const ServerConfig& config = library.config.record;
+  const ServerConfig& config = context.config.record;
   const int split = config.Byte(kSplitLength);
   if (config.Byte(kSplitByAliasStart) != 0 && split > 0) {
     path += AliasPart(CutTo(alias_list, static_cast<size_t>(split)));

@@ -6,7 +6,7 @@
 
 namespace tarvelin {
 
-struct Library;
+struct Context;
 
 // The domain's DomainMailboxRoot (when empty: the domain name) and a
 // separator unless it ends with one; with configuration variable 303 on and variable 304 N above
@@ -15,7 +15,7 @@ struct Library;
 // characters double quote, "*", "<", ">", "?" and "|" are left out, and so
 // is "/" inside the parts taken from the aliases: it would split them into
 // folders. Relative to the mail root unless the domain's root is absolute.
-std::string DefaultMailboxPath(Library& library, std::string_view domain,
+std::string DefaultMailboxPath(Context& context, std::string_view domain,
                                std::string_view alias_list);
 
 }  // namespace tarvelin

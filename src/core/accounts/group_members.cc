@@ -95,20 +95,20 @@ MemberRewrite RewriteMembers(std::string_view content, const MemberChange& chang
   return result;
 }
 
-std::vector<GroupRef> GroupsContaining(Library& library, const MemberChange& change,
+std::vector<GroupRef> GroupsContaining(Context& context, const MemberChange& change,
                                        const KnownGroups* known) {
   const MemberMatcher matcher(change);
   std::vector<GroupRef> groups;
   std::vector<uint8_t> buffer(static_cast<size_t>(kRecordsPerRead) * kUserRecordSize);
-  for (int position = 0; position < library.domains.Count(); ++position) {
-    const std::string domain = library.domains.NameAt(position);
+  for (int position = 0; position < context.domains.Count(); ++position) {
+    const std::string domain = context.domains.NameAt(position);
     if (known != nullptr && EqualsNoCase(known->domain, domain)) {
       for (const UserRecord& record : known->records) {
-        if (HasMatch(ReadMemberLines(library, record), matcher)) groups.push_back({domain, record});
+        if (HasMatch(ReadMemberLines(context, record), matcher)) groups.push_back({domain, record});
       }
       continue;
     }
-    const std::string folder = DomainFolder(library, domain);
+    const std::string folder = DomainFolder(context, domain);
     StampedFile file;
     if (folder.empty() || !file.Open(UsersFilePath(folder))) continue;
     // Only the type byte of each record is unscrambled; groups are few, so
@@ -125,7 +125,7 @@ std::vector<GroupRef> GroupsContaining(Library& library, const MemberChange& cha
         ScrambleBytes(&type, 1, user_offsets::kAccountType);
         if (type != kGroupAccount) continue;
         GroupRef group{domain, RecordFromStored(stored)};
-        if (HasMatch(ReadMemberLines(library, group.record), matcher)) groups.push_back(group);
+        if (HasMatch(ReadMemberLines(context, group.record), matcher)) groups.push_back(group);
       }
       if (records < wanted) break;  // a read error ends the file
       at += records;
@@ -134,8 +134,8 @@ std::vector<GroupRef> GroupsContaining(Library& library, const MemberChange& cha
   return groups;
 }
 
-bool ReplaceGroupMember(Library& library, const GroupRef& group, const MemberChange& change) {
-  const std::string path = MemberFilePath(library, group.record);
+bool ReplaceGroupMember(Context& context, const GroupRef& group, const MemberChange& change) {
+  const std::string path = MemberFilePath(context, group.record);
   if (path.empty()) return true;
   {
     // Lock 2 keeps rewrites of list files from losing each other's change.
@@ -148,14 +148,14 @@ bool ReplaceGroupMember(Library& library, const GroupRef& group, const MemberCha
     if (!rewrite.changed) return true;
     if (!WriteFileAtomic(path, rewrite.content)) return false;
   }
-  PushGroupToGroupware(library, group.record, group.domain, /*removed=*/false);
+  PushGroupToGroupware(context, group.record, group.domain, /*removed=*/false);
   return true;
 }
 
-void ReplaceMemberEverywhere(Library& library, const MemberChange& change,
+void ReplaceMemberEverywhere(Context& context, const MemberChange& change,
                              const KnownGroups* known) {
-  for (const GroupRef& group : GroupsContaining(library, change, known)) {
-    ReplaceGroupMember(library, group, change);
+  for (const GroupRef& group : GroupsContaining(context, change, known)) {
+    ReplaceGroupMember(context, group, change);
   }
 }
 

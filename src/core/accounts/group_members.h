@@ -16,7 +16,7 @@
 
 namespace tarvelin {
 
-struct Library;
+struct Context;
 
 struct MemberChange {
   std::string member;                      // an address, or a pattern
@@ -56,7 +56,7 @@ struct KnownGroups {
   std::string domain;
   std::vector<UserRecord> records;
 };
-std::vector<GroupRef> GroupsContaining(Library& library, const MemberChange& change,
+std::vector<GroupRef> GroupsContaining(Context& context, const MemberChange& change,
                                        const KnownGroups* known = nullptr);
 
 // Rewrites the group's member file (temporary file renamed over it, so a
@@ -64,10 +64,10 @@ std::vector<GroupRef> GroupsContaining(Library& library, const MemberChange& cha
 // groupware service. Nothing is written, nor pushed, when the pass changes
 // nothing or the file is missing. False when the file could not be read
 // or written; then nothing was changed.
-bool ReplaceGroupMember(Library& library, const GroupRef& group, const MemberChange& change);
+bool ReplaceGroupMember(Context& context, const GroupRef& group, const MemberChange& change);
 
 // ReplaceGroupMember on every group GroupsContaining finds.
-void ReplaceMemberEverywhere(Library& library, const MemberChange& change,
+void ReplaceMemberEverywhere(Context& context, const MemberChange& change,
                              const KnownGroups* known = nullptr);
 
 }  // namespace tarvelin

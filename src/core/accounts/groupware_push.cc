@@ -94,19 +94,19 @@ std::string AnswerValue(std::string_view answer, std::string_view name) {
   return {};
 }
 
-void PushGroupToGroupware(Library& library, const UserRecord& group, std::string_view domain,
+void PushGroupToGroupware(Context& context, const UserRecord& group, std::string_view domain,
                           bool removed) {
   const uint8_t sharing = group[kSharingFlag];
   if (sharing == 0) return;
   RosterGroup roster;
-  roster.members = ReadMemberLines(library, group);
+  roster.members = ReadMemberLines(context, group);
   roster.address = ToLower(PrimaryAliasOf(group) + "@" + std::string(domain));
   roster.title = TitleOf(group, roster.address);
   roster.removed = removed;
 
-  const ServerConfig& config = library.config.record;
+  const ServerConfig& config = context.config.record;
   if (config.Byte(kGroupwareCallsOff) == 0) {
-    const ServiceChannel channel = library.Channel();
+    const ServiceChannel channel = context.Channel();
     const GroupwareSession groupware(channel);
     const std::string session = groupware.Call("LoginUser", config.Text(offsets::kGroupwareUser),
                                                config.Text(offsets::kGroupwarePassword));

@@ -23,7 +23,7 @@
 
 namespace tarvelin {
 
-struct Library;
+struct Context;
 
 // Letters, digits, "-", ".", "/" and "_" as they are; every other byte as
 // "%" and two upper-case hexadecimal digits.
@@ -34,7 +34,7 @@ std::string PercentEncode(std::string_view text);
 std::string AnswerValue(std::string_view answer, std::string_view name);
 
 // Nothing for a record without the sharing flag. Failures are ignored.
-void PushGroupToGroupware(Library& library, const UserRecord& group, std::string_view domain,
+void PushGroupToGroupware(Context& context, const UserRecord& group, std::string_view domain,
                           bool removed);
 
 }  // namespace tarvelin

@@ -7,9 +7,9 @@
 
 namespace tarvelin {
 
-std::string AccountMailFolder(const Library& library, const UserRecord& record) {
+std::string AccountMailFolder(const Context& context, const UserRecord& record) {
   return MailboxFolder(
-      MailRootFolder(library),
+      MailRootFolder(context),
       GetPString(record.data() + user_offsets::kMailboxPath, user_offsets::kMailboxPathCapacity));
 }
 

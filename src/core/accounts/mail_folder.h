@@ -9,11 +9,11 @@
 
 namespace tarvelin {
 
-struct Library;
+struct Context;
 
 // Ends with a separator; empty when the record's MailboxPath is empty, and
 // for a relative one while there is no mail root (mailstore/
 // mailbox_location.h).
-std::string AccountMailFolder(const Library& library, const UserRecord& record);
+std::string AccountMailFolder(const Context& context, const UserRecord& record);
 
 }  // namespace tarvelin

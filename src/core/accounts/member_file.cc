@@ -13,16 +13,16 @@ constexpr int kMemberFileText = 774;
 constexpr int kMemberFileCapacity = 255;
 }  // namespace
 
-std::string MemberFilePath(const Library& library, const UserRecord& record) {
+std::string MemberFilePath(const Context& context, const UserRecord& record) {
   const std::string text = GetPString(record.data() + kMemberFileText, kMemberFileCapacity);
   const std::string name = ToOsPath(Trim(text.substr(0, text.find(';'))));
   if (name.empty()) return {};
-  return IsAbsolutePath(name) ? name : library.api.config_path + name;
+  return IsAbsolutePath(name) ? name : context.api.config_path + name;
 }
 
-std::vector<std::string> ReadMemberLines(const Library& library, const UserRecord& record) {
+std::vector<std::string> ReadMemberLines(const Context& context, const UserRecord& record) {
   std::vector<std::string> lines;
-  const std::string path = MemberFilePath(library, record);
+  const std::string path = MemberFilePath(context, record);
   std::string content;
   if (path.empty() || ReadFile(path, &content) != ReadResult::kOk) return lines;
   for (std::string& line : SplitLines(content)) {

@@ -13,13 +13,13 @@
 
 namespace tarvelin {
 
-struct Library;
+struct Context;
 
 // The file's path; empty when the record names none.
-std::string MemberFilePath(const Library& library, const UserRecord& record);
+std::string MemberFilePath(const Context& context, const UserRecord& record);
 
 // The non-blank lines of the file, as written; none when it is missing.
-std::vector<std::string> ReadMemberLines(const Library& library, const UserRecord& record);
+std::vector<std::string> ReadMemberLines(const Context& context, const UserRecord& record);
 
 // The trimmed ";"-item `index` of a line; empty when the line has fewer.
 std::string MemberItem(std::string_view line, size_t index);

@@ -34,10 +34,10 @@ bool Holds(const ExpressionValue& value) { return IntegerValueOf(value) > 0; }
 
 }  // namespace
 
-std::string TermValue(const Library& library, const uint8_t* record, const QueryTerm& term) {
+std::string TermValue(const Context& context, const uint8_t* record, const QueryTerm& term) {
   std::array<uint8_t, kValueArea> area{};
   const int32_t n =
-      GetUserSetting(library, record, kUserRecordSize, term.number, area.data(), kValueArea);
+      GetUserSetting(context, record, kUserRecordSize, term.number, area.data(), kValueArea);
   if (n < 0) return std::string();
   if (term.kind == ValueKind::kInteger) {
     uint8_t bytes[4] = {0, 0, 0, 0};
@@ -51,8 +51,8 @@ std::string TermValue(const Library& library, const uint8_t* record, const Query
       std::string_view(reinterpret_cast<const char*>(area.data()), static_cast<size_t>(n)));
 }
 
-QueryFilter::QueryFilter(const Library& library, const PropertyTable& table, std::string_view query)
-    : library_(library), empty_(query.empty()), split_(SplitQuery(query, table)) {
+QueryFilter::QueryFilter(const Context& context, const PropertyTable& table, std::string_view query)
+    : context_(context), empty_(query.empty()), split_(SplitQuery(query, table)) {
   if (empty_) return;
   std::vector<SlotSpan> slots;
   const std::string text = PlaceholderText(split_, &slots);
@@ -76,7 +76,7 @@ QueryFilter::QueryFilter(const Library& library, const PropertyTable& table, std
 std::vector<std::string> QueryFilter::TermValues(const uint8_t* record) const {
   std::vector<std::string> values;
   values.reserve(split_.terms.size());
-  for (const QueryTerm& term : split_.terms) values.push_back(TermValue(library_, record, term));
+  for (const QueryTerm& term : split_.terms) values.push_back(TermValue(context_, record, term));
   return values;
 }
 
@@ -87,7 +87,7 @@ bool QueryFilter::Accepts(const uint8_t* record) const {
   std::vector<ExpressionValue> slots;
   slots.reserve(split_.terms.size());
   for (const QueryTerm& term : split_.terms) {
-    std::string value = TermValue(library_, record, term);
+    std::string value = TermValue(context_, record, term);
     if (term.like) {
       slots.emplace_back(LikeHolds(term, value));
     } else {

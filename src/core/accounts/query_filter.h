@@ -21,14 +21,14 @@
 
 namespace tarvelin {
 
-struct Library;
+struct Context;
 class PropertyTable;
 
 class QueryFilter {
  public:
   // Property names resolve through `table`, settings are read as
   // GetUserSetting reads them for `library`; both must outlive the filter.
-  QueryFilter(const Library& library, const PropertyTable& table, std::string_view query);
+  QueryFilter(const Context& context, const PropertyTable& table, std::string_view query);
 
   // `record` holds the 2848 bytes of an account record.
   bool Accepts(const uint8_t* record) const;
@@ -39,7 +39,7 @@ class QueryFilter {
  private:
   std::vector<std::string> TermValues(const uint8_t* record) const;
 
-  const Library& library_;
+  const Context& context_;
   bool empty_;
   QueryTemplate split_;
   bool prepared_ = false;
@@ -49,6 +49,6 @@ class QueryFilter {
 // The value a term reads from a record: a setting of kind integer as the
 // signed decimal of its first 4 bytes (fewer bytes zero-extended), any other
 // as its bytes lower-cased; empty when the setting cannot be read.
-std::string TermValue(const Library& library, const uint8_t* record, const QueryTerm& term);
+std::string TermValue(const Context& context, const uint8_t* record, const QueryTerm& term);
 
 }  // namespace tarvelin

@@ -376,8 +376,8 @@ bool SetValue(uint8_t* record, int32_t id, const void* buffer, int32_t size) {
 }
 
 // The failure that stops a call before the id is looked at, or 0.
-int32_t CheckCall(const Library& library, const void* record, int32_t record_size) {
-  if (!library.api.initialised) return kResultNotInitialised;
+int32_t CheckCall(const Context& context, const void* record, int32_t record_size) {
+  if (!context.api.initialised) return kResultNotInitialised;
   if (record == nullptr || record_size < kUserRecordSize) return kResultBufferTooSmall;
   return 0;
 }
@@ -421,15 +421,15 @@ std::vector<int32_t> UserSettingIds(uint8_t account_type) {
   return ids;
 }
 
-int32_t GetUserSetting(const Library& library, const void* record, int32_t record_size, int32_t id,
+int32_t GetUserSetting(const Context& context, const void* record, int32_t record_size, int32_t id,
                        void* buffer, int32_t size) {
-  if (const int32_t failure = CheckCall(library, record, record_size)) return failure;
-  return GetValue(library.config.record, static_cast<const uint8_t*>(record), id, buffer, size);
+  if (const int32_t failure = CheckCall(context, record, record_size)) return failure;
+  return GetValue(context.config.record, static_cast<const uint8_t*>(record), id, buffer, size);
 }
 
-int32_t SetUserSetting(const Library& library, void* record, int32_t record_size, int32_t id,
+int32_t SetUserSetting(const Context& context, void* record, int32_t record_size, int32_t id,
                        const void* buffer, int32_t size) {
-  if (const int32_t failure = CheckCall(library, record, record_size)) return failure;
+  if (const int32_t failure = CheckCall(context, record, record_size)) return failure;
   return SetValue(static_cast<uint8_t*>(record), id, buffer, size) ? 0 : kResultFailed;
 }
 

@@ -9,7 +9,7 @@
 
 namespace tarvelin {
 
-struct Library;
+struct Context;
 
 // How an id's value travels through the caller's buffer: a number (1 to 4
 // bytes, little-endian), a flag byte, an 8-byte date-time, or raw text.
@@ -23,11 +23,11 @@ std::vector<int32_t> UserSettingIds(uint8_t account_type);
 // Bytes written; kResultFailed for an unknown id, kResultBufferTooSmall for
 // a buffer too small for the value or a record below 2848 bytes (or null),
 // kResultNotInitialised.
-int32_t GetUserSetting(const Library& library, const void* record, int32_t record_size, int32_t id,
+int32_t GetUserSetting(const Context& context, const void* record, int32_t record_size, int32_t id,
                        void* buffer, int32_t size);
 // 0 when stored; kResultFailed for an unknown id (the record is left as it
 // was), kResultBufferTooSmall, kResultNotInitialised as above.
-int32_t SetUserSetting(const Library& library, void* record, int32_t record_size, int32_t id,
+int32_t SetUserSetting(const Context& context, void* record, int32_t record_size, int32_t id,
                        const void* buffer, int32_t size);
 
 }  // namespace tarvelin

@@ -72,13 +72,13 @@ bool Accepts(const UserEnumState& state, const WalkExtras& extras) {
 
 }  // namespace
 
-bool StartUserWalk(const Library& library, std::string_view domain, std::string_view query,
+bool StartUserWalk(const Context& context, std::string_view domain, std::string_view query,
                    uint8_t walk_flag, UserEnumState* state) {
   state->fill(0);
   UserEnumState& s = *state;
   s[walk_offsets::kWalkFlag] = walk_flag;
   PutPString(s.data() + walk_offsets::kQuery, walk_offsets::kQueryCapacity, query);
-  const std::string folder = DomainFolder(library, domain);
+  const std::string folder = DomainFolder(context, domain);
   if (folder.empty()) return false;
   FileStamp stamp;
   const int handle = OpenStampedHandle(UsersFilePath(folder), &stamp);
@@ -92,7 +92,7 @@ bool StartUserWalk(const Library& library, std::string_view domain, std::string_
   auto extras = std::make_unique<WalkExtras>();
   if (s[walk_offsets::kQuery] != 0) {
     extras->filter = std::make_unique<QueryFilter>(
-        library, InstalledPropertyTable(library.api.install_path),
+        context, InstalledPropertyTable(context.api.install_path),
         GetPString(s.data() + walk_offsets::kQuery, walk_offsets::kQueryCapacity));
   }
   SetExtras(s, extras.release());

@@ -26,7 +26,7 @@
 
 namespace tarvelin {
 
-struct Library;
+struct Context;
 
 inline constexpr int kUserEnumStateSize = 3552;
 using UserEnumState = std::array<uint8_t, kUserEnumStateSize>;
@@ -48,7 +48,7 @@ inline constexpr int kQueryCapacity = 255;
 // Zeroes the state, stores the flag and the query (cut to 255 characters)
 // and opens the domain's users.cfg. The query's property names are those of
 // the installation's apiconst.pas. False when the file cannot be opened.
-bool StartUserWalk(const Library& library, std::string_view domain, std::string_view query,
+bool StartUserWalk(const Context& context, std::string_view domain, std::string_view query,
                    uint8_t walk_flag, UserEnumState* state);
 // The next record the query accepts into the state, its position into the
 // index: true; false at the end (also after a read error or on a walk that

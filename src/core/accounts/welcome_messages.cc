@@ -53,10 +53,10 @@ bool PlaceMessage(const std::string& folder, std::string_view extension,
 
 }  // namespace
 
-int PlaceWelcomeMessages(const Library& library, const UserRecord& record) {
+int PlaceWelcomeMessages(const Context& context, const UserRecord& record) {
   std::string list;
-  if (ReadFile(library.api.config_path + "messages.dat", &list) != ReadResult::kOk) return 0;
-  const std::string mail_folder = AccountMailFolder(library, record);
+  if (ReadFile(context.api.config_path + "messages.dat", &list) != ReadResult::kOk) return 0;
+  const std::string mail_folder = AccountMailFolder(context, record);
   if (mail_folder.empty()) return 0;
   const bool imap = record[user_offsets::kMailboxMode] != 0;
   const std::string folder = imap ? mail_folder + "inbox" + kPathSeparator : mail_folder;
@@ -66,7 +66,7 @@ int PlaceWelcomeMessages(const Library& library, const UserRecord& record) {
   for (const std::string& line : SplitLines(list)) {
     const std::string name = ToOsPath(Trim(line));
     if (name.empty()) continue;
-    const std::string path = IsAbsolutePath(name) ? name : library.api.config_path + name;
+    const std::string path = IsAbsolutePath(name) ? name : context.api.config_path + name;
     std::string message;
     if (ReadFile(path, &message) != ReadResult::kOk) continue;
     if (PlaceMessage(folder, imap ? kImapExtension : kPop3Extension, StoredForm(message, imap))) {

@@ -14,10 +14,10 @@
 
 namespace tarvelin {
 
-struct Library;
+struct Context;
 
 // The number of messages placed; a listed file that cannot be read, or a
 // message that cannot be written, is passed over.
-int PlaceWelcomeMessages(const Library& library, const UserRecord& record);
+int PlaceWelcomeMessages(const Context& context, const UserRecord& record);
 
 }  // namespace tarvelin

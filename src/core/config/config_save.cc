@@ -12,10 +12,10 @@ constexpr int kSmtp = 0, kPop3 = 1, kControl = 2, kInstantMessaging = 3, kGroupw
 
 }  // namespace
 
-int32_t SaveConfig(Library& library) {
-  library.api.config_changed = false;
-  SaveServerConfig(library.api, library.config, library.domains);
-  return UpdateConfiguration(library.Channel());
+int32_t SaveConfig(Context& context) {
+  context.api.config_changed = false;
+  SaveServerConfig(context.api, context.config, context.domains);
+  return UpdateConfiguration(context.Channel());
 }
 
 int32_t UpdateConfiguration(const ServiceChannel& channel) {

@@ -5,7 +5,7 @@
 
 namespace tarvelin {
 
-struct Library;
+struct Context;
 class ServiceChannel;
 
 inline constexpr uint32_t kReloadMessage = 1280;
@@ -13,7 +13,7 @@ inline constexpr uint32_t kReloadServicesMessage = 1299;
 
 // Clears the changed flag, writes settings.cfg and domains.cfg, and returns
 // UpdateConfiguration's result.
-int32_t SaveConfig(Library& library);
+int32_t SaveConfig(Context& context);
 // Tells SMTP, POP3, groupware, instant messaging and control (in this
 // order) to re-read their configuration; the control service's result.
 int32_t UpdateConfiguration(const ServiceChannel& channel);

@@ -82,10 +82,10 @@ void SetField(ServerConfig& record, const ConfigField& field, const void* buffer
 
 // The migration status of the POP3 service, asked only while setting 365 is
 // on; all zero when it is off or the service does not answer.
-MigrationStatus FetchMigrationStatus(const Library& library) {
+MigrationStatus FetchMigrationStatus(const Context& context) {
   MigrationStatus status{};
-  if (library.config.record.Byte(offsets::kMigrationStatusOn) != 0) {
-    RequestMigrationStatus(library.Channel(), &status);
+  if (context.config.record.Byte(offsets::kMigrationStatusOn) != 0) {
+    RequestMigrationStatus(context.Channel(), &status);
   }
   return status;
 }
@@ -107,8 +107,8 @@ uint32_t MigrationValue(const MigrationStatus& status, int32_t id) {
 }
 
 // The result of a special id, or nullopt when the id is not special.
-std::optional<int32_t> GetSpecial(Library& library, int32_t id, void* buffer, int32_t size) {
-  const ServerConfig& record = library.config.record;
+std::optional<int32_t> GetSpecial(Context& context, int32_t id, void* buffer, int32_t size) {
+  const ServerConfig& record = context.config.record;
   switch (id) {
     case kModeSetting: {
       uint32_t mode = 0;
@@ -120,15 +120,15 @@ std::optional<int32_t> GetSpecial(Library& library, int32_t id, void* buffer, in
       return PutNumber(mode, buffer, size);
     }
     case kConfigPathSetting:
-      return PutText(library.api.config_path, buffer, size);
+      return PutText(context.api.config_path, buffer, size);
     case kFileNameTagSetting:
-      return PutText(library.config.path_dat.line(kPathDatFileNameTag), buffer, size);
+      return PutText(context.config.path_dat.line(kPathDatFileNameTag), buffer, size);
     case kInstallPathSetting:
-      return PutText(library.api.install_path, buffer, size);
+      return PutText(context.api.install_path, buffer, size);
     case kSpamDbDateSetting:
-      return PutText(ReadSpamDbHeader(library.config.derived.spam_directory).date, buffer, size);
+      return PutText(ReadSpamDbHeader(context.config.derived.spam_directory).date, buffer, size);
     case kSpamDbField5Setting:
-      return PutText(ReadSpamDbHeader(library.config.derived.spam_directory).field5, buffer, size);
+      return PutText(ReadSpamDbHeader(context.config.derived.spam_directory).field5, buffer, size);
     case kAntispamVersionSetting:
       return PutText(kAntispamVersion, buffer, size);
     case kVersionSetting:
@@ -139,15 +139,15 @@ std::optional<int32_t> GetSpecial(Library& library, int32_t id, void* buffer, in
       return PutNumber(record.Byte(offsets::kPlatformKind), buffer, size);
     default:
       if (id >= kMigrationFirstSetting && id <= kMigrationLastSetting) {
-        return PutNumber(MigrationValue(FetchMigrationStatus(library), id), buffer, size);
+        return PutNumber(MigrationValue(FetchMigrationStatus(context), id), buffer, size);
       }
       return std::nullopt;
   }
 }
 
 // True when the id is a settable special id and was handled.
-bool SetSpecial(Library& library, int32_t id, const void* buffer, int32_t size) {
-  ServerConfig& record = library.config.record;
+bool SetSpecial(Context& context, int32_t id, const void* buffer, int32_t size) {
+  ServerConfig& record = context.config.record;
   switch (id) {
     case kModeSetting: {
       const uint32_t mode = TakeNumber(buffer, size);
@@ -156,7 +156,7 @@ bool SetSpecial(Library& library, int32_t id, const void* buffer, int32_t size) 
       return true;
     }
     case kFileNameTagSetting:
-      library.config.path_dat.line(kPathDatFileNameTag) =
+      context.config.path_dat.line(kPathDatFileNameTag) =
           CutTo(TakeText(buffer, size), kTextInputMax);
       return true;
     case kInstallPathSetting:
@@ -210,22 +210,22 @@ SettingShape DescribeConfigSetting(int32_t id) {
   }
 }
 
-int32_t GetConfigSetting(Library& library, int32_t id, void* buffer, int32_t size) {
-  if (!library.api.initialised) return kResultNotInitialised;
+int32_t GetConfigSetting(Context& context, int32_t id, void* buffer, int32_t size) {
+  if (!context.api.initialised) return kResultNotInitialised;
   if (const ConfigField* field = FindConfigFieldById(id)) {
-    return GetField(library.config.record, *field, buffer, size);
+    return GetField(context.config.record, *field, buffer, size);
   }
-  return GetSpecial(library, id, buffer, size).value_or(kResultFailed);
+  return GetSpecial(context, id, buffer, size).value_or(kResultFailed);
 }
 
-int32_t SetConfigSetting(Library& library, int32_t id, const void* buffer, int32_t size) {
-  if (!library.api.initialised) return kResultNotInitialised;
+int32_t SetConfigSetting(Context& context, int32_t id, const void* buffer, int32_t size) {
+  if (!context.api.initialised) return kResultNotInitialised;
   if (const ConfigField* field = FindConfigFieldById(id)) {
-    SetField(library.config.record, *field, buffer, size);
-  } else if (!SetSpecial(library, id, buffer, size)) {
+    SetField(context.config.record, *field, buffer, size);
+  } else if (!SetSpecial(context, id, buffer, size)) {
     return kResultFailed;
   }
-  library.api.config_changed = true;
+  context.api.config_changed = true;
   return 0;
 }
 

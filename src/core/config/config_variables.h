@@ -8,7 +8,7 @@
 
 namespace tarvelin {
 
-struct Library;
+struct Context;
 
 // How a setting's value travels: its kind and, for numbers and blocks, its
 // width in bytes, for texts their capacity.
@@ -22,9 +22,9 @@ SettingShape DescribeConfigSetting(int32_t id);
 
 // Bytes written; kResultFailed for an unknown or unavailable id,
 // kResultBufferTooSmall, kResultNotInitialised.
-int32_t GetConfigSetting(Library& library, int32_t id, void* buffer, int32_t size);
+int32_t GetConfigSetting(Context& context, int32_t id, void* buffer, int32_t size);
 // 0 when stored; kResultFailed for an unknown or get-only id (nothing
 // changes), kResultNotInitialised.
-int32_t SetConfigSetting(Library& library, int32_t id, const void* buffer, int32_t size);
+int32_t SetConfigSetting(Context& context, int32_t id, const void* buffer, int32_t size);
 
 }  // namespace tarvelin

@@ -16,25 +16,25 @@ namespace {
 
 constexpr size_t kPathMax = 255;
 
-std::string SettingsFile(const Library& library) {
-  return library.api.config_path + "settings.cfg";
+std::string SettingsFile(const Context& context) {
+  return context.api.config_path + "settings.cfg";
 }
 
-int32_t InitFromEnvironment(Library& library) {
+int32_t InitFromEnvironment(Context& context) {
   std::string install = GetEnvironment("TARVELIN_INSTALL_DIR");
   if (!install.empty() && !HasTrailingSeparator(install)) install += kPathSeparator;
-  library.api.install_path = CutTo(install, kPathMax);
-  const int32_t result = Init(library, library.api.install_path.c_str());
-  library.api.initialised = true;
+  context.api.install_path = CutTo(install, kPathMax);
+  const int32_t result = Init(context, context.api.install_path.c_str());
+  context.api.initialised = true;
   return result;
 }
 
 }  // namespace
 
-int32_t Init(Library& library, const char* path) {
-  ApiState& api = library.api;
-  if (api.initialised && GetFileStamp(SettingsFile(library)) == api.settings_stamp) return 0;
-  if (path == nullptr) return InitFromEnvironment(library);
+int32_t Init(Context& context, const char* path) {
+  ApiState& api = context.api;
+  if (api.initialised && GetFileStamp(SettingsFile(context)) == api.settings_stamp) return 0;
+  if (path == nullptr) return InitFromEnvironment(context);
 
   std::string install = ToOsPath(path);
   if (!install.empty() && !HasTrailingSeparator(install)) install += kPathSeparator;
@@ -46,22 +46,22 @@ int32_t Init(Library& library, const char* path) {
   if (!found.line(kPathDatConfigDirectory).empty()) {
     api.config_path = found.line(kPathDatConfigDirectory);
   }
-  MergePathDat(found, &library.config.path_dat);
+  MergePathDat(found, &context.config.path_dat);
 
-  if (!LoadServerConfig(api, library.config, &library.domains, /*must_exist=*/true)) {
+  if (!LoadServerConfig(api, context.config, &context.domains, /*must_exist=*/true)) {
     return kResultNotLoadable;
   }
-  api.settings_stamp = GetFileStamp(SettingsFile(library));
+  api.settings_stamp = GetFileStamp(SettingsFile(context));
   api.initialised = true;
   return 0;
 }
 
-void Done(Library& library) {
-  if (library.api.config_changed) SaveConfig(library);
+void Done(Context& context) {
+  if (context.api.config_changed) SaveConfig(context);
 }
 
-bool AutoInit(Library& library) {
-  return Init(library, ExecutableDirectory().c_str()) == 0 || Init(library, nullptr) == 0;
+bool AutoInit(Context& context) {
+  return Init(context, ExecutableDirectory().c_str()) == 0 || Init(context, nullptr) == 0;
 }
 
 }  // namespace tarvelin

@@ -22,8 +22,8 @@ constexpr size_t kNameArgumentMax = 255;
 constexpr size_t kBindingMax = 255;
 constexpr int kNewDomainsGetDefaultsOffset = 1543;  // setting 77
 
-bool ValidPosition(const Library& library, int32_t position) {
-  return position >= 0 && position < library.domains.Count();
+bool ValidPosition(const Context& context, int32_t position) {
+  return position >= 0 && position < context.domains.Count();
 }
 
 bool RecordFits(const void* record, int32_t size) {
@@ -42,16 +42,16 @@ int32_t PutZeroFilled(const std::string& text, void* buffer, int32_t size) {
 
 }  // namespace
 
-int32_t GetDomainCount(Library& library) {
-  if (!library.api.initialised) return kResultNotInitialised;
-  return library.domains.Count();
+int32_t GetDomainCount(Context& context) {
+  if (!context.api.initialised) return kResultNotInitialised;
+  return context.domains.Count();
 }
 
-int32_t GetDomainList(Library& library, void* buffer, int32_t size) {
-  if (!library.api.initialised) return kResultNotInitialised;
+int32_t GetDomainList(Context& context, void* buffer, int32_t size) {
+  if (!context.api.initialised) return kResultNotInitialised;
   // Positions past the stored table have empty names: they add one zero
   // byte each, which the zero-filled buffer already holds.
-  const DomainList& domains = library.domains;
+  const DomainList& domains = context.domains;
   const int count = domains.Count();
   const int stored = std::min(count, domains.TableEntries());
   std::string names;
@@ -67,46 +67,46 @@ int32_t GetDomainList(Library& library, void* buffer, int32_t size) {
   return static_cast<int32_t>(length);
 }
 
-int32_t GetDomainName(Library& library, int32_t position, void* buffer, int32_t size) {
-  if (!library.api.initialised) return kResultNotInitialised;
-  if (position < 0 || position >= library.domains.Count()) return kResultBufferTooSmall;
-  return PutZeroFilled(library.domains.NameAt(position), buffer, size);
+int32_t GetDomainName(Context& context, int32_t position, void* buffer, int32_t size) {
+  if (!context.api.initialised) return kResultNotInitialised;
+  if (position < 0 || position >= context.domains.Count()) return kResultBufferTooSmall;
+  return PutZeroFilled(context.domains.NameAt(position), buffer, size);
 }
 
-int32_t GetDomainIndex(Library& library, const char* name) {
-  if (!library.api.initialised) return kResultNotInitialised;
-  return FindDomainIndex(library, name);
+int32_t GetDomainIndex(Context& context, const char* name) {
+  if (!context.api.initialised) return kResultNotInitialised;
+  return FindDomainIndex(context, name);
 }
 
-int32_t FindDomainIndex(const Library& library, const char* name) {
+int32_t FindDomainIndex(const Context& context, const char* name) {
   const std::string text = name == nullptr ? std::string() : CutTo(name, kNameArgumentMax);
-  return library.domains.FindPosition(text, /*strict=*/true);
+  return context.domains.FindPosition(text, /*strict=*/true);
 }
 
-int32_t LoadDomain(Library& library, int32_t position, void* buffer, int32_t size) {
-  if (!library.api.initialised) return kResultNotInitialised;
-  if (!ValidPosition(library, position) || !RecordFits(buffer, size)) return kResultBufferTooSmall;
+int32_t LoadDomain(Context& context, int32_t position, void* buffer, int32_t size) {
+  if (!context.api.initialised) return kResultNotInitialised;
+  if (!ValidPosition(context, position) || !RecordFits(buffer, size)) return kResultBufferTooSmall;
   DomainRecord record;
-  if (!LoadDomainRecordAt(library, position, &record)) return kResultFailed;
+  if (!LoadDomainRecordAt(context, position, &record)) return kResultFailed;
   std::memcpy(buffer, record.data(), record.size());
   return kDomainRecordSize;
 }
 
-int32_t SaveDomain(Library& library, int32_t position, const void* buffer, int32_t size) {
-  if (!library.api.initialised) return kResultNotInitialised;
-  if (!ValidPosition(library, position) || !RecordFits(buffer, size)) return kResultBufferTooSmall;
+int32_t SaveDomain(Context& context, int32_t position, const void* buffer, int32_t size) {
+  if (!context.api.initialised) return kResultNotInitialised;
+  if (!ValidPosition(context, position) || !RecordFits(buffer, size)) return kResultBufferTooSmall;
   DomainRecord record;
   std::memcpy(record.data(), buffer, record.size());
-  if (!SaveDomainRecord(library, position, record, /*is_new=*/false, "")) return kResultFailed;
-  UpdateConfiguration(library.Channel());
+  if (!SaveDomainRecord(context, position, record, /*is_new=*/false, "")) return kResultFailed;
+  UpdateConfiguration(context.Channel());
   return 0;
 }
 
-int32_t AddDomain(Library& library, const char* name, const void* buffer, int32_t size) {
-  if (!library.api.initialised) return kResultNotInitialised;
+int32_t AddDomain(Context& context, const char* name, const void* buffer, int32_t size) {
+  if (!context.api.initialised) return kResultNotInitialised;
   if (!RecordFits(buffer, size)) return kResultBufferTooSmall;
   const std::string text = name == nullptr ? std::string() : CutTo(name, kNameArgumentMax);
-  DomainList& domains = library.domains;
+  DomainList& domains = context.domains;
   const bool too_long = text.size() > static_cast<size_t>(kDomainNameMax);
   if (too_long || domains.Exists(text)) return kResultFailed;
   DomainRecord record;
@@ -116,52 +116,52 @@ int32_t AddDomain(Library& library, const char* name, const void* buffer, int32_
   if (!DomainList::ValidName(text) || !DomainList::IsFolderName(text)) return kResultFailed;
 
   domains.Append(text);
-  SaveConfig(library);
+  SaveConfig(context);
   const int position = domains.Count() - 1;
   const std::string stored = domains.NameAt(position);
-  LogChange(library, "", "created", stored, /*is_new=*/true);
-  UpdateConfiguration(library.Channel());
-  return SaveDomainRecord(library, position, record, /*is_new=*/true, "") ? 0 : kResultFailed;
+  LogChange(context, "", "created", stored, /*is_new=*/true);
+  UpdateConfiguration(context.Channel());
+  return SaveDomainRecord(context, position, record, /*is_new=*/true, "") ? 0 : kResultFailed;
 }
 
-int32_t GetDomainSetting(Library& library, const void* record, int32_t record_size, int32_t id,
+int32_t GetDomainSetting(Context& context, const void* record, int32_t record_size, int32_t id,
                          void* buffer, int32_t size) {
-  if (!library.api.initialised) return kResultNotInitialised;
+  if (!context.api.initialised) return kResultNotInitialised;
   if (!RecordFits(record, record_size)) return kResultBufferTooSmall;
   return GetDomainField(static_cast<const uint8_t*>(record), id, buffer, size);
 }
 
-int32_t SetDomainSetting(Library& library, void* record, int32_t record_size, int32_t id,
+int32_t SetDomainSetting(Context& context, void* record, int32_t record_size, int32_t id,
                          const void* buffer, int32_t size) {
-  if (!library.api.initialised) return kResultNotInitialised;
+  if (!context.api.initialised) return kResultNotInitialised;
   if (!RecordFits(record, record_size)) return kResultBufferTooSmall;
   return SetDomainField(static_cast<uint8_t*>(record), id, buffer, size);
 }
 
-int32_t SetDomainDefaults(Library& library, void* record, int32_t record_size, int32_t force) {
-  if (!library.api.initialised) return kResultNotInitialised;
+int32_t SetDomainDefaults(Context& context, void* record, int32_t record_size, int32_t force) {
+  if (!context.api.initialised) return kResultNotInitialised;
   if (!RecordFits(record, record_size)) return kResultBufferTooSmall;
-  if (force == 0 && library.config.record.Byte(kNewDomainsGetDefaultsOffset) == 0) return 0;
-  ApplyDomainDefaultsFile(library.api.config_path, static_cast<uint8_t*>(record));
+  if (force == 0 && context.config.record.Byte(kNewDomainsGetDefaultsOffset) == 0) return 0;
+  ApplyDomainDefaultsFile(context.api.config_path, static_cast<uint8_t*>(record));
   return kDomainRecordSize;
 }
 
-int32_t GetDomainIP(Library& library, int32_t position, void* buffer, int32_t size) {
-  if (!library.api.initialised) return kResultNotInitialised;
-  if (!ValidPosition(library, position)) return kResultBufferTooSmall;
-  return PutZeroFilled(library.domains.GetBinding(position), buffer, size);
+int32_t GetDomainIP(Context& context, int32_t position, void* buffer, int32_t size) {
+  if (!context.api.initialised) return kResultNotInitialised;
+  if (!ValidPosition(context, position)) return kResultBufferTooSmall;
+  return PutZeroFilled(context.domains.GetBinding(position), buffer, size);
 }
 
-int32_t SetDomainIP(Library& library, int32_t position, const void* buffer, int32_t size) {
-  if (!library.api.initialised) return kResultNotInitialised;
-  if (!ValidPosition(library, position)) return kResultBufferTooSmall;
+int32_t SetDomainIP(Context& context, int32_t position, const void* buffer, int32_t size) {
+  if (!context.api.initialised) return kResultNotInitialised;
+  if (!ValidPosition(context, position)) return kResultBufferTooSmall;
   std::string text;
   if (buffer != nullptr && size > 0) {
     text.assign(static_cast<const char*>(buffer), std::min<size_t>(size, kBindingMax));
   }
-  if (!library.domains.SetBinding(position, text)) return kResultFailed;
-  SaveConfig(library);
-  UpdateConfiguration(library.Channel());
+  if (!context.domains.SetBinding(position, text)) return kResultFailed;
+  SaveConfig(context);
+  UpdateConfiguration(context.Channel());
   return 0;
 }
 

@@ -7,30 +7,30 @@
 
 namespace tarvelin {
 
-struct Library;
+struct Context;
 
-int32_t GetDomainCount(Library& library);
+int32_t GetDomainCount(Context& context);
 // Each name followed by a zero byte, then a final zero byte; the buffer is
 // zero-filled first. The text's length, or kResultBufferTooSmall.
-int32_t GetDomainList(Library& library, void* buffer, int32_t size);
+int32_t GetDomainList(Context& context, void* buffer, int32_t size);
 // The name without terminator, the buffer zero-filled first; its length,
 // or kResultBufferTooSmall for a bad position or a short buffer.
-int32_t GetDomainName(Library& library, int32_t position, void* buffer, int32_t size);
+int32_t GetDomainName(Context& context, int32_t position, void* buffer, int32_t size);
 // Strict position of the name, or kResultFailed.
-int32_t GetDomainIndex(Library& library, const char* name);
+int32_t GetDomainIndex(Context& context, const char* name);
 // The lookup the exports share: the name cut to 255 characters, lower-cased,
 // strict.
-int32_t FindDomainIndex(const Library& library, const char* name);
+int32_t FindDomainIndex(const Context& context, const char* name);
 
 // The record of the domain at `position` into the buffer: kDomainRecordSize,
 // kResultBufferTooSmall for a bad position or a buffer below the record
 // size, kResultFailed when the domain has no readable domain.cfg.
-int32_t LoadDomain(Library& library, int32_t position, void* buffer, int32_t size);
+int32_t LoadDomain(Context& context, int32_t position, void* buffer, int32_t size);
 // Writes the first kDomainRecordSize bytes of the buffer as the record of
 // the domain at `position` and tells the services to reload: 0,
 // kResultBufferTooSmall as for LoadDomain, kResultFailed when domain.cfg
 // could not be written.
-int32_t SaveDomain(Library& library, int32_t position, const void* buffer, int32_t size);
+int32_t SaveDomain(Context& context, int32_t position, const void* buffer, int32_t size);
 // Adds a domain with the record in the buffer: appends the name (stored
 // lower-cased), saves the global configuration, logs the creation, tells
 // the services to reload and writes the domain's domain.cfg. 0;
@@ -38,38 +38,38 @@ int32_t SaveDomain(Library& library, int32_t position, const void* buffer, int32
 // for a name that already resolves (an address counts by its domain), of
 // 96 or more characters, empty, invalid, or "." or "..", and when
 // domain.cfg cannot be written (the domain then stays in the list).
-int32_t AddDomain(Library& library, const char* name, const void* buffer, int32_t size);
+int32_t AddDomain(Context& context, const char* name, const void* buffer, int32_t size);
 
 // One setting of a caller-held record (domain_settings.h); a record size
 // below kDomainRecordSize gives kResultBufferTooSmall.
-int32_t GetDomainSetting(Library& library, const void* record, int32_t record_size, int32_t id,
+int32_t GetDomainSetting(Context& context, const void* record, int32_t record_size, int32_t id,
                          void* buffer, int32_t size);
-int32_t SetDomainSetting(Library& library, void* record, int32_t record_size, int32_t id,
+int32_t SetDomainSetting(Context& context, void* record, int32_t record_size, int32_t id,
                          const void* buffer, int32_t size);
 // Applies the domain keys of default.ini to the record: kDomainRecordSize;
 // 0 without a change when `force` is 0 and setting 77 is off;
 // kResultBufferTooSmall for a record size below kDomainRecordSize.
-int32_t SetDomainDefaults(Library& library, void* record, int32_t record_size, int32_t force);
+int32_t SetDomainDefaults(Context& context, void* record, int32_t record_size, int32_t force);
 
 // The binding of the domain at `position` (its bind.dat line) into the
 // zero-filled buffer: its length; kResultBufferTooSmall for a bad position
 // or a text longer than the buffer.
-int32_t GetDomainIP(Library& library, int32_t position, void* buffer, int32_t size);
+int32_t GetDomainIP(Context& context, int32_t position, void* buffer, int32_t size);
 // Sets the binding to exactly the first `size` bytes of the buffer (not
 // trimmed, cut to 255; empty removes it), saves the global configuration
 // and tells the services to reload: 0; kResultBufferTooSmall for a bad
 // position; kResultFailed when bind.dat could not be written or removed.
-int32_t SetDomainIP(Library& library, int32_t position, const void* buffer, int32_t size);
+int32_t SetDomainIP(Context& context, int32_t position, const void* buffer, int32_t size);
 
 // Renames the domain in the list and its configuration folder (the stored
 // lower-case names), moves its addresses in group member files to the new
 // name and keeps its binding; the mail folder is not touched. -3 for a null
 // or identical pointer; -1 for an invalid new name, one already in use by
 // another domain, or an old name that does not resolve.
-int32_t RenameDomain(Library& library, const char* old_name, const char* new_name);
+int32_t RenameDomain(Context& context, const char* old_name, const char* new_name);
 // Removes the domain: its mail folder (only when it is one folder of its
 // own below the mail root), its addresses from group member files, its
 // configuration folder and its list entry. 0, or -3 for a bad position.
-int32_t DeleteDomain(Library& library, int32_t position);
+int32_t DeleteDomain(Context& context, int32_t position);
 
 }  // namespace tarvelin

@@ -21,15 +21,15 @@ namespace {
 
 constexpr int kKilobyte = 1024;
 
-bool LoadAtNonStrictPosition(Library& library, std::string_view name, DomainRecord* record) {
-  return LoadDomainRecordAt(library, library.domains.FindPosition(name, /*strict=*/false), record);
+bool LoadAtNonStrictPosition(Context& context, std::string_view name, DomainRecord* record) {
+  return LoadDomainRecordAt(context, context.domains.FindPosition(name, /*strict=*/false), record);
 }
 
 }  // namespace
 
-bool LoadDomainRecord(Library& library, std::string_view name, DomainRecord* record) {
+bool LoadDomainRecord(Context& context, std::string_view name, DomainRecord* record) {
   record->fill(0);
-  DomainList& domains = library.domains;
+  DomainList& domains = context.domains;
   const std::string resolved = domains.ResolveRecordName(name);
   const std::string folder = domains.FolderOf(resolved);
   if (folder.empty()) return false;
@@ -45,25 +45,25 @@ bool LoadDomainRecord(Library& library, std::string_view name, DomainRecord* rec
   return true;
 }
 
-bool LoadDomainRecordAt(Library& library, int position, DomainRecord* record) {
-  if (position < 0 || position >= library.domains.Count()) {
+bool LoadDomainRecordAt(Context& context, int position, DomainRecord* record) {
+  if (position < 0 || position >= context.domains.Count()) {
     record->fill(0);
     return false;
   }
-  return LoadDomainRecord(library, library.domains.NameAt(position), record);
+  return LoadDomainRecord(context, context.domains.NameAt(position), record);
 }
 
-bool SaveDomainRecord(Library& library, int position, const DomainRecord& record, bool is_new,
+bool SaveDomainRecord(Context& context, int position, const DomainRecord& record, bool is_new,
                       std::string_view actor) {
-  if (position < 0 || position >= library.domains.Count()) return false;
-  const std::string name = library.domains.NameAt(position);
-  const std::string folder = library.domains.FolderOf(name);
+  if (position < 0 || position >= context.domains.Count()) return false;
+  const std::string name = context.domains.NameAt(position);
+  const std::string folder = context.domains.FolderOf(name);
   if (folder.empty() || !WriteDomainFile(folder, record)) return false;
-  LogChange(library, actor, is_new ? "created" : "updated", name, is_new);
+  LogChange(context, actor, is_new ? "created" : "updated", name, is_new);
   return true;
 }
 
-bool DomainQuotaCheck(Library& library, std::string_view name, const DomainRecord* record,
+bool DomainQuotaCheck(Context& context, std::string_view name, const DomainRecord* record,
                       uint32_t* size_low) {
   if (size_low != nullptr) *size_low = 0;
   uint32_t quota = 0;
@@ -71,40 +71,40 @@ bool DomainQuotaCheck(Library& library, std::string_view name, const DomainRecor
     quota = GetLE(record->data() + domain_offsets::kDiskQuota, 4);
   } else {
     DomainRecord loaded;
-    if (LoadAtNonStrictPosition(library, name, &loaded)) {
+    if (LoadAtNonStrictPosition(context, name, &loaded)) {
       quota = GetLE(loaded.data() + domain_offsets::kDiskQuota, 4);
     }
   }
-  if (quota == 0) quota = DiskQuotaFromFile(library.api.config_path + "diskquot.dat", name);
+  if (quota == 0) quota = DiskQuotaFromFile(context.api.config_path + "diskquot.dat", name);
   // A name that is no folder name has no mail folder to measure, and must
   // not lead the measurement (and its size.dat files) elsewhere.
   const std::string lower = ToLower(name);
   if (quota == 0 || !DomainList::IsFolderName(lower)) return true;
 
-  const ServerConfig& config = library.config.record;
+  const ServerConfig& config = context.config.record;
   const std::string folder = WithTrailingSeparator(config.Text(offsets::kMailRoot)) + lower;
   const FolderTotals totals = MeasureFolder(folder, FolderSizeCacheOf(config));
   if (size_low != nullptr) *size_low = static_cast<uint32_t>(totals.bytes);
   return totals.bytes / kKilobyte < quota;
 }
 
-bool DomainNotExpired(Library& library, std::string_view name) {
+bool DomainNotExpired(Context& context, std::string_view name) {
   DomainRecord record;
-  if (!LoadDomainRecord(library, name, &record)) return true;
+  if (!LoadDomainRecord(context, name, &record)) return true;
   const double expiry = GetDouble(record.data() + domain_offsets::kExpiryDate);
   if (record[domain_offsets::kExpires] == 0 || expiry == 0) return true;
   return !(std::floor(LocalNowAsDateTime()) > expiry);
 }
 
-bool DomainNotDisabled(Library& library, std::string_view name) {
+bool DomainNotDisabled(Context& context, std::string_view name) {
   DomainRecord record;
-  if (!LoadAtNonStrictPosition(library, name, &record)) return true;
+  if (!LoadAtNonStrictPosition(context, name, &record)) return true;
   return record[domain_offsets::kDisabled] == 0;
 }
 
-std::string DomainMailboxRoot(Library& library, std::string_view name) {
+std::string DomainMailboxRoot(Context& context, std::string_view name) {
   DomainRecord record;
-  if (!LoadDomainRecord(library, name, &record)) return {};
+  if (!LoadDomainRecord(context, name, &record)) return {};
   return GetPString(record.data() + domain_offsets::kMailboxRoot,
                     domain_offsets::kMailboxRootCapacity);
 }

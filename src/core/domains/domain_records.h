@@ -11,21 +11,21 @@
 
 namespace tarvelin {
 
-struct Library;
+struct Context;
 
 // Loads the record of `name` (resolved with DomainList::ResolveRecordName)
 // from the cache or its domain.cfg, which then enters the cache. False, the
 // record all zero, when the domain has no readable domain.cfg.
-bool LoadDomainRecord(Library& library, std::string_view name, DomainRecord* record);
+bool LoadDomainRecord(Context& context, std::string_view name, DomainRecord* record);
 // The record of the domain at `position`; false outside 0 .. count-1.
-bool LoadDomainRecordAt(Library& library, int position, DomainRecord* record);
+bool LoadDomainRecordAt(Context& context, int position, DomainRecord* record);
 
 // Writes the record into the domain.cfg of the domain at `position`
 // (creating its folder when missing) and hands the change log the line
 // (actor, "created" or "updated" by `is_new`, name). The cache is not
 // filled: its entry turns stale by the file's new stamp. False when the
 // file could not be written or the position names no domain.
-bool SaveDomainRecord(Library& library, int position, const DomainRecord& record, bool is_new,
+bool SaveDomainRecord(Context& context, int position, const DomainRecord& record, bool is_new,
                       std::string_view actor);
 
 // Whether the mail folder of a domain is below its quota: the quota of
@@ -34,16 +34,16 @@ bool SaveDomainRecord(Library& library, int position, const DomainRecord& record
 // the folder not measured). Otherwise true when the folder mail root +
 // name holds fewer whole kilobytes than the quota. `size_low` (optional)
 // receives the low 32 bits of the measured byte count, 0 when not measured.
-bool DomainQuotaCheck(Library& library, std::string_view name, const DomainRecord* record,
+bool DomainQuotaCheck(Context& context, std::string_view name, const DomainRecord* record,
                       uint32_t* size_low);
 
 // False only when the record of `name` loads, DomainExpires is set, the
 // expiry date is not 0 and today's date is later than it.
-bool DomainNotExpired(Library& library, std::string_view name);
+bool DomainNotExpired(Context& context, std::string_view name);
 // False only when the record of the non-strict position of `name` loads
 // and DomainDisabled is set.
-bool DomainNotDisabled(Library& library, std::string_view name);
+bool DomainNotDisabled(Context& context, std::string_view name);
 // DomainMailboxRoot of the record of `name`; empty when it cannot be loaded.
-std::string DomainMailboxRoot(Library& library, std::string_view name);
+std::string DomainMailboxRoot(Context& context, std::string_view name);
 
 }  // namespace tarvelin

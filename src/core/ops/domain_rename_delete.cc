@@ -26,18 +26,18 @@ std::string EveryoneAt(std::string_view domain) { return "*@" + std::string(doma
 
 }  // namespace
 
-int32_t RenameDomain(Library& library, const char* old_name, const char* new_name) {
-  if (!library.api.initialised) return kResultNotInitialised;
+int32_t RenameDomain(Context& context, const char* old_name, const char* new_name) {
+  if (!context.api.initialised) return kResultNotInitialised;
   if (old_name == nullptr || new_name == nullptr || old_name == new_name) {
     return kResultBufferTooSmall;
   }
-  DomainList& domains = library.domains;
+  DomainList& domains = context.domains;
   const std::string wanted = ToLower(CutTo(new_name, kNameArgumentMax));
   if (!DomainList::ValidName(wanted) || !DomainList::IsFolderName(wanted) ||
       wanted.size() > static_cast<size_t>(kDomainNameMax)) {
     return kResultFailed;
   }
-  const int position = FindDomainIndex(library, old_name);
+  const int position = FindDomainIndex(context, old_name);
   if (position < 0) return kResultFailed;
   // Two entries of one name would share one folder.
   const int taken = domains.FindPosition(wanted, /*strict=*/true);
@@ -45,40 +45,40 @@ int32_t RenameDomain(Library& library, const char* old_name, const char* new_nam
   const std::string old_stored = domains.NameAt(position);
   const std::string binding = domains.GetBinding(position);
 
-  ReplaceMemberEverywhere(library, MemberChange{EveryoneAt(old_stored), EveryoneAt(wanted), true});
-  const std::string old_folder = DomainFolder(library, old_stored);
+  ReplaceMemberEverywhere(context, MemberChange{EveryoneAt(old_stored), EveryoneAt(wanted), true});
+  const std::string old_folder = DomainFolder(context, old_stored);
   domains.RenameEntry(position, wanted);
-  const std::string new_folder = DomainFolder(library, wanted);
+  const std::string new_folder = DomainFolder(context, wanted);
   // The folders carry the stored, lower-case names: on this platform the
   // caller's spelling could name no folder at all.
   if (!old_folder.empty() && !new_folder.empty() && old_folder != new_folder) {
     RenamePath(old_folder, new_folder, /*replace=*/false);
   }
   domains.SetBinding(position, binding);
-  SaveConfig(library);
-  UpdateConfiguration(library.Channel());
+  SaveConfig(context);
+  UpdateConfiguration(context.Channel());
   return 0;
 }
 
-int32_t DeleteDomain(Library& library, int32_t position) {
-  if (!library.api.initialised) return kResultNotInitialised;
-  DomainList& domains = library.domains;
+int32_t DeleteDomain(Context& context, int32_t position) {
+  if (!context.api.initialised) return kResultNotInitialised;
+  DomainList& domains = context.domains;
   if (position < 0 || position >= domains.Count()) return kResultBufferTooSmall;
   const std::string name = domains.NameAt(position);
   if (!name.empty()) {
     // A name that could not be one folder below the mail root is refused
     // by the checks of the removal.
-    if (DomainList::IsFolderName(name)) RemoveMailPath(library, name);
-    ReplaceMemberEverywhere(library, MemberChange{EveryoneAt(name), std::nullopt, true});
+    if (DomainList::IsFolderName(name)) RemoveMailPath(context, name);
+    ReplaceMemberEverywhere(context, MemberChange{EveryoneAt(name), std::nullopt, true});
   }
-  LogChange(library, "", "deleted", name, /*is_new=*/false);
+  LogChange(context, "", "deleted", name, /*is_new=*/false);
   if (!name.empty()) {
-    const std::string folder = DomainFolder(library, name);
+    const std::string folder = DomainFolder(context, name);
     if (!folder.empty()) RemoveTree(folder);
   }
   domains.RemoveEntry(position);
-  SaveConfig(library);
-  UpdateConfiguration(library.Channel());
+  SaveConfig(context);
+  UpdateConfiguration(context.Channel());
   return 0;
 }
 

@@ -9,34 +9,34 @@
 
 namespace tarvelin {
 
-struct Library;
+struct Context;
 
 inline constexpr int kRemoteReloadService = 1;  // POP3 collects the remote accounts
 
 // The number of remote accounts; 0 when remote.cfg is missing.
-int32_t GetRACount(Library& library);
+int32_t GetRACount(Context& context);
 // The record at `position` into the buffer: kRemoteRecordSize (a zero
 // record for a position outside a non-empty file); kResultFailed when
 // remote.cfg is missing or empty; kResultBufferTooSmall for a buffer below
 // the record size.
-int32_t LoadRA(Library& library, int32_t position, void* buffer, int32_t size);
+int32_t LoadRA(Context& context, int32_t position, void* buffer, int32_t size);
 // Writes the first kRemoteRecordSize bytes of the buffer at `position`
 // (-1 or the count appends): 0; kResultFailed for another position outside
 // the file or a failed write; kResultBufferTooSmall for a short buffer.
-int32_t SaveRA(Library& library, int32_t position, const void* buffer, int32_t size);
+int32_t SaveRA(Context& context, int32_t position, const void* buffer, int32_t size);
 // Appends the record: 0, kResultFailed, kResultBufferTooSmall as SaveRA.
-int32_t AddRA(Library& library, const void* buffer, int32_t size);
+int32_t AddRA(Context& context, const void* buffer, int32_t size);
 // Removes the record at `position` with its collection state files; later
 // records move down. 0, also for a position outside the file (nothing is
 // removed); kResultFailed when remote.cfg is missing or was not rewritten
 // (it is then unchanged and the state files stay).
-int32_t DeleteRA(Library& library, int32_t position);
+int32_t DeleteRA(Context& context, int32_t position);
 
 // One setting of a caller-held record (remote_settings.h); a record size
 // below kRemoteRecordSize gives kResultBufferTooSmall.
-int32_t GetRASetting(Library& library, const void* record, int32_t record_size, int32_t id,
+int32_t GetRASetting(Context& context, const void* record, int32_t record_size, int32_t id,
                      void* buffer, int32_t size);
-int32_t SetRASetting(Library& library, void* record, int32_t record_size, int32_t id,
+int32_t SetRASetting(Context& context, void* record, int32_t record_size, int32_t id,
                      const void* buffer, int32_t size);
 
 }  // namespace tarvelin

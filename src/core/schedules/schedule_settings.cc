@@ -90,16 +90,16 @@ int32_t SetScheduleField(uint8_t* block, int32_t item, int32_t type, const void*
   return 0;
 }
 
-int32_t GetScheduleSetting(const Library& library, const void* schedule, int32_t schedule_size,
+int32_t GetScheduleSetting(const Context& context, const void* schedule, int32_t schedule_size,
                            int32_t item, int32_t type, void* buffer, int32_t size) {
-  if (!library.api.initialised) return kResultNotInitialised;
+  if (!context.api.initialised) return kResultNotInitialised;
   if (schedule == nullptr || schedule_size < kScheduleRecordSize) return kResultBufferTooSmall;
   return GetScheduleField(static_cast<const uint8_t*>(schedule), item, type, buffer, size);
 }
 
-int32_t SetScheduleSetting(const Library& library, void* schedule, int32_t schedule_size,
+int32_t SetScheduleSetting(const Context& context, void* schedule, int32_t schedule_size,
                            int32_t item, int32_t type, const void* value, int32_t size) {
-  if (!library.api.initialised) return kResultNotInitialised;
+  if (!context.api.initialised) return kResultNotInitialised;
   if (schedule == nullptr || schedule_size < kScheduleRecordSize) return kResultBufferTooSmall;
   return SetScheduleField(static_cast<uint8_t*>(schedule), item, type, value, size);
 }

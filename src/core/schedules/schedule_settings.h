@@ -8,7 +8,7 @@
 
 namespace tarvelin {
 
-struct Library;
+struct Context;
 
 // The value of `type` for item `item` (0 to 6; types 0 and 15 ignore it):
 // bytes written, kResultBufferTooSmall when the buffer cannot hold the
@@ -26,9 +26,9 @@ int32_t SetScheduleField(uint8_t* block, int32_t item, int32_t type, const void*
 // The same on a caller's schedule of `schedule_size` bytes: first
 // kResultNotInitialised before Init, then kResultBufferTooSmall for a null
 // schedule or one below kScheduleRecordSize bytes (nothing read or written).
-int32_t GetScheduleSetting(const Library& library, const void* schedule, int32_t schedule_size,
+int32_t GetScheduleSetting(const Context& context, const void* schedule, int32_t schedule_size,
                            int32_t item, int32_t type, void* buffer, int32_t size);
-int32_t SetScheduleSetting(const Library& library, void* schedule, int32_t schedule_size,
+int32_t SetScheduleSetting(const Context& context, void* schedule, int32_t schedule_size,
                            int32_t item, int32_t type, const void* value, int32_t size);
 
 }  // namespace tarvelin

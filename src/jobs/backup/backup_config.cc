@@ -44,13 +44,13 @@ std::string ExpandDateStamps(std::string_view path, const CivilDateTime& now) {
   return out;
 }
 
-int32_t BackupConfig(Library& library, const char* path, const ArchiveProgressFn& progress) {
-  if (!library.api.initialised) return kResultNotInitialised;
+int32_t BackupConfig(Context& context, const char* path, const ArchiveProgressFn& progress) {
+  if (!context.api.initialised) return kResultNotInitialised;
   const std::string target = ExpandDateStamps(path == nullptr ? "" : path, LocalNow());
   if (target.empty()) return kResultFailed;
 
-  const std::vector<BackupSource> sources = BackupSources(library.api, library.config);
-  const MailFilter filter = MailFilterOf(library.config.record, UnixTimeNs());
+  const std::vector<BackupSource> sources = BackupSources(context.api, context.config);
+  const MailFilter filter = MailFilterOf(context.config.record, UnixTimeNs());
   ArchiveProgressFn report;
   if (progress) {
     const ArchiveProgress totals = CountFiles(sources, filter);

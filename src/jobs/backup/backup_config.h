@@ -12,7 +12,7 @@
 
 namespace tarvelin {
 
-struct Library;
+struct Context;
 
 // Replaces every part of `path` between double quotes by `now` formatted
 // with that part as the picture ("yyyymmdd" gives the eight digits of the
@@ -22,6 +22,6 @@ std::string ExpandDateStamps(std::string_view path, const CivilDateTime& now);
 // 0 when the archive was written with everything it should hold, -1 when
 // it could not be created or a write failed (it keeps what was written) or
 // a file could not be stored, -5 when the library is not initialised.
-int32_t BackupConfig(Library& library, const char* path, const ArchiveProgressFn& progress = {});
+int32_t BackupConfig(Context& context, const char* path, const ArchiveProgressFn& progress = {});
 
 }  // namespace tarvelin

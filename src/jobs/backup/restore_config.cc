@@ -16,8 +16,8 @@ namespace {
 
 constexpr int kSmtp = 0, kPop3 = 1, kInstantMessaging = 3, kGroupware = 4;
 
-bool Unpack(const Library& library, const char* path, const ArchiveProgressFn& progress) {
-  const std::string target = WithTrailingSeparator(ToOsPath(library.api.config_path));
+bool Unpack(const Context& context, const char* path, const ArchiveProgressFn& progress) {
+  const std::string target = WithTrailingSeparator(ToOsPath(context.api.config_path));
   if (path == nullptr || target.empty() || !CreateDirectories(target)) return false;
   UnpackOptions options;
   options.threads = PipelineThreads();
@@ -27,24 +27,24 @@ bool Unpack(const Library& library, const char* path, const ArchiveProgressFn& p
 
 }  // namespace
 
-int32_t RestoreConfig(Library& library, const char* path, const ArchiveProgressFn& progress) {
-  if (!library.api.initialised) return kResultNotInitialised;
-  const bool unpacked = Unpack(library, path, progress);
+int32_t RestoreConfig(Context& context, const char* path, const ArchiveProgressFn& progress) {
+  if (!context.api.initialised) return kResultNotInitialised;
+  const bool unpacked = Unpack(context, path, progress);
 
-  ApiState& api = library.api;
-  ConfigState& config = library.config;
-  LoadServerConfig(api, config, &library.domains, /*must_exist=*/false);
+  ApiState& api = context.api;
+  ConfigState& config = context.config;
+  LoadServerConfig(api, config, &context.domains, /*must_exist=*/false);
   if (config.derived.saved_platform_kind != config.record.Byte(offsets::kPlatformKind)) {
     // Directories written on another platform mean nothing here.
     for (int offset : {offsets::kTempDirectory, offsets::kMailRoot, offsets::kLogDirectory}) {
       config.record.SetText(offset, "");
     }
-    SaveServerConfig(api, config, library.domains);
+    SaveServerConfig(api, config, context.domains);
     // Load again so the record in memory holds the defaults, as after Init.
-    LoadServerConfig(api, config, &library.domains, /*must_exist=*/false);
+    LoadServerConfig(api, config, &context.domains, /*must_exist=*/false);
   }
 
-  const ServiceChannel channel = library.Channel();
+  const ServiceChannel channel = context.Channel();
   for (int service : {kSmtp, kPop3, kInstantMessaging, kGroupware}) {
     channel.NotifyService(service, kReloadMessage, 0, 0);
   }

@@ -8,7 +8,7 @@
 
 namespace tarvelin {
 
-struct Library;
+struct Context;
 
 // Unpacks into ConfigPath (created when missing); entries named "..\x"
 // land in the sibling folders. Then reloads (settings.cfg need not exist,
@@ -18,6 +18,6 @@ struct Library;
 // POP3, instant messaging and groupware. 0 when the archive was read to
 // its end and every entry was written; -1 otherwise (the reload and the
 // notifications still happen); -5 when not initialised.
-int32_t RestoreConfig(Library& library, const char* path, const ArchiveProgressFn& progress = {});
+int32_t RestoreConfig(Context& context, const char* path, const ArchiveProgressFn& progress = {});
 
 }  // namespace tarvelin

@@ -152,12 +152,12 @@ TEST(AutoInit, FallsBackToTheEnvironmentWhenTheProgramFolderHoldsNoInstallation)
   TempDir dir;
   WriteInstallation(dir, "auto.example");
   setenv("TARVELIN_INSTALL_DIR", dir.path().c_str(), 1);
-  Library library;
-  EXPECT_TRUE(AutoInit(library));
-  EXPECT_EQ(library.api.install_path, dir.path());
+  Context context;
+  EXPECT_TRUE(AutoInit(context));
+  EXPECT_EQ(context.api.install_path, dir.path());
   unsetenv("TARVELIN_INSTALL_DIR");
 
-  Library nowhere;
+  Context nowhere;
   EXPECT_FALSE(AutoInit(nowhere));
   EXPECT_TRUE(nowhere.api.initialised) << "the environment road always initialises";
 }

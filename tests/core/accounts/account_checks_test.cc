@@ -34,58 +34,58 @@ constexpr int kInactivity = 660;
 class AccountChecksTest : public ::testing::Test {
  protected:
   AccountChecksTest() {
-    library_.api.install_path = dir_.path();
-    library_.api.config_path = dir_.path() + "config/";
-    library_.api.initialised = true;
-    library_.config.record.SetText(offsets::kMailRoot, dir_.path() + "mail/");
+    context_.api.install_path = dir_.path();
+    context_.api.config_path = dir_.path() + "config/";
+    context_.api.initialised = true;
+    context_.config.record.SetText(offsets::kMailRoot, dir_.path() + "mail/");
     dir_.Write("config/domains.cfg", testing::DomainsFileOf({"a.org", "b.org", "c.org"}));
-    library_.config.record.SetNumber(offsets::kDomainCount, 4, 3);
-    library_.domains.Load();
+    context_.config.record.SetNumber(offsets::kDomainCount, 4, 3);
+    context_.domains.Load();
   }
   void PutUsers(const std::string& domain, const std::vector<UserRecord>& records) {
     dir_.Write("config/" + domain + "/users.cfg", FileOf(records));
   }
 
   TempDir dir_;
-  Library library_;
+  Context context_;
 };
 
 TEST_F(AccountChecksTest, DisabledExpiredAndInactiveAccountsAreRefused) {
-  library_.config.record.SetByte(kRecordAccessBuiltIn, 0);
+  context_.config.record.SetByte(kRecordAccessBuiltIn, 0);
   UserRecord user = testing::MakeUser("ann", "ann", "pw", "a.org\\ann\\");
-  EXPECT_TRUE(ValidateAccountAccess(library_, user));
+  EXPECT_TRUE(ValidateAccountAccess(context_, user));
   EXPECT_TRUE(dir_.Exists("mail/a.org/ann")) << "the mail folder is created";
   EXPECT_FALSE(dir_.Exists("mail/a.org/ann/useraccess.dat"));
 
   UserRecord disabled = user;
   disabled[kAccountState] = 1;
-  EXPECT_FALSE(ValidateAccountAccess(library_, disabled));
+  EXPECT_FALSE(ValidateAccountAccess(context_, disabled));
 
   UserRecord expiring = user;
   expiring[user_offsets::kAccountExpires] = 1;
   PutDouble(expiring.data() + user_offsets::kAccountExpiryDate, LocalNowAsDateTime() - 1);
-  EXPECT_FALSE(ValidateAccountAccess(library_, expiring));
+  EXPECT_FALSE(ValidateAccountAccess(context_, expiring));
   PutDouble(expiring.data() + user_offsets::kAccountExpiryDate, LocalNowAsDateTime());
-  EXPECT_TRUE(ValidateAccountAccess(library_, expiring)) << "valid through its last day";
+  EXPECT_TRUE(ValidateAccountAccess(context_, expiring)) << "valid through its last day";
 
   UserRecord idle = user;
   PutLE(idle.data() + kInactivity, 4, 2u << 16);
-  EXPECT_TRUE(ValidateAccountAccess(library_, idle)) << "no active.dat yet";
+  EXPECT_TRUE(ValidateAccountAccess(context_, idle)) << "no active.dat yet";
   dir_.Write("mail/a.org/ann/active.dat", "");
   const std::string active = dir_.path() + "mail/a.org/ann/active.dat";
   const time_t three_days_ago = time(nullptr) - 3 * 86400 - 60;
   utimbuf times{three_days_ago, three_days_ago};
   ASSERT_EQ(utime(active.c_str(), &times), 0);
-  EXPECT_FALSE(ValidateAccountAccess(library_, idle));
+  EXPECT_FALSE(ValidateAccountAccess(context_, idle));
   PutLE(idle.data() + kInactivity, 4, 3u << 16);
-  EXPECT_TRUE(ValidateAccountAccess(library_, idle)) << "three days are not above three";
+  EXPECT_TRUE(ValidateAccountAccess(context_, idle)) << "three days are not above three";
 
-  EXPECT_TRUE(ValidateAccountAccess(library_, MakeRecord("list", "", 1)));
+  EXPECT_TRUE(ValidateAccountAccess(context_, MakeRecord("list", "", 1)));
 }
 
 TEST_F(AccountChecksTest, AccessIsRecordedWhenAsked) {
-  library_.config.record.SetByte(kRecordAccess, 1);
-  EXPECT_TRUE(ValidateAccountAccess(library_, testing::MakeUser("ann", "ann", "pw", "a.org/ann/")));
+  context_.config.record.SetByte(kRecordAccess, 1);
+  EXPECT_TRUE(ValidateAccountAccess(context_, testing::MakeUser("ann", "ann", "pw", "a.org/ann/")));
   const std::string bytes = dir_.Read("mail/a.org/ann/useraccess.dat");
   ASSERT_EQ(bytes.size(), 160u);
   const double when = GetDouble(reinterpret_cast<const uint8_t*>(bytes.data()) + 16);
@@ -110,37 +110,37 @@ TEST_F(AccountChecksTest, MailboxConflicts) {
       {"nobody", "pw", "x", "a.org", false},     //
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(FindMailboxConflict(library_, c.mailbox, c.password, c.aliases, c.domain), c.conflict)
+    EXPECT_EQ(FindMailboxConflict(context_, c.mailbox, c.password, c.aliases, c.domain), c.conflict)
         << c.mailbox << " " << c.domain;
   }
-  library_.config.record.SetByte(kAliasLogin, 1);
-  EXPECT_FALSE(FindMailboxConflict(library_, "box", "pw", "someone", "a.org"));
+  context_.config.record.SetByte(kAliasLogin, 1);
+  EXPECT_FALSE(FindMailboxConflict(context_, "box", "pw", "someone", "a.org"));
 }
 
 TEST_F(AccountChecksTest, ABoundDomainLooksOnlyAtDomainsSharingAnAddress) {
   PutUsers("a.org", {testing::MakeUser("ann", "box", "pw")});
   PutUsers("b.org", {testing::MakeUser("bob", "other", "pw")});
-  ASSERT_TRUE(library_.domains.SetBinding(1, "192.0.2.1"));
-  ASSERT_TRUE(library_.domains.SetBinding(2, "192.0.2.1;192.0.2.2"));
-  EXPECT_FALSE(FindMailboxConflict(library_, "box", "pw", "x", "c.org"))
+  ASSERT_TRUE(context_.domains.SetBinding(1, "192.0.2.1"));
+  ASSERT_TRUE(context_.domains.SetBinding(2, "192.0.2.1;192.0.2.2"));
+  EXPECT_FALSE(FindMailboxConflict(context_, "box", "pw", "x", "c.org"))
       << "a.org shares no address with c.org";
-  EXPECT_TRUE(FindMailboxConflict(library_, "other", "pw", "x", "c.org"));
-  EXPECT_TRUE(FindMailboxConflict(library_, "box", "pw", "x", "a.org")) << "unbound: all";
+  EXPECT_TRUE(FindMailboxConflict(context_, "other", "pw", "x", "c.org"));
+  EXPECT_TRUE(FindMailboxConflict(context_, "box", "pw", "x", "a.org")) << "unbound: all";
 }
 
 TEST_F(AccountChecksTest, ConflictsFollowAppendsAndForeignRewrites) {
   PutUsers("a.org", {testing::MakeUser("ann", "box", "pw")});
-  EXPECT_FALSE(FindMailboxConflict(library_, "new", "pw", "x", "a.org"));
+  EXPECT_FALSE(FindMailboxConflict(context_, "new", "pw", "x", "a.org"));
   int position = -1;
-  ASSERT_TRUE(WriteAccountAt(library_, "a.org", testing::MakeUser("nina", "NEW", "pw"), &position));
+  ASSERT_TRUE(WriteAccountAt(context_, "a.org", testing::MakeUser("nina", "NEW", "pw"), &position));
   EXPECT_EQ(position, 1);
-  EXPECT_TRUE(FindMailboxConflict(library_, "new", "pw", "x", "a.org")) << "the appended one";
-  EXPECT_TRUE(FindMailboxConflict(library_, "box", "pw", "x", "a.org"));
+  EXPECT_TRUE(FindMailboxConflict(context_, "new", "pw", "x", "a.org")) << "the appended one";
+  EXPECT_TRUE(FindMailboxConflict(context_, "box", "pw", "x", "a.org"));
   PutUsers("a.org",
            {testing::MakeUser("ann", "other", "pw")});  // another program rewrites the file
-  EXPECT_FALSE(FindMailboxConflict(library_, "new", "pw", "x", "a.org"));
-  EXPECT_FALSE(FindMailboxConflict(library_, "box", "pw", "x", "a.org"));
-  EXPECT_TRUE(FindMailboxConflict(library_, "other", "pw", "x", "a.org"));
+  EXPECT_FALSE(FindMailboxConflict(context_, "new", "pw", "x", "a.org"));
+  EXPECT_FALSE(FindMailboxConflict(context_, "box", "pw", "x", "a.org"));
+  EXPECT_TRUE(FindMailboxConflict(context_, "other", "pw", "x", "a.org"));
 }
 
 }  // namespace

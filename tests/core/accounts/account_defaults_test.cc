@@ -183,30 +183,30 @@ TEST(AccountKeys, UnknownKeysAndOddLinesAreIgnored) {
 class AccountDefaultsFileTest : public ::testing::Test {
  protected:
   AccountDefaultsFileTest() {
-    library_.api.initialised = true;
-    library_.api.install_path = dir_.path();
-    library_.api.config_path = dir_.path() + "config/";
+    context_.api.initialised = true;
+    context_.api.install_path = dir_.path();
+    context_.api.config_path = dir_.path() + "config/";
   }
   testing::TempDir dir_;
-  Library library_;
+  Context context_;
 };
 
 TEST_F(AccountDefaultsFileTest, DomainFileFirstElseTheGlobalOne) {
   const std::string global = dir_.path() + "config/default.ini";
   const std::string own = dir_.path() + "config/example.org/default.ini";
-  EXPECT_EQ(AccountDefaultsPath(library_, "example.org"), global) << "neither exists";
+  EXPECT_EQ(AccountDefaultsPath(context_, "example.org"), global) << "neither exists";
   dir_.Write("config/default.ini", "ForwardTo=global\n");
   dir_.Write("config/example.org/default.ini", "ForwardTo=own\n");
-  EXPECT_EQ(AccountDefaultsPath(library_, "example.org"), own);
-  EXPECT_EQ(AccountDefaultsPath(library_, "Example.ORG"), own) << "domain names are lower-case";
+  EXPECT_EQ(AccountDefaultsPath(context_, "example.org"), own);
+  EXPECT_EQ(AccountDefaultsPath(context_, "Example.ORG"), own) << "domain names are lower-case";
   for (const char* other : {"", "example.net", ".", "..", "../config", "a/b", "a\\b"}) {
-    EXPECT_EQ(AccountDefaultsPath(library_, other), global) << other;
+    EXPECT_EQ(AccountDefaultsPath(context_, other), global) << other;
   }
 
   Record record{};
-  ApplyAccountDefaults(library_, "example.org", record.data());
+  ApplyAccountDefaults(context_, "example.org", record.data());
   EXPECT_EQ(TextAt(record, 1296, 255), "own");
-  ApplyAccountDefaults(library_, "", record.data());
+  ApplyAccountDefaults(context_, "", record.data());
   EXPECT_EQ(TextAt(record, 1296, 255), "global");
 }
 
@@ -214,10 +214,10 @@ TEST_F(AccountDefaultsFileTest, MissingOrUnreadableFileAppliesNothing) {
   Record record{};
   record[1294] = 0x40;
   const Record before = record;
-  ApplyAccountDefaults(library_, "example.org", record.data());
+  ApplyAccountDefaults(context_, "example.org", record.data());
   EXPECT_EQ(record, before);
   dir_.Write("config/default.ini/inside", "a directory where the file should be");
-  ApplyAccountDefaults(library_, "", record.data());
+  ApplyAccountDefaults(context_, "", record.data());
   EXPECT_EQ(record, before);
 }
 
@@ -225,7 +225,7 @@ TEST_F(AccountDefaultsFileTest, ExpiryCountsFromTodaysDate) {
   dir_.Write("config/default.ini", "ExpiresInDays=10\n");
   Record record{};
   const double before = std::floor(LocalNowAsDateTime());
-  ApplyAccountDefaults(library_, "", record.data());
+  ApplyAccountDefaults(context_, "", record.data());
   const double after = std::floor(LocalNowAsDateTime());
   const double expiry = GetDouble(record.data() + 648);
   EXPECT_TRUE(expiry == before + 10 || expiry == after + 10) << expiry;
@@ -236,27 +236,27 @@ TEST_F(AccountDefaultsFileTest, SetUserDefaultsFollowsForceAndVariable77) {
   dir_.Write("config/default.ini", "XEnvelopeTo=1\n");
   dir_.Write("config/example.org/default.ini", "NoMailingList=1\n");
   Record record{};
-  EXPECT_EQ(SetUserDefaults(library_, record.data(), kUserRecordSize, 0), 0);
+  EXPECT_EQ(SetUserDefaults(context_, record.data(), kUserRecordSize, 0), 0);
   EXPECT_EQ(record, Record{}) << "variable 77 off and no force";
-  EXPECT_EQ(SetUserDefaults(library_, record.data(), kUserRecordSize, 1), kUserRecordSize);
+  EXPECT_EQ(SetUserDefaults(context_, record.data(), kUserRecordSize, 1), kUserRecordSize);
   EXPECT_EQ(record[656], 1);
   EXPECT_EQ(record[765], 0) << "only the global file";
 
   record = Record{};
-  library_.config.record.SetByte(1543, 1);  // variable 77
-  EXPECT_EQ(SetUserDefaults(library_, record.data(), kUserRecordSize, 0), kUserRecordSize);
+  context_.config.record.SetByte(1543, 1);  // variable 77
+  EXPECT_EQ(SetUserDefaults(context_, record.data(), kUserRecordSize, 0), kUserRecordSize);
   EXPECT_EQ(record[656], 1);
 
-  EXPECT_EQ(SetUserDefaults(library_, record.data(), kUserRecordSize - 1, 1),
+  EXPECT_EQ(SetUserDefaults(context_, record.data(), kUserRecordSize - 1, 1),
             kResultBufferTooSmall);
-  EXPECT_EQ(SetUserDefaults(library_, nullptr, kUserRecordSize, 1), kResultBufferTooSmall);
-  library_.api.initialised = false;
-  EXPECT_EQ(SetUserDefaults(library_, record.data(), kUserRecordSize, 1), kResultNotInitialised);
+  EXPECT_EQ(SetUserDefaults(context_, nullptr, kUserRecordSize, 1), kResultBufferTooSmall);
+  context_.api.initialised = false;
+  EXPECT_EQ(SetUserDefaults(context_, record.data(), kUserRecordSize, 1), kResultNotInitialised);
 }
 
 TEST_F(AccountDefaultsFileTest, SetUserDefaultsWithoutAFileStillAnswers2848) {
   Record record{};
-  EXPECT_EQ(SetUserDefaults(library_, record.data(), kUserRecordSize, 1), kUserRecordSize);
+  EXPECT_EQ(SetUserDefaults(context_, record.data(), kUserRecordSize, 1), kUserRecordSize);
   EXPECT_EQ(record, Record{});
 }
 

@@ -20,9 +20,9 @@ using testing::MakeRecord;
 class AccountEnumerationTest : public ::testing::Test {
  protected:
   AccountEnumerationTest() {
-    library_.api.initialised = true;
-    library_.api.install_path = dir_.path();
-    library_.api.config_path = dir_.path() + "config/";
+    context_.api.initialised = true;
+    context_.api.install_path = dir_.path();
+    context_.api.config_path = dir_.path() + "config/";
     dir_.Write("apiconst.pas", testing::ShippedPropertyFile());
     UserRecord server = MakeRecord("lists", "", 1);
     server[1030] = 1;  // the list-server flag
@@ -33,10 +33,10 @@ class AccountEnumerationTest : public ::testing::Test {
   // Positions and types of the records a walk delivers.
   std::vector<std::pair<int, int>> Walk(const char* query) {
     std::vector<std::pair<int, int>> seen;
-    std::unique_ptr<UserEnumState> state = InitUsersQuery(library_, "example.org", query);
+    std::unique_ptr<UserEnumState> state = InitUsersQuery(context_, "example.org", query);
     if (!state) return seen;
     UserRecord buffer;
-    while (NextUser(library_, state.get(), buffer.data(), kUserRecordSize)) {
+    while (NextUser(context_, state.get(), buffer.data(), kUserRecordSize)) {
       seen.emplace_back(WalkIndex(*state), buffer[0]);
     }
     DoneUsers(std::move(state));
@@ -44,7 +44,7 @@ class AccountEnumerationTest : public ::testing::Test {
   }
 
   testing::TempDir dir_;
-  Library library_;
+  Context context_;
 };
 
 using Seen = std::vector<std::pair<int, int>>;
@@ -65,44 +65,44 @@ TEST_F(AccountEnumerationTest, QueriesSelectRecords) {
 }
 
 TEST_F(AccountEnumerationTest, ListServerTypeIsWrittenIntoTheHandle) {
-  std::unique_ptr<UserEnumState> state = InitUsersQuery(library_, "example.org", "U_Type = 1");
+  std::unique_ptr<UserEnumState> state = InitUsersQuery(context_, "example.org", "U_Type = 1");
   ASSERT_NE(state, nullptr);
   UserRecord buffer;
-  ASSERT_TRUE(NextUser(library_, state.get(), buffer.data(), kUserRecordSize));
+  ASSERT_TRUE(NextUser(context_, state.get(), buffer.data(), kUserRecordSize));
   EXPECT_EQ((*state)[walk_offsets::kRecord], 1);
-  ASSERT_TRUE(NextUser(library_, state.get(), buffer.data(), kUserRecordSize));
+  ASSERT_TRUE(NextUser(context_, state.get(), buffer.data(), kUserRecordSize));
   EXPECT_EQ((*state)[walk_offsets::kRecord], 6);
   DoneUsers(std::move(state));
 }
 
 TEST_F(AccountEnumerationTest, ASmallBufferStillConsumesARecord) {
-  std::unique_ptr<UserEnumState> state = InitUsersQuery(library_, "example.org", nullptr);
+  std::unique_ptr<UserEnumState> state = InitUsersQuery(context_, "example.org", nullptr);
   ASSERT_NE(state, nullptr);
   std::array<uint8_t, kUserRecordSize + 1> buffer{};
   buffer.fill(0xEE);
-  EXPECT_FALSE(NextUser(library_, state.get(), buffer.data(), kUserRecordSize - 1));
+  EXPECT_FALSE(NextUser(context_, state.get(), buffer.data(), kUserRecordSize - 1));
   EXPECT_EQ(buffer[0], 0xEE) << "nothing written";
-  EXPECT_FALSE(NextUser(library_, state.get(), nullptr, kUserRecordSize));
-  ASSERT_TRUE(NextUser(library_, state.get(), buffer.data(), kUserRecordSize + 1));
+  EXPECT_FALSE(NextUser(context_, state.get(), nullptr, kUserRecordSize));
+  ASSERT_TRUE(NextUser(context_, state.get(), buffer.data(), kUserRecordSize + 1));
   EXPECT_EQ(WalkIndex(*state), 2);
   EXPECT_EQ(buffer[kUserRecordSize], 0xEE) << "exactly one record";
-  EXPECT_FALSE(NextUser(library_, state.get(), buffer.data(), kUserRecordSize));
+  EXPECT_FALSE(NextUser(context_, state.get(), buffer.data(), kUserRecordSize));
   DoneUsers(std::move(state));
   DoneUsers(nullptr);
 }
 
 TEST_F(AccountEnumerationTest, NoWalkWithoutInitialisationOrUsersFile) {
-  EXPECT_EQ(InitUsersQuery(library_, "missing.org", nullptr), nullptr);
-  EXPECT_EQ(InitUsersQuery(library_, nullptr, nullptr), nullptr);
-  EXPECT_EQ(InitUsersQuery(library_, ("example.org" + std::string(300, 'x')).c_str(), nullptr),
+  EXPECT_EQ(InitUsersQuery(context_, "missing.org", nullptr), nullptr);
+  EXPECT_EQ(InitUsersQuery(context_, nullptr, nullptr), nullptr);
+  EXPECT_EQ(InitUsersQuery(context_, ("example.org" + std::string(300, 'x')).c_str(), nullptr),
             nullptr);
-  std::unique_ptr<UserEnumState> state = InitUsersQuery(library_, "example.org", nullptr);
-  library_.api.initialised = false;
-  EXPECT_EQ(InitUsersQuery(library_, "example.org", nullptr), nullptr);
+  std::unique_ptr<UserEnumState> state = InitUsersQuery(context_, "example.org", nullptr);
+  context_.api.initialised = false;
+  EXPECT_EQ(InitUsersQuery(context_, "example.org", nullptr), nullptr);
   UserRecord buffer;
-  EXPECT_FALSE(NextUser(library_, state.get(), buffer.data(), kUserRecordSize));
-  EXPECT_FALSE(NextUser(library_, nullptr, buffer.data(), kUserRecordSize));
-  library_.api.initialised = true;
+  EXPECT_FALSE(NextUser(context_, state.get(), buffer.data(), kUserRecordSize));
+  EXPECT_FALSE(NextUser(context_, nullptr, buffer.data(), kUserRecordSize));
+  context_.api.initialised = true;
   DoneUsers(std::move(state));
 }
 

@@ -22,17 +22,17 @@ namespace tarvelin::testing {
 class AccountInstallation : public ::testing::Test {
  protected:
   AccountInstallation() {
-    library_.api.initialised = true;
-    library_.api.install_path = dir_.path();
-    library_.api.config_path = dir_.path() + "config/";
-    library_.config.record.SetText(offsets::kMailRoot, dir_.path() + "mail/");
+    context_.api.initialised = true;
+    context_.api.install_path = dir_.path();
+    context_.api.config_path = dir_.path() + "config/";
+    context_.config.record.SetText(offsets::kMailRoot, dir_.path() + "mail/");
     SetDomains({"example.org", "other.org"});
     dir_.Write("run/.keep", "");  // where services of the installation listen
   }
   void SetDomains(const std::vector<std::string>& names) {
     dir_.Write("config/domains.cfg", DomainsFileOf(names));
-    library_.config.record.SetNumber(offsets::kDomainCount, 4, static_cast<uint32_t>(names.size()));
-    library_.domains.Load();
+    context_.config.record.SetNumber(offsets::kDomainCount, 4, static_cast<uint32_t>(names.size()));
+    context_.domains.Load();
   }
   void PutUsers(const std::string& domain, const std::vector<UserRecord>& records) {
     dir_.Write("config/" + domain + "/users.cfg", FileOf(records));
@@ -47,10 +47,10 @@ class AccountInstallation : public ::testing::Test {
   }
   std::vector<UserRecord> Users(const std::string& domain) {
     std::vector<UserRecord> records;
-    const int count = CountAccounts(library_, domain);
+    const int count = CountAccounts(context_, domain);
     for (int position = 0; position < count; ++position) {
       records.emplace_back();
-      LoadAccountAt(library_, domain, position, &records.back());
+      LoadAccountAt(context_, domain, position, &records.back());
     }
     return records;
   }
@@ -61,7 +61,7 @@ class AccountInstallation : public ::testing::Test {
   }
 
   TempDir dir_;
-  Library library_;
+  Context context_;
 };
 
 inline std::string TextOf(const UserRecord& record, int offset, int capacity) {

@@ -49,11 +49,11 @@ const std::vector<std::string> kPool = {"john", "mary",  "info", "bob",  "a",   
 class LookupPropertyTest : public ::testing::Test {
  protected:
   LookupPropertyTest() {
-    library_.api.config_path = dir_.path() + "config/";
+    context_.api.config_path = dir_.path() + "config/";
     dir_.Write("config/domains.cfg", testing::DomainsFileOf({"example.org"}));
-    library_.config.record.SetNumber(offsets::kDomainCount, 4, 1);
-    library_.domains.Load();
-    SetUpAccountCache(library_.config.record);
+    context_.config.record.SetNumber(offsets::kDomainCount, 4, 1);
+    context_.domains.Load();
+    SetUpAccountCache(context_.config.record);
   }
 
   std::string Folder() const { return dir_.path() + "config/example.org/"; }
@@ -127,7 +127,7 @@ class LookupPropertyTest : public ::testing::Test {
   int Scan(const std::string& query) const {
     std::string bytes;
     if (ReadFile(Path(), &bytes) != ReadResult::kOk) return -1;
-    const GroupFileReader groups = GroupFilesOf(library_);
+    const GroupFileReader groups = GroupFilesOf(context_);
     for (size_t i = 0; (i + 1) * kUserRecordSize <= bytes.size(); ++i) {
       UserRecord record;
       std::memcpy(record.data(), bytes.data() + i * kUserRecordSize, kUserRecordSize);
@@ -140,12 +140,12 @@ class LookupPropertyTest : public ::testing::Test {
   void CheckAll(const std::string& context) {
     for (const std::string& query : Queries()) {
       const int expected = Scan(query);
-      ASSERT_EQ(PositionOfAlias(library_, "example.org", query), expected)
+      ASSERT_EQ(PositionOfAlias(context_, "example.org", query), expected)
           << context << " query '" << query << "'";
-      ASSERT_EQ(AliasAvailable(library_, "example.org", query), expected < 0) << context;
+      ASSERT_EQ(AliasAvailable(context_, "example.org", query), expected < 0) << context;
       if (query.find_first_of(";@<\"") != std::string::npos) continue;
       FoundAccount found;
-      const bool hit = FindAccount(library_, query + "@example.org", false, &found);
+      const bool hit = FindAccount(context_, query + "@example.org", false, &found);
       ASSERT_EQ(hit, expected >= 0 && !Trim(query).empty()) << context << " '" << query << "'";
       if (!hit) continue;
       ASSERT_EQ(found.position, expected) << context << " '" << query << "'";
@@ -195,7 +195,7 @@ class LookupPropertyTest : public ::testing::Test {
   }
 
   testing::TempDir dir_;
-  Library library_;
+  Context context_;
   std::mt19937 rng_;
 };
 

@@ -79,14 +79,14 @@ std::string FolderTextOf(const UserRecord& record) {
 class AccountStoreTest : public ::testing::Test {
  protected:
   AccountStoreTest() {
-    library_.api.install_path = dir_.path();
-    library_.api.config_path = dir_.path() + "config/";
+    context_.api.install_path = dir_.path();
+    context_.api.config_path = dir_.path() + "config/";
     SetDomains({"example.org", "other.org", "alias.org"});
   }
   void SetDomains(const std::vector<std::string>& names) {
     dir_.Write("config/domains.cfg", testing::DomainsFileOf(names));
-    library_.config.record.SetNumber(offsets::kDomainCount, 4, static_cast<uint32_t>(names.size()));
-    library_.domains.Load();
+    context_.config.record.SetNumber(offsets::kDomainCount, 4, static_cast<uint32_t>(names.size()));
+    context_.domains.Load();
   }
   void PutUsers(const std::string& domain, const std::vector<UserRecord>& records) {
     dir_.Write("config/" + domain + "/users.cfg", FileOf(records));
@@ -104,12 +104,12 @@ class AccountStoreTest : public ::testing::Test {
   }
   FoundAccount Find(const std::string& address, bool follow = true) {
     FoundAccount found;
-    found_ = FindAccount(library_, address, follow, &found);
+    found_ = FindAccount(context_, address, follow, &found);
     return found;
   }
 
   TempDir dir_;
-  Library library_;
+  Context context_;
   bool found_ = false;
 };
 
@@ -122,29 +122,29 @@ TEST_F(AccountStoreTest, AliasesMatchTrimmedAndWithoutRegardToCase) {
       {"john", 0}, {" SMITH ", 0}, {"Mary", 1}, {"x;MARY", 1}, {"x", -1}, {"", -1}, {";", -1},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(PositionOfAlias(library_, "example.org", c.alias), c.position) << c.alias;
-    EXPECT_EQ(PositionOfAlias(library_, "Example.ORG", c.alias), c.position) << c.alias;
+    EXPECT_EQ(PositionOfAlias(context_, "example.org", c.alias), c.position) << c.alias;
+    EXPECT_EQ(PositionOfAlias(context_, "Example.ORG", c.alias), c.position) << c.alias;
   }
-  EXPECT_TRUE(AliasAvailable(library_, "example.org", "x;y"));
-  EXPECT_FALSE(AliasAvailable(library_, "example.org", "y; smith"));
-  EXPECT_EQ(PositionOfAlias(library_, "other.org", "john"), -1) << "no users.cfg";
-  EXPECT_TRUE(AliasAvailable(library_, "other.org", "john"));
-  EXPECT_EQ(CountAccounts(library_, "example.org"), 3);
+  EXPECT_TRUE(AliasAvailable(context_, "example.org", "x;y"));
+  EXPECT_FALSE(AliasAvailable(context_, "example.org", "y; smith"));
+  EXPECT_EQ(PositionOfAlias(context_, "other.org", "john"), -1) << "no users.cfg";
+  EXPECT_TRUE(AliasAvailable(context_, "other.org", "john"));
+  EXPECT_EQ(CountAccounts(context_, "example.org"), 3);
 }
 
 TEST_F(AccountStoreTest, GroupItemsAreTestedInFileOrderWithGroupsReadAtTheTime) {
   PutUsers("example.org",
            {MakeRecord("alice"), MakeRecord("sales-desk;[sales]"), MakeRecord("bob")});
   dir_.Write("config/groups.dat", "sales\nbob\n");
-  EXPECT_EQ(PositionOfAlias(library_, "example.org", "bob"), 1);
+  EXPECT_EQ(PositionOfAlias(context_, "example.org", "bob"), 1);
   EXPECT_EQ(Find("bob@example.org").position, 1);
   dir_.Write("config/groups.dat", "sales\ncarol\n");
-  EXPECT_EQ(PositionOfAlias(library_, "example.org", "bob"), 2);
-  EXPECT_EQ(PositionOfAlias(library_, "example.org", "carol"), 1);
-  EXPECT_EQ(PositionOfAlias(library_, "example.org", "alice"), 0);
+  EXPECT_EQ(PositionOfAlias(context_, "example.org", "bob"), 2);
+  EXPECT_EQ(PositionOfAlias(context_, "example.org", "carol"), 1);
+  EXPECT_EQ(PositionOfAlias(context_, "example.org", "alice"), 0);
   dir_.Write("config/lists/team.txt", "dave\n");
   dir_.Write("config/groups.dat", "sales\nlists/team.txt\n");
-  EXPECT_EQ(PositionOfAlias(library_, "example.org", "dave"), 1) << "member file below ConfigPath";
+  EXPECT_EQ(PositionOfAlias(context_, "example.org", "dave"), 1) << "member file below ConfigPath";
 }
 
 TEST_F(AccountStoreTest, AddressForms) {
@@ -189,7 +189,7 @@ TEST_F(AccountStoreTest, FolderSyntaxNeedsQuotes) {
   EXPECT_EQ(found.position, 0);
   EXPECT_EQ(FolderTextOf(found.record), "work;!");
   UserRecord stored;
-  LoadAccountAt(library_, "example.org", 0, &stored);
+  LoadAccountAt(context_, "example.org", 0, &stored);
   EXPECT_EQ(FolderTextOf(stored), "inbox;1") << "the store keeps its text";
 
   found = Find("\"john\":a:b@example.org");
@@ -253,7 +253,7 @@ TEST_F(AccountStoreTest, EveryDomainIsSearchedWhenConfigured) {
   dir_.Write("config/example.org/domain.cfg", DomainRecordFile(0, ""));
   Find("john@example.org");
   EXPECT_FALSE(found_);
-  library_.config.record.SetByte(kSearchAllDomains, 1);
+  context_.config.record.SetByte(kSearchAllDomains, 1);
   const FoundAccount found = Find("john@example.org");
   EXPECT_TRUE(found_);
   EXPECT_EQ(found.domain, "other.org");
@@ -269,7 +269,7 @@ TEST_F(AccountStoreTest, EveryDomainIsSearchedWhenConfigured) {
 TEST_F(AccountStoreTest, SubdomainsResolveToTheirDomain) {
   PutUsers("example.org", {MakeRecord("john")});
   dir_.Write("config/subdomains.dat", "*.example.org=example.org\n");
-  library_.config.derived.subdomains_enabled = true;
+  context_.config.derived.subdomains_enabled = true;
   const FoundAccount found = Find("john@mail.Example.org");
   EXPECT_TRUE(found_);
   EXPECT_EQ(found.domain, "example.org");
@@ -277,20 +277,20 @@ TEST_F(AccountStoreTest, SubdomainsResolveToTheirDomain) {
 
 TEST_F(AccountStoreTest, WritesAndRemovalsThroughTheLibrary) {
   int position = -1;
-  ASSERT_TRUE(WriteAccountAt(library_, "New.org", MakeRecord("john", "abc"), &position));
+  ASSERT_TRUE(WriteAccountAt(context_, "New.org", MakeRecord("john", "abc"), &position));
   EXPECT_EQ(position, 0);
   EXPECT_EQ(PasswordOf(RecordOfFile("new.org")), "abc") << "variable 205 off: stored plain";
-  library_.config.record.SetByte(kEncipherPasswords, 1);
+  context_.config.record.SetByte(kEncipherPasswords, 1);
   position = 0;
-  ASSERT_TRUE(WriteAccountAt(library_, "new.org", MakeRecord("john", "abc"), &position));
+  ASSERT_TRUE(WriteAccountAt(context_, "new.org", MakeRecord("john", "abc"), &position));
   EXPECT_EQ(PasswordOf(RecordOfFile("new.org")), "~#1OAj/");
   UserRecord loaded;
-  EXPECT_EQ(LoadAccountAt(library_, "new.org", 0, &loaded), 1);
+  EXPECT_EQ(LoadAccountAt(context_, "new.org", 0, &loaded), 1);
   EXPECT_EQ(PasswordOf(loaded), "abc");
   UserRecord removed;
-  ASSERT_TRUE(RemoveAccountAt(library_, "new.org", 0, &removed));
+  ASSERT_TRUE(RemoveAccountAt(context_, "new.org", 0, &removed));
   EXPECT_EQ(PasswordOf(removed), "~#1OAj/");
-  EXPECT_EQ(CountAccounts(library_, "new.org"), 0);
+  EXPECT_EQ(CountAccounts(context_, "new.org"), 0);
 }
 
 TEST_F(AccountStoreTest, DomainNamesThatLeaveTheConfigurationFolderAreRefused) {
@@ -298,15 +298,15 @@ TEST_F(AccountStoreTest, DomainNamesThatLeaveTheConfigurationFolderAreRefused) {
   for (const char* name : {"", ".", "..", "../config/example.org", "a/b", "a\\b"}) {
     int position = -1;
     UserRecord record;
-    EXPECT_FALSE(WriteAccountAt(library_, name, MakeRecord("x"), &position)) << name;
-    EXPECT_EQ(CountAccounts(library_, name), 0) << name;
-    EXPECT_EQ(LoadAccountAt(library_, name, 0, &record), 0) << name;
-    EXPECT_EQ(PositionOfAlias(library_, name, "john"), -1) << name;
-    EXPECT_FALSE(RemoveAccountAt(library_, name, 0, &record)) << name;
+    EXPECT_FALSE(WriteAccountAt(context_, name, MakeRecord("x"), &position)) << name;
+    EXPECT_EQ(CountAccounts(context_, name), 0) << name;
+    EXPECT_EQ(LoadAccountAt(context_, name, 0, &record), 0) << name;
+    EXPECT_EQ(PositionOfAlias(context_, name, "john"), -1) << name;
+    EXPECT_FALSE(RemoveAccountAt(context_, name, 0, &record)) << name;
   }
   EXPECT_FALSE(dir_.Exists("users.cfg"));
   EXPECT_FALSE(dir_.Exists("config/users.cfg"));
-  EXPECT_EQ(CountAccounts(library_, "example.org"), 1);
+  EXPECT_EQ(CountAccounts(context_, "example.org"), 1);
 }
 
 // The account cache must never hand out a record that another program
@@ -314,7 +314,7 @@ TEST_F(AccountStoreTest, DomainNamesThatLeaveTheConfigurationFolderAreRefused) {
 class AccountCacheFreshnessTest : public AccountStoreTest {
  protected:
   void SetUp() override {
-    SetUpAccountCache(library_.config.record);
+    SetUpAccountCache(context_.config.record);
     ASSERT_TRUE(AccountCacheOn());
     PutUsers("example.org", {MakeRecord("john", "old"), MakeRecord("mary", "m")});
     EXPECT_EQ(PasswordOf(Find("john@example.org").record), "old");
@@ -342,7 +342,7 @@ TEST_F(AccountCacheFreshnessTest, SameSizeRewriteInPlaceInAnotherProcess) {
   InOtherProcess([&] { OverwriteInPlace(path, 0, swapped); });
   const FoundAccount found = Find("john@example.org");
   EXPECT_EQ(found.position, 1);
-  EXPECT_EQ(PositionOfAlias(library_, "example.org", "mary"), 0);
+  EXPECT_EQ(PositionOfAlias(context_, "example.org", "mary"), 0);
 }
 
 TEST_F(AccountCacheFreshnessTest, RemovedFileServesNothing) {

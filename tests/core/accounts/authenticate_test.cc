@@ -45,15 +45,15 @@ std::string MailboxOf(const UserRecord& record) {
 class AuthenticateTest : public ::testing::Test {
  protected:
   AuthenticateTest() {
-    library_.api.install_path = dir_.path();
-    library_.api.config_path = dir_.path() + "config/";
-    library_.api.initialised = true;
-    library_.config.record.SetText(offsets::kMailRoot, dir_.path() + "mail/");
+    context_.api.install_path = dir_.path();
+    context_.api.config_path = dir_.path() + "config/";
+    context_.api.initialised = true;
+    context_.config.record.SetText(offsets::kMailRoot, dir_.path() + "mail/");
     const std::vector<std::string> names = {"example.org", "other.org", "alias.org"};
     dir_.Write("config/domains.cfg", testing::DomainsFileOf(names));
-    library_.config.record.SetNumber(offsets::kDomainCount, 4, 3);
-    library_.domains.Load();
-    SetUpAccountCache(library_.config.record);
+    context_.config.record.SetNumber(offsets::kDomainCount, 4, 3);
+    context_.domains.Load();
+    SetUpAccountCache(context_.config.record);
     SetAuthSleep([this](int seconds) { waits_.push_back(seconds); });
   }
   ~AuthenticateTest() override {
@@ -80,14 +80,14 @@ class AuthenticateTest : public ::testing::Test {
     request.method = method;
     request.challenge = challenge;
     result_ = AuthResult{};
-    return AuthenticateAccount(library_, request, &result_);
+    return AuthenticateAccount(context_, request, &result_);
   }
   void Set(int offset, uint32_t value, int width = 1) {
-    library_.config.record.SetNumber(offset, width, value);
+    context_.config.record.SetNumber(offset, width, value);
   }
 
   TempDir dir_;
-  Library library_;
+  Context context_;
   AuthResult result_;
   std::vector<int> waits_;
 };
@@ -172,7 +172,7 @@ TEST_F(AuthenticateTest, FailuresAreCountedAndLockLengthensTheWait) {
 
 TEST_F(AuthenticateTest, BoundDomainsWantTheirAddress) {
   PutUsers("example.org", {User("ann", "ann", "pw")});
-  ASSERT_TRUE(library_.domains.SetBinding(0, "192.0.2.1;192.0.2.2"));
+  ASSERT_TRUE(context_.domains.SetBinding(0, "192.0.2.1;192.0.2.2"));
   EXPECT_FALSE(Login("ann", "pw", "198.51.100.7"));
   EXPECT_TRUE(Login("ann", "pw", ""));
   EXPECT_TRUE(Login("ann", "pw", "192.0.2.2"));
@@ -181,8 +181,8 @@ TEST_F(AuthenticateTest, BoundDomainsWantTheirAddress) {
 TEST_F(AuthenticateTest, AnAddressBoundToADomainSearchesItFirst) {
   PutUsers("example.org", {User("a", "same", "pw1")});
   PutUsers("other.org", {User("b", "same", "pw2")});
-  ASSERT_TRUE(library_.domains.SetBinding(0, "192.0.2.1"));
-  ASSERT_TRUE(library_.domains.SetBinding(1, "192.0.2.9"));
+  ASSERT_TRUE(context_.domains.SetBinding(0, "192.0.2.1"));
+  ASSERT_TRUE(context_.domains.SetBinding(1, "192.0.2.9"));
   EXPECT_TRUE(Login("same", "pw2", "192.0.2.9"));
   EXPECT_EQ(result_.domain, "other.org");
 }

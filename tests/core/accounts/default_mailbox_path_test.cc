@@ -13,30 +13,30 @@ constexpr int kSplitLength = 22141;
 class DefaultMailboxPathTest : public testing::AccountInstallation {};
 
 TEST_F(DefaultMailboxPathTest, DomainPrefixThenPrimaryAlias) {
-  EXPECT_EQ(DefaultMailboxPath(library_, "example.org", "john;smith"), "example.org/john/");
-  EXPECT_EQ(DefaultMailboxPath(library_, "example.org", " john.  ;x"), "example.org/john_/")
+  EXPECT_EQ(DefaultMailboxPath(context_, "example.org", "john;smith"), "example.org/john/");
+  EXPECT_EQ(DefaultMailboxPath(context_, "example.org", " john.  ;x"), "example.org/john_/")
       << "a final dot would end a folder name";
-  EXPECT_EQ(DefaultMailboxPath(library_, "example.org", "a\"*/<>?|b"), "example.org/ab/");
+  EXPECT_EQ(DefaultMailboxPath(context_, "example.org", "a\"*/<>?|b"), "example.org/ab/");
 }
 
 TEST_F(DefaultMailboxPathTest, DomainMailboxRootIsThePrefix) {
   PutMailboxRoot("example.org", "/srv/boxes|");
-  EXPECT_EQ(DefaultMailboxPath(library_, "example.org", "john"), "/srv/boxes/john/");
+  EXPECT_EQ(DefaultMailboxPath(context_, "example.org", "john"), "/srv/boxes/john/");
   PutMailboxRoot("other.org", "store\\other\\");
-  EXPECT_EQ(DefaultMailboxPath(library_, "other.org", "ann"), "store\\other\\ann/");
+  EXPECT_EQ(DefaultMailboxPath(context_, "other.org", "ann"), "store\\other\\ann/");
 }
 
 TEST_F(DefaultMailboxPathTest, AliasStartSplitsTheFolders) {
-  library_.config.record.SetByte(kSplitByAliasStart, 1);
-  library_.config.record.SetByte(kSplitLength, 2);
-  EXPECT_EQ(DefaultMailboxPath(library_, "example.org", "john;x"), "example.org/jo/john/");
-  EXPECT_EQ(DefaultMailboxPath(library_, "example.org", "a/b"), "example.org/a/ab/")
+  context_.config.record.SetByte(kSplitByAliasStart, 1);
+  context_.config.record.SetByte(kSplitLength, 2);
+  EXPECT_EQ(DefaultMailboxPath(context_, "example.org", "john;x"), "example.org/jo/john/");
+  EXPECT_EQ(DefaultMailboxPath(context_, "example.org", "a/b"), "example.org/a/ab/")
       << "a slash of the alias makes no extra folder";
-  library_.config.record.SetByte(kSplitLength, 0);
-  EXPECT_EQ(DefaultMailboxPath(library_, "example.org", "john"), "example.org/john/");
-  library_.config.record.SetByte(kSplitLength, 3);
-  library_.config.record.SetByte(kSplitByAliasStart, 0);
-  EXPECT_EQ(DefaultMailboxPath(library_, "example.org", "john"), "example.org/john/");
+  context_.config.record.SetByte(kSplitLength, 0);
+  EXPECT_EQ(DefaultMailboxPath(context_, "example.org", "john"), "example.org/john/");
+  context_.config.record.SetByte(kSplitLength, 3);
+  context_.config.record.SetByte(kSplitByAliasStart, 0);
+  EXPECT_EQ(DefaultMailboxPath(context_, "example.org", "john"), "example.org/john/");
 }
 
 }  // namespace

@@ -101,35 +101,35 @@ TEST_F(GroupMembersTest, GroupsContainingLooksAtEveryGroupOfEveryDomain) {
   PutUsers("other.org", {list, Group("team", "other.org/team.txt")});
 
   const std::vector<GroupRef> groups =
-      GroupsContaining(library_, MemberChange{"john@example.org", std::nullopt, false});
+      GroupsContaining(context_, MemberChange{"john@example.org", std::nullopt, false});
   ASSERT_EQ(groups.size(), 2u);
   EXPECT_EQ(groups[0].domain, "example.org");
   EXPECT_EQ(PrimaryAliasOf(groups[0].record), "staff");
   EXPECT_EQ(groups[1].domain, "other.org");
   EXPECT_EQ(PrimaryAliasOf(groups[1].record), "team");
 
-  EXPECT_EQ(GroupsContaining(library_, Remove("*@example.org", true)).size(), 3u);
+  EXPECT_EQ(GroupsContaining(context_, Remove("*@example.org", true)).size(), 3u);
 }
 
 TEST_F(GroupMembersTest, ReplaceRewritesTheFileWhole) {
   dir_.Write("config/staff.txt", "ann@example.org\r\njohn@example.org;John\r\n");
   const GroupRef staff{"example.org", Group("staff", "staff.txt")};
-  EXPECT_TRUE(ReplaceGroupMember(library_, staff, Replace("john@example.org", "jack@example.org")));
+  EXPECT_TRUE(ReplaceGroupMember(context_, staff, Replace("john@example.org", "jack@example.org")));
   EXPECT_EQ(dir_.Read("config/staff.txt"), "ann@example.org\r\njack@example.org;John\r\n");
   EXPECT_FALSE(dir_.Exists("config/staff.txt.tmp"));
 
-  EXPECT_TRUE(ReplaceGroupMember(library_, staff, Remove("nobody@example.org")));
+  EXPECT_TRUE(ReplaceGroupMember(context_, staff, Remove("nobody@example.org")));
   EXPECT_EQ(dir_.Read("config/staff.txt"), "ann@example.org\r\njack@example.org;John\r\n");
 
   const GroupRef missing{"example.org", Group("gone", "gone.txt")};
-  EXPECT_TRUE(ReplaceGroupMember(library_, missing, Replace("a@b", "c@d")));
+  EXPECT_TRUE(ReplaceGroupMember(context_, missing, Replace("a@b", "c@d")));
   EXPECT_FALSE(dir_.Exists("config/gone.txt")) << "a missing file is not created";
 
   dir_.Write("config/locked/members.txt", "john@example.org\r\n");
   const GroupRef locked{"example.org", Group("locked", "locked/members.txt")};
   ASSERT_EQ(::chmod((dir_.path() + "config/locked").c_str(), 0500), 0);
   if (::geteuid() != 0) {
-    EXPECT_FALSE(ReplaceGroupMember(library_, locked, Remove("john@example.org")));
+    EXPECT_FALSE(ReplaceGroupMember(context_, locked, Remove("john@example.org")));
     EXPECT_EQ(dir_.Read("config/locked/members.txt"), "john@example.org\r\n");
   }
   ::chmod((dir_.path() + "config/locked").c_str(), 0700);
@@ -140,7 +140,7 @@ TEST_F(GroupMembersTest, ReplaceEverywhereReachesEveryGroupHoldingTheMember) {
   dir_.Write("config/b.txt", "x@y.org\r\njohn@example.org;J\r\n");
   dir_.Write("config/c.txt", "x@y.org\r\n");
   PutUsers("example.org", {Group("a", "a.txt"), Group("b", "b.txt"), Group("c", "c.txt")});
-  ReplaceMemberEverywhere(library_, Remove("john@example.org"));
+  ReplaceMemberEverywhere(context_, Remove("john@example.org"));
   EXPECT_EQ(dir_.Read("config/a.txt"), "");
   EXPECT_EQ(dir_.Read("config/b.txt"), "x@y.org\r\n");
   EXPECT_EQ(dir_.Read("config/c.txt"), "x@y.org\r\n");

@@ -36,8 +36,8 @@ TEST(AnswerValue, FindsANamedValue) {
 class GroupwarePushTest : public testing::AccountInstallation {
  protected:
   GroupwarePushTest() {
-    library_.config.record.SetText(offsets::kGroupwareUser, "super");
-    library_.config.record.SetText(offsets::kGroupwarePassword, "secret");
+    context_.config.record.SetText(offsets::kGroupwareUser, "super");
+    context_.config.record.SetText(offsets::kGroupwarePassword, "secret");
     dir_.Write("config/staff.txt", "ann@example.org;Ann Lee\r\n[bob@example.org]\r\n\r\n");
     group_ = MakeRecord("Staff;team", "", 7);
     SetText(group_, 4, 254, "Our staff & friends;note");
@@ -56,7 +56,7 @@ TEST_F(GroupwarePushTest, ASharedGroupIsSentWithEveryMember) {
   ASSERT_TRUE(calendar.ready());
   dir_.Write("run/TarvelinCalendar.call-GetGroupList", "GRP_ID=17&GRP_TITLE=x");
   dir_.Write("run/TarvelinCalendar.call-OpenGroup", "gs-9");
-  PushGroupToGroupware(library_, group_, "example.org", false);
+  PushGroupToGroupware(context_, group_, "example.org", false);
   EXPECT_EQ(testing::GroupwareCalls(calendar),
             (Calls{"LoginUser|super|secret|", "CreateUser|session-1|staff@example.org|",
                    "GetGroupList|session-1|staff@example.org|", "OpenGroup|session-1|17|",
@@ -78,7 +78,7 @@ TEST_F(GroupwarePushTest, RemovalDeletesTheOwner) {
   FakeService calendar(dir_.path() + "run/", "TarvelinCalendar");
   ASSERT_TRUE(calendar.ready());
   SetText(group_, 4, 254, "");
-  PushGroupToGroupware(library_, group_, "Example.ORG", true);
+  PushGroupToGroupware(context_, group_, "Example.ORG", true);
   EXPECT_EQ(testing::GroupwareCalls(calendar),
             (Calls{"LoginUser|super|secret|", "DeleteOwner|session-1|staff@example.org|",
                    "LogoutUser|session-1||"}));
@@ -91,7 +91,7 @@ TEST_F(GroupwarePushTest, FailedLoginsAndGroupSessionsStopTheCalls) {
   FakeService calendar(dir_.path() + "run/", "TarvelinCalendar");
   ASSERT_TRUE(calendar.ready());
   dir_.Write("run/TarvelinCalendar.call-OpenGroup", "");
-  PushGroupToGroupware(library_, group_, "example.org", false);
+  PushGroupToGroupware(context_, group_, "example.org", false);
   EXPECT_EQ(testing::GroupwareCalls(calendar),
             (Calls{"LoginUser|super|secret|", "CreateUser|session-1|staff@example.org|",
                    "GetGroupList|session-1|staff@example.org|", "OpenGroup|session-1||",
@@ -100,8 +100,8 @@ TEST_F(GroupwarePushTest, FailedLoginsAndGroupSessionsStopTheCalls) {
   calendar.Stop();
   FakeService again(dir_.path() + "run/", "TarvelinCalendar");
   ASSERT_TRUE(again.ready());
-  library_.config.record.SetText(offsets::kGroupwareUser, "");
-  PushGroupToGroupware(library_, group_, "example.org", false);
+  context_.config.record.SetText(offsets::kGroupwareUser, "");
+  PushGroupToGroupware(context_, group_, "example.org", false);
   EXPECT_EQ(testing::GroupwareCalls(again), (Calls{"LoginUser||secret|"}));
   EXPECT_EQ(roster_.size(), 2u) << "the roster hears of the group all the same";
 }
@@ -111,17 +111,17 @@ TEST_F(GroupwarePushTest, UnsharedGroupsAndSwitchedOffCallsSendNothing) {
   ASSERT_TRUE(calendar.ready());
   UserRecord unshared = group_;
   unshared[kSharingFlag] = 0;
-  PushGroupToGroupware(library_, unshared, "example.org", false);
+  PushGroupToGroupware(context_, unshared, "example.org", false);
   EXPECT_TRUE(roster_.empty());
 
-  library_.config.record.SetByte(kGroupwareCallsOff, 1);
-  PushGroupToGroupware(library_, group_, "example.org", true);
+  context_.config.record.SetByte(kGroupwareCallsOff, 1);
+  PushGroupToGroupware(context_, group_, "example.org", true);
   EXPECT_EQ(testing::GroupwareCalls(calendar), Calls{});
   EXPECT_EQ(roster_.size(), 1u);
 }
 
 TEST_F(GroupwarePushTest, NoServiceNoHarm) {
-  PushGroupToGroupware(library_, group_, "example.org", false);
+  PushGroupToGroupware(context_, group_, "example.org", false);
   EXPECT_EQ(roster_.size(), 1u);
 }
 

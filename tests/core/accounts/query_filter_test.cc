@@ -23,27 +23,27 @@ constexpr int32_t kLimitValue = 40;
 class QueryFilterTest : public ::testing::Test {
  protected:
   QueryFilterTest() : table_(PropertyTable::FromText(testing::ShippedPropertyFile())) {
-    library_.api.initialised = true;
+    context_.api.initialised = true;
   }
 
   UserRecord Record(const std::string& aliases, uint8_t type, const std::string& name = "",
                     uint32_t limit = 0) {
     UserRecord record = MakeRecord(aliases, "Secret", type);
-    SetUserSetting(library_, record.data(), kUserRecordSize, kName, name.data(),
+    SetUserSetting(context_, record.data(), kUserRecordSize, kName, name.data(),
                    static_cast<int32_t>(name.size()));
-    SetUserSetting(library_, record.data(), kUserRecordSize, kLimitValue, &limit, 4);
+    SetUserSetting(context_, record.data(), kUserRecordSize, kLimitValue, &limit, 4);
     return record;
   }
 
   // Whether the query holds for the record; both ways must agree.
   bool Holds(const std::string& query, const UserRecord& record) {
-    const QueryFilter filter(library_, table_, query);
+    const QueryFilter filter(context_, table_, query);
     const bool reparsed = filter.AcceptsByReparsing(record.data());
     EXPECT_EQ(filter.Accepts(record.data()), reparsed) << query;
     return reparsed;
   }
 
-  Library library_;
+  Context context_;
   PropertyTable table_;
 };
 
@@ -120,11 +120,11 @@ TEST_F(QueryFilterTest, LikePatterns) {
 }
 
 TEST_F(QueryFilterTest, SimpleQueriesAreParsedOnce) {
-  EXPECT_TRUE(QueryFilter(library_, table_, "U_Type = 0").prepared());
-  EXPECT_TRUE(QueryFilter(library_, table_, "U_Name like 'a%' and u_type <> 1").prepared());
-  EXPECT_TRUE(QueryFilter(library_, table_, "U_Type = ").prepared()) << "fails for every record";
-  EXPECT_FALSE(QueryFilter(library_, table_, "'x'U_Type = 0").prepared()) << "value glued to 'x'";
-  EXPECT_FALSE(QueryFilter(library_, table_, "'x U_Type = 0").prepared()) << "inside a literal";
+  EXPECT_TRUE(QueryFilter(context_, table_, "U_Type = 0").prepared());
+  EXPECT_TRUE(QueryFilter(context_, table_, "U_Name like 'a%' and u_type <> 1").prepared());
+  EXPECT_TRUE(QueryFilter(context_, table_, "U_Type = ").prepared()) << "fails for every record";
+  EXPECT_FALSE(QueryFilter(context_, table_, "'x'U_Type = 0").prepared()) << "value glued to 'x'";
+  EXPECT_FALSE(QueryFilter(context_, table_, "'x U_Type = 0").prepared()) << "inside a literal";
 }
 
 // The prepared way must give what rendering and parsing every record
@@ -181,7 +181,7 @@ TEST_F(QueryFilterTest, PreparedAndReparsedAgreeOnRandomQueries) {
   int accepted = 0;
   int rejected = 0;
   for (const std::string& query : queries) {
-    const QueryFilter filter(library_, table_, query);
+    const QueryFilter filter(context_, table_, query);
     prepared += filter.prepared() ? 1 : 0;
     for (const UserRecord& record : records) {
       const bool reparsed = filter.AcceptsByReparsing(record.data());

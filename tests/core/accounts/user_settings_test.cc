@@ -22,13 +22,13 @@ using Record = std::array<uint8_t, kUserRecordSize>;
 
 class UserSettingsTest : public ::testing::Test {
  protected:
-  UserSettingsTest() { library_.api.initialised = true; }
+  UserSettingsTest() { context_.api.initialised = true; }
 
   int32_t Get(int32_t id, void* buffer, int32_t size) {
-    return GetUserSetting(library_, record_.data(), kUserRecordSize, id, buffer, size);
+    return GetUserSetting(context_, record_.data(), kUserRecordSize, id, buffer, size);
   }
   int32_t Set(int32_t id, const void* buffer, int32_t size) {
-    return SetUserSetting(library_, record_.data(), kUserRecordSize, id, buffer, size);
+    return SetUserSetting(context_, record_.data(), kUserRecordSize, id, buffer, size);
   }
   std::string GetText(int32_t id) {
     std::vector<char> buffer(8192);
@@ -59,7 +59,7 @@ class UserSettingsTest : public ::testing::Test {
     return GetPString(record_.data() + offset, capacity);
   }
 
-  Library library_;
+  Context context_;
   Record record_{};
 };
 
@@ -82,27 +82,27 @@ std::vector<int> ChangedBytes(const Record& before, const Record& after) {
 TEST_F(UserSettingsTest, NotInitialisedAndShortRecordsAreRefusedFirst) {
   uint32_t value = 0;
   const Record before = record_;
-  library_.api.initialised = false;
+  context_.api.initialised = false;
   for (int32_t id : {0, 33, 7, 999}) {
     EXPECT_EQ(Get(id, &value, 4), kResultNotInitialised) << id;
     EXPECT_EQ(Set(id, &value, 4), kResultNotInitialised) << id;
   }
-  library_.api.initialised = true;
+  context_.api.initialised = true;
   for (int32_t id : {0, 33, 7}) {
-    EXPECT_EQ(GetUserSetting(library_, record_.data(), kUserRecordSize - 1, id, &value, 4),
+    EXPECT_EQ(GetUserSetting(context_, record_.data(), kUserRecordSize - 1, id, &value, 4),
               kResultBufferTooSmall);
-    EXPECT_EQ(SetUserSetting(library_, record_.data(), kUserRecordSize - 1, id, &value, 4),
+    EXPECT_EQ(SetUserSetting(context_, record_.data(), kUserRecordSize - 1, id, &value, 4),
               kResultBufferTooSmall);
-    EXPECT_EQ(GetUserSetting(library_, nullptr, kUserRecordSize, id, &value, 4),
+    EXPECT_EQ(GetUserSetting(context_, nullptr, kUserRecordSize, id, &value, 4),
               kResultBufferTooSmall);
-    EXPECT_EQ(SetUserSetting(library_, nullptr, kUserRecordSize, id, &value, 4),
+    EXPECT_EQ(SetUserSetting(context_, nullptr, kUserRecordSize, id, &value, 4),
               kResultBufferTooSmall);
   }
   EXPECT_EQ(record_, before);
   std::vector<uint8_t> larger(kUserRecordSize + 100, 0);
   larger[0] = 1;
   EXPECT_EQ(
-      GetUserSetting(library_, larger.data(), static_cast<int32_t>(larger.size()), 0, &value, 4), 4)
+      GetUserSetting(context_, larger.data(), static_cast<int32_t>(larger.size()), 0, &value, 4), 4)
       << "a larger buffer holds a record";
   EXPECT_EQ(value, 1u);
 }
@@ -382,15 +382,15 @@ TEST_F(UserSettingsTest, PasswordIsShownOnlyWhereTheSettingsAllow) {
     record_[0] = c.type;
     record_[1022] = c.server_admin;
     record_[1284] = c.domain_admin;
-    library_.config.record.SetByte(hide_all, c.hide_all);
-    library_.config.record.SetByte(show_admins, c.show_admins);
+    context_.config.record.SetByte(hide_all, c.hide_all);
+    context_.config.record.SetByte(show_admins, c.show_admins);
     EXPECT_EQ(GetText(33), c.expected);
   }
   // A list record answers 0 bytes even to a null buffer.
   record_[0] = 1;
   EXPECT_EQ(Get(33, nullptr, 0), 0);
   record_[0] = 0;
-  library_.config.record.SetByte(hide_all, 1);
+  context_.config.record.SetByte(hide_all, 1);
   SetText(33, std::string(200, 'p'));
   EXPECT_EQ(Stored(772, 127), std::string(127, 'p')) << "stored plain, whatever is shown";
 }

@@ -28,9 +28,9 @@ UserRecord RecordIn(const UserEnumState& state) {
 class UserWalkTest : public ::testing::Test {
  protected:
   UserWalkTest() {
-    library_.api.initialised = true;
-    library_.api.install_path = dir_.path();
-    library_.api.config_path = dir_.path() + "config/";
+    context_.api.initialised = true;
+    context_.api.install_path = dir_.path();
+    context_.api.config_path = dir_.path() + "config/";
     dir_.Write("apiconst.pas", testing::ShippedPropertyFile());
     dir_.Write("config/example.org/users.cfg",
                FileOf({MakeRecord("john", "~#1OAj/"), MakeRecord("news", "", 1), MakeRecord("mary"),
@@ -42,7 +42,7 @@ class UserWalkTest : public ::testing::Test {
   std::vector<std::pair<int, std::string>> Walk(const std::string& query) {
     std::vector<std::pair<int, std::string>> seen;
     UserEnumState state;
-    if (!StartUserWalk(library_, "example.org", query, 0, &state)) return seen;
+    if (!StartUserWalk(context_, "example.org", query, 0, &state)) return seen;
     while (AdvanceUserWalk(&state))
       seen.emplace_back(WalkIndex(state), PrimaryAliasOf(RecordIn(state)));
     EndUserWalk(&state);
@@ -50,13 +50,13 @@ class UserWalkTest : public ::testing::Test {
   }
 
   testing::TempDir dir_;
-  Library library_;
+  Context context_;
 };
 
 TEST_F(UserWalkTest, StateLayout) {
   UserEnumState state;
   state.fill(0xEE);
-  ASSERT_TRUE(StartUserWalk(library_, "example.org", "U_Type = 0", 1, &state));
+  ASSERT_TRUE(StartUserWalk(context_, "example.org", "U_Type = 0", 1, &state));
   EXPECT_EQ(state[walk_offsets::kOpen], 1);
   EXPECT_EQ(WalkIndex(state), -1);
   EXPECT_EQ(WalkCount(state), 4) << "the partial record is not counted";
@@ -100,7 +100,7 @@ TEST_F(UserWalkTest, LongFilesAreReadInOrder) {
 
 TEST_F(UserWalkTest, WalkReadsTheVersionItStartedOn) {
   UserEnumState state;
-  ASSERT_TRUE(StartUserWalk(library_, "example.org", "", 0, &state));
+  ASSERT_TRUE(StartUserWalk(context_, "example.org", "", 0, &state));
   ASSERT_TRUE(AdvanceUserWalk(&state));
   UserRecord removed;
   ASSERT_TRUE(RemoveUserAt(dir_.path() + "config/example.org/", 1, &removed));
@@ -114,10 +114,10 @@ TEST_F(UserWalkTest, WalkReadsTheVersionItStartedOn) {
 
 TEST_F(UserWalkTest, NoFileNoWalk) {
   UserEnumState state;
-  EXPECT_FALSE(StartUserWalk(library_, "missing.org", "", 0, &state));
+  EXPECT_FALSE(StartUserWalk(context_, "missing.org", "", 0, &state));
   EXPECT_EQ(state[walk_offsets::kOpen], 0);
   EXPECT_FALSE(AdvanceUserWalk(&state));
-  EXPECT_FALSE(StartUserWalk(library_, "../config/example.org", "", 0, &state));
+  EXPECT_FALSE(StartUserWalk(context_, "../config/example.org", "", 0, &state));
 }
 
 }  // namespace

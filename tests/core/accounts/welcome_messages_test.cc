@@ -39,7 +39,7 @@ class WelcomeMessagesTest : public testing::AccountInstallation {
 };
 
 TEST_F(WelcomeMessagesTest, Pop3LayoutGetsStuffedTmpFiles) {
-  EXPECT_EQ(PlaceWelcomeMessages(library_, user_), 2);
+  EXPECT_EQ(PlaceWelcomeMessages(context_, user_), 2);
   const std::string folder = dir_.path() + "mail/example.org/john/";
   std::vector<DirectoryEntry> files = FilesIn(folder);
   ASSERT_EQ(files.size(), 2u);
@@ -61,7 +61,7 @@ TEST_F(WelcomeMessagesTest, Pop3LayoutGetsStuffedTmpFiles) {
 
 TEST_F(WelcomeMessagesTest, ImapLayoutGetsTheMessagesAsTheyAreInTheInbox) {
   user_[665] = 2;
-  EXPECT_EQ(PlaceWelcomeMessages(library_, user_), 2);
+  EXPECT_EQ(PlaceWelcomeMessages(context_, user_), 2);
   std::vector<DirectoryEntry> files = FilesIn(dir_.path() + "mail/example.org/john/inbox/");
   ASSERT_EQ(files.size(), 2u);
   std::vector<std::string> contents;
@@ -76,9 +76,9 @@ TEST_F(WelcomeMessagesTest, ImapLayoutGetsTheMessagesAsTheyAreInTheInbox) {
 
 TEST_F(WelcomeMessagesTest, NothingWithoutListOrFolder) {
   UserRecord no_folder = MakeRecord("ann", "pw");
-  EXPECT_EQ(PlaceWelcomeMessages(library_, no_folder), 0);
+  EXPECT_EQ(PlaceWelcomeMessages(context_, no_folder), 0);
   RemoveFile(dir_.path() + "config/messages.dat");
-  EXPECT_EQ(PlaceWelcomeMessages(library_, user_), 0);
+  EXPECT_EQ(PlaceWelcomeMessages(context_, user_), 0);
   EXPECT_FALSE(dir_.Exists("mail/example.org/john"));
 }
 

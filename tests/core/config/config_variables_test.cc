@@ -17,17 +17,17 @@ namespace {
 class ConfigVariablesTest : public ::testing::Test {
  protected:
   ConfigVariablesTest() {
-    library_.api.initialised = true;
-    library_.api.install_path = dir_.path();
-    library_.api.config_path = dir_.path() + "config/";
-    library_.config.derived.spam_directory = dir_.path() + "spam/";
+    context_.api.initialised = true;
+    context_.api.install_path = dir_.path();
+    context_.api.config_path = dir_.path() + "config/";
+    context_.config.derived.spam_directory = dir_.path() + "spam/";
   }
 
   int32_t Get(int32_t id, void* buffer, int32_t size) {
-    return GetConfigSetting(library_, id, buffer, size);
+    return GetConfigSetting(context_, id, buffer, size);
   }
   int32_t Set(int32_t id, const void* buffer, int32_t size) {
-    return SetConfigSetting(library_, id, buffer, size);
+    return SetConfigSetting(context_, id, buffer, size);
   }
   std::string GetText(int32_t id) {
     std::array<char, 4096> buffer{};
@@ -43,14 +43,14 @@ class ConfigVariablesTest : public ::testing::Test {
     EXPECT_EQ(Get(id, &value, 4), 4);
     return value;
   }
-  ServerConfig& record() { return library_.config.record; }
+  ServerConfig& record() { return context_.config.record; }
 
   testing::TempDir dir_;
-  Library library_;
+  Context context_;
 };
 
 TEST_F(ConfigVariablesTest, NotInitialisedGivesMinusFiveForEveryId) {
-  library_.api.initialised = false;
+  context_.api.initialised = false;
   uint32_t value = 0;
   for (int32_t id : {-1, 0, 11, 27, 170, 4097, 99999}) {
     EXPECT_EQ(Get(id, &value, 4), kResultNotInitialised) << id;
@@ -133,15 +133,15 @@ TEST_F(ConfigVariablesTest, ModeSettingUsesTwoFlags) {
 }
 
 TEST_F(ConfigVariablesTest, SpecialTexts) {
-  EXPECT_EQ(GetText(170), library_.api.config_path);
-  EXPECT_EQ(GetText(266), library_.api.install_path);
+  EXPECT_EQ(GetText(170), context_.api.config_path);
+  EXPECT_EQ(GetText(266), context_.api.install_path);
   EXPECT_EQ(GetText(328), "3.1 (1.5)");
   EXPECT_EQ(GetText(4096), "8.5.0-8");
 
-  library_.config.path_dat.line(4) = "tag";
+  context_.config.path_dat.line(4) = "tag";
   EXPECT_EQ(GetText(210), "tag");
   EXPECT_EQ(SetText(210, " node2 "), 0);
-  EXPECT_EQ(library_.config.path_dat.line(4), "node2");
+  EXPECT_EQ(context_.config.path_dat.line(4), "node2");
 }
 
 TEST_F(ConfigVariablesTest, CharacterSettingMovesOneCharacter) {
@@ -159,9 +159,9 @@ TEST_F(ConfigVariablesTest, GetOnlyAndUnknownIdsChangeNothing) {
   const uint32_t value = 1;
   for (int32_t id :
        {0, 10, 16, 170, 326, 327, 328, 329, 330, 331, 375, 381, 457, 4095, 4096, 4098, 4099, -7}) {
-    library_.api.config_changed = false;
+    context_.api.config_changed = false;
     EXPECT_EQ(Set(id, &value, 4), kResultFailed) << id;
-    EXPECT_FALSE(library_.api.config_changed) << id;
+    EXPECT_FALSE(context_.api.config_changed) << id;
   }
   for (int32_t id : {0, 16, 329, 330, 331, 457, 4099}) {
     std::array<char, 64> buffer{};
@@ -171,8 +171,8 @@ TEST_F(ConfigVariablesTest, GetOnlyAndUnknownIdsChangeNothing) {
 
 TEST_F(ConfigVariablesTest, InstallPathSettingIsAcceptedAndIgnored) {
   EXPECT_EQ(SetText(266, "/elsewhere/"), 0);
-  EXPECT_TRUE(library_.api.config_changed);
-  EXPECT_EQ(library_.api.install_path, dir_.path());
+  EXPECT_TRUE(context_.api.config_changed);
+  EXPECT_EQ(context_.api.install_path, dir_.path());
 }
 
 TEST_F(ConfigVariablesTest, WholeRecordRoundTrips) {

@@ -40,18 +40,18 @@ std::string AllFilesBelow(const std::string& folder) {
 class DomainStoreTest : public ::testing::Test {
  protected:
   DomainStoreTest() {
-    library_.api.install_path = dir_.path();
-    library_.api.config_path = dir_.path() + "config/";
-    ServerConfig& config = library_.config.record;
+    context_.api.install_path = dir_.path();
+    context_.api.config_path = dir_.path() + "config/";
+    ServerConfig& config = context_.config.record;
     config.SetText(offsets::kMailRoot, dir_.path() + "mail/");
     config.SetNumber(offsets::kDomainCacheEntries, 4, 32);
     dir_.Write("config/domains.cfg", DomainsFileOf({"a.example", "b.example"}));
     config.SetNumber(offsets::kDomainCount, 4, 2);
-    library_.domains.Load();
-    library_.domains.SetUpCache();
+    context_.domains.Load();
+    context_.domains.SetUpCache();
   }
   void WriteRecord(const std::string& name, const DomainRecord& record) {
-    ASSERT_TRUE(WriteDomainFile(library_.api.config_path + name + "/", record));
+    ASSERT_TRUE(WriteDomainFile(context_.api.config_path + name + "/", record));
   }
   static DomainRecord RecordWith(int offset, uint8_t value) {
     DomainRecord record{};
@@ -60,67 +60,67 @@ class DomainStoreTest : public ::testing::Test {
   }
 
   TempDir dir_;
-  Library library_;
+  Context context_;
 };
 
 TEST_F(DomainStoreTest, LoadReadsDomainCfgAndFailsWithoutIt) {
   WriteRecord("a.example", RecordWith(0, 9));
   DomainRecord record;
-  ASSERT_TRUE(LoadDomainRecord(library_, "A.Example", &record));
+  ASSERT_TRUE(LoadDomainRecord(context_, "A.Example", &record));
   EXPECT_EQ(record, RecordWith(0, 9));
-  ASSERT_TRUE(LoadDomainRecordAt(library_, 0, &record));
+  ASSERT_TRUE(LoadDomainRecordAt(context_, 0, &record));
   EXPECT_EQ(record, RecordWith(0, 9));
 
   record.fill(1);
-  EXPECT_FALSE(LoadDomainRecordAt(library_, 1, &record)) << "b.example has no domain.cfg";
+  EXPECT_FALSE(LoadDomainRecordAt(context_, 1, &record)) << "b.example has no domain.cfg";
   EXPECT_EQ(record, DomainRecord{});
-  EXPECT_FALSE(LoadDomainRecordAt(library_, 2, &record));
-  EXPECT_FALSE(LoadDomainRecordAt(library_, -1, &record));
-  EXPECT_FALSE(LoadDomainRecord(library_, "..", &record));
+  EXPECT_FALSE(LoadDomainRecordAt(context_, 2, &record));
+  EXPECT_FALSE(LoadDomainRecordAt(context_, -1, &record));
+  EXPECT_FALSE(LoadDomainRecord(context_, "..", &record));
 }
 
 TEST_F(DomainStoreTest, CacheServesTheVersionItReadUntilTheFileChanges) {
   WriteRecord("a.example", RecordWith(5, 1));
   DomainRecord record;
-  ASSERT_TRUE(LoadDomainRecord(library_, "a.example", &record));
-  EXPECT_EQ(library_.domains.cache().Count(), 1u);
+  ASSERT_TRUE(LoadDomainRecord(context_, "a.example", &record));
+  EXPECT_EQ(context_.domains.cache().Count(), 1u);
 
   // Overwritten in place with the same size, time and inode: the cache
   // cannot tell, which shows that it serves the record.
-  const std::string path = library_.api.config_path + "a.example/domain.cfg";
+  const std::string path = context_.api.config_path + "a.example/domain.cfg";
   struct stat before;
   ASSERT_EQ(stat(path.c_str(), &before), 0);
   dir_.Write("config/a.example/domain.cfg", DomainFileImage(RecordWith(5, 2)));
   const timespec times[2] = {before.st_atim, before.st_mtim};
   ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
-  ASSERT_TRUE(LoadDomainRecord(library_, "a.example", &record));
+  ASSERT_TRUE(LoadDomainRecord(context_, "a.example", &record));
   EXPECT_EQ(record, RecordWith(5, 1));
 
   // Replaced within the same second, by this process and by another one.
   WriteRecord("a.example", RecordWith(5, 3));
-  ASSERT_TRUE(LoadDomainRecord(library_, "a.example", &record));
+  ASSERT_TRUE(LoadDomainRecord(context_, "a.example", &record));
   EXPECT_EQ(record, RecordWith(5, 3));
   dir_.Write("replacement", DomainFileImage(RecordWith(5, 4)));
   const std::string move = "mv '" + dir_.path() + "replacement' '" + path + "'";
   ASSERT_EQ(std::system(move.c_str()), 0);
-  ASSERT_TRUE(LoadDomainRecord(library_, "a.example", &record));
+  ASSERT_TRUE(LoadDomainRecord(context_, "a.example", &record));
   EXPECT_EQ(record, RecordWith(5, 4));
 }
 
 TEST_F(DomainStoreTest, CacheOffReadsTheFileEveryTime) {
-  library_.config.record.SetByte(offsets::kCachesOff, 1);
-  library_.domains.SetUpCache();
+  context_.config.record.SetByte(offsets::kCachesOff, 1);
+  context_.domains.SetUpCache();
   WriteRecord("a.example", RecordWith(5, 1));
   DomainRecord record;
-  ASSERT_TRUE(LoadDomainRecord(library_, "a.example", &record));
-  EXPECT_EQ(library_.domains.cache().Count(), 0u);
+  ASSERT_TRUE(LoadDomainRecord(context_, "a.example", &record));
+  EXPECT_EQ(context_.domains.cache().Count(), 0u);
   dir_.Write("config/a.example/domain.cfg", DomainFileImage(RecordWith(5, 2)));
-  ASSERT_TRUE(LoadDomainRecord(library_, "a.example", &record));
+  ASSERT_TRUE(LoadDomainRecord(context_, "a.example", &record));
   EXPECT_EQ(record, RecordWith(5, 2));
 }
 
 TEST_F(DomainStoreTest, SaveWritesTheScrambledRecordAndLogsTheChange) {
-  ServerConfig& config = library_.config.record;
+  ServerConfig& config = context_.config.record;
   config.SetText(log_offsets::kLogDirectory, dir_.path() + "logs/");
   config.SetByte(log_offsets::kChangeLog, 1);
   config.SetByte(log_offsets::kFileLoggingOff, 0);
@@ -129,20 +129,20 @@ TEST_F(DomainStoreTest, SaveWritesTheScrambledRecordAndLogsTheChange) {
   DomainRecord record;
   for (size_t i = 0; i < record.size(); ++i) record[i] = static_cast<uint8_t>(i);
   const DomainRecord kept = record;
-  ASSERT_TRUE(SaveDomainRecord(library_, 1, record, /*is_new=*/true, "admin"));
+  ASSERT_TRUE(SaveDomainRecord(context_, 1, record, /*is_new=*/true, "admin"));
   EXPECT_EQ(record, kept);
   std::string expected(record.begin(), record.end());
   ScrambleBytes(reinterpret_cast<uint8_t*>(expected.data()), expected.size(), 0);
   EXPECT_EQ(dir_.Read("config/b.example/domain.cfg"), expected);
-  ASSERT_TRUE(SaveDomainRecord(library_, 1, record, /*is_new=*/false, ""));
+  ASSERT_TRUE(SaveDomainRecord(context_, 1, record, /*is_new=*/false, ""));
 
   const std::string log = AllFilesBelow(dir_.path() + "logs/");
   EXPECT_NE(log.find("'admin' created 'b.example'"), std::string::npos) << log;
   EXPECT_NE(log.find("'System' updated 'b.example'"), std::string::npos) << log;
 
-  EXPECT_FALSE(SaveDomainRecord(library_, 2, record, false, ""));
+  EXPECT_FALSE(SaveDomainRecord(context_, 2, record, false, ""));
   dir_.Write("config/a.example", "a file where the folder should be");
-  EXPECT_FALSE(SaveDomainRecord(library_, 0, record, false, ""));
+  EXPECT_FALSE(SaveDomainRecord(context_, 0, record, false, ""));
 }
 
 TEST_F(DomainStoreTest, QuotaIsBelowOnlyUnderTheLimitInWholeKilobytes) {
@@ -150,30 +150,30 @@ TEST_F(DomainStoreTest, QuotaIsBelowOnlyUnderTheLimitInWholeKilobytes) {
   PutLE(record.data() + 57, 4, 1000);
   dir_.Write("mail/a.example/user/inbox/1.imap", std::string(1'024'000, 'm'));
   uint32_t size = 0;
-  EXPECT_FALSE(DomainQuotaCheck(library_, "a.example", &record, &size));
+  EXPECT_FALSE(DomainQuotaCheck(context_, "a.example", &record, &size));
   EXPECT_EQ(size, 1'024'000u);
 
   dir_.Write("mail/a.example/user/inbox/1.imap", std::string(1'023'999, 'm'));
-  EXPECT_TRUE(DomainQuotaCheck(library_, "a.example", &record, &size));
+  EXPECT_TRUE(DomainQuotaCheck(context_, "a.example", &record, &size));
   EXPECT_EQ(size, 1'023'999u);
 }
 
 TEST_F(DomainStoreTest, QuotaFromTheLoadedRecordThenDiskquotDat) {
   dir_.Write("mail/a.example/1.imap", std::string(2048, 'm'));
   uint32_t size = 7;
-  EXPECT_TRUE(DomainQuotaCheck(library_, "a.example", nullptr, &size)) << "no quota anywhere";
+  EXPECT_TRUE(DomainQuotaCheck(context_, "a.example", nullptr, &size)) << "no quota anywhere";
   EXPECT_EQ(size, 0u) << "not measured";
 
   dir_.Write("config/diskquot.dat", "*=2\n");
-  EXPECT_FALSE(DomainQuotaCheck(library_, "a.example", nullptr, &size));
+  EXPECT_FALSE(DomainQuotaCheck(context_, "a.example", nullptr, &size));
   EXPECT_EQ(size, 2048u);
 
   DomainRecord record{};
   PutLE(record.data() + 57, 4, 3);
   WriteRecord("a.example", record);
-  EXPECT_TRUE(DomainQuotaCheck(library_, "A.EXAMPLE", nullptr, nullptr))
+  EXPECT_TRUE(DomainQuotaCheck(context_, "A.EXAMPLE", nullptr, nullptr))
       << "the record's own quota comes first";
-  EXPECT_TRUE(DomainQuotaCheck(library_, "../outside", nullptr, nullptr));
+  EXPECT_TRUE(DomainQuotaCheck(context_, "../outside", nullptr, nullptr));
 }
 
 TEST_F(DomainStoreTest, ExpiryCountsWholeDays) {
@@ -192,21 +192,21 @@ TEST_F(DomainStoreTest, ExpiryCountsWholeDays) {
     record[898] = c.expires;
     PutDouble(record.data() + 899, c.date);
     WriteRecord("a.example", record);
-    EXPECT_EQ(DomainNotExpired(library_, "a.example"), c.not_expired)
+    EXPECT_EQ(DomainNotExpired(context_, "a.example"), c.not_expired)
         << int{c.expires} << " " << c.date - today;
   }
-  EXPECT_TRUE(DomainNotExpired(library_, "b.example")) << "no record";
+  EXPECT_TRUE(DomainNotExpired(context_, "b.example")) << "no record";
 }
 
 TEST_F(DomainStoreTest, DisabledAndMailboxRoot) {
   DomainRecord primary = RecordWith(880, 1);
   PutPString(primary.data() + 1041, 127, "Mail/Primary");
   WriteRecord("a.example", primary);
-  EXPECT_FALSE(DomainNotDisabled(library_, "a.example"));
-  EXPECT_FALSE(DomainNotDisabled(library_, "unknown.example")) << "falls back to position 0";
-  EXPECT_TRUE(DomainNotDisabled(library_, "b.example")) << "no record";
-  EXPECT_EQ(DomainMailboxRoot(library_, "a.example"), "Mail/Primary");
-  EXPECT_EQ(DomainMailboxRoot(library_, "b.example"), "");
+  EXPECT_FALSE(DomainNotDisabled(context_, "a.example"));
+  EXPECT_FALSE(DomainNotDisabled(context_, "unknown.example")) << "falls back to position 0";
+  EXPECT_TRUE(DomainNotDisabled(context_, "b.example")) << "no record";
+  EXPECT_EQ(DomainMailboxRoot(context_, "a.example"), "Mail/Primary");
+  EXPECT_EQ(DomainMailboxRoot(context_, "b.example"), "");
 }
 
 }  // namespace

@@ -31,13 +31,13 @@ class DomainRenameDeleteTest : public testing::AccountInstallation {
 };
 
 TEST_F(DomainRenameDeleteTest, RenameMovesEntryFolderBindingAndMembers) {
-  ASSERT_TRUE(library_.domains.SetBinding(0, "192.0.2.1"));
-  EXPECT_EQ(RenameDomain(library_, "Example.ORG", "New.org"), 0);
-  EXPECT_EQ(library_.domains.NameAt(0), "new.org");
-  EXPECT_EQ(library_.domains.FindPosition("example.org", /*strict=*/true), -1);
+  ASSERT_TRUE(context_.domains.SetBinding(0, "192.0.2.1"));
+  EXPECT_EQ(RenameDomain(context_, "Example.ORG", "New.org"), 0);
+  EXPECT_EQ(context_.domains.NameAt(0), "new.org");
+  EXPECT_EQ(context_.domains.FindPosition("example.org", /*strict=*/true), -1);
   EXPECT_TRUE(dir_.Exists("config/new.org/users.cfg"));
   EXPECT_FALSE(dir_.Exists("config/example.org"));
-  EXPECT_EQ(library_.domains.GetBinding(0), "192.0.2.1");
+  EXPECT_EQ(context_.domains.GetBinding(0), "192.0.2.1");
   EXPECT_TRUE(dir_.Exists("mail/example.org/john/1.tmp")) << "the mail folder stays";
   EXPECT_TRUE(Has("a@new.org;")) << Members();
   EXPECT_TRUE(Has("[b@new.org];Bee")) << Members();
@@ -57,38 +57,38 @@ TEST_F(DomainRenameDeleteTest, RenameRefusesBadArguments) {
       {"nowhere.org", "x.org", -1},    {"example.org", "Other.org", -1},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(RenameDomain(library_, c.old_name, c.new_name), c.result)
+    EXPECT_EQ(RenameDomain(context_, c.old_name, c.new_name), c.result)
         << (c.old_name ? c.old_name : "null") << " -> " << (c.new_name ? c.new_name : "null");
   }
-  EXPECT_EQ(library_.domains.NameAt(0), "example.org");
+  EXPECT_EQ(context_.domains.NameAt(0), "example.org");
   EXPECT_TRUE(dir_.Exists("config/example.org/users.cfg"));
 }
 
 TEST_F(DomainRenameDeleteTest, DeleteRemovesFoldersMembersAndEntry) {
-  EXPECT_EQ(DeleteDomain(library_, 2), -3);
-  EXPECT_EQ(DeleteDomain(library_, -1), -3);
-  EXPECT_EQ(DeleteDomain(library_, 0), 0);
+  EXPECT_EQ(DeleteDomain(context_, 2), -3);
+  EXPECT_EQ(DeleteDomain(context_, -1), -3);
+  EXPECT_EQ(DeleteDomain(context_, 0), 0);
   EXPECT_FALSE(dir_.Exists("mail/example.org"));
   EXPECT_FALSE(dir_.Exists("config/example.org"));
   EXPECT_EQ(Members(), "c@other.org\r\n");
-  EXPECT_EQ(library_.domains.Count(), 1);
-  EXPECT_EQ(library_.domains.NameAt(0), "other.org");
+  EXPECT_EQ(context_.domains.Count(), 1);
+  EXPECT_EQ(context_.domains.NameAt(0), "other.org");
   EXPECT_TRUE(dir_.Exists("mail")) << "the mail root stays";
 }
 
 TEST_F(DomainRenameDeleteTest, DeleteNeverTakesMoreThanTheDomainsOwnFolders) {
   // A mail root that is the installation folder: the domain "config" would
   // name the configuration folder as its mail folder.
-  library_.config.record.SetText(offsets::kMailRoot, dir_.path());
+  context_.config.record.SetText(offsets::kMailRoot, dir_.path());
   SetDomains({"config", ".."});
   dir_.Write("config/config/users.cfg", "");
-  EXPECT_EQ(DeleteDomain(library_, 0), 0);
+  EXPECT_EQ(DeleteDomain(context_, 0), 0);
   EXPECT_TRUE(dir_.Exists("config/staff.txt")) << "the configuration folder stays";
   EXPECT_FALSE(dir_.Exists("config/config")) << "its own configuration folder goes";
-  EXPECT_EQ(DeleteDomain(library_, 0), 0) << "the entry \"..\"";
+  EXPECT_EQ(DeleteDomain(context_, 0), 0) << "the entry \"..\"";
   EXPECT_TRUE(dir_.Exists("config/staff.txt"));
   EXPECT_TRUE(dir_.Exists("mail/example.org/john/1.tmp"));
-  EXPECT_EQ(library_.domains.Count(), 0);
+  EXPECT_EQ(context_.domains.Count(), 0);
 }
 
 }  // namespace

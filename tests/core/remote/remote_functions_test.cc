@@ -83,15 +83,15 @@ class RemoteAccountsTest : public ::testing::Test {
 };
 
 TEST(RemoteAccountsBeforeInit, AnswerMinusFive) {
-  Library library;
+  Context context;
   Record record{};
-  EXPECT_EQ(GetRACount(library), -5);
-  EXPECT_EQ(LoadRA(library, 0, record.data(), kSize), -5);
-  EXPECT_EQ(SaveRA(library, 0, record.data(), kSize), -5);
-  EXPECT_EQ(AddRA(library, record.data(), kSize), -5);
-  EXPECT_EQ(DeleteRA(library, 0), -5);
-  EXPECT_EQ(GetRASetting(library, record.data(), kSize, 224, record.data(), kSize), -5);
-  EXPECT_EQ(SetRASetting(library, record.data(), kSize, 224, record.data(), kSize), -5);
+  EXPECT_EQ(GetRACount(context), -5);
+  EXPECT_EQ(LoadRA(context, 0, record.data(), kSize), -5);
+  EXPECT_EQ(SaveRA(context, 0, record.data(), kSize), -5);
+  EXPECT_EQ(AddRA(context, record.data(), kSize), -5);
+  EXPECT_EQ(DeleteRA(context, 0), -5);
+  EXPECT_EQ(GetRASetting(context, record.data(), kSize, 224, record.data(), kSize), -5);
+  EXPECT_EQ(SetRASetting(context, record.data(), kSize, 224, record.data(), kSize), -5);
 }
 
 TEST_F(RemoteAccountsTest, MissingFileIsAnEmptyListAndAddCreatesIt) {

@@ -19,18 +19,18 @@ constexpr int kGuard = 64;
 class ScheduleSettingsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    library_.api.initialised = true;
+    context_.api.initialised = true;
     memory_.fill(0xA5);
     std::memset(block(), 0, 284);
   }
   uint8_t* block() { return memory_.data() + kGuard; }
   uint8_t* item(int i) { return block() + 4 + 40 * i; }
   int32_t Set(int32_t item, int32_t type, int32_t value) {
-    return SetScheduleSetting(library_, block(), 284, item, type, &value, 4);
+    return SetScheduleSetting(context_, block(), 284, item, type, &value, 4);
   }
   int32_t Get(int32_t item, int32_t type, int32_t* value) {
     *value = 0x7777;
-    return GetScheduleSetting(library_, block(), 284, item, type, value, 4);
+    return GetScheduleSetting(context_, block(), 284, item, type, value, 4);
   }
   bool GuardsIntact() const {
     for (int i = 0; i < kGuard; ++i) {
@@ -39,7 +39,7 @@ class ScheduleSettingsTest : public ::testing::Test {
     return true;
   }
 
-  Library library_;
+  Context context_;
   std::array<uint8_t, kGuard + 284 + kGuard> memory_;
 };
 
@@ -113,16 +113,16 @@ TEST_F(ScheduleSettingsTest, WholeNumbersAreSignedAndTruncated) {
 TEST_F(ScheduleSettingsTest, BufferWidthChoosesTheNumberWidth) {
   item(0)[7] = 0xAB;
   uint32_t wide = 0xFFFFFFFF;
-  EXPECT_EQ(GetScheduleSetting(library_, block(), 284, 0, 9, &wide, 4), 4);
+  EXPECT_EQ(GetScheduleSetting(context_, block(), 284, 0, 9, &wide, 4), 4);
   EXPECT_EQ(wide, 0xABu) << "the upper three bytes zero";
   uint8_t narrow = 0;
   PutLE(item(0) + 16, 4, 0x01020304);
-  EXPECT_EQ(GetScheduleSetting(library_, block(), 284, 0, 11, &narrow, 1), 1);
+  EXPECT_EQ(GetScheduleSetting(context_, block(), 284, 0, 11, &narrow, 1), 1);
   EXPECT_EQ(narrow, 0x04);
-  EXPECT_EQ(GetScheduleSetting(library_, block(), 284, 0, 11, &narrow, 0), -3);
-  EXPECT_EQ(GetScheduleSetting(library_, block(), 284, 0, 8, nullptr, 1), -3);
+  EXPECT_EQ(GetScheduleSetting(context_, block(), 284, 0, 11, &narrow, 0), -3);
+  EXPECT_EQ(GetScheduleSetting(context_, block(), 284, 0, 8, nullptr, 1), -3);
   const uint16_t two = 0x0102;
-  ASSERT_EQ(SetScheduleSetting(library_, block(), 284, 0, 9, &two, 2), 0);
+  ASSERT_EQ(SetScheduleSetting(context_, block(), 284, 0, 9, &two, 2), 0);
   EXPECT_EQ(item(0)[7], 0x02) << "the low byte";
 }
 
@@ -131,14 +131,14 @@ TEST_F(ScheduleSettingsTest, PackedBlockRoundTripsUnchanged) {
   std::array<uint8_t, 284> before;
   std::memcpy(before.data(), block(), 284);
   std::string packed(4096, '\0');
-  const int32_t n = GetScheduleSetting(library_, block(), 284, 99, 15, packed.data(), 4096);
+  const int32_t n = GetScheduleSetting(context_, block(), 284, 99, 15, packed.data(), 4096);
   ASSERT_GT(n, 0);
   packed.resize(n);
-  EXPECT_EQ(GetScheduleSetting(library_, block(), 284, 0, 15, packed.data(), n - 1), -3);
-  ASSERT_EQ(SetScheduleSetting(library_, block(), 284, -7, 15, packed.data(), n), 0);
+  EXPECT_EQ(GetScheduleSetting(context_, block(), 284, 0, 15, packed.data(), n - 1), -3);
+  ASSERT_EQ(SetScheduleSetting(context_, block(), 284, -7, 15, packed.data(), n), 0);
   EXPECT_EQ(std::memcmp(block(), before.data(), 284), 0);
   std::memset(block(), 0, 284);
-  ASSERT_EQ(SetScheduleSetting(library_, block(), 284, 0, 15, packed.data(), n), 0);
+  ASSERT_EQ(SetScheduleSetting(context_, block(), 284, 0, 15, packed.data(), n), 0);
   EXPECT_EQ(std::memcmp(block(), before.data(), 284), 0);
   EXPECT_TRUE(GuardsIntact());
 }
@@ -175,9 +175,9 @@ TEST_F(ScheduleSettingsTest, EveryTypeAndItemStaysInsideTheBlock) {
   const std::array<uint8_t, 8> ones = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
   for (int32_t type = -1; type <= 16; ++type) {
     for (int32_t index = -2; index <= 8; ++index) {
-      SetScheduleSetting(library_, block(), 284, index, type, ones.data(), 8);
+      SetScheduleSetting(context_, block(), 284, index, type, ones.data(), 8);
       std::array<uint8_t, 8> out;
-      GetScheduleSetting(library_, block(), 284, index, type, out.data(), 8);
+      GetScheduleSetting(context_, block(), 284, index, type, out.data(), 8);
     }
   }
   EXPECT_TRUE(GuardsIntact());
@@ -185,20 +185,20 @@ TEST_F(ScheduleSettingsTest, EveryTypeAndItemStaysInsideTheBlock) {
 
 TEST_F(ScheduleSettingsTest, ShortSchedulesAreRefusedUntouched) {
   int32_t value = 1;
-  EXPECT_EQ(SetScheduleSetting(library_, block(), 283, 0, 8, &value, 4), -3);
-  EXPECT_EQ(GetScheduleSetting(library_, block(), 283, 0, 8, &value, 4), -3);
-  EXPECT_EQ(SetScheduleSetting(library_, nullptr, 284, 0, 8, &value, 4), -3);
-  EXPECT_EQ(GetScheduleSetting(library_, block(), 0, 0, 1, &value, 4), -3) << "before the type";
+  EXPECT_EQ(SetScheduleSetting(context_, block(), 283, 0, 8, &value, 4), -3);
+  EXPECT_EQ(GetScheduleSetting(context_, block(), 283, 0, 8, &value, 4), -3);
+  EXPECT_EQ(SetScheduleSetting(context_, nullptr, 284, 0, 8, &value, 4), -3);
+  EXPECT_EQ(GetScheduleSetting(context_, block(), 0, 0, 1, &value, 4), -3) << "before the type";
   EXPECT_EQ(item(0)[0], 0);
   EXPECT_EQ(value, 1);
 }
 
 TEST(ScheduleSettingsBeforeInit, AnswerMinusFive) {
-  Library library;
+  Context context;
   std::array<uint8_t, 284> block{};
   int32_t value = 0;
-  EXPECT_EQ(GetScheduleSetting(library, block.data(), 284, 0, 8, &value, 4), -5);
-  EXPECT_EQ(SetScheduleSetting(library, block.data(), 284, 0, 8, &value, 4), -5);
+  EXPECT_EQ(GetScheduleSetting(context, block.data(), 284, 0, 8, &value, 4), -5);
+  EXPECT_EQ(SetScheduleSetting(context, block.data(), 284, 0, 8, &value, 4), -5);
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include "jobs/backup/backup_sources.h"
 #include "schema/config_offsets.h"
 #include "jobs/backup/test_archive.h"
+#include "api/c/the_context.h"
 #include "core/context.h"
 #include "support/installation.h"
 #include "support/temp_dir.h"
@@ -203,7 +204,7 @@ TEST_F(BackupTest, ProgressCountsWhatWillBeWritten) {
   record_.SetByte(backup_offsets::kTakeMail, 1);
   Open();
   std::vector<ArchiveProgress> seen;
-  ASSERT_EQ(tarvelin::BackupConfig(TheLibrary(), (dir_.path() + "b.ilds").c_str(),
+  ASSERT_EQ(tarvelin::BackupConfig(TheContext(), (dir_.path() + "b.ilds").c_str(),
                                    [&](const ArchiveProgress& p) { seen.push_back(p); }),
             0);
   const size_t entries = ReadArchive(dir_.Read("b.ilds")).size();

@@ -18,16 +18,16 @@ using testing::TempDir;
 class DomainListTest : public ::testing::Test {
  protected:
   DomainListTest() {
-    library_.api.install_path = dir_.path();
-    library_.api.config_path = dir_.path() + "config/";
+    context_.api.install_path = dir_.path();
+    context_.api.config_path = dir_.path() + "config/";
   }
   void SetCount(int count) {
-    library_.config.record.SetNumber(offsets::kDomainCount, 4, static_cast<uint32_t>(count));
+    context_.config.record.SetNumber(offsets::kDomainCount, 4, static_cast<uint32_t>(count));
   }
-  DomainList& domains() { return library_.domains; }
+  DomainList& domains() { return context_.domains; }
 
   TempDir dir_;
-  Library library_;
+  Context context_;
 };
 
 TEST_F(DomainListTest, CountFromSettingsWinsOverTheFileLength) {
@@ -98,7 +98,7 @@ TEST_F(DomainListTest, LegacyListInsideSettingsIsUnscrambledFromItsOffset) {
 }
 
 TEST_F(DomainListTest, FixedTableOfTheOldestLayoutIsRebuilt) {
-  ServerConfig& record = library_.config.record;
+  ServerConfig& record = context_.config.record;
   PutPString(record.data() + offsets::kLegacyDomainTable, 127, "First.example");
   PutPString(record.data() + offsets::kLegacyDomainTable + 128, 127, "second.example");
   record.SetByte(offsets::kDomainTableFormat, 0);
@@ -116,12 +116,12 @@ TEST_F(DomainListTest, ShortEntriesAreWidened) {
   PutPString(reinterpret_cast<uint8_t*>(file.data()), 31, "one.example");
   PutPString(reinterpret_cast<uint8_t*>(file.data()) + 32, 31, "two.example");
   dir_.Write("config/domains.cfg", file);
-  library_.config.record.SetByte(offsets::kDomainTableFormat, 0);
+  context_.config.record.SetByte(offsets::kDomainTableFormat, 0);
   SetCount(2);
   domains().Load();
   EXPECT_EQ(domains().NameAt(0), "one.example");
   EXPECT_EQ(domains().NameAt(1), "two.example");
-  EXPECT_EQ(library_.config.record.Byte(offsets::kDomainTableFormat), 1);
+  EXPECT_EQ(context_.config.record.Byte(offsets::kDomainTableFormat), 1);
 }
 
 TEST_F(DomainListTest, AppendGrowsTheListAndTheCount) {
@@ -129,7 +129,7 @@ TEST_F(DomainListTest, AppendGrowsTheListAndTheCount) {
   domains().Append("New.Example");
   domains().Append(std::string(120, 'x'));
   EXPECT_EQ(domains().Count(), 2);
-  EXPECT_EQ(library_.config.record.Number(offsets::kDomainCount, 4), 2u);
+  EXPECT_EQ(context_.config.record.Number(offsets::kDomainCount, 4), 2u);
   EXPECT_EQ(domains().FindPosition("new.example", true), 0);
   EXPECT_EQ(domains().NameAt(1), std::string(95, 'x'));
   EXPECT_EQ(domains().FindPosition(std::string(95, 'x'), true), 1);
@@ -150,7 +150,7 @@ TEST_F(DomainListTest, NinetyFiveCharacterNameKeepsItsLastCharacterAndItsBinding
 
 TEST_F(DomainListTest, AddressLiteralsResolveThroughBindingsOrOwnAddresses) {
   std::string file = DomainsFileOf({"primary.example", "bound.example"});
-  library_.config.record.SetByte(offsets::kAddressLiterals, 1);
+  context_.config.record.SetByte(offsets::kAddressLiterals, 1);
   SetCount(2);
   dir_.Write("config/domains.cfg", file);
   domains().Load();
@@ -167,7 +167,7 @@ TEST_F(DomainListTest, AddressLiteralsResolveThroughBindingsOrOwnAddresses) {
   EXPECT_EQ(domains().FindPosition("[127.0.0.1]", true), -1)
       << "bindings decide once position 0 is bound";
 
-  library_.config.record.SetByte(offsets::kAddressLiterals, 0);
+  context_.config.record.SetByte(offsets::kAddressLiterals, 0);
   EXPECT_EQ(domains().FindPosition("[192.0.2.77]", true), -1);
 }
 
@@ -177,7 +177,7 @@ TEST_F(DomainListTest, SubdomainsMapPatternsToDomains) {
              "\nno equals here\n *.SHOP.example = shop.example \nloop.example=loop.example\n"
              "a.example=b.example\nb.example=a.example\n");
   SetCount(2);
-  library_.config.derived.subdomains_enabled = true;
+  context_.config.derived.subdomains_enabled = true;
   domains().Load();
   EXPECT_EQ(domains().FindPosition("eu.shop.example", true), 1);
   EXPECT_TRUE(domains().Exists("user@eu.shop.example"));
@@ -185,7 +185,7 @@ TEST_F(DomainListTest, SubdomainsMapPatternsToDomains) {
   EXPECT_EQ(domains().FindPosition("a.example", true), 0) << "an unknown target falls back";
   EXPECT_EQ(domains().FindPosition("elsewhere.example", true), -1);
 
-  library_.config.derived.subdomains_enabled = false;
+  context_.config.derived.subdomains_enabled = false;
   EXPECT_EQ(domains().FindPosition("eu.shop.example", true), -1);
 }
 
@@ -251,7 +251,7 @@ TEST_F(DomainListTest, RemovingPositionZeroMakesTheNextDomainPrimary) {
   domains().Load();
   ASSERT_TRUE(domains().RemoveEntry(0));
   EXPECT_EQ(domains().Count(), 2);
-  EXPECT_EQ(library_.config.record.Number(offsets::kDomainCount, 4), 2u);
+  EXPECT_EQ(context_.config.record.Number(offsets::kDomainCount, 4), 2u);
   EXPECT_EQ(domains().NameAt(0), "b.example");
   EXPECT_EQ(domains().FindPosition("unknown.example", false), 0);
   EXPECT_EQ(domains().FindPosition("c.example", true), 1);
@@ -311,14 +311,14 @@ TEST_F(DomainListTest, RecordNameResolvesLiteralsAndSubdomainsWithoutDomainCfg) 
   dir_.Write("config/subdomains.dat", "*.shop.example=shop.example\n");
   dir_.Write("config/own.shop.example/domain.cfg", "x");
   SetCount(2);
-  library_.config.derived.subdomains_enabled = true;
+  context_.config.derived.subdomains_enabled = true;
   domains().Load();
   EXPECT_EQ(domains().ResolveRecordName("EU.Shop.Example"), "shop.example");
   EXPECT_EQ(domains().ResolveRecordName("own.shop.example"), "own.shop.example")
       << "a domain with its own domain.cfg is not mapped";
   EXPECT_EQ(domains().ResolveRecordName("Elsewhere.example"), "elsewhere.example");
   EXPECT_EQ(domains().ResolveRecordName("[192.0.2.8]"), "[192.0.2.8]") << "literals are off";
-  library_.config.record.SetByte(offsets::kAddressLiterals, 1);
+  context_.config.record.SetByte(offsets::kAddressLiterals, 1);
   EXPECT_EQ(domains().ResolveRecordName("[192.0.2.8]"), "[192.0.2.8]")
       << "position 0 is unbound, and the address is none of the machine's";
   ASSERT_TRUE(domains().SetBinding(0, "192.0.2.1"));

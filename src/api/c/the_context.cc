@@ -1,11 +1,11 @@
-#include "core/context.h"
+#include "api/c/the_context.h"
 
 namespace tarvelin {
 
-Library& TheLibrary() {
+Context& TheContext() {
   // Never destroyed: hosts may call exports from their own static destructors.
-  static Library* const library = new Library;
-  return *library;
+  static Context* const context = new Context;
+  return *context;
 }
 
 }  // namespace tarvelin
