@@ -52,8 +52,8 @@ void BM_AddUser(benchmark::State& state) {
     context->config.record.SetByte(log_offsets::kChangeLog, 1);
     CreateDirectories(context->api.config_path + kDomain);
     CreateDirectories(path + "logs/");
-    context->domains.Append(kDomain);
-    SetUpAccountCache(context->config.record);
+    context->domains().Append(kDomain);
+    context->accounts().SetUpCache();
     state.ResumeTiming();
 
     int failed = 0;

@@ -50,12 +50,12 @@ class BigDomain {
     context_.api.install_path = path_;
     context_.api.config_path = path_ + "config/";
     CreateDirectories(context_.api.config_path + kDomain);
-    context_.domains.Append(kDomain);
+    context_.domains().Append(kDomain);
     // The account cache as the configuration load sets it up by default.
     context_.config.record.SetNumber(offsets::kAccountCacheEntries, 4, 64);
     context_.config.record.SetNumber(offsets::kAccountCacheMegabytes, 4, 10);
     context_.config.record.SetByte(187, 1);  // passwords enciphered
-    SetUpAccountCache(context_.config.record);
+    context_.accounts().SetUpCache();
 
     std::string bytes;
     bytes.reserve(static_cast<size_t>(kAccounts) * kUserRecordSize);

@@ -13,7 +13,7 @@
 #include "core/accounts/query_filter.h"
 #include "store/file/stored_record.h"
 #include "schema/user_record_offsets.h"
-#include "core/accounts/user_walk.h"
+#include "api/c/user_enum_state.h"
 #include "schema/property_table.h"
 #include "foundation/bytes.h"
 #include "core/context.h"
@@ -39,7 +39,7 @@ class BigDomain {
     context_.api.install_path = path_;
     context_.api.config_path = path_ + "config/";
     CreateDirectories(context_.api.config_path + kDomain);
-    context_.domains.Append(kDomain);
+    context_.domains().Append(kDomain);
     WriteFileAtomic(path_ + "apiconst.pas",
                     "U_Type = 0; // integer\nU_Name = 2; // string\nU_Alias = 3; // string\n");
     std::string bytes;
@@ -75,8 +75,8 @@ void Walk(benchmark::State& state, const std::string& query, int expected) {
     UserEnumState walk;
     if (!StartUserWalk(context, kDomain, query, 0, &walk)) state.SkipWithError("no walk");
     int delivered = 0;
-    while (AdvanceUserWalk(&walk)) ++delivered;
-    EndUserWalk(&walk);
+    while (AdvanceUserWalk(context, &walk)) ++delivered;
+    EndUserWalk(context, &walk);
     if (delivered != expected) state.SkipWithError("unexpected number of records");
   }
   state.SetItemsProcessed(state.iterations() * kAccounts);
@@ -96,7 +96,7 @@ BENCHMARK(BM_WalkLikeQuery)->Unit(benchmark::kMillisecond);
 // The condition alone over records in memory.
 void Condition(benchmark::State& state, bool prepared) {
   const Context& context = Domain().context();
-  const QueryFilter filter(context, InstalledPropertyTable(context.api.install_path), "U_Type = 0");
+  const QueryFilter filter(context, context.properties(), "U_Type = 0");
   const std::vector<UserRecord>& records = Domain().records();
   size_t i = 0;
   for (auto _ : state) {

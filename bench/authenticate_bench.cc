@@ -53,7 +53,7 @@ class Store {
     context_.api.initialised = true;
     context_.config.record.SetNumber(offsets::kAccountCacheEntries, 4, 1024);
     context_.config.record.SetByte(187, 1);  // passwords enciphered
-    SetUpAccountCache(context_.config.record);
+    context_.accounts().SetUpCache();
 
     sqlite3_open((path_ + "logins.db").c_str(), &db_);
     sqlite3_exec(db_,
@@ -65,7 +65,7 @@ class Store {
     sqlite3_prepare_v2(db_, "INSERT INTO logins VALUES(?, ?, ?, ?)", -1, &insert, nullptr);
     UserRecord stored;
     for (int d = 0; d < kDomains; ++d) {
-      context_.domains.Append(DomainName(d));
+      context_.domains().Append(DomainName(d));
       std::string bytes;
       for (int a = 0; a < kAccountsPerDomain; ++a) {
         StoredFromRecord(MakeAccount(d, a), /*encipher=*/true, &stored);

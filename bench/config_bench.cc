@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "config/config_store.h"
+#include "core/config/configuration.h"
 #include "core/config/config_variables.h"
 #include "schema/server_config_layout.h"
-#include "store/file/domain_list.h"
+#include "store/file/file_domain_store.h"
 #include "core/config/init.h"
 #include "core/context.h"
 
@@ -28,10 +28,10 @@ class Installation {
     Context context;
     context.api.install_path = path_;
     context.api.config_path = path_ + "config/";
-    LoadServerConfig(context.api, context.config, &context.domains, false);
+    LoadConfiguration(context, false);
     for (int i = 0; i < 1000; ++i)
-      context.domains.Append("domain" + std::to_string(i) + ".example");
-    SaveServerConfig(context.api, context.config, context.domains);
+      context.domains().Append("domain" + std::to_string(i) + ".example");
+    SaveConfiguration(context);
   }
   ~Installation() { std::filesystem::remove_all(path_); }
   const std::string& path() const { return path_; }
@@ -101,7 +101,7 @@ void BM_GetDomainIndex(benchmark::State& state) {
   Context context;
   Init(context, installation.path().c_str());
   for (auto _ : state) {
-    benchmark::DoNotOptimize(context.domains.FindPosition("domain777.example", true));
+    benchmark::DoNotOptimize(context.domains().FindPosition("domain777.example", true));
   }
 }
 BENCHMARK(BM_GetDomainIndex);

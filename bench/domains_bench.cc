@@ -34,11 +34,11 @@ class Installation {
     context_.api.config_path = path_ + "config/";
     context_.config.record.SetNumber(offsets::kDomainCacheEntries, 4, kDomains);
     context_.config.record.SetByte(offsets::kCachesOff, cache_on ? 0 : 1);
-    context_.domains.SetUpCache();
+    context_.domains().SetUpCache();
     DomainRecord record{};
     for (int i = 0; i < kDomains; ++i) {
-      context_.domains.Append("domain" + std::to_string(i) + ".example");
-      WriteDomainFile(context_.domains.FolderOf(context_.domains.NameAt(i)), record);
+      context_.domains().Append("domain" + std::to_string(i) + ".example");
+      context_.domains().SaveRecord(context_.domains().NameAt(i), record);
     }
   }
   ~Installation() { std::filesystem::remove_all(path_); }

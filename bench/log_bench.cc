@@ -8,7 +8,8 @@
 #include <string>
 
 #include "core/context.h"
-#include "log/log_writer.h"
+#include "core/logging.h"
+#include "log/log_kinds.h"
 
 namespace tarvelin {
 namespace {

@@ -1,43 +1,24 @@
 #include "config/config_reloaders.h"
 
-#include <mutex>
-#include <utility>
-#include <vector>
-
 namespace tarvelin {
 
-namespace {
-
-struct Registry {
-  std::mutex mutex;
-  std::vector<std::pair<std::string, ConfigReloader>> reloaders;
-};
-
-Registry& TheRegistry() {
-  static Registry* const registry = new Registry;
-  return *registry;
-}
-
-}  // namespace
-
-void RegisterConfigReloader(std::string name, ConfigReloader reloader) {
-  Registry& registry = TheRegistry();
-  std::lock_guard<std::mutex> guard(registry.mutex);
-  for (auto& entry : registry.reloaders) {
+void ConfigReloaders::Register(std::string name, ConfigReloader reloader) {
+  std::lock_guard<std::mutex> guard(mutex_);
+  for (auto& entry : reloaders_) {
     if (entry.first == name) {
       entry.second = std::move(reloader);
       return;
     }
   }
-  registry.reloaders.emplace_back(std::move(name), std::move(reloader));
+  reloaders_.emplace_back(std::move(name), std::move(reloader));
 }
 
-void RunConfigReloaders(const ApiState& api, const ConfigState& config) {
+void ConfigReloaders::Run(const ApiState& api, const ConfigState& config) const {
+  // A reloader may register another: run a copy.
   std::vector<ConfigReloader> snapshot;
   {
-    Registry& registry = TheRegistry();
-    std::lock_guard<std::mutex> guard(registry.mutex);
-    for (const auto& entry : registry.reloaders) snapshot.push_back(entry.second);
+    std::lock_guard<std::mutex> guard(mutex_);
+    for (const auto& entry : reloaders_) snapshot.push_back(entry.second);
   }
   for (const ConfigReloader& reloader : snapshot) reloader(api, config);
 }

@@ -2,13 +2,11 @@
 
 #include <cstring>
 
-#include "store/file/account_cache.h"
 #include "config/bind_dat.h"
 #include "config/config_defaults.h"
 #include "schema/config_offsets.h"
 #include "config/config_reloaders.h"
 #include "config/config_state.h"
-#include "store/file/domain_list.h"
 #include "foundation/scramble.h"
 #include "foundation/text.h"
 #include "config/api_state.h"
@@ -61,7 +59,8 @@ bool WriteWithFolder(const std::string& folder, const std::string& path, std::st
 
 }  // namespace
 
-bool LoadServerConfig(ApiState& api, ConfigState& config, DomainList* domains, bool must_exist) {
+bool LoadServerConfig(ApiState& api, ConfigState& config, const ConfigReloaders& reloaders,
+                      bool must_exist) {
   if (api.install_path.empty()) api.install_path = api.config_path + ".." + kPathSeparator;
 
   const bool read = ReadSettingsFile(api.config_path + "settings.cfg", config.record);
@@ -78,23 +77,17 @@ bool LoadServerConfig(ApiState& api, ConfigState& config, DomainList* domains, b
     derived.archive_domains = ReadArchiveDomains(api.config_path + "archivedomains.dat");
   }
 
-  RunConfigReloaders(api, config);
+  reloaders.Run(api, config);
 
   derived.subdomains_enabled = FileExists(api.config_path + "subdomains.dat");
   SetUpDnsResolver(config);
-
-  if (domains != nullptr) domains->Load();
-  if (domains != nullptr) domains->SetUpCache();
-  SetUpAccountCache(config.record);
   return result;
 }
 
-bool SaveServerConfig(const ApiState& api, const ConfigState& config, const DomainList& domains) {
+bool SaveServerConfig(const ApiState& api, const ConfigState& config) {
   std::string settings(reinterpret_cast<const char*>(config.record.data()), kServerConfigSize);
   ScrambleBytes(reinterpret_cast<uint8_t*>(settings.data()), settings.size(), 0);
-  bool written = WriteWithFolder(api.config_path, api.config_path + "settings.cfg", settings);
-  written |= WriteFileAtomic(api.config_path + "domains.cfg", domains.FileImage());
-  return written;
+  return WriteWithFolder(api.config_path, api.config_path + "settings.cfg", settings);
 }
 
 }  // namespace tarvelin

@@ -3,20 +3,23 @@
 // in memory; bytes past 28084 are not read.
 #pragma once
 
+#include <string>
+
 namespace tarvelin {
 
 struct ApiState;
 struct ConfigState;
-class DomainList;
+class ConfigReloaders;
 
 // Loads settings.cfg over the record, then runs the defaults pass, bind.dat,
-// the registered reloaders, the DNS set-up and, unless `domains` is null,
-// the domain list. False only when settings.cfg cannot be read and
-// `must_exist` is set; the steps after the read run in every case.
-bool LoadServerConfig(ApiState& api, ConfigState& config, DomainList* domains, bool must_exist);
+// the reloaders and the DNS set-up. False only when settings.cfg cannot be
+// read and `must_exist` is set; the steps after the read run in every case.
+bool LoadServerConfig(ApiState& api, ConfigState& config, const ConfigReloaders& reloaders,
+                      bool must_exist);
 
-// Writes settings.cfg, then domains.cfg, each replaced as a whole so that a
-// crash leaves the old or the new file. True when either was written.
-bool SaveServerConfig(const ApiState& api, const ConfigState& config, const DomainList& domains);
+// Replaces settings.cfg as a whole (creating the configuration folder when
+// missing), so that a crash leaves the old or the new file. False when it
+// was not written.
+bool SaveServerConfig(const ApiState& api, const ConfigState& config);
 
 }  // namespace tarvelin

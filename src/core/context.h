@@ -1,28 +1,110 @@
-// Context: everything one open installation holds: the ApiState, the
-// configuration and the domain list. The C exports work on one of them;
-// tests and tools build their own.
+// Context: one open installation and everything the library holds for it:
+// the ApiState, the configuration, the stores of domains, accounts and
+// remote accounts, the lock table, the log writer, the account walks of the
+// C API, the property names, the engine hooks, the configuration reloaders
+// and the external password checkers. Nothing of it is shared with another
+// Context: the C exports work on the one Context of the process
+// (api/c/the_context.h); tests and tools build their own.
+//
+// Components that serve callers holding a const Context (the stores, the
+// log writer, the locks) guard themselves and are handed out non-const.
 #pragma once
 
-#include "config/config_state.h"
-#include "store/file/domain_list.h"
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+
 #include "config/api_state.h"
+#include "config/config_reloaders.h"
+#include "config/config_state.h"
+#include "core/accounts/engine_hooks.h"
+#include "core/accounts/external_logon.h"
+#include "log/log_writer.h"
+#include "platform/lock_table.h"
+#include "schema/property_table.h"
 #include "services/service_channel.h"
+#include "store/account_store.h"
+#include "store/domain_store.h"
+#include "store/remote_store.h"
+#include "core/walk_table.h"
 
 namespace tarvelin {
 
-struct Context {
-  ApiState api;
-  ConfigState config;
-  DomainList domains{&api, &config};
+// The waits after a failed login, in seconds.
+using AuthSleep = std::function<void(int seconds)>;
 
-  Context() = default;
+struct ContextOptions {
+  // Where the log writer takes its time from; the wall clock when null.
+  std::unique_ptr<LogClock> log_clock;
+  // The password checks of accounts with external authentication; PAM and
+  // LDAP for a checker left empty.
+  ExternalCheckers logon;
+  // The waits after a failed login; real sleeps when empty.
+  AuthSleep auth_sleep;
+};
+
+class Context {
+ private:
+  // First: the members below are handed it.
+  std::unique_ptr<LockTable> locks_;
+
+ public:
+  explicit Context(ContextOptions options = {});
+  ~Context();
   Context(const Context&) = delete;
   Context& operator=(const Context&) = delete;
+
+  ApiState api;
+  ConfigState config;
+
+  // The stores follow `api.config_path` and `config.record` as they change.
+  DomainStore& domains() const { return *domains_; }
+  AccountStore& accounts() const { return *accounts_; }
+  RemoteStore& remotes() const { return *remotes_; }
+
+  // The account walks handed out by number (the C API's walks).
+  WalkTable& walks() const { return *walks_; }
+
+  LockTable& locks() const { return *locks_; }
+  LogWriter& log() const { return *log_; }
+  // What the log writer needs of the configuration, for one entry.
+  LogSettings log_settings() const;
+
+  ConfigReloaders& reloaders() { return reloaders_; }
+  const ConfigReloaders& reloaders() const { return reloaders_; }
+  EngineHooks& hooks() { return *hooks_; }
+  const EngineHooks& hooks() const { return *hooks_; }
+
+  // Set these before the Context is used from several threads.
+  const ExternalCheckers& logon() const { return logon_; }
+  void set_logon(ExternalCheckers checkers);
+  // Waits after a failed login.
+  void AuthWait(int seconds) const;
+  void set_auth_sleep(AuthSleep sleep);
+
+  // The property names of the installation (apiconst.pas), read on first
+  // use; a changed file is seen by the next Context.
+  const PropertyTable& properties() const;
 
   // The channel to the services of this installation.
   ServiceChannel Channel() const {
     return ServiceChannel(ServiceChannel::RunDirectory(api.install_path));
   }
+
+ private:
+  std::unique_ptr<DomainStore> domains_;
+  std::unique_ptr<AccountStore> accounts_;
+  std::unique_ptr<RemoteStore> remotes_;
+  std::unique_ptr<WalkTable> walks_;
+  std::unique_ptr<LogWriter> log_;
+  ConfigReloaders reloaders_;
+  std::unique_ptr<EngineHooks> hooks_;
+  ExternalCheckers logon_;
+  AuthSleep auth_sleep_;
+  mutable std::mutex properties_mutex_;
+  mutable std::map<std::string, std::unique_ptr<PropertyTable>> properties_;
 };
 
 }  // namespace tarvelin

@@ -65,14 +65,14 @@ bool LogKindWants(const ServerConfig& record, int kind, uint32_t entry_bits) {
   return false;
 }
 
-std::string LogFileStem(const ConfigState& config, int kind) {
+std::string LogFileStem(const LogSettings& settings, int kind) {
   const LogKind* row = FindLogKind(kind);
   if (row == nullptr) return std::string();
   // A directory typed without its final separator still holds the files.
-  std::string stem = WithTrailingSeparator(config.record.Text(log_offsets::kLogDirectory));
+  std::string stem = WithTrailingSeparator(settings.record.Text(log_offsets::kLogDirectory));
   stem.append(row->name);
   if (row->directory) stem.push_back(kPathSeparator);
-  stem.append(config.derived.file_name_tag);
+  stem.append(settings.file_name_tag);
   return stem;
 }
 

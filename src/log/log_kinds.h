@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "config/config_state.h"
 #include "foundation/date_time.h"
+#include "schema/server_config.h"
 
 namespace tarvelin {
 
@@ -56,9 +56,17 @@ bool LogLevelWants(uint8_t level, uint32_t entry_bits);
 // false for an unknown kind.
 bool LogKindWants(const ServerConfig& record, int kind, uint32_t entry_bits);
 
+// What the log writer is told of the configuration with every entry: the
+// record, whose log fields (log_offsets) it reads, and path.dat's file name
+// tag. Both must outlive the call.
+struct LogSettings {
+  const ServerConfig& record;
+  std::string_view file_name_tag;
+};
+
 // The start of every file name of a valid kind: the log directory, the
 // kind's name (a folder ends with a separator), then the file name tag.
-std::string LogFileStem(const ConfigState& config, int kind);
+std::string LogFileStem(const LogSettings& settings, int kind);
 
 // The file of one day: stem, "yyyymmdd", with rotation (`counter` >= 0) "-"
 // and the counter as at least two digits, then ".log".

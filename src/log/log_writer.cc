@@ -3,7 +3,6 @@
 #include <cstdio>
 
 #include "foundation/text.h"
-#include "core/context.h"
 #include "platform/lock_table.h"
 #include "platform/debug_output.h"
 #include "platform/file_system.h"
@@ -130,17 +129,18 @@ std::string MaskPasswords(std::string_view text) {
   return out;
 }
 
-LogWriter::LogWriter(std::unique_ptr<LogClock> clock) : clock_(std::move(clock)) {
+LogWriter::LogWriter(std::unique_ptr<LogClock> clock, LockTable& locks)
+    : clock_(std::move(clock)), locks_(locks) {
   line_.reserve(kLineMax + kLineEnd.size());
 }
 
-void LogWriter::Write(const ConfigState& config, uint32_t thread_id, int kind,
+void LogWriter::Write(const LogSettings& settings, uint32_t thread_id, int kind,
                       std::string_view source, uint32_t entry_bits, std::string_view message) {
   if (source.empty()) return;
-  const ServerConfig& record = config.record;
+  const ServerConfig& record = settings.record;
   if (!LogKindWants(record, kind, entry_bits)) return;
   // The time cache and the line are shared state too: take the lock first.
-  ScopedLock lock(LockId::kLogWriter);
+  ScopedLock lock(locks_, LockId::kLogWriter);
   bool built = false;
   Quietly([&] {
     RefreshTime();
@@ -149,15 +149,15 @@ void LogWriter::Write(const ConfigState& config, uint32_t thread_id, int kind,
   });
   if (!built) return;
   if (record.Byte(log_offsets::kFileLoggingOff) == 0) {
-    Quietly([&] { WriteToFile(config, kind, thread_id); });
+    Quietly([&] { WriteToFile(settings, kind, thread_id); });
   }
   if (record.Byte(log_offsets::kDebugOutput) != 0) Quietly([&] { WriteDebugOutput(Line()); });
   if (record.Byte(log_offsets::kSyslogOn) != 0) Quietly([&] { SendToSyslog(record); });
 }
 
-void LogWriter::Change(const ConfigState& config, std::string_view actor, std::string_view action,
+void LogWriter::Change(const LogSettings& settings, std::string_view actor, std::string_view action,
                        std::string_view object, bool is_new) {
-  if (config.record.Byte(log_offsets::kChangeLog) == 0) return;
+  if (settings.record.Byte(log_offsets::kChangeLog) == 0) return;
   std::string text = "'";
   text.append(actor.empty() ? std::string_view("System") : actor);
   text.append("' ");
@@ -165,10 +165,10 @@ void LogWriter::Change(const ConfigState& config, std::string_view actor, std::s
   text.append(" '");
   text.append(object);
   text.append("'");
-  Write(config, CurrentThreadId(), kLogKindMaintenance, "SYSTEM", 1, text);
+  Write(settings, CurrentThreadId(), kLogKindMaintenance, "SYSTEM", 1, text);
 }
 
-void LogWriter::Error(const ConfigState& config, std::string_view function,
+void LogWriter::Error(const LogSettings& settings, std::string_view function,
                       std::string_view argument, bool formatted, int code) {
   if (code == 0) code = LastSystemError();
   const std::string masked = MaskPasswords(argument);
@@ -181,7 +181,7 @@ void LogWriter::Error(const ConfigState& config, std::string_view function,
   text.append(std::to_string(code));
   text.append(" : ");
   text.append(SystemErrorText(code));
-  Write(config, 0, kLogKindError, "SYSTEM", 1, text);
+  Write(settings, 0, kLogKindError, "SYSTEM", 1, text);
 }
 
 void LogWriter::RefreshTime() {
@@ -223,13 +223,13 @@ std::string_view LogWriter::Line() const {
   return std::string_view(line_).substr(0, line_.size() - kLineEnd.size());
 }
 
-void LogWriter::WriteToFile(const ConfigState& config, int kind, uint32_t thread_id) {
+void LogWriter::WriteToFile(const LogSettings& settings, int kind, uint32_t thread_id) {
   KindState& state = kinds_[kind];
-  const uint32_t buffer_size = config.record.Number(log_offsets::kBufferSize, 4);
+  const uint32_t buffer_size = settings.record.Number(log_offsets::kBufferSize, 4);
   const bool new_day = state.day != time_.day;
   // Text held from an earlier day belongs in that day's file.
   if (new_day && !state.buffer.empty()) {
-    AppendToDayFile(config, kind, state, state.date, state.buffer);
+    AppendToDayFile(settings, kind, state, state.date, state.buffer);
     state.buffer.clear();
   }
   if (new_day) {
@@ -243,23 +243,23 @@ void LogWriter::WriteToFile(const ConfigState& config, int kind, uint32_t thread
     }
     state.buffer.append(line_);
     if (state.buffer.size() >= buffer_size || thread_id == 0) {
-      AppendToDayFile(config, kind, state, state.date, state.buffer);
+      AppendToDayFile(settings, kind, state, state.date, state.buffer);
       state.buffer.clear();
     }
     return;
   }
   // Buffering was switched off: what the kind still holds goes first.
   if (!state.buffer.empty()) {
-    AppendToDayFile(config, kind, state, state.date, state.buffer);
+    AppendToDayFile(settings, kind, state, state.date, state.buffer);
     state.buffer.clear();
   }
-  AppendToDayFile(config, kind, state, state.date, line_);
+  AppendToDayFile(settings, kind, state, state.date, line_);
 }
 
-void LogWriter::AppendToDayFile(const ConfigState& config, int kind, KindState& state,
+void LogWriter::AppendToDayFile(const LogSettings& settings, int kind, KindState& state,
                                 const CivilDate& date, std::string_view text) {
-  const std::string stem = LogFileStem(config, kind);
-  const uint32_t rotation_kb = config.record.Number(log_offsets::kRotationSize, 4);
+  const std::string stem = LogFileStem(settings, kind);
+  const uint32_t rotation_kb = settings.record.Number(log_offsets::kRotationSize, 4);
   std::string path;
   if (rotation_kb == 0) {
     path = LogFileName(stem, date, -1);
@@ -301,29 +301,6 @@ void LogWriter::SendToSyslog(const ServerConfig& record) {
   datagram.push_back(' ');
   datagram.append(Line());
   syslog_.Send(datagram);
-}
-
-LogWriter& TheLogWriter() {
-  // Never destroyed, so code running in static destructors can still log.
-  static LogWriter* const writer = new LogWriter(SystemLogClock());
-  return *writer;
-}
-
-void WriteLog(const Context& context, uint32_t thread_id, int kind, std::string_view source,
-              uint32_t entry_bits, std::string_view message) {
-  TheLogWriter().Write(context.config, thread_id, kind, source, entry_bits, message);
-}
-
-void LogChange(const Context& context, std::string_view actor, std::string_view action,
-               std::string_view object, bool is_new) {
-  TheLogWriter().Change(context.config, actor, action, object, is_new);
-}
-
-void LogError(const Context& context, std::string_view function, std::string_view argument,
-              bool formatted, int code) {
-  // Taken before anything else can overwrite the last error.
-  const int resolved = code != 0 ? code : LastSystemError();
-  TheLogWriter().Error(context.config, function, argument, formatted, resolved);
 }
 
 }  // namespace tarvelin

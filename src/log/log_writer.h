@@ -10,7 +10,7 @@
 // and the buffered text, for the life of the process. Buffered text is
 // written when the buffer fills, an entry of thread id 0 arrives, or the
 // day changes (into the file of its own day); not when the process ends.
-// All destinations are served under lock 7 of the lock table.
+// All destinations are served under lock 7 of the installation's lock table.
 #pragma once
 
 #include <cstdint>
@@ -18,14 +18,12 @@
 #include <string>
 #include <string_view>
 
-#include "config/config_state.h"
 #include "log/log_kinds.h"
 #include "platform/local_time.h"
+#include "platform/lock_table.h"
 #include "platform/udp_socket.h"
 
 namespace tarvelin {
-
-struct Context;
 
 // Where the writer takes its time from.
 class LogClock {
@@ -53,28 +51,28 @@ std::string MaskPasswords(std::string_view text);
 
 class LogWriter {
  public:
-  explicit LogWriter(std::unique_ptr<LogClock> clock);
+  LogWriter(std::unique_ptr<LogClock> clock, LockTable& locks);
   LogWriter(const LogWriter&) = delete;
   LogWriter& operator=(const LogWriter&) = delete;
 
   // One entry. Ignored for an empty source, a kind outside 0..15, or entry
   // bits the kind's level does not want. Only the message's first line is
   // kept.
-  void Write(const ConfigState& config, uint32_t thread_id, int kind, std::string_view source,
+  void Write(const LogSettings& settings, uint32_t thread_id, int kind, std::string_view source,
              uint32_t entry_bits, std::string_view message);
 
   // The change log of domains and accounts: when setting 445 is on, kind 14
   // from the calling thread, source "SYSTEM", entry bits 1, text
   // "'actor' action 'object'"; an empty actor is "System", an empty action
   // "created" or "updated" by `is_new`.
-  void Change(const ConfigState& config, std::string_view actor, std::string_view action,
+  void Change(const LogSettings& settings, std::string_view actor, std::string_view action,
               std::string_view object, bool is_new);
 
   // An error entry of kind 11, thread id 0, source "SYSTEM", entry bits 1:
   // "<program file> function <function>(<argument>) error <code> : <text>".
   // The argument is quoted unless `formatted`, and its passwords masked.
   // Code 0 takes the system's last error code.
-  void Error(const ConfigState& config, std::string_view function, std::string_view argument,
+  void Error(const LogSettings& settings, std::string_view function, std::string_view argument,
              bool formatted, int code);
 
  private:
@@ -97,12 +95,13 @@ class LogWriter {
   std::string_view Line() const;
   void BuildLine(uint32_t thread_id, std::string_view source, std::string_view message,
                  uint8_t time_form);
-  void WriteToFile(const ConfigState& config, int kind, uint32_t thread_id);
-  void AppendToDayFile(const ConfigState& config, int kind, KindState& state, const CivilDate& date,
+  void WriteToFile(const LogSettings& settings, int kind, uint32_t thread_id);
+  void AppendToDayFile(const LogSettings& settings, int kind, KindState& state, const CivilDate& date,
                        std::string_view text);
   void SendToSyslog(const ServerConfig& record);
 
   std::unique_ptr<LogClock> clock_;
+  LockTable& locks_;
   TimeCache time_;
   KindState kinds_[kLogKindCount];
   std::string line_;  // the entry being written with its CR LF, reused
@@ -110,16 +109,5 @@ class LogWriter {
   int64_t syslog_opened_second_ = 0;  // of the last attempt to open syslog_
   UdpSender syslog_;
 };
-
-// The writer every part of the process shares, on the system clock.
-LogWriter& TheLogWriter();
-
-// The shared writer with the library's configuration.
-void WriteLog(const Context& context, uint32_t thread_id, int kind, std::string_view source,
-              uint32_t entry_bits, std::string_view message);
-void LogChange(const Context& context, std::string_view actor, std::string_view action,
-               std::string_view object, bool is_new);
-void LogError(const Context& context, std::string_view function, std::string_view argument,
-              bool formatted, int code);
 
 }  // namespace tarvelin

@@ -23,6 +23,17 @@ constexpr int64_t kDefaultLifetime = 1800;
 constexpr char kSizeFile[] = "size.dat";
 constexpr int64_t kNanosecondsPerSecond = 1000000000;
 
+// Lock 3 while a size.dat is read or written.
+class SizeFileLock {
+ public:
+  explicit SizeFileLock(const FolderSizeCache& cache) {
+    if (cache.locks != nullptr) held_ = std::unique_lock((*cache.locks)[LockId::kMailEngineFiles]);
+  }
+
+ private:
+  std::unique_lock<std::recursive_mutex> held_;
+};
+
 bool ParseCount(std::string_view text, int64_t* value) {
   const std::string trimmed = Trim(text);
   const char* end = trimmed.data() + trimmed.size();
@@ -32,7 +43,7 @@ bool ParseCount(std::string_view text, int64_t* value) {
 
 bool ReadFreshSizeFile(const std::string& path, const FolderSizeCache& cache,
                        FolderTotals* totals) {
-  ScopedLock lock(LockId::kMailEngineFiles);
+  SizeFileLock lock(cache);
   const FileStamp stamp = GetFileStamp(path);
   if (!stamp.exists) return false;
   const int64_t written = stamp.mtime_ns / kNanosecondsPerSecond;
@@ -44,8 +55,9 @@ bool ReadFreshSizeFile(const std::string& path, const FolderSizeCache& cache,
          ParseCount(lines[1], &totals->files);
 }
 
-void WriteSizeFile(const std::string& path, const FolderTotals& totals) {
-  ScopedLock lock(LockId::kMailEngineFiles);
+void WriteSizeFile(const std::string& path, const FolderSizeCache& cache,
+                   const FolderTotals& totals) {
+  SizeFileLock lock(cache);
   WriteFileAtomic(path,
                   std::to_string(totals.bytes) + "\r\n" + std::to_string(totals.files) + "\r\n");
 }
@@ -77,14 +89,15 @@ FolderTotals Measure(const std::string& folder, const FolderSizeCache& cache,
     }
   }
   path.pop_back();
-  if (cache.on) WriteSizeFile(size_file, totals);
+  if (cache.on) WriteSizeFile(size_file, cache, totals);
   return totals;
 }
 
 }  // namespace
 
-FolderSizeCache FolderSizeCacheOf(const ServerConfig& record) {
+FolderSizeCache FolderSizeCacheOf(const ServerConfig& record, LockTable& locks) {
   FolderSizeCache cache;
+  cache.locks = &locks;
   cache.on = record.Byte(kSizeCacheOnOffset) != 0;
   const uint32_t lifetime = record.Number(kSizeCacheLifetimeOffset, 4);
   cache.lifetime_seconds = lifetime == 0 ? kDefaultLifetime : lifetime;

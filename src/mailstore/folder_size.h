@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "platform/lock_table.h"
+
 namespace tarvelin {
 
 class ServerConfig;
@@ -24,11 +26,12 @@ struct FolderSizeCache {
   bool on = false;
   int64_t lifetime_seconds = 1800;
   int64_t now = 0;  // wall-clock seconds since 1970, compared with size.dat's time
+  LockTable* locks = nullptr;  // lock 3 of the installation; none when null
 };
 
 // Setting 440 switches the cache on; setting 439 is its lifetime in
 // seconds (1800 when 0); the time is the current one.
-FolderSizeCache FolderSizeCacheOf(const ServerConfig& record);
+FolderSizeCache FolderSizeCacheOf(const ServerConfig& record, LockTable& locks);
 
 // Totals of `folder` (ending with a separator or not). A folder that cannot
 // be read counts as empty; a subfolder reached again through a link inside

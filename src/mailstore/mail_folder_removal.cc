@@ -2,11 +2,7 @@
 
 #include <vector>
 
-#include "schema/user_record_offsets.h"
-#include "schema/config_offsets.h"
-#include "foundation/bytes.h"
 #include "foundation/text.h"
-#include "core/context.h"
 #include "platform/os_path.h"
 #include "platform/path_identity.h"
 #include "platform/remove_tree.h"
@@ -71,23 +67,18 @@ bool HoldsByIdentity(const PathIdentity& target, std::string kept) {
   }
 }
 
-std::string ToAbsolute(const Context& context, std::string path) {
+std::string ToAbsolute(const ProtectedFolders& folders, std::string path) {
   path = ToOsPath(path);
-  return IsAbsolutePath(path) ? path : context.api.install_path + path;
+  return IsAbsolutePath(path) ? path : folders.install_path + path;
 }
 
 }  // namespace
 
-std::string MailFolderToRemove(const Context& context, const UserRecord& record) {
-  return MailPathToRemove(context, GetPString(record.data() + user_offsets::kMailboxPath,
-                                              user_offsets::kMailboxPathCapacity));
-}
-
-std::string MailPathToRemove(const Context& context, std::string_view path) {
+std::string MailPathToRemove(const ProtectedFolders& folders, std::string_view path) {
   const std::string mailbox = ToOsPath(Trim(path));
-  const std::string root_text = Trim(context.config.record.Text(offsets::kMailRoot));
+  const std::string root_text = Trim(folders.mail_root);
   if (mailbox.empty() || root_text.empty()) return {};
-  const std::string root = Normalized(ToAbsolute(context, root_text));
+  const std::string root = Normalized(ToAbsolute(folders, root_text));
 
   std::string target;
   if (IsAbsolutePath(mailbox)) {
@@ -96,9 +87,8 @@ std::string MailPathToRemove(const Context& context, std::string_view path) {
     if (DepthBelow(mailbox) <= 0) return {};
     target = Normalized(root + kPathSeparator + mailbox);
   }
-  const std::vector<std::string> kept = {root,
-                                         Normalized(ToAbsolute(context, context.api.install_path)),
-                                         Normalized(ToAbsolute(context, context.api.config_path))};
+  const std::vector<std::string> kept = {root, Normalized(ToAbsolute(folders, folders.install_path)),
+                                         Normalized(ToAbsolute(folders, folders.config_path))};
   PathIdentity identity;
   const bool exists = GetPathIdentity(target, &identity);
   for (const std::string& folder : kept) {
@@ -108,13 +98,8 @@ std::string MailPathToRemove(const Context& context, std::string_view path) {
   return WithTrailingSeparator(target);
 }
 
-bool RemoveMailFolder(const Context& context, const UserRecord& record) {
-  const std::string folder = MailFolderToRemove(context, record);
-  return !folder.empty() && RemoveTree(folder);
-}
-
-bool RemoveMailPath(const Context& context, std::string_view path) {
-  const std::string folder = MailPathToRemove(context, path);
+bool RemoveMailPath(const ProtectedFolders& folders, std::string_view path) {
+  const std::string folder = MailPathToRemove(folders, path);
   return !folder.empty() && RemoveTree(folder);
 }
 

@@ -130,9 +130,4 @@ bool ConvertMailbox(std::string_view mail_root, std::string_view mailbox_path,
   return converter.found();
 }
 
-bool ConvertMailbox(const Context& context, std::string_view mailbox_path,
-                    const MailboxConversion& how) {
-  return ConvertMailbox(MailRootFolder(context), mailbox_path, how);
-}
-
 }  // namespace tarvelin

@@ -22,8 +22,6 @@
 
 namespace tarvelin {
 
-struct Context;
-
 struct MailboxConversion {
   bool from_imap = false;
   bool probe = false;  // only ask whether anything is to be converted
@@ -35,10 +33,6 @@ struct MailboxConversion {
 // not it could be converted. False, touching nothing, when the path names
 // no folder (empty, or relative without a mail root).
 bool ConvertMailbox(std::string_view mail_root, std::string_view mailbox_path,
-                    const MailboxConversion& how);
-
-// The same below the mail root of `library` (none before Init).
-bool ConvertMailbox(const Context& context, std::string_view mailbox_path,
                     const MailboxConversion& how);
 
 }  // namespace tarvelin

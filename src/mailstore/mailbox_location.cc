@@ -1,16 +1,13 @@
 #include "mailstore/mailbox_location.h"
 
-#include "schema/config_offsets.h"
-#include "core/context.h"
 #include "platform/os_path.h"
 
 namespace tarvelin {
 
-std::string MailRootFolder(const Context& context) {
-  if (!context.api.initialised) return {};
-  std::string root = ToOsPath(context.config.record.Text(offsets::kMailRoot));
+std::string MailRootFolder(std::string_view install_path, std::string_view stored) {
+  std::string root = ToOsPath(stored);
   if (root.empty()) return {};
-  if (!IsAbsolutePath(root)) root = context.api.install_path + root;
+  if (!IsAbsolutePath(root)) root = std::string(install_path) + root;
   return WithTrailingSeparator(root);
 }
 

@@ -8,12 +8,10 @@
 
 namespace tarvelin {
 
-struct Context;
-
-// The mail root with the platform's separators, ending with one. Empty
-// while the library is not initialised: the record then holds only the
-// built-in value, which names no folder of any installation.
-std::string MailRootFolder(const Context& context);
+// The mail root as configured (`stored`), with the platform's separators,
+// below `install_path` unless absolute, ending with a separator; empty for
+// an empty text.
+std::string MailRootFolder(std::string_view install_path, std::string_view stored);
 
 // The folder of `mailbox_path`, ending with a separator: the path itself
 // when absolute, else below `mail_root`. Empty (no folder) for an empty

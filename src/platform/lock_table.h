@@ -1,6 +1,9 @@
-// The process-wide table of eight re-entrant locks that guard the shared
-// stores, addressed by number. It exists from library load to unload.
+// The table of eight re-entrant locks that guard an installation's shared
+// stores within a process, addressed by number. Each Context owns one; the
+// components that share a lock are handed the table.
 #pragma once
+
+#include <mutex>
 
 namespace tarvelin {
 
@@ -15,19 +18,27 @@ enum class LockId : int {
   kLogWriter = 7,
 };
 
-void AcquireLock(LockId id);
-void ReleaseLock(LockId id);
+class LockTable {
+ public:
+  LockTable() = default;
+  LockTable(const LockTable&) = delete;
+  LockTable& operator=(const LockTable&) = delete;
 
-// Holds one lock of the table for a scope.
+  std::recursive_mutex& operator[](LockId id) { return locks_[static_cast<int>(id) & 7]; }
+
+ private:
+  std::recursive_mutex locks_[8];
+};
+
+// Holds one lock of a table for a scope.
 class ScopedLock {
  public:
-  explicit ScopedLock(LockId id) : id_(id) { AcquireLock(id_); }
-  ~ScopedLock() { ReleaseLock(id_); }
+  ScopedLock(LockTable& table, LockId id) : lock_(table[id]) {}
   ScopedLock(const ScopedLock&) = delete;
   ScopedLock& operator=(const ScopedLock&) = delete;
 
  private:
-  LockId id_;
+  std::lock_guard<std::recursive_mutex> lock_;
 };
 
 }  // namespace tarvelin

@@ -61,13 +61,4 @@ PropertyTable LoadPropertyTable(std::string_view install_path) {
   return PropertyTable();
 }
 
-const PropertyTable& InstalledPropertyTable(const std::string& install_path) {
-  static auto* const mutex = new std::mutex;
-  static auto* const tables = new std::map<std::string, std::unique_ptr<PropertyTable>>;
-  std::lock_guard<std::mutex> lock(*mutex);
-  std::unique_ptr<PropertyTable>& table = (*tables)[install_path];
-  if (!table) table = std::make_unique<PropertyTable>(LoadPropertyTable(install_path));
-  return *table;
-}
-
 }  // namespace tarvelin

@@ -44,9 +44,4 @@ std::vector<std::string> PropertyFileCandidates(std::string_view install_path);
 // it cannot be read, or the installation has no path.
 PropertyTable LoadPropertyTable(std::string_view install_path);
 
-// The table of an installation, loaded on its first use and kept for the
-// life of the process: a changed apiconst.pas is seen by the next process.
-// Safe to call from several threads.
-const PropertyTable& InstalledPropertyTable(const std::string& install_path);
-
 }  // namespace tarvelin

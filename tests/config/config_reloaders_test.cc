@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "config/config_store.h"
+#include "core/config/configuration.h"
 #include "core/context.h"
 #include "support/temp_dir.h"
 
@@ -16,23 +16,29 @@ TEST(ConfigReloaders, EveryLoadRunsThemInOrderAfterTheDefaults) {
   Context context;
   context.api.install_path = dir.path();
   context.api.config_path = dir.path() + "config/";
-  // The registrations outlive the test: what they write to must too.
-  static std::vector<std::string> calls;
-  RegisterConfigReloader("first", [](const ApiState&, const ConfigState& config) {
+  std::vector<std::string> calls;
+  context.reloaders().Register("first", [&calls](const ApiState&, const ConfigState& config) {
     calls.push_back("first:" + std::to_string(config.record.Number(1028, 2)));
   });
-  RegisterConfigReloader("second",
-                         [](const ApiState&, const ConfigState&) { calls.push_back("second"); });
-  LoadServerConfig(context.api, context.config, &context.domains, false);
-  LoadServerConfig(context.api, context.config, &context.domains, false);
+  context.reloaders().Register(
+      "second", [&calls](const ApiState&, const ConfigState&) { calls.push_back("second"); });
+  LoadConfiguration(context, false);
+  LoadConfiguration(context, false);
   EXPECT_EQ(calls, (std::vector<std::string>{"first:25", "second", "first:25", "second"}));
 
   // Registering a name again replaces its reloader in place.
   calls.clear();
-  RegisterConfigReloader("first",
-                         [](const ApiState&, const ConfigState&) { calls.push_back("replaced"); });
-  LoadServerConfig(context.api, context.config, &context.domains, false);
+  context.reloaders().Register(
+      "first", [&calls](const ApiState&, const ConfigState&) { calls.push_back("replaced"); });
+  LoadConfiguration(context, false);
   EXPECT_EQ(calls, (std::vector<std::string>{"replaced", "second"}));
+
+  // Another Context knows none of them.
+  Context other;
+  other.api.config_path = dir.path() + "config/";
+  calls.clear();
+  LoadConfiguration(other, false);
+  EXPECT_TRUE(calls.empty());
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "config/config_store.h"
+#include "core/config/configuration.h"
 
 #include <gtest/gtest.h>
 
@@ -28,7 +28,7 @@ class ConfigStoreTest : public ::testing::Test {
   }
 
   bool Load(bool must_exist) {
-    return LoadServerConfig(context_.api, context_.config, &context_.domains, must_exist);
+    return LoadConfiguration(context_, must_exist);
   }
   const ServerConfig& record() const { return context_.config.record; }
 
@@ -74,13 +74,13 @@ TEST_F(ConfigStoreTest, SaveThenLoadGivesBackTheSameBytes) {
   context_.config.record.SetByte(147, 0x5A);
   context_.config.record.SetText(3127, "carried text");
   context_.config.record.SetNumber(21756, 4, 0xDEADBEEF);
-  ASSERT_TRUE(SaveServerConfig(context_.api, context_.config, context_.domains));
+  ASSERT_TRUE(SaveConfiguration(context_));
   const ServerConfig saved = record();
 
   Context reloaded;
   reloaded.api = context_.api;
   reloaded.config.resolv_conf_path = context_.config.resolv_conf_path;
-  ASSERT_TRUE(LoadServerConfig(reloaded.api, reloaded.config, &reloaded.domains, true));
+  ASSERT_TRUE(LoadConfiguration(reloaded, true));
   EXPECT_TRUE(std::memcmp(saved.data(), reloaded.config.record.data(), kServerConfigSize) == 0);
 
   const ServerConfig file = RecordOfSettingsFile(dir_.Read("config/settings.cfg"));
@@ -99,7 +99,7 @@ TEST_F(ConfigStoreTest, LoadKeepsThePlatformKindAsideAndStoresZero) {
 
 TEST_F(ConfigStoreTest, SaveCreatesTheConfigurationDirectoryAndLeavesNoTemporaryFile) {
   context_.api.config_path = dir_.path() + "new/deeper/";
-  ASSERT_TRUE(SaveServerConfig(context_.api, context_.config, context_.domains));
+  ASSERT_TRUE(SaveConfiguration(context_));
   std::vector<DirectoryEntry> entries;
   ASSERT_TRUE(ListDirectory(context_.api.config_path, &entries));
   std::set<std::string> names;

@@ -57,8 +57,8 @@ TEST(LogKinds, FixedKindsAndTheChangeLogSwitch) {
 }
 
 TEST(LogKinds, FileStemsAndDayFileNames) {
-  ConfigState config;
-  config.record.SetText(log_offsets::kLogDirectory, "/var/log/tarvelin/");
+  ServerConfig record;
+  record.SetText(log_offsets::kLogDirectory, "/var/log/tarvelin/");
   struct Case {
     int kind;
     std::string tag;
@@ -76,12 +76,10 @@ TEST(LogKinds, FileStemsAndDayFileNames) {
       {16, "", ""},
   };
   for (const Case& c : cases) {
-    config.derived.file_name_tag = c.tag;
-    EXPECT_EQ(LogFileStem(config, c.kind), c.stem) << c.kind;
+    EXPECT_EQ(LogFileStem({record, c.tag}, c.kind), c.stem) << c.kind;
   }
-  config.derived.file_name_tag.clear();
-  config.record.SetText(log_offsets::kLogDirectory, "/var/log/tarvelin");
-  EXPECT_EQ(LogFileStem(config, 1), "/var/log/tarvelin/p") << "separator added";
+  record.SetText(log_offsets::kLogDirectory, "/var/log/tarvelin");
+  EXPECT_EQ(LogFileStem({record, ""}, 1), "/var/log/tarvelin/p") << "separator added";
 
   const CivilDate date{2024, 3, 5};
   EXPECT_EQ(LogFileName("/l/s", date, -1), "/l/s20240305.log");

@@ -15,7 +15,9 @@
 #include <vector>
 
 #include "foundation/text.h"
+#include "config/config_state.h"
 #include "core/context.h"
+#include "core/logging.h"
 #include "platform/self_process.h"
 #include "platform/system_error.h"
 #include "support/temp_dir.h"
@@ -65,7 +67,7 @@ std::vector<std::string> LinesOf(const std::string& content) {
 
 class LogWriterTest : public ::testing::Test {
  protected:
-  LogWriterTest() : clock_(new FakeClock), writer_(std::unique_ptr<LogClock>(clock_)) {
+  LogWriterTest() : clock_(new FakeClock), writer_(std::unique_ptr<LogClock>(clock_), locks_) {
     ServerConfig& record = config_.record;
     record.SetText(log_offsets::kLogDirectory, dir_.path() + "logs/");
     for (int offset : {2869, 3126, 21390, 3383, 3635, 227, 153, 21389, 22839, 25403}) {
@@ -88,7 +90,7 @@ class LogWriterTest : public ::testing::Test {
 
   void Write(uint32_t thread_id, int kind, std::string_view message, uint32_t bits = 1,
              std::string_view source = "SYSTEM") {
-    writer_.Write(config_, thread_id, kind, source, bits, message);
+    writer_.Write(settings(), thread_id, kind, source, bits, message);
   }
 
   std::string Logs() const { return dir_.path() + "logs/"; }
@@ -96,8 +98,11 @@ class LogWriterTest : public ::testing::Test {
   std::string Read(const std::string& name) const { return dir_.Read("logs/" + name); }
   std::vector<std::string> Lines(const std::string& name) const { return LinesOf(Read(name)); }
 
+  LogSettings settings() const { return {config_.record, config_.derived.file_name_tag}; }
+
   TempDir dir_;
   ConfigState config_;
+  LockTable locks_;
   FakeClock* clock_;  // owned by writer_
   LogWriter writer_;
 };
@@ -253,8 +258,9 @@ TEST(LogTime, EmailFormUsesTheProcessTimeZone) {
   config.record.SetNumber(log_offsets::kBufferSize, 4, 0);
   config.record.SetNumber(log_offsets::kRotationSize, 4, 0);
   config.record.SetByte(log_offsets::kTimeForm, 2);
-  LogWriter writer(SystemLogClock());
-  writer.Write(config, 0, 11, "SYSTEM", 1, "zoned");
+  LockTable locks;
+  LogWriter writer(SystemLogClock(), locks);
+  writer.Write({config.record, ""}, 0, 11, "SYSTEM", 1, "zoned");
   const std::vector<std::string> files = FilesBelow(dir.path());
   ASSERT_EQ(files.size(), 1u);
   const std::string line = LinesOf(dir.Read(files[0]))[0];
@@ -322,10 +328,10 @@ TEST_F(LogWriterTest, BufferIsWrittenOnceItReachesTheSize) {
     TempDir dir;
     config_.record.SetText(log_offsets::kLogDirectory, dir.path());
     config_.record.SetNumber(log_offsets::kBufferSize, 4, size);
-    LogWriter writer(std::make_unique<FakeClock>(*clock_));
-    for (int i = 1; i < written_by; ++i) writer.Write(config_, 5, 0, "SYSTEM", 1, kMessage26);
+    LogWriter writer(std::make_unique<FakeClock>(*clock_), locks_);
+    for (int i = 1; i < written_by; ++i) writer.Write(settings(), 5, 0, "SYSTEM", 1, kMessage26);
     EXPECT_FALSE(dir.Exists("s20240305.log")) << size;
-    writer.Write(config_, 5, 0, "SYSTEM", 1, kMessage26);
+    writer.Write(settings(), 5, 0, "SYSTEM", 1, kMessage26);
     EXPECT_EQ(dir.Read("s20240305.log").size(), written_by * 60u) << size;
   }
 }
@@ -391,7 +397,7 @@ TEST_F(LogWriterTest, ConcurrentWritersKeepEveryLineWhole) {
   for (int t = 1; t <= kThreads; ++t) {
     threads.emplace_back([this, t] {
       for (int i = 0; i < kLines; ++i) {
-        writer_.Write(config_, static_cast<uint32_t>(t), 0, "SMTP", 1,
+        writer_.Write(settings(), static_cast<uint32_t>(t), 0, "SMTP", 1,
                       "thread " + std::to_string(t) + " line " + std::to_string(i));
       }
     });
@@ -421,7 +427,7 @@ TEST_F(LogWriterTest, ChangeLogEntries) {
       {"", "", "example.org", false, "'System' updated 'example.org'"},
       {"web", "deleted", "jo@example.org", false, "'web' deleted 'jo@example.org'"},
   };
-  for (const Case& c : cases) writer_.Change(config_, c.actor, c.action, c.object, c.is_new);
+  for (const Case& c : cases) writer_.Change(settings(), c.actor, c.action, c.object, c.is_new);
   const std::vector<std::string> lines = Lines("maintenance/20240305.log");
   ASSERT_EQ(lines.size(), std::size(cases));
   char hex[16];
@@ -436,15 +442,15 @@ TEST_F(LogWriterTest, ChangeLogEntries) {
 
 TEST_F(LogWriterTest, ChangeLogOffWritesNothing) {
   config_.record.SetByte(log_offsets::kChangeLog, 0);
-  writer_.Change(config_, "admin", "", "example.org", true);
+  writer_.Change(settings(), "admin", "", "example.org", true);
   EXPECT_TRUE(Files().empty());
 }
 
 TEST_F(LogWriterTest, ErrorEntries) {
-  writer_.Error(config_, "LoadLibrary", "/opt/tarvelin/db.dll", false, 2);
-  writer_.Error(config_, "Connect", "'a', 'b'", true, 13);
+  writer_.Error(settings(), "LoadLibrary", "/opt/tarvelin/db.dll", false, 2);
+  writer_.Error(settings(), "Connect", "'a', 'b'", true, 13);
   errno = ENOENT;
-  writer_.Error(config_, "Open", "x", false, 0);
+  writer_.Error(settings(), "Open", "x", false, 0);
   const std::string program = ProgramFilePath();
   const std::vector<std::string> lines = Lines("e20240305.log");
   ASSERT_EQ(lines.size(), 3u);
@@ -457,7 +463,7 @@ TEST_F(LogWriterTest, ErrorEntries) {
 }
 
 TEST_F(LogWriterTest, ErrorEntriesNeverShowPasswords) {
-  writer_.Error(config_, "DBConnect", "Driver=pg;Server=db;UID=mail;PWD=s3cret;Port=5432", false,
+  writer_.Error(settings(), "DBConnect", "Driver=pg;Server=db;UID=mail;PWD=s3cret;Port=5432", false,
                 1);
   const std::string content = Read("e20240305.log");
   EXPECT_EQ(content.find("s3cret"), std::string::npos) << content;

@@ -84,16 +84,17 @@ TEST_F(FolderSizeTest, LinkBackIntoTheTreeIsNotFollowedForever) {
 
 TEST(FolderSizeCacheOf, SwitchAndLifetimeFromTheConfiguration) {
   ServerConfig config;
+  LockTable locks;
   config.SetNumber(28052, 4, 0);
   config.SetByte(28056, 0);
-  FolderSizeCache cache = FolderSizeCacheOf(config);
+  FolderSizeCache cache = FolderSizeCacheOf(config, locks);
   EXPECT_FALSE(cache.on);
   EXPECT_EQ(cache.lifetime_seconds, 1800) << "0 means 1800";
   EXPECT_NEAR(static_cast<double>(cache.now), static_cast<double>(UnixSecondsNow()), 2);
 
   config.SetNumber(28052, 4, 60);
   config.SetByte(28056, 1);
-  cache = FolderSizeCacheOf(config);
+  cache = FolderSizeCacheOf(config, locks);
   EXPECT_TRUE(cache.on);
   EXPECT_EQ(cache.lifetime_seconds, 60);
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "schema/config_offsets.h"
+#include "core/accounts/mail_folder.h"
 #include "core/context.h"
 
 namespace tarvelin {

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <thread>
 #include <vector>
 
@@ -10,24 +9,33 @@ namespace tarvelin {
 namespace {
 
 TEST(LockTable, LocksAreReentrant) {
-  ScopedLock outer(LockId::kGeneral);
-  ScopedLock inner(LockId::kGeneral);
-  ScopedLock other(LockId::kCaches);
+  LockTable table;
+  ScopedLock outer(table, LockId::kGeneral);
+  ScopedLock inner(table, LockId::kGeneral);
+  ScopedLock other(table, LockId::kCaches);
 }
 
 TEST(LockTable, OneLockExcludesOtherThreads) {
+  LockTable table;
   int counter = 0;
   std::vector<std::thread> threads;
   for (int t = 0; t < 4; ++t) {
-    threads.emplace_back([&counter] {
+    threads.emplace_back([&] {
       for (int i = 0; i < 10000; ++i) {
-        ScopedLock lock(LockId::kLogWriter);
+        ScopedLock lock(table, LockId::kLogWriter);
         ++counter;
       }
     });
   }
   for (auto& thread : threads) thread.join();
   EXPECT_EQ(counter, 40000);
+}
+
+TEST(LockTable, TablesAreIndependent) {
+  LockTable first, second;
+  ScopedLock held(first, LockId::kGeneral);
+  std::thread other([&] { EXPECT_TRUE(second[LockId::kGeneral].try_lock()); second[LockId::kGeneral].unlock(); });
+  other.join();
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "core/context.h"
+
 #include <map>
 #include <set>
 #include <string>
@@ -62,14 +64,19 @@ TEST(PropertyTable, TheFirstCandidateThatExistsIsRead) {
   EXPECT_TRUE(LoadPropertyTable("").entries().empty());
 }
 
-TEST(PropertyTable, AnInstallationsTableIsLoadedOnce) {
+TEST(PropertyTable, AContextLoadsItsInstallationsTableOnce) {
   testing::TempDir dir;
   dir.Write("apiconst.pas", "U_Type = 0; //\n");
-  const PropertyTable& first = InstalledPropertyTable(dir.path());
+  Context context;
+  context.api.install_path = dir.path();
+  const PropertyTable& first = context.properties();
   dir.Write("apiconst.pas", "U_Changed = 0; //\n");
-  const PropertyTable& again = InstalledPropertyTable(dir.path());
+  const PropertyTable& again = context.properties();
   EXPECT_EQ(&first, &again);
-  EXPECT_NE(again.Lookup("u_type"), nullptr) << "a changed file is seen by the next process";
+  EXPECT_NE(again.Lookup("u_type"), nullptr) << "a changed file is seen by the next Context";
+  Context next;
+  next.api.install_path = dir.path();
+  EXPECT_NE(next.properties().Lookup("u_changed"), nullptr);
 }
 
 // The shipped constants file: every setting family under its own prefix,

@@ -11,7 +11,7 @@
 #include "core/accounts/account_lookup.h"
 #include "schema/user_record.h"
 #include "core/accounts/user_settings.h"
-#include "core/accounts/user_walk.h"
+#include "core/accounts/account_walk.h"
 #include "schema/property_table.h"
 #include "cli_context.h"
 #include "cli_values.h"
@@ -47,24 +47,20 @@ std::string AccountLine(int position, const UserRecord& record) {
 // every query would quietly match nothing.
 void AccountList(const Output& out, const std::string& domain, const std::string& query) {
   const Context& context = TheContext();
-  const int position = context.domains.FindPosition(domain, /*strict=*/true);
+  const int position = context.domains().FindPosition(domain, /*strict=*/true);
   if (position < 0) throw CommandError("unknown domain: " + domain);
-  if (!query.empty() && InstalledPropertyTable(context.api.install_path).entries().empty()) {
+  if (!query.empty() && context.properties().entries().empty()) {
     throw CommandError("no property names for the query: apiconst.pas is missing from " +
                        context.api.install_path);
   }
-  const std::string name = context.domains.NameAt(position);
+  const std::string name = context.domains().NameAt(position);
   nlohmann::json accounts = nlohmann::json::array();
   std::string human;
-  UserEnumState state;
-  if (StartUserWalk(context, name, query, 1, &state)) {
-    UserRecord record;
-    while (AdvanceUserWalk(&state)) {
-      std::copy_n(state.begin() + walk_offsets::kRecord, kUserRecordSize, record.begin());
-      accounts.push_back(AccountJson(WalkIndex(state), record));
-      human += AccountLine(WalkIndex(state), record);
+  if (std::unique_ptr<AccountWalk> walk = AccountWalk::Start(context, name, query)) {
+    while (walk->Next()) {
+      accounts.push_back(AccountJson(walk->position(), walk->record()));
+      human += AccountLine(walk->position(), walk->record());
     }
-    EndUserWalk(&state);
   }
   if (human.empty()) {
     human = query.empty() ? "(no accounts in " + name + ")"

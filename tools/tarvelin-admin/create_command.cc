@@ -1,7 +1,7 @@
 #include "cli_context.h"
 #include "schema/config_offsets.h"
-#include "config/config_store.h"
-#include "store/file/domain_list.h"
+#include "core/config/configuration.h"
+#include "store/file/file_domain_store.h"
 #include "api/c/the_context.h"
 #include "core/context.h"
 #include "platform/file_system.h"
@@ -25,15 +25,15 @@ void CreateInstallation(const Output& out, const std::string& install_dir,
   for (int offset : {offsets::kTempDirectory, offsets::kMailRoot, offsets::kLogDirectory}) {
     context.config.record.SetText(offset, "");
   }
-  LoadServerConfig(context.api, context.config, &context.domains, /*must_exist=*/false);
+  LoadConfiguration(context, /*must_exist=*/false);
   for (const std::string& name : domains) {
-    if (name.empty() || name.size() > kDomainNameMax || !DomainList::ValidName(name)) {
+    if (name.empty() || name.size() > kDomainNameMax || !DomainStore::ValidName(name)) {
       throw CommandError("not a valid domain name: " + name);
     }
-    if (context.domains.Exists(name)) throw CommandError("domain listed twice: " + name);
-    context.domains.Append(name);
+    if (context.domains().Exists(name)) throw CommandError("domain listed twice: " + name);
+    context.domains().Append(name);
   }
-  if (!SaveServerConfig(context.api, context.config, context.domains)) {
+  if (!SaveConfiguration(context)) {
     throw CommandError("cannot write " + context.api.config_path);
   }
   out.Emit({{"created", context.api.install_path}, {"domains", domains}},

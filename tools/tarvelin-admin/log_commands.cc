@@ -28,7 +28,7 @@ int CounterOf(std::string_view name, std::string_view prefix) {
 
 // Today's file of the kind as the writer names it: with rotation, the
 // highest-numbered file of today.
-std::string TodaysFile(const ConfigState& config, int kind, const CivilDate& today) {
+std::string TodaysFile(const LogSettings& config, int kind, const CivilDate& today) {
   const std::string stem = LogFileStem(config, kind);
   const std::string plain = LogFileName(stem, today, -1);
   if (config.record.Number(log_offsets::kRotationSize, 4) == 0) return plain;
@@ -68,7 +68,7 @@ std::vector<std::string> LastLines(const std::string& path, size_t count) {
 }
 
 void LogTail(const Output& out, int kind, size_t count) {
-  const std::string path = TodaysFile(TheContext().config, kind, LocalNow().date);
+  const std::string path = TodaysFile(TheContext().log_settings(), kind, LocalNow().date);
   const std::vector<std::string> lines = LastLines(path, count);
   std::string human;
   for (const std::string& line : lines) human += line + "\n";

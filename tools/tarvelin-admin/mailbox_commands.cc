@@ -4,6 +4,7 @@
 #include "cli_context.h"
 #include "api/c/the_context.h"
 #include "core/context.h"
+#include "core/accounts/mail_folder.h"
 #include "mailstore/mailbox_location.h"
 #include "tarvelin/api.h"
 

@@ -3,7 +3,7 @@
 #include "api/c/export_guard.h"
 #include "api/c/the_context.h"
 #include "core/context.h"
-#include "mailstore/mailbox_conversion.h"
+#include "jobs/mailbox_conversion.h"
 #include "tarvelin/api.h"
 
 using tarvelin::Guarded;

@@ -2,7 +2,7 @@
 // UserEnumState; the caller only passes it back.
 #include <memory>
 
-#include "core/accounts/account_enumeration.h"
+#include "api/c/account_enumeration.h"
 #include "api/c/export_guard.h"
 #include "api/c/the_context.h"
 #include "core/context.h"
@@ -38,7 +38,8 @@ uint8_t APINextUser(void* handle, void* buffer, int32_t size) {
 void APIDoneUsers(void* handle) {
   GuardedVoid([&] {
     if (handle == nullptr || !TheContext().api.initialised) return;
-    tarvelin::DoneUsers(std::unique_ptr<UserEnumState>(static_cast<UserEnumState*>(handle)));
+    tarvelin::DoneUsers(TheContext(),
+                        std::unique_ptr<UserEnumState>(static_cast<UserEnumState*>(handle)));
   });
 }
 

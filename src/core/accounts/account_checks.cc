@@ -4,11 +4,9 @@
 
 #include "core/accounts/account_lookup.h"
 #include "mailstore/login_files.h"
-#include "core/accounts/login_name.h"
+#include "store/login_name.h"
 #include "core/accounts/mail_folder.h"
-#include "store/file/mailbox_index.h"
 #include "schema/user_record_offsets.h"
-#include "store/file/users_file.h"
 #include "schema/config_offsets.h"
 #include "foundation/bytes.h"
 #include "foundation/list_match.h"
@@ -54,7 +52,7 @@ bool ValidateAccountAccess(Context& context, const UserRecord& record) {
 bool FindMailboxConflict(Context& context, std::string_view mailbox, std::string_view password,
                          std::string_view aliases, std::string_view domain) {
   if (context.config.record.Byte(offsets::kAliasLogin) != 0) return false;
-  const DomainList& domains = context.domains;
+  const DomainStore& domains = context.domains();
   const int own = domains.FindPosition(domain, /*strict=*/true);
   const std::string bound = domains.GetBinding(own);
   const std::string wanted = ToLower(mailbox);
@@ -62,12 +60,8 @@ bool FindMailboxConflict(Context& context, std::string_view mailbox, std::string
   for (int position = 0; position < domains.Count(); ++position) {
     if (!bound.empty() && !ListMatch(domains.GetBinding(position), bound)) continue;
     const std::string name = domains.NameAt(position);
-    const std::string folder = DomainFolder(context, name);
-    if (folder.empty()) continue;
     // Only the accounts with that mailbox name need reading.
-    const std::shared_ptr<const MailboxIndex> index = MailboxIndex::ForFile(UsersFilePath(folder));
-    if (index == nullptr) continue;
-    for (int at : index->PositionsOf(wanted)) {
+    for (int at : context.accounts().PositionsOfMailbox(name, wanted)) {
       UserRecord record;
       LoadAccountAt(context, name, at, &record);
       if (AccountTypeOf(record) != kUserAccount || MailboxNameOf(record) != wanted) continue;

@@ -9,7 +9,7 @@
 
 namespace tarvelin {
 
-struct Context;
+class Context;
 
 // The check the API asks for (service 9, no domain, no client address): a
 // record of another type than a user account is always valid; a user

@@ -13,7 +13,7 @@
 
 namespace tarvelin {
 
-struct Context;
+class Context;
 
 // Applies the account keys among `lines` to the 2848-byte `record`, in file
 // order, so a later line overrides an earlier one; other keys are ignored.

@@ -8,11 +8,11 @@
 #include "core/accounts/account_lookup.h"
 #include "core/accounts/account_writer.h"
 #include "core/accounts/default_mailbox_path.h"
-#include "mailstore/mail_folder_removal.h"
+#include "core/accounts/mail_folder.h"
 #include "schema/name_text.h"
 #include "core/accounts/password_rules.h"
 #include "schema/user_record_offsets.h"
-#include "core/accounts/user_walk.h"
+#include "core/accounts/account_walk.h"
 #include "schema/config_offsets.h"
 #include "core/domains/domain_functions.h"
 #include "foundation/bytes.h"
@@ -34,7 +34,7 @@ constexpr int kMailboxCapacity = 127;
 // The domain's name as the list holds it; empty when it does not resolve.
 std::string DomainNamed(const Context& context, const char* name) {
   const int32_t position = FindDomainIndex(context, name);
-  return position < 0 ? std::string() : context.domains.NameAt(position);
+  return position < 0 ? std::string() : context.domains().NameAt(position);
 }
 
 bool RecordFits(const void* buffer, int32_t size) {
@@ -116,16 +116,12 @@ int32_t GetUserList(Context& context, const char* domain, void* buffer, int32_t 
   const std::string name = DomainNamed(context, domain);
   if (name.empty()) return kResultFailed;
   std::string text;
-  auto state = std::make_unique<UserEnumState>();
-  if (StartUserWalk(context, name, "", 1, state.get())) {
-    while (AdvanceUserWalk(state.get())) {
-      const std::string aliases =
-          GetPString(state->data() + walk_offsets::kRecord + user_offsets::kAliasList,
-                     user_offsets::kAliasListCapacity);
+  if (std::unique_ptr<AccountWalk> walk = AccountWalk::Start(context, name, "")) {
+    while (walk->Next()) {
+      const std::string aliases = AliasListOf(walk->record());
       text += aliases.substr(0, aliases.find(';'));
       text += '\0';
     }
-    EndUserWalk(state.get());
   }
   text += '\0';
   if (buffer == nullptr || size < static_cast<int64_t>(text.size())) return kResultBufferTooSmall;

@@ -11,7 +11,7 @@
 
 namespace tarvelin {
 
-struct Context;
+class Context;
 
 // The number of records in the domain's users.cfg.
 int32_t GetUserCount(Context& context, const char* domain);

@@ -1,29 +1,21 @@
 #include "core/accounts/account_lookup.h"
 
 #include <algorithm>
-#include <memory>
 
-#include "store/file/account_cache.h"
-#include "store/file/alias_index.h"
-#include "store/file/index_registry.h"
-#include "store/file/mailbox_index.h"
-#include "store/file/stored_record.h"
-#include "schema/user_record_offsets.h"
-#include "store/file/users_file.h"
-#include "schema/domain_record_layout.h"
+#include "core/context.h"
 #include "core/domains/domain_records.h"
 #include "foundation/bytes.h"
 #include "foundation/text.h"
-#include "core/context.h"
-#include "platform/file_system.h"
 #include "platform/os_path.h"
+#include "schema/domain_record_layout.h"
+#include "schema/user_record_offsets.h"
+#include "store/file/group_files.h"
 
 namespace tarvelin {
 
 namespace {
 
 // ServerConfig fields of this module.
-constexpr int kEncipherPasswords = 187;  // variable 205
 constexpr int kSearchAllDomains = 1580;  // variable 88
 
 constexpr int kDomainValueCapacity = 62;
@@ -31,8 +23,6 @@ constexpr uint8_t kLocalDomain = 0;
 constexpr uint8_t kAliasDomain = 2;
 
 constexpr char kFolderSeparator = ':';
-
-IndexRegistry& Indexes() { return IndexRegistry::Instance(); }
 
 struct DomainAlias {
   bool loaded = false;
@@ -51,52 +41,12 @@ DomainAlias DomainAliasOf(Context& context, std::string_view domain) {
   return alias;
 }
 
-// The first match of `local_part` in the version of the domain's users.cfg
-// with `stamp` (taken just before), through its alias index. `cacheable`
-// tells whether the answer holds as long as the file keeps its stamp: not
-// when groups decided it.
-bool FindInFile(const Context& context, const std::string& path, FileStamp stamp,
-                std::string_view local_part, FoundAccount* found, FileStamp* found_stamp,
-                bool* cacheable) {
-  IndexedFile indexed = stamp.exists ? Indexes().Find(path, stamp) : IndexedFile{};
-  if (indexed.file == nullptr) {
-    indexed = Indexes().Open(path);
-    if (indexed.file == nullptr) return false;
-  }
-  const int position = indexed.index->FindFirst(local_part, GroupFilesOf(context));
-  if (position < 0) return false;
-  UserRecord stored;
-  if (indexed.file->ReadAt(static_cast<int64_t>(position) * kUserRecordSize, stored.data(),
-                           stored.size()) != kUserRecordSize) {
-    return false;
-  }
-  found->record = RecordFromStored(stored.data());
-  found->position = position;
-  *found_stamp = indexed.file->stamp();
-  *cacheable = !indexed.index->DependsOnGroups(position);
-  return true;
-}
-
-// Find account inside one domain: the cache, then the file.
+// Find account inside one domain: the cache, then the store.
 bool FindInDomain(const Context& context, std::string_view domain, std::string_view local_part,
                   bool use_cache, FoundAccount* found) {
-  const std::string folder = DomainFolder(context, domain);
-  if (folder.empty()) return false;
-  const std::string path = UsersFilePath(folder);
-  // One stamp serves the cache and the index.
-  const FileStamp current = GetFileStamp(path);
-  const std::string key = ToLower(Trim(local_part));
-  CachedAccount cached;
-  if (use_cache && current.exists && AccountCacheGet(key, domain, path, current, &cached)) {
-    found->record = cached.record;
-    found->position = cached.position;
-  } else {
-    FileStamp stamp;
-    bool cacheable = false;
-    if (!FindInFile(context, path, current, local_part, found, &stamp, &cacheable)) return false;
-    if (use_cache && cacheable) {
-      AccountCachePut(key, domain, path, stamp, CachedAccount{found->record, found->position});
-    }
+  if (!context.accounts().FindByAlias(domain, local_part, use_cache, &found->record,
+                                      &found->position)) {
+    return false;
   }
   found->domain = std::string(domain);
   return true;
@@ -119,37 +69,26 @@ void ApplyFolderDelivery(const std::string& folder, UserRecord& record) {
 }  // namespace
 
 std::string DomainFolder(const Context& context, std::string_view domain) {
-  return context.domains.FolderOf(ToLower(domain));
+  const std::string lower = ToLower(domain);
+  if (!DomainStore::IsFolderName(lower)) return {};
+  return context.api.config_path + lower + kPathSeparator;
 }
 
 GroupFileReader GroupFilesOf(const Context& context) {
-  return [config_path = context.api.config_path](const std::string& name, std::string* content) {
-    const std::string path = IsAbsolutePath(name) ? name : config_path + name;
-    return ReadFile(path, content) == ReadResult::kOk;
-  };
+  return GroupFilesIn(context.api.config_path);
 }
 
 int CountAccounts(const Context& context, std::string_view domain) {
-  const std::string folder = DomainFolder(context, domain);
-  return folder.empty() ? 0 : CountUsers(folder);
+  return context.accounts().Count(domain);
 }
 
 int LoadAccountAt(const Context& context, std::string_view domain, int position,
                   UserRecord* record) {
-  record->fill(0);
-  const std::string folder = DomainFolder(context, domain);
-  return folder.empty() ? 0 : LoadUserAt(folder, position, record);
+  return context.accounts().Load(domain, position, record);
 }
 
 int PositionOfAlias(const Context& context, std::string_view domain, std::string_view alias) {
-  const std::string folder = DomainFolder(context, domain);
-  if (folder.empty()) return -1;
-  const std::string path = UsersFilePath(folder);
-  // A stamp check is all a known version costs.
-  const FileStamp stamp = GetFileStamp(path);
-  IndexedFile indexed = stamp.exists ? Indexes().Find(path, stamp) : IndexedFile{};
-  if (indexed.index == nullptr) indexed = Indexes().Open(path);
-  return indexed.index == nullptr ? -1 : indexed.index->FindFirst(alias, GroupFilesOf(context));
+  return context.accounts().PositionOfAlias(domain, alias);
 }
 
 bool AliasAvailable(const Context& context, std::string_view domain, std::string_view aliases) {
@@ -168,10 +107,10 @@ bool FindAccount(Context& context, std::string_view address, bool follow_domain_
   text = Trim(text);
   const size_t at = text.find('@');
   std::string local_part = text.substr(0, at);
-  const std::string domain = context.domains.ResolveRecordName(
-      at == std::string::npos ? context.domains.NameAt(0) : text.substr(at + 1));
+  const std::string domain = context.domains().ResolveRecordName(
+      at == std::string::npos ? context.domains().NameAt(0) : text.substr(at + 1));
   found->domain = domain;
-  if (local_part.empty() || !context.domains.Exists(domain)) return false;
+  if (local_part.empty() || !context.domains().Exists(domain)) return false;
 
   // Folder syntax: only a quoted local part names a folder.
   std::string folder;
@@ -188,8 +127,8 @@ bool FindAccount(Context& context, std::string_view address, bool follow_domain_
   if (!hit && context.config.record.Byte(kSearchAllDomains) != 0) {
     const DomainAlias own = DomainAliasOf(context, domain);
     if (own.loaded && own.type == kLocalDomain) {
-      for (int position = 0; position < context.domains.Count() && !hit; ++position) {
-        hit = FindInDomain(context, context.domains.NameAt(position), local_part,
+      for (int position = 0; position < context.domains().Count() && !hit; ++position) {
+        hit = FindInDomain(context, context.domains().NameAt(position), local_part,
                            /*use_cache=*/false, found);
       }
     }
@@ -212,32 +151,12 @@ bool FindAccount(Context& context, std::string_view address, bool follow_domain_
 
 bool WriteAccountAt(const Context& context, std::string_view domain, const UserRecord& record,
                     int* position) {
-  const std::string folder = DomainFolder(context, domain);
-  UsersFileAppend append;
-  if (folder.empty() ||
-      !WriteUserAt(folder, record, position, context.config.record.Byte(kEncipherPasswords) != 0,
-                   &append)) {
-    return false;
-  }
-  if (append.done) {
-    // Provisioning appends account after account: the index grows with
-    // the file instead of being built anew for each.
-    Indexes().Appended(UsersFilePath(folder), append.before, append.after, AliasListOf(record),
-                       *position);
-    MailboxIndex::Appended(UsersFilePath(folder), append.before, append.after, record, *position);
-  } else {
-    // The replaced version need not stay open for the index.
-    Indexes().Forget(UsersFilePath(folder));
-  }
-  return true;
+  return context.accounts().Write(domain, record, position).ok();
 }
 
 bool RemoveAccountAt(const Context& context, std::string_view domain, int position,
                      UserRecord* removed, std::vector<UserRecord>* groups) {
-  const std::string folder = DomainFolder(context, domain);
-  if (folder.empty() || !RemoveUserAt(folder, position, removed, groups)) return false;
-  Indexes().Forget(UsersFilePath(folder));
-  return true;
+  return context.accounts().Remove(domain, position, removed, groups).ok();
 }
 
 }  // namespace tarvelin

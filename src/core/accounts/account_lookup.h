@@ -1,12 +1,7 @@
-// The accounts of every domain, as the rest of the library reaches them:
-// count, load and write by position, removal, and the lookups by alias and
-// by address. Records live in each domain's users.cfg (users_file.h).
-//
-// Lookups answer exactly as a scan of users.cfg in file order with ListMatch
-// (groups.dat in ConfigPath read at the time of the test) would, but probe
-// the alias index of the file version on disk instead: one stamp check per
-// call, and one pass over the file to rebuild the index after any program
-// changed it. Nothing stale is served.
+// The accounts of every domain as the operations reach them: count, load
+// and write by position, removal, and the lookups by alias and by address,
+// over the installation's account store (store/account_store.h), which
+// answers lookups exactly as a scan in position order would.
 #pragma once
 
 #include <string>
@@ -18,10 +13,10 @@
 
 namespace tarvelin {
 
-struct Context;
+class Context;
 
 // ConfigPath + the lower-case domain name + a separator; empty for a name
-// that cannot be one folder name (DomainList::IsFolderName), which every
+// that cannot be one folder name (DomainStore::IsFolderName), which every
 // operation here refuses.
 std::string DomainFolder(const Context& context, std::string_view domain);
 // Reads groups.dat and member files: relative names from ConfigPath.
@@ -56,9 +51,7 @@ struct FoundAccount {
 bool FindAccount(Context& context, std::string_view address, bool follow_domain_alias,
                  FoundAccount* found);
 
-// users_file.h WriteUserAt / RemoveUserAt on the domain's folder, the
-// password enciphered as variable 205 says. The account cache is left
-// alone: the new file stamp makes the domain's entries stale.
+// AccountStore::Write / Remove, the password stored as variable 205 says.
 bool WriteAccountAt(const Context& context, std::string_view domain, const UserRecord& record,
                     int* position);
 bool RemoveAccountAt(const Context& context, std::string_view domain, int position,

@@ -12,11 +12,10 @@
 #include "core/accounts/member_file.h"
 #include "core/remote/remote_state_files.h"
 #include "schema/user_record_offsets.h"
-#include "store/file/users_file.h"
 #include "core/accounts/welcome_messages.h"
 #include "foundation/bytes.h"
 #include "core/context.h"
-#include "log/log_writer.h"
+#include "core/logging.h"
 #include "mailstore/mailbox_conversion.h"
 #include "platform/file_system.h"
 
@@ -69,7 +68,7 @@ void FollowUserAccount(Context& context, const UserRecord& record, const UserRec
     MailboxConversion how;
     how.from_imap = old_mode != 0;
     ConvertMailbox(
-        context,
+        MailRootFolder(context),
         GetPString(record.data() + user_offsets::kMailboxPath, user_offsets::kMailboxPathCapacity),
         how);
   }
@@ -117,7 +116,7 @@ bool WriteAccount(Context& context, std::string_view domain, const UserRecord& r
     PushGroupToGroupware(context, record, domain, /*removed=*/false);
   }
   if (MirrorOn(context)) {
-    MirrorToDirectory(domain, record, is_new ? DirectoryAction::kNew : DirectoryAction::kChanged);
+    context.hooks().MirrorToDirectory(domain, record, is_new ? DirectoryAction::kNew : DirectoryAction::kChanged);
   }
   return true;
 }
@@ -125,8 +124,7 @@ bool WriteAccount(Context& context, std::string_view domain, const UserRecord& r
 RemoveOutcome RemoveAccount(Context& context, std::string_view domain, int position,
                             std::string_view actor, UserRecord* removed) {
   if (position < 0) return RemoveOutcome::kFailed;
-  const std::string folder = DomainFolder(context, domain);
-  if (folder.empty() || !FileExists(UsersFilePath(folder))) return RemoveOutcome::kFailed;
+  if (!context.accounts().Exists(domain)) return RemoveOutcome::kFailed;
   if (position >= CountAccounts(context, domain)) return RemoveOutcome::kNothingThere;
 
   UserRecord record{};
@@ -138,7 +136,7 @@ RemoveOutcome RemoveAccount(Context& context, std::string_view domain, int posit
   RemoveTypeFile(context, record);
   LogChange(context, actor, "deleted", AddressOf(record, domain), false);
 
-  if (MirrorOn(context)) MirrorToDirectory(domain, record, DirectoryAction::kRemoved);
+  if (MirrorOn(context)) context.hooks().MirrorToDirectory(domain, record, DirectoryAction::kRemoved);
   ReplaceMemberEverywhere(context, MemberChange{AddressOf(record, domain), std::nullopt, false},
                           &groups);
   if (AccountTypeOf(record) == kGroupAccount) {

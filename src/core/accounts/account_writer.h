@@ -25,7 +25,7 @@
 
 namespace tarvelin {
 
-struct Context;
+class Context;
 
 // Writes `record` at `*position` (-1: a new account, whose position is
 // given back). False, with nothing else done, when the record could not

@@ -29,7 +29,7 @@ int32_t AuthenticateUser(Context& context, const char* username, const char* pas
   if (!AuthenticateAccount(context, request, &result)) return kResultFailed;
   std::memcpy(buffer, result.record.data(), kUserRecordSize);
   if (domain_index != nullptr) {
-    *domain_index = context.domains.FindPosition(result.domain, /*strict=*/true);
+    *domain_index = context.domains().FindPosition(result.domain, /*strict=*/true);
   }
   return kUserRecordSize;
 }

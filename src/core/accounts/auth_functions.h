@@ -6,7 +6,7 @@
 
 namespace tarvelin {
 
-struct Context;
+class Context;
 
 int32_t AuthenticateUser(Context& context, const char* username, const char* password,
                          const char* ip, int32_t* domain_index, void* buffer, int32_t size);

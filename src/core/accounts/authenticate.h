@@ -16,7 +16,7 @@
 
 namespace tarvelin {
 
-struct Context;
+class Context;
 
 struct AuthRequest {
   HashMethod method = HashMethod::kPlain;
@@ -35,10 +35,5 @@ struct AuthResult {
 // True when an account accepted the secret; `result` is then filled and
 // otherwise left alone.
 bool AuthenticateAccount(Context& context, const AuthRequest& request, AuthResult* result);
-
-// The waits after a failed login; the default sleeps. Tests replace it;
-// null restores the default.
-using AuthSleep = std::function<void(int seconds)>;
-void SetAuthSleep(AuthSleep sleep);
 
 }  // namespace tarvelin

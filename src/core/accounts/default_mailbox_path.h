@@ -6,7 +6,7 @@
 
 namespace tarvelin {
 
-struct Context;
+class Context;
 
 // The domain's DomainMailboxRoot (when empty: the domain name) and a
 // separator unless it ends with one; with configuration variable 303 on and variable 304 N above

@@ -1,53 +1,36 @@
 #include "core/accounts/engine_hooks.h"
 
-#include <mutex>
 #include <utility>
-
-#include "platform/lock_table.h"
 
 namespace tarvelin {
 
-namespace {
-
-struct Hooks {
-  std::mutex mutex;
-  DirectoryMirrorHook directory;
-  RosterHook roster;
-};
-
-Hooks& TheHooks() {
-  static Hooks* hooks = new Hooks;
-  return *hooks;
+void EngineHooks::SetDirectoryMirror(DirectoryMirrorHook hook) {
+  std::lock_guard<std::mutex> guard(mutex_);
+  directory_ = std::move(hook);
 }
 
-}  // namespace
-
-void SetDirectoryMirrorHook(DirectoryMirrorHook hook) {
-  std::lock_guard<std::mutex> guard(TheHooks().mutex);
-  TheHooks().directory = std::move(hook);
+void EngineHooks::SetRoster(RosterHook hook) {
+  std::lock_guard<std::mutex> guard(mutex_);
+  roster_ = std::move(hook);
 }
 
-void SetRosterHook(RosterHook hook) {
-  std::lock_guard<std::mutex> guard(TheHooks().mutex);
-  TheHooks().roster = std::move(hook);
-}
-
-void MirrorToDirectory(std::string_view domain, const UserRecord& record, DirectoryAction action) {
+void EngineHooks::MirrorToDirectory(std::string_view domain, const UserRecord& record,
+                                    DirectoryAction action) const {
   DirectoryMirrorHook hook;
   {
-    std::lock_guard<std::mutex> guard(TheHooks().mutex);
-    hook = TheHooks().directory;
+    std::lock_guard<std::mutex> guard(mutex_);
+    hook = directory_;
   }
   if (!hook) return;
-  ScopedLock lock(LockId::kDirectoryMirror);
+  ScopedLock lock(locks_, LockId::kDirectoryMirror);
   hook(domain, record, action);
 }
 
-void HandToRoster(const RosterGroup& group) {
+void EngineHooks::HandToRoster(const RosterGroup& group) const {
   RosterHook hook;
   {
-    std::lock_guard<std::mutex> guard(TheHooks().mutex);
-    hook = TheHooks().roster;
+    std::lock_guard<std::mutex> guard(mutex_);
+    hook = roster_;
   }
   if (hook) hook(group);
 }

@@ -1,9 +1,9 @@
 // The places where account changes reach parts of the mail engine that
 // live outside this library: the directory mirror of accounts and the
 // instant-messaging roster of groups. A host that runs those parts sets a
-// hook; the library calls it at the moment of the change. Without a hook
-// set, both calls do nothing at all: no file is written and no service is
-// told.
+// hook on its Context; the library calls it at the moment of the change.
+// Without a hook set, both calls do nothing at all: no file is written and
+// no service is told.
 //
 // Hooks run on the thread that changed the account; the directory mirror
 // hook runs under lock 1. A hook must not throw; what it does with the
@@ -11,10 +11,12 @@
 #pragma once
 
 #include <functional>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "platform/lock_table.h"
 #include "schema/user_record.h"
 
 namespace tarvelin {
@@ -34,12 +36,24 @@ struct RosterGroup {
 };
 using RosterHook = std::function<void(const RosterGroup& group)>;
 
-// Replace the hook; an empty function restores the default (nothing).
-void SetDirectoryMirrorHook(DirectoryMirrorHook hook);
-void SetRosterHook(RosterHook hook);
+class EngineHooks {
+ public:
+  explicit EngineHooks(LockTable& locks) : locks_(locks) {}
 
-// Call the hook that is set, if any.
-void MirrorToDirectory(std::string_view domain, const UserRecord& record, DirectoryAction action);
-void HandToRoster(const RosterGroup& group);
+  // Replace the hook; an empty function restores the default (nothing).
+  void SetDirectoryMirror(DirectoryMirrorHook hook);
+  void SetRoster(RosterHook hook);
+
+  // Call the hook that is set, if any.
+  void MirrorToDirectory(std::string_view domain, const UserRecord& record,
+                         DirectoryAction action) const;
+  void HandToRoster(const RosterGroup& group) const;
+
+ private:
+  LockTable& locks_;
+  mutable std::mutex mutex_;
+  DirectoryMirrorHook directory_;
+  RosterHook roster_;
+};
 
 }  // namespace tarvelin

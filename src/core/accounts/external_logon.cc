@@ -1,7 +1,6 @@
 #include "core/accounts/external_logon.h"
 
 #include <charconv>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -18,21 +17,6 @@ namespace {
 constexpr int kMailboxCapacity = 127;
 constexpr char kDefaultHost[] = "localhost";
 constexpr int kDefaultPort = 389;
-
-std::mutex& CheckersLock() {
-  static auto* const lock = new std::mutex;
-  return *lock;
-}
-
-ExternalCheckers& Checkers() {
-  static auto* const checkers = new ExternalCheckers(PlatformCheckers());
-  return *checkers;
-}
-
-ExternalCheckers CurrentCheckers() {
-  std::lock_guard<std::mutex> lock(CheckersLock());
-  return Checkers();
-}
 
 struct Entry {
   std::string first;
@@ -99,16 +83,10 @@ ExternalCheckers PlatformCheckers() {
       }};
 }
 
-void SetExternalCheckers(ExternalCheckers checkers) {
-  std::lock_guard<std::mutex> lock(CheckersLock());
-  Checkers() = std::move(checkers);
-}
-
-bool ExternalCheckAccepts(const UserRecord& record, std::string_view domain,
-                          std::string_view secret) {
+bool ExternalCheckAccepts(const ExternalCheckers& checkers, const UserRecord& record,
+                          std::string_view domain, std::string_view secret) {
   const uint8_t mode = record[user_offsets::kAuthMode];
   if (mode != 1 && mode != 2) return false;
-  const ExternalCheckers checkers = CurrentCheckers();
   for (const Entry& entry : EntriesOf(record)) {
     if (mode == 1) {
       const std::string user =

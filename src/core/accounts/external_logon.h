@@ -26,13 +26,10 @@ struct ExternalCheckers {
 
 // PAM with the service of PamServiceName(), and libldap.
 ExternalCheckers PlatformCheckers();
-// Replaces the checkers for the whole process (hosts and tests that supply
-// their own directory); PlatformCheckers() restores them.
-void SetExternalCheckers(ExternalCheckers checkers);
 
 // Whether the account (mode 1 or 2; any other mode is refused) accepts
-// `secret`; `domain` is the domain that holds it.
-bool ExternalCheckAccepts(const UserRecord& record, std::string_view domain,
-                          std::string_view secret);
+// `secret` by `checkers`; `domain` is the domain that holds it.
+bool ExternalCheckAccepts(const ExternalCheckers& checkers, const UserRecord& record,
+                          std::string_view domain, std::string_view secret);
 
 }  // namespace tarvelin

@@ -7,21 +7,15 @@
 #include "core/accounts/account_lookup.h"
 #include "core/accounts/groupware_push.h"
 #include "core/accounts/member_file.h"
-#include "store/file/stored_record.h"
 #include "schema/user_record_offsets.h"
-#include "store/file/users_file.h"
-#include "foundation/scramble.h"
 #include "foundation/text.h"
 #include "core/context.h"
 #include "platform/lock_table.h"
 #include "platform/file_system.h"
-#include "platform/stamped_file.h"
 
 namespace tarvelin {
 
 namespace {
-
-constexpr int kRecordsPerRead = 256;
 
 // The member as the matching compares it.
 class MemberMatcher {
@@ -99,36 +93,22 @@ std::vector<GroupRef> GroupsContaining(Context& context, const MemberChange& cha
                                        const KnownGroups* known) {
   const MemberMatcher matcher(change);
   std::vector<GroupRef> groups;
-  std::vector<uint8_t> buffer(static_cast<size_t>(kRecordsPerRead) * kUserRecordSize);
-  for (int position = 0; position < context.domains.Count(); ++position) {
-    const std::string domain = context.domains.NameAt(position);
+  for (int position = 0; position < context.domains().Count(); ++position) {
+    const std::string domain = context.domains().NameAt(position);
     if (known != nullptr && EqualsNoCase(known->domain, domain)) {
       for (const UserRecord& record : known->records) {
         if (HasMatch(ReadMemberLines(context, record), matcher)) groups.push_back({domain, record});
       }
       continue;
     }
-    const std::string folder = DomainFolder(context, domain);
-    StampedFile file;
-    if (folder.empty() || !file.Open(UsersFilePath(folder))) continue;
-    // Only the type byte of each record is unscrambled; groups are few, so
-    // only they are read whole.
-    const int64_t total = file.stamp().size / kUserRecordSize;
-    for (int64_t at = 0; at < total;) {
-      const int64_t wanted = std::min<int64_t>(kRecordsPerRead, total - at);
-      const int64_t got = file.ReadAt(at * kUserRecordSize, buffer.data(),
-                                      static_cast<size_t>(wanted) * kUserRecordSize);
-      const int64_t records = got < 0 ? 0 : got / kUserRecordSize;
-      for (int64_t i = 0; i < records; ++i) {
-        const uint8_t* stored = buffer.data() + i * kUserRecordSize;
-        uint8_t type = stored[user_offsets::kAccountType];
-        ScrambleBytes(&type, 1, user_offsets::kAccountType);
-        if (type != kGroupAccount) continue;
-        GroupRef group{domain, RecordFromStored(stored)};
-        if (HasMatch(ReadMemberLines(context, group.record), matcher)) groups.push_back(group);
-      }
-      if (records < wanted) break;  // a read error ends the file
-      at += records;
+    std::unique_ptr<AccountIterator> accounts = context.accounts().NewIterator(domain);
+    if (accounts == nullptr) continue;
+    // Only the type of each account is looked at; groups are few, so only
+    // they are read whole.
+    for (; accounts->Valid(); accounts->Next()) {
+      if (accounts->account_type() != kGroupAccount) continue;
+      GroupRef group{domain, accounts->record()};
+      if (HasMatch(ReadMemberLines(context, group.record), matcher)) groups.push_back(group);
     }
   }
   return groups;
@@ -139,7 +119,7 @@ bool ReplaceGroupMember(Context& context, const GroupRef& group, const MemberCha
   if (path.empty()) return true;
   {
     // Lock 2 keeps rewrites of list files from losing each other's change.
-    ScopedLock lock(LockId::kMailingLists);
+    ScopedLock lock(context.locks(), LockId::kMailingLists);
     std::string content;
     const ReadResult read = ReadFile(path, &content);
     if (read == ReadResult::kNotFound) return true;

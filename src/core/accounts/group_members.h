@@ -16,7 +16,7 @@
 
 namespace tarvelin {
 
-struct Context;
+class Context;
 
 struct MemberChange {
   std::string member;                      // an address, or a pattern

@@ -119,7 +119,7 @@ void PushGroupToGroupware(Context& context, const UserRecord& group, std::string
       groupware.Call("LogoutUser", session, "");
     }
   }
-  HandToRoster(roster);
+  context.hooks().HandToRoster(roster);
 }
 
 }  // namespace tarvelin

@@ -23,7 +23,7 @@
 
 namespace tarvelin {
 
-struct Context;
+class Context;
 
 // Letters, digits, "-", ".", "/" and "_" as they are; every other byte as
 // "%" and two upper-case hexadecimal digits.

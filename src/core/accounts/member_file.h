@@ -13,7 +13,7 @@
 
 namespace tarvelin {
 
-struct Context;
+class Context;
 
 // The file's path; empty when the record names none.
 std::string MemberFilePath(const Context& context, const UserRecord& record);

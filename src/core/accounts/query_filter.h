@@ -21,7 +21,7 @@
 
 namespace tarvelin {
 
-struct Context;
+class Context;
 class PropertyTable;
 
 class QueryFilter {

@@ -9,7 +9,7 @@
 
 namespace tarvelin {
 
-struct Context;
+class Context;
 
 // How an id's value travels through the caller's buffer: a number (1 to 4
 // bytes, little-endian), a flag byte, an 8-byte date-time, or raw text.

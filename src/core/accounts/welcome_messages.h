@@ -14,7 +14,7 @@
 
 namespace tarvelin {
 
-struct Context;
+class Context;
 
 // The number of messages placed; a listed file that cannot be read, or a
 // message that cannot be written, is passed over.

@@ -5,7 +5,7 @@
 
 namespace tarvelin {
 
-struct Context;
+class Context;
 class ServiceChannel;
 
 inline constexpr uint32_t kReloadMessage = 1280;

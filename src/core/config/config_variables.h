@@ -8,7 +8,7 @@
 
 namespace tarvelin {
 
-struct Context;
+class Context;
 
 // How a setting's value travels: its kind and, for numbers and blocks, its
 // width in bytes, for texts their capacity.

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "core/config/config_save.h"
-#include "config/config_store.h"
+#include "core/config/configuration.h"
 #include "foundation/text.h"
 #include "api/c/api_result.h"
 #include "core/context.h"
@@ -48,7 +48,7 @@ int32_t Init(Context& context, const char* path) {
   }
   MergePathDat(found, &context.config.path_dat);
 
-  if (!LoadServerConfig(api, context.config, &context.domains, /*must_exist=*/true)) {
+  if (!LoadConfiguration(context, /*must_exist=*/true)) {
     return kResultNotLoadable;
   }
   api.settings_stamp = GetFileStamp(SettingsFile(context));

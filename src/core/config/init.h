@@ -6,7 +6,7 @@
 
 namespace tarvelin {
 
-struct Context;
+class Context;
 
 // With a path: derive InstallPath and ConfigPath, read path.dat and load the
 // configuration; 0, or kResultNotLoadable when settings.cfg cannot be read.

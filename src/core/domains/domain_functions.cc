@@ -12,7 +12,7 @@
 #include "foundation/text.h"
 #include "api/c/api_result.h"
 #include "core/context.h"
-#include "log/log_writer.h"
+#include "core/logging.h"
 
 namespace tarvelin {
 
@@ -23,7 +23,7 @@ constexpr size_t kBindingMax = 255;
 constexpr int kNewDomainsGetDefaultsOffset = 1543;  // setting 77
 
 bool ValidPosition(const Context& context, int32_t position) {
-  return position >= 0 && position < context.domains.Count();
+  return position >= 0 && position < context.domains().Count();
 }
 
 bool RecordFits(const void* record, int32_t size) {
@@ -44,14 +44,14 @@ int32_t PutZeroFilled(const std::string& text, void* buffer, int32_t size) {
 
 int32_t GetDomainCount(Context& context) {
   if (!context.api.initialised) return kResultNotInitialised;
-  return context.domains.Count();
+  return context.domains().Count();
 }
 
 int32_t GetDomainList(Context& context, void* buffer, int32_t size) {
   if (!context.api.initialised) return kResultNotInitialised;
   // Positions past the stored table have empty names: they add one zero
   // byte each, which the zero-filled buffer already holds.
-  const DomainList& domains = context.domains;
+  const DomainStore& domains = context.domains();
   const int count = domains.Count();
   const int stored = std::min(count, domains.TableEntries());
   std::string names;
@@ -69,8 +69,8 @@ int32_t GetDomainList(Context& context, void* buffer, int32_t size) {
 
 int32_t GetDomainName(Context& context, int32_t position, void* buffer, int32_t size) {
   if (!context.api.initialised) return kResultNotInitialised;
-  if (position < 0 || position >= context.domains.Count()) return kResultBufferTooSmall;
-  return PutZeroFilled(context.domains.NameAt(position), buffer, size);
+  if (position < 0 || position >= context.domains().Count()) return kResultBufferTooSmall;
+  return PutZeroFilled(context.domains().NameAt(position), buffer, size);
 }
 
 int32_t GetDomainIndex(Context& context, const char* name) {
@@ -80,7 +80,7 @@ int32_t GetDomainIndex(Context& context, const char* name) {
 
 int32_t FindDomainIndex(const Context& context, const char* name) {
   const std::string text = name == nullptr ? std::string() : CutTo(name, kNameArgumentMax);
-  return context.domains.FindPosition(text, /*strict=*/true);
+  return context.domains().FindPosition(text, /*strict=*/true);
 }
 
 int32_t LoadDomain(Context& context, int32_t position, void* buffer, int32_t size) {
@@ -106,14 +106,14 @@ int32_t AddDomain(Context& context, const char* name, const void* buffer, int32_
   if (!context.api.initialised) return kResultNotInitialised;
   if (!RecordFits(buffer, size)) return kResultBufferTooSmall;
   const std::string text = name == nullptr ? std::string() : CutTo(name, kNameArgumentMax);
-  DomainList& domains = context.domains;
+  DomainStore& domains = context.domains();
   const bool too_long = text.size() > static_cast<size_t>(kDomainNameMax);
   if (too_long || domains.Exists(text)) return kResultFailed;
   DomainRecord record;
   std::memcpy(record.data(), buffer, record.size());
   // "." and ".." pass the character rule but would make the domain's
   // folder the configuration directory or its parent.
-  if (!DomainList::ValidName(text) || !DomainList::IsFolderName(text)) return kResultFailed;
+  if (!DomainStore::ValidName(text) || !DomainStore::IsFolderName(text)) return kResultFailed;
 
   domains.Append(text);
   SaveConfig(context);
@@ -149,7 +149,7 @@ int32_t SetDomainDefaults(Context& context, void* record, int32_t record_size, i
 int32_t GetDomainIP(Context& context, int32_t position, void* buffer, int32_t size) {
   if (!context.api.initialised) return kResultNotInitialised;
   if (!ValidPosition(context, position)) return kResultBufferTooSmall;
-  return PutZeroFilled(context.domains.GetBinding(position), buffer, size);
+  return PutZeroFilled(context.domains().GetBinding(position), buffer, size);
 }
 
 int32_t SetDomainIP(Context& context, int32_t position, const void* buffer, int32_t size) {
@@ -159,7 +159,7 @@ int32_t SetDomainIP(Context& context, int32_t position, const void* buffer, int3
   if (buffer != nullptr && size > 0) {
     text.assign(static_cast<const char*>(buffer), std::min<size_t>(size, kBindingMax));
   }
-  if (!context.domains.SetBinding(position, text)) return kResultFailed;
+  if (!context.domains().SetBinding(position, text)) return kResultFailed;
   SaveConfig(context);
   UpdateConfiguration(context.Channel());
   return 0;

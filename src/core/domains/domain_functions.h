@@ -7,7 +7,7 @@
 
 namespace tarvelin {
 
-struct Context;
+class Context;
 
 int32_t GetDomainCount(Context& context);
 // Each name followed by a zero byte, then a final zero byte; the buffer is

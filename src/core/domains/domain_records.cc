@@ -4,12 +4,11 @@
 
 #include "schema/config_offsets.h"
 #include "core/domains/disk_quota.h"
-#include "store/file/domain_file.h"
 #include "mailstore/folder_size.h"
 #include "foundation/bytes.h"
 #include "foundation/text.h"
 #include "core/context.h"
-#include "log/log_writer.h"
+#include "core/logging.h"
 #include "platform/clock.h"
 #include "platform/file_system.h"
 #include "platform/monotonic_clock.h"
@@ -22,43 +21,29 @@ namespace {
 constexpr int kKilobyte = 1024;
 
 bool LoadAtNonStrictPosition(Context& context, std::string_view name, DomainRecord* record) {
-  return LoadDomainRecordAt(context, context.domains.FindPosition(name, /*strict=*/false), record);
+  return LoadDomainRecordAt(context, context.domains().FindPosition(name, /*strict=*/false), record);
 }
 
 }  // namespace
 
 bool LoadDomainRecord(Context& context, std::string_view name, DomainRecord* record) {
-  record->fill(0);
-  DomainList& domains = context.domains;
-  const std::string resolved = domains.ResolveRecordName(name);
-  const std::string folder = domains.FolderOf(resolved);
-  if (folder.empty()) return false;
-  const std::string path = folder + kDomainFileName;
-  // The stamp is taken before the read: a rewrite in between leaves the
-  // entry with an older stamp than its bytes, so it is read again later
-  // rather than served stale.
-  const FileStamp stamp = GetFileStamp(path);
-  const int64_t now = MonotonicSeconds();
-  if (domains.cache().Get(resolved, stamp, now, record)) return true;
-  if (!ReadDomainFile(path, record)) return false;
-  domains.cache().Put(resolved, *record, stamp, now);
-  return true;
+  DomainStore& domains = context.domains();
+  return domains.LoadRecord(domains.ResolveRecordName(name), record).ok();
 }
 
 bool LoadDomainRecordAt(Context& context, int position, DomainRecord* record) {
-  if (position < 0 || position >= context.domains.Count()) {
+  if (position < 0 || position >= context.domains().Count()) {
     record->fill(0);
     return false;
   }
-  return LoadDomainRecord(context, context.domains.NameAt(position), record);
+  return LoadDomainRecord(context, context.domains().NameAt(position), record);
 }
 
 bool SaveDomainRecord(Context& context, int position, const DomainRecord& record, bool is_new,
                       std::string_view actor) {
-  if (position < 0 || position >= context.domains.Count()) return false;
-  const std::string name = context.domains.NameAt(position);
-  const std::string folder = context.domains.FolderOf(name);
-  if (folder.empty() || !WriteDomainFile(folder, record)) return false;
+  if (position < 0 || position >= context.domains().Count()) return false;
+  const std::string name = context.domains().NameAt(position);
+  if (!context.domains().SaveRecord(name, record).ok()) return false;
   LogChange(context, actor, is_new ? "created" : "updated", name, is_new);
   return true;
 }
@@ -79,11 +64,11 @@ bool DomainQuotaCheck(Context& context, std::string_view name, const DomainRecor
   // A name that is no folder name has no mail folder to measure, and must
   // not lead the measurement (and its size.dat files) elsewhere.
   const std::string lower = ToLower(name);
-  if (quota == 0 || !DomainList::IsFolderName(lower)) return true;
+  if (quota == 0 || !DomainStore::IsFolderName(lower)) return true;
 
   const ServerConfig& config = context.config.record;
   const std::string folder = WithTrailingSeparator(config.Text(offsets::kMailRoot)) + lower;
-  const FolderTotals totals = MeasureFolder(folder, FolderSizeCacheOf(config));
+  const FolderTotals totals = MeasureFolder(folder, FolderSizeCacheOf(config, context.locks()));
   if (size_low != nullptr) *size_low = static_cast<uint32_t>(totals.bytes);
   return totals.bytes / kKilobyte < quota;
 }

@@ -11,7 +11,7 @@
 
 namespace tarvelin {
 
-struct Context;
+class Context;
 
 // Loads the record of `name` (resolved with DomainList::ResolveRecordName)
 // from the cache or its domain.cfg, which then enters the cache. False, the

@@ -4,14 +4,14 @@
 
 #include "core/accounts/account_lookup.h"
 #include "core/accounts/group_members.h"
-#include "mailstore/mail_folder_removal.h"
+#include "core/accounts/mail_folder.h"
 #include "core/config/config_save.h"
 #include "core/domains/domain_functions.h"
-#include "store/file/domain_list.h"
+#include "store/file/file_domain_store.h"
 #include "foundation/text.h"
 #include "api/c/api_result.h"
 #include "core/context.h"
-#include "log/log_writer.h"
+#include "core/logging.h"
 #include "platform/file_system.h"
 #include "platform/remove_tree.h"
 
@@ -31,9 +31,9 @@ int32_t RenameDomain(Context& context, const char* old_name, const char* new_nam
   if (old_name == nullptr || new_name == nullptr || old_name == new_name) {
     return kResultBufferTooSmall;
   }
-  DomainList& domains = context.domains;
+  DomainStore& domains = context.domains();
   const std::string wanted = ToLower(CutTo(new_name, kNameArgumentMax));
-  if (!DomainList::ValidName(wanted) || !DomainList::IsFolderName(wanted) ||
+  if (!DomainStore::ValidName(wanted) || !DomainStore::IsFolderName(wanted) ||
       wanted.size() > static_cast<size_t>(kDomainNameMax)) {
     return kResultFailed;
   }
@@ -62,13 +62,13 @@ int32_t RenameDomain(Context& context, const char* old_name, const char* new_nam
 
 int32_t DeleteDomain(Context& context, int32_t position) {
   if (!context.api.initialised) return kResultNotInitialised;
-  DomainList& domains = context.domains;
+  DomainStore& domains = context.domains();
   if (position < 0 || position >= domains.Count()) return kResultBufferTooSmall;
   const std::string name = domains.NameAt(position);
   if (!name.empty()) {
     // A name that could not be one folder below the mail root is refused
     // by the checks of the removal.
-    if (DomainList::IsFolderName(name)) RemoveMailPath(context, name);
+    if (DomainStore::IsFolderName(name)) RemoveMailPath(context, name);
     ReplaceMemberEverywhere(context, MemberChange{EveryoneAt(name), std::nullopt, true});
   }
   LogChange(context, "", "deleted", name, /*is_new=*/false);

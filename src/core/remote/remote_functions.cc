@@ -2,7 +2,6 @@
 
 #include <cstring>
 
-#include "store/file/remote_file.h"
 #include "schema/remote_record_layout.h"
 #include "schema/remote_settings.h"
 #include "core/remote/remote_state_files.h"
@@ -28,11 +27,7 @@ void PostReload(const Context& context) {
 int32_t Write(Context& context, int32_t position, const void* buffer) {
   RemoteAccountRecord record;
   std::memcpy(record.data(), buffer, record.size());
-  bool written;
-  {
-    ScopedLock lock(LockId::kGeneral);
-    written = WriteRemoteAt(context.api.config_path, record, position);
-  }
+  const bool written = context.remotes().Write(position, record).ok();
   PostReload(context);
   return written ? 0 : kResultFailed;
 }
@@ -41,14 +36,14 @@ int32_t Write(Context& context, int32_t position, const void* buffer) {
 
 int32_t GetRACount(Context& context) {
   if (!context.api.initialised) return kResultNotInitialised;
-  return CountRemoteAccounts(context.api.config_path);
+  return context.remotes().Count();
 }
 
 int32_t LoadRA(Context& context, int32_t position, void* buffer, int32_t size) {
   if (!context.api.initialised) return kResultNotInitialised;
   if (!RecordFits(buffer, size)) return kResultBufferTooSmall;
   RemoteAccountRecord record;
-  if (LoadRemoteAt(context.api.config_path, position, &record) <= 0) return kResultFailed;
+  if (context.remotes().Load(position, &record) <= 0) return kResultFailed;
   std::memcpy(buffer, record.data(), record.size());
   return kRemoteRecordSize;
 }
@@ -67,21 +62,23 @@ int32_t AddRA(Context& context, const void* buffer, int32_t size) {
 
 int32_t DeleteRA(Context& context, int32_t position) {
   if (!context.api.initialised) return kResultNotInitialised;
-  RemoteRemoval removal;
+  Status removal;
   {
-    ScopedLock lock(LockId::kGeneral);
+    // One step for other threads: the list and the state files it names.
+    ScopedLock lock(context.locks(), LockId::kGeneral);
     RemoteAccountRecord removed;
-    removal = RemoveRemoteAt(context.api.config_path, position, &removed);
+    removal = context.remotes().Remove(position, &removed);
     // Only once the account is gone from the list: a failed rewrite keeps
     // the account and the state it still needs.
-    if (removal == RemoteRemoval::kRemoved) {
+    if (removal.ok()) {
       RemoveStateFiles(context.api.config_path,
                        GetPString(removed.data() + remote_offsets::kStateFile,
                                   remote_offsets::kStateFileCapacity));
     }
   }
   PostReload(context);
-  return removal == RemoteRemoval::kFailed ? kResultFailed : 0;
+  // A position outside the list changes nothing and is no failure.
+  return removal.ok() || removal.Is(StatusCode::kNotFound) ? 0 : kResultFailed;
 }
 
 int32_t GetRASetting(Context& context, const void* record, int32_t record_size, int32_t id,

@@ -9,7 +9,7 @@
 
 namespace tarvelin {
 
-struct Context;
+class Context;
 
 inline constexpr int kRemoteReloadService = 1;  // POP3 collects the remote accounts
 

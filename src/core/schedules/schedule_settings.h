@@ -8,7 +8,7 @@
 
 namespace tarvelin {
 
-struct Context;
+class Context;
 
 // The value of `type` for item `item` (0 to 6; types 0 and 15 ignore it):
 // bytes written, kResultBufferTooSmall when the buffer cannot hold the

@@ -12,7 +12,7 @@
 
 namespace tarvelin {
 
-struct Context;
+class Context;
 
 // Replaces every part of `path` between double quotes by `now` formatted
 // with that part as the picture ("yyyymmdd" gives the eight digits of the

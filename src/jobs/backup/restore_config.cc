@@ -4,7 +4,7 @@
 #include "jobs/backup/backup_reader.h"
 #include "schema/config_offsets.h"
 #include "core/config/config_save.h"
-#include "config/config_store.h"
+#include "core/config/configuration.h"
 #include "api/c/api_result.h"
 #include "core/context.h"
 #include "platform/file_system.h"
@@ -33,15 +33,15 @@ int32_t RestoreConfig(Context& context, const char* path, const ArchiveProgressF
 
   ApiState& api = context.api;
   ConfigState& config = context.config;
-  LoadServerConfig(api, config, &context.domains, /*must_exist=*/false);
+  LoadConfiguration(context, /*must_exist=*/false);
   if (config.derived.saved_platform_kind != config.record.Byte(offsets::kPlatformKind)) {
     // Directories written on another platform mean nothing here.
     for (int offset : {offsets::kTempDirectory, offsets::kMailRoot, offsets::kLogDirectory}) {
       config.record.SetText(offset, "");
     }
-    SaveServerConfig(api, config, context.domains);
+    SaveConfiguration(context);
     // Load again so the record in memory holds the defaults, as after Init.
-    LoadServerConfig(api, config, &context.domains, /*must_exist=*/false);
+    LoadConfiguration(context, /*must_exist=*/false);
   }
 
   const ServiceChannel channel = context.Channel();

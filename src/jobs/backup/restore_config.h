@@ -8,7 +8,7 @@
 
 namespace tarvelin {
 
-struct Context;
+class Context;
 
 // Unpacks into ConfigPath (created when missing); entries named "..\x"
 // land in the sibling folders. Then reloads (settings.cfg need not exist,

@@ -29,6 +29,8 @@ struct Entry {
 };
 using Cache = ExpireHashCollection<Entry>;
 
+}  // namespace
+
 // The cache with a second index for logins: from each name an entry
 // answers to (its mailbox name, or an alias item with its domain) to the
 // entry's key, and the keys of entries whose alias list names a group.
@@ -36,8 +38,8 @@ using Cache = ExpireHashCollection<Entry>;
 // the index is rebuilt when it has grown well beyond the cache. Entries
 // are indexed when a login search next asks, so that the lookups by
 // address, which never use the index, do not pay for it.
-struct AccountCache {
-  AccountCache(size_t capacity) : entries(capacity, 0) {}
+struct AccountCache::State {
+  explicit State(size_t capacity) : entries(capacity, 0) {}
   Cache entries;
   uint64_t next_sequence = 1;
   std::unordered_map<std::string, std::vector<std::string>> by_name;
@@ -47,10 +49,9 @@ struct AccountCache {
   bool rebuild = false;                // too many of them: index everything anew
 };
 
-std::unique_ptr<AccountCache>& TheCache() {
-  static auto* const cache = new std::unique_ptr<AccountCache>;
-  return *cache;
-}
+namespace {
+
+using State = AccountCache::State;
 
 std::string KeyOf(std::string_view local_part, std::string_view domain) {
   return ToLower(local_part) + "@" + ToLower(domain);
@@ -61,7 +62,7 @@ std::string AliasName(std::string_view alias, std::string_view domain) {
   return "a:" + std::string(alias) + "@" + std::string(domain);
 }
 
-void IndexEntry(AccountCache& cache, std::string_view key, const Entry& entry) {
+void IndexEntry(State& cache, std::string_view key, const Entry& entry) {
   const UserRecord& record = entry.account.record;
   if (record[user_offsets::kAccountType] == kUserAccount) {
     cache.by_name[MailboxName(MailboxNameOf(record))].emplace_back(key);
@@ -80,7 +81,7 @@ void IndexEntry(AccountCache& cache, std::string_view key, const Entry& entry) {
   }
 }
 
-void RebuildIndex(AccountCache& cache) {
+void RebuildIndex(State& cache) {
   cache.rebuild = false;
   cache.unindexed.clear();
   cache.by_name.clear();
@@ -91,7 +92,7 @@ void RebuildIndex(AccountCache& cache) {
 }
 
 // Indexes the entries put since the last login search.
-void CatchUp(AccountCache& cache) {
+void CatchUp(State& cache) {
   if (cache.rebuild || cache.references > 8 * (cache.entries.capacity() + 16)) {
     RebuildIndex(cache);
     return;
@@ -113,27 +114,30 @@ size_t AccountCacheCapacity(const ServerConfig& record) {
   return capacity;
 }
 
-void SetUpAccountCache(const ServerConfig& record) {
-  ScopedLock lock(LockId::kCaches);
+AccountCache::AccountCache(LockTable& locks) : locks_(locks) {}
+AccountCache::~AccountCache() = default;
+
+void AccountCache::SetUp(const ServerConfig& record) {
+  ScopedLock lock(locks_, LockId::kCaches);
   if (record.Byte(offsets::kCachesOff) != 0) {
-    TheCache().reset();
+    state_.reset();
   } else {
     // File storage judges freshness by the file stamp alone: no maximum age.
-    TheCache() = std::make_unique<AccountCache>(AccountCacheCapacity(record));
+    state_ = std::make_unique<State>(AccountCacheCapacity(record));
   }
 }
 
-bool AccountCacheOn() {
-  ScopedLock lock(LockId::kCaches);
-  return TheCache() != nullptr;
+bool AccountCache::on() const {
+  ScopedLock lock(locks_, LockId::kCaches);
+  return state_ != nullptr;
 }
 
-bool AccountCacheGet(std::string_view local_part, std::string_view domain,
-                     std::string_view users_path, const FileStamp& current,
-                     CachedAccount* account) {
-  ScopedLock lock(LockId::kCaches);
-  if (TheCache() == nullptr) return false;
-  Cache& entries = TheCache()->entries;
+bool AccountCache::Get(std::string_view local_part, std::string_view domain,
+                       std::string_view users_path, const FileStamp& current,
+                       CachedAccount* account) {
+  ScopedLock lock(locks_, LockId::kCaches);
+  if (state_ == nullptr) return false;
+  Cache& entries = state_->entries;
   const std::string key = KeyOf(local_part, domain);
   const Entry* entry = entries.Find(key);
   if (entry == nullptr) return false;
@@ -142,16 +146,16 @@ bool AccountCacheGet(std::string_view local_part, std::string_view domain,
     return false;
   }
   Entry* used = entries.Use(key, MonotonicSeconds());
-  used->sequence = TheCache()->next_sequence++;
+  used->sequence = state_->next_sequence++;
   *account = used->account;
   return true;
 }
 
-void AccountCachePut(std::string_view local_part, std::string_view domain,
-                     std::string_view users_path, const FileStamp& stamp,
-                     const CachedAccount& account) {
-  ScopedLock lock(LockId::kCaches);
-  AccountCache* cache = TheCache().get();
+void AccountCache::Put(std::string_view local_part, std::string_view domain,
+                       std::string_view users_path, const FileStamp& stamp,
+                       const CachedAccount& account) {
+  ScopedLock lock(locks_, LockId::kCaches);
+  State* cache = state_.get();
   if (cache == nullptr) return;
   const std::string key = KeyOf(local_part, domain);
   cache->entries.Put(
@@ -166,12 +170,12 @@ void AccountCachePut(std::string_view local_part, std::string_view domain,
   cache->unindexed.push_back(key);
 }
 
-std::vector<CachedCandidate> AccountCacheCandidates(const LoginName& login,
-                                                    const GroupFileReader& groups) {
+std::vector<CachedCandidate> AccountCache::Candidates(const LoginName& login,
+                                                      const GroupFileReader& groups) {
   std::vector<std::pair<uint64_t, CachedCandidate>> found;
   {
-    ScopedLock lock(LockId::kCaches);
-    AccountCache* cache = TheCache().get();
+    ScopedLock lock(locks_, LockId::kCaches);
+    State* cache = state_.get();
     if (cache == nullptr) return {};
     CatchUp(*cache);
     std::unordered_set<std::string> seen;
@@ -210,9 +214,9 @@ std::vector<CachedCandidate> AccountCacheCandidates(const LoginName& login,
   return candidates;
 }
 
-bool AccountCacheConfirm(std::string_view key, const FileStamp& current) {
-  ScopedLock lock(LockId::kCaches);
-  AccountCache* cache = TheCache().get();
+bool AccountCache::Confirm(std::string_view key, const FileStamp& current) {
+  ScopedLock lock(locks_, LockId::kCaches);
+  State* cache = state_.get();
   if (cache == nullptr) return false;
   const Entry* entry = cache->entries.Find(key);
   if (entry == nullptr) return false;
@@ -224,9 +228,9 @@ bool AccountCacheConfirm(std::string_view key, const FileStamp& current) {
   return true;
 }
 
-size_t AccountCacheSize() {
-  ScopedLock lock(LockId::kCaches);
-  return TheCache() != nullptr ? TheCache()->entries.Count() : 0;
+size_t AccountCache::Size() const {
+  ScopedLock lock(locks_, LockId::kCaches);
+  return state_ != nullptr ? state_->entries.Count() : 0;
 }
 
 }  // namespace tarvelin

@@ -13,7 +13,7 @@ constexpr uint8_t kDatabaseStorage = 2;
 }  // namespace
 
 void DomainCache::SetUp(bool on, size_t capacity, int64_t max_age) {
-  ScopedLock lock(LockId::kCaches);
+  ScopedLock lock(locks_, LockId::kCaches);
   entries_.reset(on ? new ExpireHashCollection<Entry>(capacity, max_age) : nullptr);
 }
 
@@ -24,13 +24,13 @@ void DomainCache::SetUp(const ServerConfig& record) {
 }
 
 bool DomainCache::on() const {
-  ScopedLock lock(LockId::kCaches);
+  ScopedLock lock(locks_, LockId::kCaches);
   return entries_ != nullptr;
 }
 
 bool DomainCache::Get(std::string_view name, const FileStamp& current, int64_t now,
                       DomainRecord* record) {
-  ScopedLock lock(LockId::kCaches);
+  ScopedLock lock(locks_, LockId::kCaches);
   if (entries_ == nullptr) return false;
   const Entry* entry = entries_->Find(name);
   if (entry == nullptr) return false;
@@ -47,12 +47,12 @@ bool DomainCache::Get(std::string_view name, const FileStamp& current, int64_t n
 
 void DomainCache::Put(std::string_view name, const DomainRecord& record, const FileStamp& stamp,
                       int64_t now) {
-  ScopedLock lock(LockId::kCaches);
+  ScopedLock lock(locks_, LockId::kCaches);
   if (entries_ != nullptr) entries_->Put(name, Entry{record, stamp}, now);
 }
 
 size_t DomainCache::Count() const {
-  ScopedLock lock(LockId::kCaches);
+  ScopedLock lock(locks_, LockId::kCaches);
   return entries_ == nullptr ? 0 : entries_->Count();
 }
 

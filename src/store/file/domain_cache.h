@@ -18,6 +18,7 @@
 #include "schema/domain_record_layout.h"
 #include "foundation/expire_hash_collection.h"
 #include "platform/file_system.h"
+#include "platform/lock_table.h"
 
 namespace tarvelin {
 
@@ -28,6 +29,8 @@ inline constexpr int64_t kDomainCacheDatabaseMaxAge = 30;
 
 class DomainCache {
  public:
+  explicit DomainCache(LockTable& locks) : locks_(locks) {}
+
   // Empty; switched on with `capacity` entries (0 = unlimited) and
   // `max_age` seconds (0 = none), or off.
   void SetUp(bool on, size_t capacity, int64_t max_age);
@@ -49,6 +52,7 @@ class DomainCache {
     DomainRecord record;
     FileStamp stamp;
   };
+  LockTable& locks_;
   std::unique_ptr<ExpireHashCollection<Entry>> entries_;  // null when off
 };
 

@@ -3,7 +3,6 @@
 #include <thread>
 #include <utility>
 
-#include "platform/lock_table.h"
 
 namespace tarvelin {
 
@@ -19,13 +18,8 @@ void LetGo(std::shared_ptr<const StampedFile> file) {
 
 }  // namespace
 
-IndexRegistry& IndexRegistry::Instance() {
-  static auto* const registry = new IndexRegistry;
-  return *registry;
-}
-
 IndexedFile IndexRegistry::Find(const std::string& path, const FileStamp& stamp) {
-  ScopedLock lock(LockId::kCaches);
+  ScopedLock lock(locks_, LockId::kCaches);
   const auto found = by_path_.find(path);
   if (found == by_path_.end() || !(found->second.indexed.index->stamp() == stamp)) return {};
   Entry& entry = found->second;
@@ -42,7 +36,7 @@ IndexedFile IndexRegistry::Open(const std::string& path) {
   IndexedFile known = Find(path, file->stamp());
   if (known.index != nullptr) {
     if (known.file == nullptr) {
-      ScopedLock lock(LockId::kCaches);
+      ScopedLock lock(locks_, LockId::kCaches);
       const auto found = by_path_.find(path);
       if (found != by_path_.end() && found->second.indexed.index == known.index &&
           found->second.indexed.file == nullptr) {
@@ -57,7 +51,7 @@ IndexedFile IndexRegistry::Open(const std::string& path) {
   IndexedFile built{AliasIndex::Build(*file), file};
   // An index cut short by a read error serves this call only.
   if (built.index->complete()) {
-    ScopedLock lock(LockId::kCaches);
+    ScopedLock lock(locks_, LockId::kCaches);
     Entry& entry = by_path_[path];
     Release(entry);
     entry.indexed = built;
@@ -70,7 +64,7 @@ void IndexRegistry::Appended(const std::string& path, const FileStamp& before,
                              const FileStamp& after, std::string_view alias_list, int position) {
   std::shared_ptr<const AliasIndex> known;
   {
-    ScopedLock lock(LockId::kCaches);
+    ScopedLock lock(locks_, LockId::kCaches);
     const auto found = by_path_.find(path);
     if (found != by_path_.end()) known = found->second.indexed.index;
   }
@@ -81,14 +75,14 @@ void IndexRegistry::Appended(const std::string& path, const FileStamp& before,
   }
   // Copied outside the lock, like a build.
   std::shared_ptr<const AliasIndex> extended = known->WithAppended(alias_list, position, after);
-  ScopedLock lock(LockId::kCaches);
+  ScopedLock lock(locks_, LockId::kCaches);
   Entry& entry = by_path_[path];
   Release(entry);
   entry.indexed = IndexedFile{std::move(extended), nullptr};
 }
 
 void IndexRegistry::Forget(const std::string& path) {
-  ScopedLock lock(LockId::kCaches);
+  ScopedLock lock(locks_, LockId::kCaches);
   const auto found = by_path_.find(path);
   if (found == by_path_.end()) return;
   Release(found->second);

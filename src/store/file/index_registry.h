@@ -5,7 +5,7 @@
 // read of the record instead of opening the file again. Few are kept open,
 // as each holds on to its version (and its disk space, once the file was
 // replaced) until its domain is looked into again or it is let go.
-// Thread-safe; the map is guarded by lock 4.
+// Thread-safe; the map is guarded by lock 4. The account store owns it.
 #pragma once
 
 #include <cstddef>
@@ -16,6 +16,7 @@
 
 #include "store/file/alias_index.h"
 #include "platform/file_system.h"
+#include "platform/lock_table.h"
 #include "platform/stamped_file.h"
 
 namespace tarvelin {
@@ -29,6 +30,8 @@ struct IndexedFile {
 class IndexRegistry {
  public:
   static constexpr size_t kOpenFiles = 32;
+
+  explicit IndexRegistry(LockTable& locks) : locks_(locks) {}
 
   // The index built from the version with `stamp`, or nothing.
   IndexedFile Find(const std::string& path, const FileStamp& stamp);
@@ -44,9 +47,6 @@ class IndexRegistry {
   void Appended(const std::string& path, const FileStamp& before, const FileStamp& after,
                 std::string_view alias_list, int position);
 
-  // The process-wide registry.
-  static IndexRegistry& Instance();
-
  private:
   struct Entry {
     IndexedFile indexed;
@@ -56,6 +56,7 @@ class IndexRegistry {
   void Hold(const std::string& path, Entry& entry);
   void Release(Entry& entry);
 
+  LockTable& locks_;
   std::unordered_map<std::string, Entry> by_path_;
   std::list<std::string> open_;  // paths whose file is held, most recent first
 };

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <mutex>
 
-#include "core/accounts/login_name.h"
+#include "store/login_name.h"
 #include "schema/user_record_offsets.h"
 #include "foundation/scramble.h"
 #include "platform/stamped_file.h"
@@ -17,16 +17,6 @@ constexpr int kRecordsPerRead = 256;
 constexpr int kMailboxCapacity = 127;
 // Paths whose index is kept; more are dropped all at once.
 constexpr size_t kKeptPaths = 64;
-
-struct Registry {
-  std::mutex lock;
-  std::unordered_map<std::string, std::shared_ptr<const MailboxIndex>> by_path;
-};
-
-Registry& TheRegistry() {
-  static auto* const registry = new Registry;
-  return *registry;
-}
 
 // The lower-cased mailbox name of a stored user account; empty for any
 // other type.
@@ -45,29 +35,25 @@ std::string StoredMailboxName(const uint8_t* stored) {
   return name;
 }
 
-void Remember(const std::string& path, std::shared_ptr<const MailboxIndex> index) {
-  Registry& registry = TheRegistry();
-  std::lock_guard<std::mutex> lock(registry.lock);
-  if (registry.by_path.size() >= kKeptPaths && registry.by_path.count(path) == 0) {
-    registry.by_path.clear();
-  }
-  registry.by_path[path] = std::move(index);
-}
-
 }  // namespace
+
+void MailboxIndexes::Remember(const std::string& path, std::shared_ptr<const MailboxIndex> index) {
+  std::lock_guard<std::mutex> lock(lock_);
+  if (by_path_.size() >= kKeptPaths && by_path_.count(path) == 0) by_path_.clear();
+  by_path_[path] = std::move(index);
+}
 
 std::vector<int> MailboxIndex::PositionsOf(const std::string& lower_name) const {
   const auto found = positions_.find(lower_name);
   return found == positions_.end() ? std::vector<int>() : found->second;
 }
 
-std::shared_ptr<const MailboxIndex> MailboxIndex::ForFile(const std::string& path) {
+std::shared_ptr<const MailboxIndex> MailboxIndexes::ForFile(const std::string& path) {
   const FileStamp current = GetFileStamp(path);
   {
-    Registry& registry = TheRegistry();
-    std::lock_guard<std::mutex> lock(registry.lock);
-    const auto found = registry.by_path.find(path);
-    if (found != registry.by_path.end() && found->second->stamp() == current) return found->second;
+    std::lock_guard<std::mutex> lock(lock_);
+    const auto found = by_path_.find(path);
+    if (found != by_path_.end() && found->second->stamp() == current) return found->second;
   }
   StampedFile file;
   if (!file.Open(path)) return nullptr;
@@ -91,16 +77,15 @@ std::shared_ptr<const MailboxIndex> MailboxIndex::ForFile(const std::string& pat
   return index;
 }
 
-void MailboxIndex::Appended(const std::string& path, const FileStamp& before,
-                            const FileStamp& after, const UserRecord& record, int position) {
+void MailboxIndexes::Appended(const std::string& path, const FileStamp& before,
+                              const FileStamp& after, const UserRecord& record, int position) {
   std::shared_ptr<const MailboxIndex> known;
   {
-    Registry& registry = TheRegistry();
-    std::lock_guard<std::mutex> lock(registry.lock);
-    const auto found = registry.by_path.find(path);
-    if (found == registry.by_path.end()) return;
+    std::lock_guard<std::mutex> lock(lock_);
+    const auto found = by_path_.find(path);
+    if (found == by_path_.end()) return;
     known = found->second;
-    registry.by_path.erase(found);
+    by_path_.erase(found);
   }
   if (!(known->stamp() == before) || known->record_count_ != position) return;
   // Nobody else holds it once it left the registry: it is changed in place

@@ -1,6 +1,8 @@
 // The login and password policy exports, through the C API.
 #include <gtest/gtest.h>
 
+#include "api/c/the_context.h"
+
 #include <array>
 #include <cstring>
 #include <string>
@@ -42,10 +44,10 @@ class AuthExportsTest : public ::testing::Test {
     PutPString(user.data() + user_offsets::kMailbox, 127, "ann");
     dir_.Write("config/b.org/users.cfg", FileOf({user}));
     ASSERT_EQ(Init(dir_.path().c_str()), 0);
-    SetAuthSleep([this](int seconds) { waited_ += seconds; });
+    TheContext().set_auth_sleep([this](int seconds) { waited_ += seconds; });
   }
   void TearDown() override {
-    SetAuthSleep(nullptr);
+    TheContext().set_auth_sleep(nullptr);
     Done();
   }
   testing::TempDir dir_;

@@ -40,7 +40,7 @@ class AccountChecksTest : public ::testing::Test {
     context_.config.record.SetText(offsets::kMailRoot, dir_.path() + "mail/");
     dir_.Write("config/domains.cfg", testing::DomainsFileOf({"a.org", "b.org", "c.org"}));
     context_.config.record.SetNumber(offsets::kDomainCount, 4, 3);
-    context_.domains.Load();
+    context_.domains().Load();
   }
   void PutUsers(const std::string& domain, const std::vector<UserRecord>& records) {
     dir_.Write("config/" + domain + "/users.cfg", FileOf(records));
@@ -120,8 +120,8 @@ TEST_F(AccountChecksTest, MailboxConflicts) {
 TEST_F(AccountChecksTest, ABoundDomainLooksOnlyAtDomainsSharingAnAddress) {
   PutUsers("a.org", {testing::MakeUser("ann", "box", "pw")});
   PutUsers("b.org", {testing::MakeUser("bob", "other", "pw")});
-  ASSERT_TRUE(context_.domains.SetBinding(1, "192.0.2.1"));
-  ASSERT_TRUE(context_.domains.SetBinding(2, "192.0.2.1;192.0.2.2"));
+  ASSERT_TRUE(context_.domains().SetBinding(1, "192.0.2.1"));
+  ASSERT_TRUE(context_.domains().SetBinding(2, "192.0.2.1;192.0.2.2"));
   EXPECT_FALSE(FindMailboxConflict(context_, "box", "pw", "x", "c.org"))
       << "a.org shares no address with c.org";
   EXPECT_TRUE(FindMailboxConflict(context_, "other", "pw", "x", "c.org"));

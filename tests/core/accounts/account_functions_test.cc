@@ -64,13 +64,12 @@ class AccountFunctionsTest : public testing::AccountInstallation {
     record.SetNumber(log_offsets::kBufferSize, 4, 0);
     record.SetNumber(log_offsets::kRotationSize, 4, 0);
     record.SetByte(log_offsets::kChangeLog, 1);
-    SetDirectoryMirrorHook(
+    context_.hooks().SetDirectoryMirror(
         [this](std::string_view domain, const UserRecord& record, DirectoryAction action) {
           mirrored_.push_back(std::string(domain) + " " + PrimaryAliasOf(record) + " " +
                               std::to_string(static_cast<int>(action)));
         });
   }
-  ~AccountFunctionsTest() override { SetDirectoryMirrorHook(nullptr); }
 
   int32_t Add(const UserRecord& record, const char* domain = "example.org") {
     return AddUser(context_, domain, record.data(), kUserRecordSize);

@@ -32,7 +32,7 @@ class AccountInstallation : public ::testing::Test {
   void SetDomains(const std::vector<std::string>& names) {
     dir_.Write("config/domains.cfg", DomainsFileOf(names));
     context_.config.record.SetNumber(offsets::kDomainCount, 4, static_cast<uint32_t>(names.size()));
-    context_.domains.Load();
+    context_.domains().Load();
   }
   void PutUsers(const std::string& domain, const std::vector<UserRecord>& records) {
     dir_.Write("config/" + domain + "/users.cfg", FileOf(records));

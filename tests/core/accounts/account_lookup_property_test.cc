@@ -52,8 +52,8 @@ class LookupPropertyTest : public ::testing::Test {
     context_.api.config_path = dir_.path() + "config/";
     dir_.Write("config/domains.cfg", testing::DomainsFileOf({"example.org"}));
     context_.config.record.SetNumber(offsets::kDomainCount, 4, 1);
-    context_.domains.Load();
-    SetUpAccountCache(context_.config.record);
+    context_.domains().Load();
+    context_.accounts().SetUpCache();
   }
 
   std::string Folder() const { return dir_.path() + "config/example.org/"; }

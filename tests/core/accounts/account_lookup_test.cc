@@ -1,6 +1,8 @@
 #include "core/accounts/account_lookup.h"
 
 #include <gtest/gtest.h>
+
+#include "support/store_probe.h"
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -86,7 +88,7 @@ class AccountStoreTest : public ::testing::Test {
   void SetDomains(const std::vector<std::string>& names) {
     dir_.Write("config/domains.cfg", testing::DomainsFileOf(names));
     context_.config.record.SetNumber(offsets::kDomainCount, 4, static_cast<uint32_t>(names.size()));
-    context_.domains.Load();
+    context_.domains().Load();
   }
   void PutUsers(const std::string& domain, const std::vector<UserRecord>& records) {
     dir_.Write("config/" + domain + "/users.cfg", FileOf(records));
@@ -314,11 +316,11 @@ TEST_F(AccountStoreTest, DomainNamesThatLeaveTheConfigurationFolderAreRefused) {
 class AccountCacheFreshnessTest : public AccountStoreTest {
  protected:
   void SetUp() override {
-    SetUpAccountCache(context_.config.record);
-    ASSERT_TRUE(AccountCacheOn());
+    context_.accounts().SetUpCache();
+    ASSERT_TRUE(testing::AccountCacheOf(context_).on());
     PutUsers("example.org", {MakeRecord("john", "old"), MakeRecord("mary", "m")});
     EXPECT_EQ(PasswordOf(Find("john@example.org").record), "old");
-    EXPECT_EQ(AccountCacheSize(), 1u);
+    EXPECT_EQ(testing::AccountCacheOf(context_).Size(), 1u);
     EXPECT_EQ(PasswordOf(Find("john@example.org").record), "old") << "served from the cache";
   }
 };
@@ -352,10 +354,10 @@ TEST_F(AccountCacheFreshnessTest, RemovedFileServesNothing) {
 }
 
 TEST(AccountCacheSetUpTest, OffWhenVariable420IsOn) {
-  ServerConfig record;
-  record.SetByte(offsets::kCachesOff, 1);
-  SetUpAccountCache(record);
-  EXPECT_FALSE(AccountCacheOn());
+  Context context;
+  context.config.record.SetByte(offsets::kCachesOff, 1);
+  context.accounts().SetUpCache();
+  EXPECT_FALSE(testing::AccountCacheOf(context).on());
 }
 
 }  // namespace

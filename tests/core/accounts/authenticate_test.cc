@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/store_probe.h"
+
 #include <string>
 #include <vector>
 
@@ -52,13 +54,9 @@ class AuthenticateTest : public ::testing::Test {
     const std::vector<std::string> names = {"example.org", "other.org", "alias.org"};
     dir_.Write("config/domains.cfg", testing::DomainsFileOf(names));
     context_.config.record.SetNumber(offsets::kDomainCount, 4, 3);
-    context_.domains.Load();
-    SetUpAccountCache(context_.config.record);
-    SetAuthSleep([this](int seconds) { waits_.push_back(seconds); });
-  }
-  ~AuthenticateTest() override {
-    SetAuthSleep(nullptr);
-    SetExternalCheckers(PlatformCheckers());
+    context_.domains().Load();
+    context_.accounts().SetUpCache();
+    context_.set_auth_sleep([this](int seconds) { waits_.push_back(seconds); });
   }
   void PutUsers(const std::string& domain, const std::vector<UserRecord>& records) {
     dir_.Write("config/" + domain + "/users.cfg", FileOf(records));
@@ -172,7 +170,7 @@ TEST_F(AuthenticateTest, FailuresAreCountedAndLockLengthensTheWait) {
 
 TEST_F(AuthenticateTest, BoundDomainsWantTheirAddress) {
   PutUsers("example.org", {User("ann", "ann", "pw")});
-  ASSERT_TRUE(context_.domains.SetBinding(0, "192.0.2.1;192.0.2.2"));
+  ASSERT_TRUE(context_.domains().SetBinding(0, "192.0.2.1;192.0.2.2"));
   EXPECT_FALSE(Login("ann", "pw", "198.51.100.7"));
   EXPECT_TRUE(Login("ann", "pw", ""));
   EXPECT_TRUE(Login("ann", "pw", "192.0.2.2"));
@@ -181,8 +179,8 @@ TEST_F(AuthenticateTest, BoundDomainsWantTheirAddress) {
 TEST_F(AuthenticateTest, AnAddressBoundToADomainSearchesItFirst) {
   PutUsers("example.org", {User("a", "same", "pw1")});
   PutUsers("other.org", {User("b", "same", "pw2")});
-  ASSERT_TRUE(context_.domains.SetBinding(0, "192.0.2.1"));
-  ASSERT_TRUE(context_.domains.SetBinding(1, "192.0.2.9"));
+  ASSERT_TRUE(context_.domains().SetBinding(0, "192.0.2.1"));
+  ASSERT_TRUE(context_.domains().SetBinding(1, "192.0.2.9"));
   EXPECT_TRUE(Login("same", "pw2", "192.0.2.9"));
   EXPECT_EQ(result_.domain, "other.org");
 }
@@ -190,7 +188,7 @@ TEST_F(AuthenticateTest, AnAddressBoundToADomainSearchesItFirst) {
 TEST_F(AuthenticateTest, TheCacheServesOnlyWhileUsersCfgIsUnchanged) {
   PutUsers("example.org", {User("ann", "ann", "old")});
   EXPECT_TRUE(Login("ann", "old"));
-  EXPECT_EQ(AccountCacheSize(), 1u) << "put under its primary alias";
+  EXPECT_EQ(testing::AccountCacheOf(context_).Size(), 1u) << "put under its primary alias";
   EXPECT_TRUE(Login("ann", "old"));
   PutUsers("example.org", {User("ann", "ann", "new")});
   EXPECT_FALSE(Login("ann", "old")) << "a stale entry is not served";
@@ -200,7 +198,7 @@ TEST_F(AuthenticateTest, TheCacheServesOnlyWhileUsersCfgIsUnchanged) {
 TEST_F(AuthenticateTest, ARecordThatIsNotTheFirstHolderOfItsAliasIsNotCached) {
   PutUsers("example.org", {User("ann", "first", "pw1"), User("ann", "second", "pw2")});
   EXPECT_TRUE(Login("second", "pw2"));
-  EXPECT_EQ(AccountCacheSize(), 0u);
+  EXPECT_EQ(testing::AccountCacheOf(context_).Size(), 0u);
 }
 
 TEST_F(AuthenticateTest, InactivityLimitRecordsTheActivity) {
@@ -213,7 +211,7 @@ TEST_F(AuthenticateTest, InactivityLimitRecordsTheActivity) {
 
 TEST_F(AuthenticateTest, ExternalModesTryEveryEntry) {
   std::vector<std::string> calls;
-  SetExternalCheckers(ExternalCheckers{
+  context_.set_logon(ExternalCheckers{
       [&](std::string_view domain, std::string_view user, std::string_view secret) {
         calls.push_back("logon " + std::string(domain) + "\\" + std::string(user));
         return secret == "pam-secret" && user == "unix-ann";

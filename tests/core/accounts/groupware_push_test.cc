@@ -43,9 +43,8 @@ class GroupwarePushTest : public testing::AccountInstallation {
     SetText(group_, 4, 254, "Our staff & friends;note");
     SetText(group_, 774, 255, "staff.txt");
     group_[kSharingFlag] = 1;
-    SetRosterHook([this](const RosterGroup& group) { roster_.push_back(group); });
+    context_.hooks().SetRoster([this](const RosterGroup& group) { roster_.push_back(group); });
   }
-  ~GroupwarePushTest() override { SetRosterHook(nullptr); }
 
   UserRecord group_;
   std::vector<RosterGroup> roster_;

@@ -2,6 +2,8 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+
+#include "support/store_probe.h"
 #include <sys/stat.h>
 
 #include <cmath>
@@ -47,8 +49,8 @@ class DomainStoreTest : public ::testing::Test {
     config.SetNumber(offsets::kDomainCacheEntries, 4, 32);
     dir_.Write("config/domains.cfg", DomainsFileOf({"a.example", "b.example"}));
     config.SetNumber(offsets::kDomainCount, 4, 2);
-    context_.domains.Load();
-    context_.domains.SetUpCache();
+    context_.domains().Load();
+    context_.domains().SetUpCache();
   }
   void WriteRecord(const std::string& name, const DomainRecord& record) {
     ASSERT_TRUE(WriteDomainFile(context_.api.config_path + name + "/", record));
@@ -83,7 +85,7 @@ TEST_F(DomainStoreTest, CacheServesTheVersionItReadUntilTheFileChanges) {
   WriteRecord("a.example", RecordWith(5, 1));
   DomainRecord record;
   ASSERT_TRUE(LoadDomainRecord(context_, "a.example", &record));
-  EXPECT_EQ(context_.domains.cache().Count(), 1u);
+  EXPECT_EQ(testing::DomainCacheOf(context_).Count(), 1u);
 
   // Overwritten in place with the same size, time and inode: the cache
   // cannot tell, which shows that it serves the record.
@@ -109,11 +111,11 @@ TEST_F(DomainStoreTest, CacheServesTheVersionItReadUntilTheFileChanges) {
 
 TEST_F(DomainStoreTest, CacheOffReadsTheFileEveryTime) {
   context_.config.record.SetByte(offsets::kCachesOff, 1);
-  context_.domains.SetUpCache();
+  context_.domains().SetUpCache();
   WriteRecord("a.example", RecordWith(5, 1));
   DomainRecord record;
   ASSERT_TRUE(LoadDomainRecord(context_, "a.example", &record));
-  EXPECT_EQ(context_.domains.cache().Count(), 0u);
+  EXPECT_EQ(testing::DomainCacheOf(context_).Count(), 0u);
   dir_.Write("config/a.example/domain.cfg", DomainFileImage(RecordWith(5, 2)));
   ASSERT_TRUE(LoadDomainRecord(context_, "a.example", &record));
   EXPECT_EQ(record, RecordWith(5, 2));

@@ -31,13 +31,13 @@ class DomainRenameDeleteTest : public testing::AccountInstallation {
 };
 
 TEST_F(DomainRenameDeleteTest, RenameMovesEntryFolderBindingAndMembers) {
-  ASSERT_TRUE(context_.domains.SetBinding(0, "192.0.2.1"));
+  ASSERT_TRUE(context_.domains().SetBinding(0, "192.0.2.1"));
   EXPECT_EQ(RenameDomain(context_, "Example.ORG", "New.org"), 0);
-  EXPECT_EQ(context_.domains.NameAt(0), "new.org");
-  EXPECT_EQ(context_.domains.FindPosition("example.org", /*strict=*/true), -1);
+  EXPECT_EQ(context_.domains().NameAt(0), "new.org");
+  EXPECT_EQ(context_.domains().FindPosition("example.org", /*strict=*/true), -1);
   EXPECT_TRUE(dir_.Exists("config/new.org/users.cfg"));
   EXPECT_FALSE(dir_.Exists("config/example.org"));
-  EXPECT_EQ(context_.domains.GetBinding(0), "192.0.2.1");
+  EXPECT_EQ(context_.domains().GetBinding(0), "192.0.2.1");
   EXPECT_TRUE(dir_.Exists("mail/example.org/john/1.tmp")) << "the mail folder stays";
   EXPECT_TRUE(Has("a@new.org;")) << Members();
   EXPECT_TRUE(Has("[b@new.org];Bee")) << Members();
@@ -60,7 +60,7 @@ TEST_F(DomainRenameDeleteTest, RenameRefusesBadArguments) {
     EXPECT_EQ(RenameDomain(context_, c.old_name, c.new_name), c.result)
         << (c.old_name ? c.old_name : "null") << " -> " << (c.new_name ? c.new_name : "null");
   }
-  EXPECT_EQ(context_.domains.NameAt(0), "example.org");
+  EXPECT_EQ(context_.domains().NameAt(0), "example.org");
   EXPECT_TRUE(dir_.Exists("config/example.org/users.cfg"));
 }
 
@@ -71,8 +71,8 @@ TEST_F(DomainRenameDeleteTest, DeleteRemovesFoldersMembersAndEntry) {
   EXPECT_FALSE(dir_.Exists("mail/example.org"));
   EXPECT_FALSE(dir_.Exists("config/example.org"));
   EXPECT_EQ(Members(), "c@other.org\r\n");
-  EXPECT_EQ(context_.domains.Count(), 1);
-  EXPECT_EQ(context_.domains.NameAt(0), "other.org");
+  EXPECT_EQ(context_.domains().Count(), 1);
+  EXPECT_EQ(context_.domains().NameAt(0), "other.org");
   EXPECT_TRUE(dir_.Exists("mail")) << "the mail root stays";
 }
 
@@ -88,7 +88,7 @@ TEST_F(DomainRenameDeleteTest, DeleteNeverTakesMoreThanTheDomainsOwnFolders) {
   EXPECT_EQ(DeleteDomain(context_, 0), 0) << "the entry \"..\"";
   EXPECT_TRUE(dir_.Exists("config/staff.txt"));
   EXPECT_TRUE(dir_.Exists("mail/example.org/john/1.tmp"));
-  EXPECT_EQ(context_.domains.Count(), 0);
+  EXPECT_EQ(context_.domains().Count(), 0);
 }
 
 }  // namespace

@@ -5,7 +5,9 @@
 #include "support/users_file_builder.h"
 #include "schema/config_offsets.h"
 #include "config/config_state.h"
-#include "config/config_store.h"
+#include "core/config/configuration.h"
+#include "core/context.h"
+#include "support/store_probe.h"
 #include "schema/server_config.h"
 #include "config/api_state.h"
 #include "support/installation.h"
@@ -38,19 +40,22 @@ TEST(AccountCacheTest, CapacityFromTheSettings) {
 
 class AccountCacheEntriesTest : public ::testing::Test {
  protected:
-  AccountCacheEntriesTest() {
+  AccountCacheEntriesTest() : cache_(locks_) {
     ServerConfig record;
     record.SetNumber(offsets::kAccountCacheEntries, 4, 2);
     record.SetNumber(offsets::kAccountCacheMegabytes, 4, 0);
-    SetUpAccountCache(record);
+    cache_.SetUp(record);
     stamp_ = FileStamp{true, 1000, 2848, 7};
   }
   void Put(const char* local, const char* aliases) {
-    AccountCachePut(local, "Example.org", kPath, stamp_, CachedAccount{MakeRecord(aliases), 3});
+    cache_.Put(local, "Example.org", kPath, stamp_, CachedAccount{MakeRecord(aliases), 3});
   }
   bool Get(const char* local, const FileStamp& stamp, const char* path = kPath) {
-    return AccountCacheGet(local, "example.ORG", path, stamp, &got_);
+    return cache_.Get(local, "example.ORG", path, stamp, &got_);
   }
+
+  LockTable locks_;
+  AccountCache cache_;
 
   static constexpr const char* kPath = "/cfg/example.org/users.cfg";
   FileStamp stamp_;
@@ -64,7 +69,7 @@ TEST_F(AccountCacheEntriesTest, FreshEntriesOnlyByKeyWithoutRegardToCase) {
   EXPECT_EQ(got_.position, 3);
   EXPECT_FALSE(Get("mary", stamp_));
   EXPECT_FALSE(Get("john", stamp_, "/other/example.org/users.cfg")) << "another installation";
-  EXPECT_EQ(AccountCacheSize(), 0u) << "a stale entry is dropped";
+  EXPECT_EQ(cache_.Size(), 0u) << "a stale entry is dropped";
 }
 
 TEST_F(AccountCacheEntriesTest, AnyChangeOfTheStampMakesEntriesStale) {
@@ -86,12 +91,12 @@ TEST_F(AccountCacheEntriesTest, FullCacheEvictsTheEntryUsedLongestAgo) {
   Put("b", "b");
   EXPECT_TRUE(Get("a", stamp_));
   Put("c", "c");
-  EXPECT_EQ(AccountCacheSize(), 2u);
+  EXPECT_EQ(cache_.Size(), 2u);
   EXPECT_FALSE(Get("b", stamp_));
   EXPECT_TRUE(Get("a", stamp_));
   EXPECT_TRUE(Get("c", stamp_));
   Put("c", "c2");  // replacing adds nothing
-  EXPECT_EQ(AccountCacheSize(), 2u);
+  EXPECT_EQ(cache_.Size(), 2u);
   EXPECT_TRUE(Get("c", stamp_));
   EXPECT_EQ(AliasListOf(got_.record), "c2");
 }
@@ -99,26 +104,26 @@ TEST_F(AccountCacheEntriesTest, FullCacheEvictsTheEntryUsedLongestAgo) {
 // The configuration load sets the cache up, with the defaults it applies.
 TEST(AccountCacheTest, ConfigurationLoadSetsTheCacheUp) {
   testing::TempDir dir;
-  ApiState api;
-  api.config_path = dir.path();
-  ConfigState config;
-  LoadServerConfig(api, config, nullptr, /*must_exist=*/false);
-  EXPECT_TRUE(AccountCacheOn());
-  EXPECT_EQ(config.record.Byte(offsets::kStorageMode), 1);
-  EXPECT_EQ(AccountCacheCapacity(config.record), 64u) << "variable 424 as the load defaults it";
+  Context context;
+  context.api.config_path = dir.path();
+  LoadConfiguration(context, /*must_exist=*/false);
+  EXPECT_TRUE(testing::AccountCacheOf(context).on());
+  EXPECT_EQ(context.config.record.Byte(offsets::kStorageMode), 1);
+  EXPECT_EQ(AccountCacheCapacity(context.config.record), 64u)
+      << "variable 424 as the load defaults it";
 
   ServerConfig off;
   off.SetByte(offsets::kCachesOff, 1);
   dir.Write("settings.cfg", testing::SettingsFileOf(off));
-  LoadServerConfig(api, config, nullptr, false);
-  EXPECT_FALSE(AccountCacheOn());
+  LoadConfiguration(context, false);
+  EXPECT_FALSE(testing::AccountCacheOf(context).on());
 }
 
 TEST_F(AccountCacheEntriesTest, SetUpAgainStartsEmpty) {
   Put("a", "a");
-  SetUpAccountCache(ServerConfig());
-  EXPECT_TRUE(AccountCacheOn());
-  EXPECT_EQ(AccountCacheSize(), 0u);
+  cache_.SetUp(ServerConfig());
+  EXPECT_TRUE(cache_.on());
+  EXPECT_EQ(cache_.Size(), 0u);
 }
 
 }  // namespace

@@ -19,7 +19,8 @@ FileStamp Stamp(int64_t mtime_ns, int64_t size, uint64_t inode) {
 }
 
 TEST(DomainCache, FileModeServesOnlyTheVersionItRead) {
-  DomainCache cache;
+  LockTable locks;
+  DomainCache cache(locks);
   cache.SetUp(true, 0, 0);
   const FileStamp read = Stamp(1'700'000'000'000'000'000, 1169, 7);
   cache.Put("a.example", RecordOf(1), read, 0);
@@ -46,7 +47,8 @@ TEST(DomainCache, FileModeServesOnlyTheVersionItRead) {
 }
 
 TEST(DomainCache, DatabaseModeAlsoLimitsTheAgeSinceTheLastUse) {
-  DomainCache cache;
+  LockTable locks;
+  DomainCache cache(locks);
   cache.SetUp(true, 0, kDomainCacheDatabaseMaxAge);
   const FileStamp stamp = Stamp(5, 1169, 1);
   cache.Put("a.example", RecordOf(2), stamp, 100);
@@ -58,7 +60,8 @@ TEST(DomainCache, DatabaseModeAlsoLimitsTheAgeSinceTheLastUse) {
 }
 
 TEST(DomainCache, FullCacheEvictsTheEntryUsedLongestAgo) {
-  DomainCache cache;
+  LockTable locks;
+  DomainCache cache(locks);
   cache.SetUp(true, 2, 0);
   const FileStamp stamp = Stamp(5, 1169, 1);
   cache.Put("a", RecordOf(1), stamp, 1);
@@ -73,7 +76,8 @@ TEST(DomainCache, FullCacheEvictsTheEntryUsedLongestAgo) {
 }
 
 TEST(DomainCache, SwitchedOffHoldsNothing) {
-  DomainCache cache;
+  LockTable locks;
+  DomainCache cache(locks);
   EXPECT_FALSE(cache.on()) << "off until set up";
   cache.SetUp(false, 10, 0);
   const FileStamp stamp = Stamp(5, 1169, 1);
@@ -86,7 +90,8 @@ TEST(DomainCache, SwitchedOffHoldsNothing) {
 TEST(DomainCache, SetUpFromTheConfiguration) {
   ServerConfig config;
   config.SetNumber(offsets::kDomainCacheEntries, 4, 1);
-  DomainCache cache;
+  LockTable locks;
+  DomainCache cache(locks);
   cache.SetUp(config);
   ASSERT_TRUE(cache.on());
   const FileStamp stamp = Stamp(5, 1169, 1);

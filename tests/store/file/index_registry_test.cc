@@ -26,7 +26,8 @@ class IndexRegistryTest : public ::testing::Test {
   }
 
   testing::TempDir dir_;
-  IndexRegistry registry_;
+  LockTable locks_;
+  IndexRegistry registry_{locks_};
 };
 
 TEST_F(IndexRegistryTest, IndexServesOnlyItsVersion) {

@@ -1,4 +1,4 @@
-#include "store/file/domain_list.h"
+#include "store/file/file_domain_store.h"
 
 #include <gtest/gtest.h>
 
@@ -15,22 +15,22 @@ namespace {
 using testing::DomainsFileOf;
 using testing::TempDir;
 
-class DomainListTest : public ::testing::Test {
+class FileDomainStoreTest : public ::testing::Test {
  protected:
-  DomainListTest() {
+  FileDomainStoreTest() {
     context_.api.install_path = dir_.path();
     context_.api.config_path = dir_.path() + "config/";
   }
   void SetCount(int count) {
     context_.config.record.SetNumber(offsets::kDomainCount, 4, static_cast<uint32_t>(count));
   }
-  DomainList& domains() { return context_.domains; }
+  FileDomainStore& domains() { return dynamic_cast<FileDomainStore&>(context_.domains()); }
 
   TempDir dir_;
   Context context_;
 };
 
-TEST_F(DomainListTest, CountFromSettingsWinsOverTheFileLength) {
+TEST_F(FileDomainStoreTest, CountFromSettingsWinsOverTheFileLength) {
   dir_.Write("config/domains.cfg", DomainsFileOf({"a.example", "b.example", "c.example"}));
   SetCount(2);
   EXPECT_TRUE(domains().Load());
@@ -40,7 +40,7 @@ TEST_F(DomainListTest, CountFromSettingsWinsOverTheFileLength) {
   EXPECT_EQ(domains().FileImage().size(), 2u * 96);
 }
 
-TEST_F(DomainListTest, StoredCountZeroTakesWholeEntriesOfTheFile) {
+TEST_F(FileDomainStoreTest, StoredCountZeroTakesWholeEntriesOfTheFile) {
   dir_.Write("config/domains.cfg", DomainsFileOf({"a.example", "b.example"}) + "12345678");
   SetCount(0);
   domains().Load();
@@ -48,7 +48,7 @@ TEST_F(DomainListTest, StoredCountZeroTakesWholeEntriesOfTheFile) {
   EXPECT_EQ(domains().NameAt(1), "b.example");
 }
 
-TEST_F(DomainListTest, FileShorterThanTheCountLeavesEmptyEntries) {
+TEST_F(FileDomainStoreTest, FileShorterThanTheCountLeavesEmptyEntries) {
   dir_.Write("config/domains.cfg", DomainsFileOf({"a.example"}));
   SetCount(3);
   domains().Load();
@@ -59,14 +59,14 @@ TEST_F(DomainListTest, FileShorterThanTheCountLeavesEmptyEntries) {
   EXPECT_EQ(domains().NameAt(-1), "");
 }
 
-TEST_F(DomainListTest, AbsurdCountIsReplacedByTheFileContent) {
+TEST_F(FileDomainStoreTest, AbsurdCountIsReplacedByTheFileContent) {
   dir_.Write("config/domains.cfg", DomainsFileOf({"a.example"}));
   SetCount(0x7FFFFFFF);
   domains().Load();
   EXPECT_EQ(domains().Count(), 1);
 }
 
-TEST_F(DomainListTest, NamesAreLowerCasedAndIndexed) {
+TEST_F(FileDomainStoreTest, NamesAreLowerCasedAndIndexed) {
   dir_.Write("config/domains.cfg", DomainsFileOf({"Primary.Example", "Second.example"}));
   SetCount(2);
   domains().Load();
@@ -78,14 +78,14 @@ TEST_F(DomainListTest, NamesAreLowerCasedAndIndexed) {
   EXPECT_FALSE(domains().Exists("unknown.example"));
 }
 
-TEST_F(DomainListTest, EmptyListFallsBackToAPositionThatDoesNotExist) {
+TEST_F(FileDomainStoreTest, EmptyListFallsBackToAPositionThatDoesNotExist) {
   domains().Load();
   EXPECT_EQ(domains().Count(), 0);
   EXPECT_EQ(domains().FindPosition("x", true), -1);
   EXPECT_EQ(domains().FindPosition("x", false), 0);
 }
 
-TEST_F(DomainListTest, LegacyListInsideSettingsIsUnscrambledFromItsOffset) {
+TEST_F(FileDomainStoreTest, LegacyListInsideSettingsIsUnscrambledFromItsOffset) {
   std::string settings(28084, '\0');
   const std::string names = DomainsFileOf({"old.example", "older.example"});
   settings.replace(20344, names.size(), names);
@@ -97,7 +97,7 @@ TEST_F(DomainListTest, LegacyListInsideSettingsIsUnscrambledFromItsOffset) {
   EXPECT_EQ(domains().NameAt(1), "older.example");
 }
 
-TEST_F(DomainListTest, FixedTableOfTheOldestLayoutIsRebuilt) {
+TEST_F(FileDomainStoreTest, FixedTableOfTheOldestLayoutIsRebuilt) {
   ServerConfig& record = context_.config.record;
   PutPString(record.data() + offsets::kLegacyDomainTable, 127, "First.example");
   PutPString(record.data() + offsets::kLegacyDomainTable + 128, 127, "second.example");
@@ -111,7 +111,7 @@ TEST_F(DomainListTest, FixedTableOfTheOldestLayoutIsRebuilt) {
   EXPECT_EQ(record.Byte(offsets::kDomainTableFormat), 1);
 }
 
-TEST_F(DomainListTest, ShortEntriesAreWidened) {
+TEST_F(FileDomainStoreTest, ShortEntriesAreWidened) {
   std::string file(2 * 96, '\0');
   PutPString(reinterpret_cast<uint8_t*>(file.data()), 31, "one.example");
   PutPString(reinterpret_cast<uint8_t*>(file.data()) + 32, 31, "two.example");
@@ -124,7 +124,7 @@ TEST_F(DomainListTest, ShortEntriesAreWidened) {
   EXPECT_EQ(context_.config.record.Byte(offsets::kDomainTableFormat), 1);
 }
 
-TEST_F(DomainListTest, AppendGrowsTheListAndTheCount) {
+TEST_F(FileDomainStoreTest, AppendGrowsTheListAndTheCount) {
   domains().Load();
   domains().Append("New.Example");
   domains().Append(std::string(120, 'x'));
@@ -135,7 +135,7 @@ TEST_F(DomainListTest, AppendGrowsTheListAndTheCount) {
   EXPECT_EQ(domains().FindPosition(std::string(95, 'x'), true), 1);
 }
 
-TEST_F(DomainListTest, NinetyFiveCharacterNameKeepsItsLastCharacterAndItsBinding) {
+TEST_F(FileDomainStoreTest, NinetyFiveCharacterNameKeepsItsLastCharacterAndItsBinding) {
   const std::string long_name = std::string(94, 'a') + "z";
   dir_.Write("config/domains.cfg", DomainsFileOf({long_name, "b.example"}));
   dir_.Write("config/" + long_name + "/bind.dat", "10.1.1.1\n");
@@ -148,7 +148,7 @@ TEST_F(DomainListTest, NinetyFiveCharacterNameKeepsItsLastCharacterAndItsBinding
   EXPECT_EQ(domains().FileImage().substr(0, 96)[95], 'z');
 }
 
-TEST_F(DomainListTest, AddressLiteralsResolveThroughBindingsOrOwnAddresses) {
+TEST_F(FileDomainStoreTest, AddressLiteralsResolveThroughBindingsOrOwnAddresses) {
   std::string file = DomainsFileOf({"primary.example", "bound.example"});
   context_.config.record.SetByte(offsets::kAddressLiterals, 1);
   SetCount(2);
@@ -171,7 +171,7 @@ TEST_F(DomainListTest, AddressLiteralsResolveThroughBindingsOrOwnAddresses) {
   EXPECT_EQ(domains().FindPosition("[192.0.2.77]", true), -1);
 }
 
-TEST_F(DomainListTest, SubdomainsMapPatternsToDomains) {
+TEST_F(FileDomainStoreTest, SubdomainsMapPatternsToDomains) {
   dir_.Write("config/domains.cfg", DomainsFileOf({"primary.example", "shop.example"}));
   dir_.Write("config/subdomains.dat",
              "\nno equals here\n *.SHOP.example = shop.example \nloop.example=loop.example\n"
@@ -189,7 +189,7 @@ TEST_F(DomainListTest, SubdomainsMapPatternsToDomains) {
   EXPECT_EQ(domains().FindPosition("eu.shop.example", true), -1);
 }
 
-TEST_F(DomainListTest, SetBindingWritesOrRemovesBindDatAndTheFlag) {
+TEST_F(FileDomainStoreTest, SetBindingWritesOrRemovesBindDatAndTheFlag) {
   dir_.Write("config/domains.cfg", DomainsFileOf({"a.example", "b.example"}));
   SetCount(2);
   domains().Load();
@@ -217,7 +217,7 @@ TEST_F(DomainListTest, SetBindingWritesOrRemovesBindDatAndTheFlag) {
   EXPECT_FALSE(domains().SetBinding(2, "192.0.2.1")) << "no such position";
 }
 
-TEST_F(DomainListTest, BindingOfANinetyFiveCharacterNameLeavesTheNameWhole) {
+TEST_F(FileDomainStoreTest, BindingOfANinetyFiveCharacterNameLeavesTheNameWhole) {
   const std::string long_name = std::string(94, 'a') + "z";
   domains().Load();
   domains().Append(long_name);
@@ -231,7 +231,7 @@ TEST_F(DomainListTest, BindingOfANinetyFiveCharacterNameLeavesTheNameWhole) {
   EXPECT_EQ(domains().FileImage()[95], 'z');
 }
 
-TEST_F(DomainListTest, UnwritableBindingKeepsTheFlag) {
+TEST_F(FileDomainStoreTest, UnwritableBindingKeepsTheFlag) {
   dir_.Write("config/domains.cfg", DomainsFileOf({"a.example", ".."}));
   dir_.Write("config/a.example", "a file where the folder should be");
   SetCount(2);
@@ -242,7 +242,7 @@ TEST_F(DomainListTest, UnwritableBindingKeepsTheFlag) {
   EXPECT_FALSE(dir_.Exists("bind.dat"));
 }
 
-TEST_F(DomainListTest, RemovingPositionZeroMakesTheNextDomainPrimary) {
+TEST_F(FileDomainStoreTest, RemovingPositionZeroMakesTheNextDomainPrimary) {
   std::string file = DomainsFileOf({"a.example", "b.example", "c.example"});
   file[96 + 95] = 1;
   dir_.Write("config/domains.cfg", file);
@@ -271,7 +271,7 @@ TEST_F(DomainListTest, RemovingPositionZeroMakesTheNextDomainPrimary) {
   EXPECT_EQ(domains().FileImage(), "");
 }
 
-TEST_F(DomainListTest, RemovingAMiddleEntryMovesLongNameBindingsToo) {
+TEST_F(FileDomainStoreTest, RemovingAMiddleEntryMovesLongNameBindingsToo) {
   const std::string long_name = std::string(95, 'l');
   domains().Load();
   domains().Append("a.example");
@@ -285,7 +285,7 @@ TEST_F(DomainListTest, RemovingAMiddleEntryMovesLongNameBindingsToo) {
   EXPECT_FALSE(domains().BindingFlag(2));
 }
 
-TEST_F(DomainListTest, RenameEntryReindexesAndKeepsTheBinding) {
+TEST_F(FileDomainStoreTest, RenameEntryReindexesAndKeepsTheBinding) {
   domains().Load();
   domains().Append("a.example");
   domains().Append("b.example");
@@ -303,7 +303,7 @@ TEST_F(DomainListTest, RenameEntryReindexesAndKeepsTheBinding) {
   EXPECT_FALSE(domains().RenameEntry(2, "x.example"));
 }
 
-TEST_F(DomainListTest, RecordNameResolvesLiteralsAndSubdomainsWithoutDomainCfg) {
+TEST_F(FileDomainStoreTest, RecordNameResolvesLiteralsAndSubdomainsWithoutDomainCfg) {
   std::string file = DomainsFileOf({"primary.example", "shop.example"});
   file[96 + 95] = 1;
   dir_.Write("config/domains.cfg", file);
@@ -325,7 +325,7 @@ TEST_F(DomainListTest, RecordNameResolvesLiteralsAndSubdomainsWithoutDomainCfg) 
   EXPECT_EQ(domains().ResolveRecordName("[192.0.2.8]"), "shop.example");
 }
 
-TEST_F(DomainListTest, FolderOfRefusesNamesThatLeaveTheConfigDirectory) {
+TEST_F(FileDomainStoreTest, FolderOfRefusesNamesThatLeaveTheConfigDirectory) {
   EXPECT_EQ(domains().FolderOf("a.example"), dir_.path() + "config/a.example/");
   for (const char* name : {"", ".", "..", "a/b", "a\\b", "../x"}) {
     EXPECT_EQ(domains().FolderOf(name), "") << name;
@@ -344,7 +344,7 @@ TEST(DomainListValidName, LettersDigitsAndFewMarks) {
       {"under_score.example", false}, {"slash/example", false}, {"space example", false},
       {"\xC3\xA4pfel.example", true}, {"tab\texample", false},
   };
-  for (const Case& c : cases) EXPECT_EQ(DomainList::ValidName(c.name), c.valid) << c.name;
+  for (const Case& c : cases) EXPECT_EQ(DomainStore::ValidName(c.name), c.valid) << c.name;
 }
 
 }  // namespace

@@ -6,11 +6,11 @@
 #include <cstdint>
 #include <memory>
 
-#include "core/accounts/user_walk.h"
+#include "api/c/user_enum_state.h"
 
 namespace tarvelin {
 
-struct Context;
+class Context;
 
 // A walk (flag 0) over the accounts of `domain` (the folder name as given,
 // cut to 255 characters) that delivers the records `query` accepts (null or
@@ -26,6 +26,6 @@ std::unique_ptr<UserEnumState> InitUsersQuery(const Context& context, const char
 bool NextUser(const Context& context, UserEnumState* state, void* buffer, int32_t size);
 
 // Ends the walk and frees its state.
-void DoneUsers(std::unique_ptr<UserEnumState> state);
+void DoneUsers(const Context& context, std::unique_ptr<UserEnumState> state);
 
 }  // namespace tarvelin

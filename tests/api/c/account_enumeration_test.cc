@@ -1,4 +1,4 @@
-#include "core/accounts/account_enumeration.h"
+#include "api/c/account_enumeration.h"
 
 #include <gtest/gtest.h>
 
@@ -39,7 +39,7 @@ class AccountEnumerationTest : public ::testing::Test {
     while (NextUser(context_, state.get(), buffer.data(), kUserRecordSize)) {
       seen.emplace_back(WalkIndex(*state), buffer[0]);
     }
-    DoneUsers(std::move(state));
+    DoneUsers(context_, std::move(state));
     return seen;
   }
 
@@ -72,7 +72,7 @@ TEST_F(AccountEnumerationTest, ListServerTypeIsWrittenIntoTheHandle) {
   EXPECT_EQ((*state)[walk_offsets::kRecord], 1);
   ASSERT_TRUE(NextUser(context_, state.get(), buffer.data(), kUserRecordSize));
   EXPECT_EQ((*state)[walk_offsets::kRecord], 6);
-  DoneUsers(std::move(state));
+  DoneUsers(context_, std::move(state));
 }
 
 TEST_F(AccountEnumerationTest, ASmallBufferStillConsumesARecord) {
@@ -87,8 +87,8 @@ TEST_F(AccountEnumerationTest, ASmallBufferStillConsumesARecord) {
   EXPECT_EQ(WalkIndex(*state), 2);
   EXPECT_EQ(buffer[kUserRecordSize], 0xEE) << "exactly one record";
   EXPECT_FALSE(NextUser(context_, state.get(), buffer.data(), kUserRecordSize));
-  DoneUsers(std::move(state));
-  DoneUsers(nullptr);
+  DoneUsers(context_, std::move(state));
+  DoneUsers(context_, nullptr);
 }
 
 TEST_F(AccountEnumerationTest, NoWalkWithoutInitialisationOrUsersFile) {
@@ -103,7 +103,7 @@ TEST_F(AccountEnumerationTest, NoWalkWithoutInitialisationOrUsersFile) {
   EXPECT_FALSE(NextUser(context_, state.get(), buffer.data(), kUserRecordSize));
   EXPECT_FALSE(NextUser(context_, nullptr, buffer.data(), kUserRecordSize));
   context_.api.initialised = true;
-  DoneUsers(std::move(state));
+  DoneUsers(context_, std::move(state));
 }
 
 }  // namespace

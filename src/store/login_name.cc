@@ -1,4 +1,4 @@
-#include "core/accounts/login_name.h"
+#include "store/login_name.h"
 
 #include "schema/user_record_offsets.h"
 #include "foundation/bytes.h"

@@ -8,8 +8,8 @@
 // characters owns byte 95; the binding flag of such a domain is kept beside
 // the table so that neither overwrites the other.
 //
-// The list also owns the domain record cache, which the configuration load
-// sets up after loading the list.
+// Each domain's record is its domain.cfg (domain_file.h), read through the
+// domain record cache.
 #pragma once
 
 #include <cstdint>
@@ -18,83 +18,95 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/lock_table.h"
+#include "store/domain_store.h"
 #include "store/file/domain_cache.h"
 
 namespace tarvelin {
 
-struct ApiState;
-struct ConfigState;
+class ServerConfig;
 
 inline constexpr int kDomainEntrySize = 96;
-inline constexpr int kDomainNameMax = 95;
 
-class DomainList {
+class FileDomainStore : public DomainStore {
  public:
-  DomainList(const ApiState* api, ConfigState* config) : api_(api), config_(config) {}
+  // The list follows the installation as its owner changes it: the
+  // configuration folder, the record that holds the count (offset 7020),
+  // and whether subdomains.dat exists.
+  FileDomainStore(const std::string& config_path, ServerConfig& record, const bool& subdomains_enabled,
+             LockTable& locks)
+      : config_path_(config_path),
+        record_(record),
+        subdomains_enabled_(subdomains_enabled),
+        locks_(locks),
+        cache_(locks) {}
 
   // Reads domains.cfg (or the oldest layout inside settings.cfg), applies
   // the layout upgrades and rebuilds the name index. True when a store was
   // read.
-  bool Load();
+  bool Load() override;
+  // Replaces domains.cfg with FileImage().
+  Status SaveList() const override;
 
   // The count of offset 7020 (a negative stored count reads as 0).
-  int Count() const;
-  // Entries the table holds; positions from here up to Count() are empty.
-  int TableEntries() const { return Capacity(); }
-  // Empty for a position outside the table.
-  std::string NameAt(int position) const;
+  int Count() const override;
+  int TableEntries() const override { return Capacity(); }
+  std::string NameAt(int position) const override;
 
   // Position of a name (lower-cased) through the index, then bracketed
   // address literals (when setting 179 is on), then subdomains.dat. A name
   // that does not resolve gives -1 when strict, else 0.
-  int FindPosition(std::string_view name, bool strict) const;
+  int FindPosition(std::string_view name, bool strict) const override;
   // True when FindPosition resolves the name without falling back; an
   // address ("a@b", no ":") is reduced to its domain.
-  bool Exists(std::string_view name) const;
-  // Letters, digits, "-", ".", "[" and "]" below code 127; any character of
-  // 127 and above.
-  static bool ValidName(std::string_view name);
+  bool Exists(std::string_view name) const override;
 
   // The name whose record a load by `name` reads: lower-cased, a bracketed
   // address literal (setting 179 on) replaced by its domain, and a name
   // without domain.cfg mapped through subdomains.dat. Unresolved parts stay.
-  std::string ResolveRecordName(std::string_view name) const;
+  std::string ResolveRecordName(std::string_view name) const override;
 
   // Adds the lower-cased name (cut to 95 characters) at the end.
-  void Append(std::string_view name);
+  void Append(std::string_view name) override;
   // Replaces the name at the position (lower-cased, cut to 95 characters),
   // keeping its binding flag. False for a position outside the table.
-  bool RenameEntry(int position, std::string_view name);
+  bool RenameEntry(int position, std::string_view name) override;
   // Removes the entry; later entries, with their binding flags, move one
   // position down and the count drops by one. False for a position outside
   // 0 .. Count()-1.
-  bool RemoveEntry(int position);
+  bool RemoveEntry(int position) override;
 
-  bool BindingFlag(int position) const;
+  bool BindingFlag(int position) const override;
   // The first line of the domain's bind.dat, trimmed; empty when the entry
   // has no binding flag or the file is missing.
-  std::string GetBinding(int position) const;
+  std::string GetBinding(int position) const override;
   // A non-empty text (cut to 255 characters) becomes the single line of
   // the domain's bind.dat, creating its folder when missing, and sets the
   // binding flag; an empty one removes bind.dat and clears the flag. False,
   // with flag and file unchanged, when the file cannot be written or
   // removed, or the position names no domain folder.
-  bool SetBinding(int position, std::string_view addresses);
+  bool SetBinding(int position, std::string_view addresses) override;
   // The first position whose binding list holds the address (compared like
   // list items: case-insensitive, trimmed), or -1.
-  int PositionOfAddress(std::string_view address) const;
+  int PositionOfAddress(std::string_view address) const override;
 
   // The domain's configuration folder, ending with a separator; empty when
   // the name cannot be a folder name (empty, ".", "..", or holding a
   // separator or a zero byte), so no caller reaches outside the
   // configuration directory.
   std::string FolderOf(std::string_view name) const;
-  // Whether a domain name can stand as one folder name (see FolderOf).
-  static bool IsFolderName(std::string_view name);
 
-  DomainCache& cache() { return cache_; }
-  // Sets the cache up afresh from the configuration (DomainCache::SetUp).
-  void SetUpCache();
+  // domain.cfg of the resolved name's folder, through the cache. The stamp
+  // is taken before the read: a rewrite in between leaves the entry with
+  // an older stamp than its bytes, so it is read again later rather than
+  // served stale.
+  Status LoadRecord(std::string_view resolved_name, DomainRecord* record) override;
+  // Replaces domain.cfg, creating the folder when missing. The cache is not
+  // filled: its entry turns stale by the file's new stamp.
+  Status SaveRecord(std::string_view name, const DomainRecord& record) override;
+  // DomainCache::SetUp from the record.
+  void SetUpCache() override;
+  const DomainCache& cache() const { return cache_; }
 
   // The bytes domains.cfg holds: count entries, at most the table.
   std::string FileImage() const;
@@ -124,8 +136,10 @@ class DomainList {
   Resolution ResolveSubdomain(const std::string& lower_name) const;
   int FindPositionWithoutFallback(const std::string& lower_name) const;
 
-  const ApiState* api_;
-  ConfigState* config_;
+  const std::string& config_path_;
+  ServerConfig& record_;
+  const bool& subdomains_enabled_;
+  LockTable& locks_;
   std::vector<uint8_t> table_;
   std::vector<bool> long_name_bound_;           // binding flags of 95-character names
   std::unordered_map<std::string, int> index_;  // name -> position

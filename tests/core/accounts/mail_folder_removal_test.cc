@@ -1,4 +1,4 @@
-#include "mailstore/mail_folder_removal.h"
+#include "core/accounts/mail_folder.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>

@@ -1,4 +1,4 @@
-#include "core/accounts/account_enumeration.h"
+#include "api/c/account_enumeration.h"
 
 #include <cstring>
 #include <string>
@@ -31,7 +31,7 @@ std::unique_ptr<UserEnumState> InitUsersQuery(const Context& context, const char
 
 bool NextUser(const Context& context, UserEnumState* state, void* buffer, int32_t size) {
   if (!context.api.initialised || state == nullptr) return false;
-  if (!AdvanceUserWalk(state)) return false;
+  if (!AdvanceUserWalk(context, state)) return false;
   if (buffer == nullptr || size < kUserRecordSize) return false;
   uint8_t* record = state->data() + walk_offsets::kRecord;
   if (record[user_offsets::kAccountType] == kMailingList && record[kListServerFlag] != 0) {
@@ -41,8 +41,8 @@ bool NextUser(const Context& context, UserEnumState* state, void* buffer, int32_
   return true;
 }
 
-void DoneUsers(std::unique_ptr<UserEnumState> state) {
-  if (state) EndUserWalk(state.get());
+void DoneUsers(const Context& context, std::unique_ptr<UserEnumState> state) {
+  if (state) EndUserWalk(context, state.get());
 }
 
 }  // namespace tarvelin

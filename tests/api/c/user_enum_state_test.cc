@@ -1,4 +1,4 @@
-#include "core/accounts/user_walk.h"
+#include "api/c/user_enum_state.h"
 
 #include <gtest/gtest.h>
 
@@ -43,9 +43,9 @@ class UserWalkTest : public ::testing::Test {
     std::vector<std::pair<int, std::string>> seen;
     UserEnumState state;
     if (!StartUserWalk(context_, "example.org", query, 0, &state)) return seen;
-    while (AdvanceUserWalk(&state))
+    while (AdvanceUserWalk(context_, &state))
       seen.emplace_back(WalkIndex(state), PrimaryAliasOf(RecordIn(state)));
-    EndUserWalk(&state);
+    EndUserWalk(context_, &state);
     return seen;
   }
 
@@ -65,13 +65,13 @@ TEST_F(UserWalkTest, StateLayout) {
   EXPECT_EQ(GetPString(state.data() + 3293, 255), "U_Type = 0");
   EXPECT_EQ(state[0], 0) << "zero-filled first";
   EXPECT_EQ(state[3549], 0);
-  ASSERT_TRUE(AdvanceUserWalk(&state));
+  ASSERT_TRUE(AdvanceUserWalk(context_, &state));
   EXPECT_EQ(WalkIndex(state), 0);
   EXPECT_EQ(PasswordOf(RecordIn(state)), "abc") << "the password comes deciphered";
-  EndUserWalk(&state);
+  EndUserWalk(context_, &state);
   EXPECT_EQ(state[walk_offsets::kOpen], 0);
-  EXPECT_FALSE(AdvanceUserWalk(&state));
-  EndUserWalk(&state);  // harmless again
+  EXPECT_FALSE(AdvanceUserWalk(context_, &state));
+  EndUserWalk(context_, &state);  // harmless again
 }
 
 TEST_F(UserWalkTest, DeliversEveryRecordInFileOrder) {
@@ -101,22 +101,22 @@ TEST_F(UserWalkTest, LongFilesAreReadInOrder) {
 TEST_F(UserWalkTest, WalkReadsTheVersionItStartedOn) {
   UserEnumState state;
   ASSERT_TRUE(StartUserWalk(context_, "example.org", "", 0, &state));
-  ASSERT_TRUE(AdvanceUserWalk(&state));
+  ASSERT_TRUE(AdvanceUserWalk(context_, &state));
   UserRecord removed;
   ASSERT_TRUE(RemoveUserAt(dir_.path() + "config/example.org/", 1, &removed));
-  ASSERT_TRUE(AdvanceUserWalk(&state));
+  ASSERT_TRUE(AdvanceUserWalk(context_, &state));
   EXPECT_EQ(PrimaryAliasOf(RecordIn(state)), "news");
   int count = 2;
-  while (AdvanceUserWalk(&state)) ++count;
+  while (AdvanceUserWalk(context_, &state)) ++count;
   EXPECT_EQ(count, 4);
-  EndUserWalk(&state);
+  EndUserWalk(context_, &state);
 }
 
 TEST_F(UserWalkTest, NoFileNoWalk) {
   UserEnumState state;
   EXPECT_FALSE(StartUserWalk(context_, "missing.org", "", 0, &state));
   EXPECT_EQ(state[walk_offsets::kOpen], 0);
-  EXPECT_FALSE(AdvanceUserWalk(&state));
+  EXPECT_FALSE(AdvanceUserWalk(context_, &state));
   EXPECT_FALSE(StartUserWalk(context_, "../config/example.org", "", 0, &state));
 }
 

@@ -1,22 +1,21 @@
-// A walk over the accounts of one domain in users.cfg order. Its state is
-// UserEnumState, one 3552-byte block whose layout is fixed (it is shared
-// with the database backend):
+// The account walks of the C API. A walk's state is UserEnumState, one
+// 3552-byte block whose layout is fixed (it is shared with the database
+// backend):
 //
 //   0     2848  the current record (unscrambled, password deciphered)
-//   2848  1     open flag: 1 while the walk's users.cfg is open
-//   2852  332   the open file (here: its handle, 32-bit, at the start, then
-//               the address of what the walk keeps beside the state: its
-//               read-ahead buffer and its query's filter)
+//   2848  1     open flag: 1 while the walk is open
+//   2852  332   the open walk: its handle in the Context's walk table
+//               (32-bit, at the start); the rest zero
 //   3184  4     current index, signed: -1 before the first record
-//   3188  4     records in the file when the walk began, signed
+//   3188  4     records in the store when the walk began, signed
 //   3196  96    domain name (text 95)
 //   3292  1     walk flag: 0 for walks of the API, 1 for internal scans
 //   3293  256   query (text 255); empty for no condition
 //
-// The walk reads the version of users.cfg that was there when it started,
-// whatever is written meanwhile. A walk with a query delivers only the
-// records the query accepts (core/accounts/query_filter.h). A walk that was
-// started must be ended, and its state must not be copied while it runs.
+// The state holds no pointer and no file of the walk: it may be copied
+// byte for byte, and a stale copy only names a handle that has ended. The
+// walk itself is an AccountWalk of the Context (core/accounts/
+// account_walk.h). A walk that was started must be ended.
 #pragma once
 
 #include <array>
@@ -26,7 +25,7 @@
 
 namespace tarvelin {
 
-struct Context;
+class Context;
 
 inline constexpr int kUserEnumStateSize = 3552;
 using UserEnumState = std::array<uint8_t, kUserEnumStateSize>;
@@ -34,8 +33,7 @@ using UserEnumState = std::array<uint8_t, kUserEnumStateSize>;
 namespace walk_offsets {
 inline constexpr int kRecord = 0;
 inline constexpr int kOpen = 2848;
-inline constexpr int kFile = 2852;
-inline constexpr int kExtras = 2856;
+inline constexpr int kHandle = 2852;
 inline constexpr int kIndex = 3184;
 inline constexpr int kCount = 3188;
 inline constexpr int kDomain = 3196;
@@ -46,16 +44,16 @@ inline constexpr int kQueryCapacity = 255;
 }  // namespace walk_offsets
 
 // Zeroes the state, stores the flag and the query (cut to 255 characters)
-// and opens the domain's users.cfg. The query's property names are those of
-// the installation's apiconst.pas. False when the file cannot be opened.
+// and starts the walk over the domain's accounts. False when the domain has
+// no accounts store to walk.
 bool StartUserWalk(const Context& context, std::string_view domain, std::string_view query,
                    uint8_t walk_flag, UserEnumState* state);
 // The next record the query accepts into the state, its position into the
 // index: true; false at the end (also after a read error or on a walk that
 // is not open).
-bool AdvanceUserWalk(UserEnumState* state);
-// Closes the file and clears the open flag; harmless on a closed walk.
-void EndUserWalk(UserEnumState* state);
+bool AdvanceUserWalk(const Context& context, UserEnumState* state);
+// Ends the walk and clears the open flag; harmless on a closed walk.
+void EndUserWalk(const Context& context, UserEnumState* state);
 
 int32_t WalkIndex(const UserEnumState& state);
 int32_t WalkCount(const UserEnumState& state);

@@ -1,18 +1,17 @@
-#include "store/file/domain_list.h"
+#include "store/file/file_domain_store.h"
 
 #include <algorithm>
 #include <cstring>
 
 #include "schema/config_offsets.h"
-#include "config/config_state.h"
+#include "schema/server_config.h"
 #include "store/file/domain_file.h"
 #include "foundation/bytes.h"
 #include "foundation/list_match.h"
 #include "foundation/scramble.h"
 #include "foundation/text.h"
-#include "config/api_state.h"
-#include "platform/lock_table.h"
 #include "platform/file_system.h"
+#include "platform/monotonic_clock.h"
 #include "platform/network_info.h"
 #include "platform/os_path.h"
 
@@ -41,21 +40,21 @@ bool IsLocalAddress(std::string_view address) {
 
 }  // namespace
 
-int DomainList::Count() const {
-  const auto stored = static_cast<int32_t>(config_->record.Number(offsets::kDomainCount, 4));
+int FileDomainStore::Count() const {
+  const auto stored = static_cast<int32_t>(record_.Number(offsets::kDomainCount, 4));
   return std::max(stored, 0);
 }
 
-void DomainList::SetCount(int count) {
-  config_->record.SetNumber(offsets::kDomainCount, 4, static_cast<uint32_t>(count));
+void FileDomainStore::SetCount(int count) {
+  record_.SetNumber(offsets::kDomainCount, 4, static_cast<uint32_t>(count));
 }
 
-std::string DomainList::NameAt(int position) const {
+std::string FileDomainStore::NameAt(int position) const {
   if (position < 0 || position >= Capacity()) return {};
   return GetPString(Entry(position), kDomainNameMax);
 }
 
-void DomainList::StoreName(int position, std::string_view lower_name) {
+void FileDomainStore::StoreName(int position, std::string_view lower_name) {
   const bool bound = BindingFlag(position);
   uint8_t* entry = Entry(position);
   std::memset(entry, 0, kDomainEntrySize);
@@ -63,7 +62,7 @@ void DomainList::StoreName(int position, std::string_view lower_name) {
   SetBindingFlag(position, bound);
 }
 
-void DomainList::SetBindingFlag(int position, bool bound) {
+void FileDomainStore::SetBindingFlag(int position, bool bound) {
   long_name_bound_.resize(static_cast<size_t>(Capacity()), false);
   uint8_t* entry = Entry(position);
   if (entry[0] >= kDomainNameMax) {
@@ -74,7 +73,7 @@ void DomainList::SetBindingFlag(int position, bool bound) {
   }
 }
 
-bool DomainList::BindingFlag(int position) const {
+bool FileDomainStore::BindingFlag(int position) const {
   if (position < 0 || position >= Capacity()) return false;
   const uint8_t* entry = Entry(position);
   if (entry[0] >= kDomainNameMax) {
@@ -84,17 +83,12 @@ bool DomainList::BindingFlag(int position) const {
   return entry[kDomainEntrySize - 1] != 0;
 }
 
-bool DomainList::IsFolderName(std::string_view name) {
-  return !name.empty() && name != "." && name != ".." &&
-         name.find_first_of(std::string_view("/\\\0", 3)) == std::string_view::npos;
-}
-
-std::string DomainList::FolderOf(std::string_view name) const {
+std::string FileDomainStore::FolderOf(std::string_view name) const {
   if (!IsFolderName(name)) return {};
-  return api_->config_path + std::string(name) + kPathSeparator;
+  return config_path_ + std::string(name) + kPathSeparator;
 }
 
-std::string DomainList::GetBinding(int position) const {
+std::string FileDomainStore::GetBinding(int position) const {
   if (!BindingFlag(position)) return {};
   const std::string folder = FolderOf(NameAt(position));
   std::string content;
@@ -103,7 +97,7 @@ std::string DomainList::GetBinding(int position) const {
   return lines.empty() ? std::string() : Trim(lines.front());
 }
 
-bool DomainList::SetBinding(int position, std::string_view addresses) {
+bool FileDomainStore::SetBinding(int position, std::string_view addresses) {
   if (position < 0 || position >= Capacity()) return false;
   const std::string folder = FolderOf(NameAt(position));
   if (folder.empty()) return false;
@@ -118,23 +112,23 @@ bool DomainList::SetBinding(int position, std::string_view addresses) {
       return false;
     }
   }
-  ScopedLock lock(LockId::kGeneral);
+  ScopedLock lock(locks_, LockId::kGeneral);
   SetBindingFlag(position, !text.empty());
   return true;
 }
 
-int DomainList::PositionOfAddress(std::string_view address) const {
+int FileDomainStore::PositionOfAddress(std::string_view address) const {
   for (int position = 0; position < Count(); ++position) {
     if (ListMatch(address, GetBinding(position))) return position;
   }
   return -1;
 }
 
-bool DomainList::Load() {
-  ScopedLock lock(LockId::kGeneral);
+bool FileDomainStore::Load() {
+  ScopedLock lock(locks_, LockId::kGeneral);
   table_.clear();
   long_name_bound_.clear();
-  const std::string domains_cfg = api_->config_path + "domains.cfg";
+  const std::string domains_cfg = config_path_ + "domains.cfg";
   bool read = false;
   if (FileExists(domains_cfg)) {
     ReadDomainsFile(domains_cfg);
@@ -142,7 +136,7 @@ bool DomainList::Load() {
   } else {
     ReadLegacySettings();
   }
-  ServerConfig& record = config_->record;
+  ServerConfig& record = record_;
   if (Count() > 0 && NameAt(0).empty()) {
     UpgradeFromFixedTable();
   } else if (record.Byte(offsets::kDomainTableFormat) == 0) {
@@ -153,7 +147,7 @@ bool DomainList::Load() {
   return read;
 }
 
-void DomainList::ReadDomainsFile(const std::string& path) {
+void FileDomainStore::ReadDomainsFile(const std::string& path) {
   const int64_t size = std::max<int64_t>(FileSize(path), 0);
   if (Count() == 0 || Count() > kMaxDomains) {
     SetCount(static_cast<int>(std::min<int64_t>(size / kDomainEntrySize, kMaxDomains)));
@@ -165,18 +159,18 @@ void DomainList::ReadDomainsFile(const std::string& path) {
   std::memcpy(table_.data(), bytes.data(), std::min(bytes.size(), table_.size()));
 }
 
-void DomainList::ReadLegacySettings() {
+void FileDomainStore::ReadLegacySettings() {
   if (Count() > kMaxDomains) SetCount(0);
   table_.assign(static_cast<size_t>(Count()) * kDomainEntrySize, 0);
   std::string bytes;
-  ReadFileRange(api_->config_path + "settings.cfg", kLegacySettingsOffset, table_.size(), &bytes);
+  ReadFileRange(config_path_ + "settings.cfg", kLegacySettingsOffset, table_.size(), &bytes);
   const size_t n = std::min(bytes.size(), table_.size());
   std::memcpy(table_.data(), bytes.data(), n);
   ScrambleBytes(table_.data(), n, kLegacySettingsOffset % 16);
 }
 
-void DomainList::UpgradeFromFixedTable() {
-  const ServerConfig& record = config_->record;
+void FileDomainStore::UpgradeFromFixedTable() {
+  const ServerConfig& record = record_;
   const int count = std::min(Count(), kLegacySlots);
   const uint8_t* slots = record.data() + offsets::kLegacyDomainTable;
   std::vector<std::string> names;
@@ -191,7 +185,7 @@ void DomainList::UpgradeFromFixedTable() {
   for (const std::string& name : names) Append(name);
 }
 
-void DomainList::WidenShortEntries() {
+void FileDomainStore::WidenShortEntries() {
   for (int position = std::min(Count(), Capacity()) - 1; position >= 0; --position) {
     const std::string name =
         GetPString(table_.data() + position * kShortEntrySize, kShortEntrySize - 1);
@@ -201,7 +195,7 @@ void DomainList::WidenShortEntries() {
   }
 }
 
-void DomainList::RebuildIndex() {
+void FileDomainStore::RebuildIndex() {
   const int count = std::min(Count(), Capacity());
   long_name_bound_.assign(static_cast<size_t>(Capacity()), false);
   for (int position = 0; position < count; ++position) {
@@ -220,15 +214,15 @@ void DomainList::RebuildIndex() {
   RebuildNameIndex();
 }
 
-void DomainList::RebuildNameIndex() {
+void FileDomainStore::RebuildNameIndex() {
   index_.clear();
   const int count = std::min(Count(), Capacity());
   // With duplicate names the first position keeps the name.
   for (int position = 0; position < count; ++position) index_.emplace(NameAt(position), position);
 }
 
-void DomainList::Append(std::string_view name) {
-  ScopedLock lock(LockId::kGeneral);
+void FileDomainStore::Append(std::string_view name) {
+  ScopedLock lock(locks_, LockId::kGeneral);
   const int count = Count();
   if (count >= Capacity()) table_.resize(static_cast<size_t>(count + 1) * kDomainEntrySize, 0);
   const std::string lower = CutTo(ToLower(name), kDomainNameMax);
@@ -240,16 +234,16 @@ void DomainList::Append(std::string_view name) {
   SetCount(count + 1);
 }
 
-bool DomainList::RenameEntry(int position, std::string_view name) {
+bool FileDomainStore::RenameEntry(int position, std::string_view name) {
   if (position < 0 || position >= Capacity()) return false;
-  ScopedLock lock(LockId::kGeneral);
+  ScopedLock lock(locks_, LockId::kGeneral);
   StoreName(position, CutTo(ToLower(name), kDomainNameMax));
   RebuildNameIndex();
   return true;
 }
 
-bool DomainList::RemoveEntry(int position) {
-  ScopedLock lock(LockId::kGeneral);
+bool FileDomainStore::RemoveEntry(int position) {
+  ScopedLock lock(locks_, LockId::kGeneral);
   const int count = std::min(Count(), Capacity());
   if (position < 0 || position >= count) return false;
   long_name_bound_.resize(static_cast<size_t>(Capacity()), false);
@@ -263,13 +257,13 @@ bool DomainList::RemoveEntry(int position) {
   return true;
 }
 
-std::string DomainList::ResolveRecordName(std::string_view name) const {
+std::string FileDomainStore::ResolveRecordName(std::string_view name) const {
   std::string lower = ToLower(name);
-  if (config_->record.Byte(offsets::kAddressLiterals) != 0 && !lower.empty() && lower[0] == '[') {
+  if (record_.Byte(offsets::kAddressLiterals) != 0 && !lower.empty() && lower[0] == '[') {
     Resolution literal = ResolveAddressLiteral(lower);
     if (literal.position >= 0) lower = std::move(literal.name);
   }
-  if (config_->derived.subdomains_enabled) {
+  if (subdomains_enabled_) {
     const std::string folder = FolderOf(lower);
     if (folder.empty() || !FileExists(folder + kDomainFileName)) {
       Resolution mapped = ResolveSubdomain(lower);
@@ -279,14 +273,40 @@ std::string DomainList::ResolveRecordName(std::string_view name) const {
   return lower;
 }
 
-void DomainList::SetUpCache() { cache_.SetUp(config_->record); }
+void FileDomainStore::SetUpCache() { cache_.SetUp(record_); }
 
-int DomainList::IndexLookup(const std::string& lower_name) const {
+Status FileDomainStore::SaveList() const {
+  const std::string path = config_path_ + "domains.cfg";
+  if (!WriteFileAtomic(path, FileImage())) return Status::IOError("cannot write " + path);
+  return Status();
+}
+
+Status FileDomainStore::LoadRecord(std::string_view resolved_name, DomainRecord* record) {
+  record->fill(0);
+  const std::string folder = FolderOf(resolved_name);
+  if (folder.empty()) return Status::NotFound("no domain folder for \"" + std::string(resolved_name) + "\"");
+  const std::string path = folder + kDomainFileName;
+  const FileStamp stamp = GetFileStamp(path);
+  const int64_t now = MonotonicSeconds();
+  if (cache_.Get(resolved_name, stamp, now, record)) return Status();
+  if (!ReadDomainFile(path, record)) return Status::NotFound("cannot read " + path);
+  cache_.Put(resolved_name, *record, stamp, now);
+  return Status();
+}
+
+Status FileDomainStore::SaveRecord(std::string_view name, const DomainRecord& record) {
+  const std::string folder = FolderOf(name);
+  if (folder.empty()) return Status::InvalidArgument("no domain folder for \"" + std::string(name) + "\"");
+  if (!WriteDomainFile(folder, record)) return Status::IOError("cannot write " + folder + kDomainFileName);
+  return Status();
+}
+
+int FileDomainStore::IndexLookup(const std::string& lower_name) const {
   const auto it = index_.find(lower_name);
   return it != index_.end() && it->second < Count() ? it->second : -1;
 }
 
-DomainList::Resolution DomainList::ResolveAddressLiteral(std::string_view text) const {
+FileDomainStore::Resolution FileDomainStore::ResolveAddressLiteral(std::string_view text) const {
   std::string address(text);
   if (address.size() >= 2 && address.front() == '[' && address.back() == ']') {
     address = address.substr(1, address.size() - 2);
@@ -301,9 +321,9 @@ DomainList::Resolution DomainList::ResolveAddressLiteral(std::string_view text) 
   return {};
 }
 
-DomainList::Resolution DomainList::ResolveSubdomain(const std::string& lower_name) const {
+FileDomainStore::Resolution FileDomainStore::ResolveSubdomain(const std::string& lower_name) const {
   std::string content;
-  if (ReadFile(api_->config_path + "subdomains.dat", &content) != ReadResult::kOk) return {};
+  if (ReadFile(config_path_ + "subdomains.dat", &content) != ReadResult::kOk) return {};
   for (const std::string& raw : SplitLines(content)) {
     const std::string line = ToLower(Trim(raw));
     const size_t equals = line.find('=');
@@ -320,42 +340,33 @@ DomainList::Resolution DomainList::ResolveSubdomain(const std::string& lower_nam
   return {};
 }
 
-int DomainList::FindPositionWithoutFallback(const std::string& lower_name) const {
+int FileDomainStore::FindPositionWithoutFallback(const std::string& lower_name) const {
   int position = IndexLookup(lower_name);
-  if (position < 0 && config_->record.Byte(offsets::kAddressLiterals) != 0 &&
+  if (position < 0 && record_.Byte(offsets::kAddressLiterals) != 0 &&
       lower_name.find('[') != std::string::npos) {
     position = ResolveAddressLiteral(lower_name).position;
   }
   return position;
 }
 
-int DomainList::FindPosition(std::string_view name, bool strict) const {
+int FileDomainStore::FindPosition(std::string_view name, bool strict) const {
   const std::string lower = ToLower(name);
   int position = FindPositionWithoutFallback(lower);
-  if (position < 0 && config_->derived.subdomains_enabled) {
+  if (position < 0 && subdomains_enabled_) {
     position = ResolveSubdomain(lower).position;
   }
   if (position < 0) return strict ? -1 : 0;
   return position;
 }
 
-bool DomainList::Exists(std::string_view name) const {
+bool FileDomainStore::Exists(std::string_view name) const {
   std::string lower = ToLower(name);
   const size_t at = lower.find('@');
   if (at != std::string::npos && lower.find(':') == std::string::npos) lower.erase(0, at + 1);
   return FindPosition(lower, /*strict=*/true) >= 0;
 }
 
-bool DomainList::ValidName(std::string_view name) {
-  return std::all_of(name.begin(), name.end(), [](char c) {
-    const auto code = static_cast<unsigned char>(c);
-    if (code >= 127) return true;
-    return (code >= 'a' && code <= 'z') || (code >= 'A' && code <= 'Z') ||
-           (code >= '0' && code <= '9') || c == '-' || c == '.' || c == '[' || c == ']';
-  });
-}
-
-std::string DomainList::FileImage() const {
+std::string FileDomainStore::FileImage() const {
   const size_t bytes = std::min(static_cast<size_t>(Count()) * kDomainEntrySize, table_.size());
   return std::string(reinterpret_cast<const char*>(table_.data()), bytes);
 }

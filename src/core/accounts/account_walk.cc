@@ -1,0 +1,29 @@
+#include "core/accounts/account_walk.h"
+
+#include "core/context.h"
+
+namespace tarvelin {
+
+std::unique_ptr<AccountWalk> AccountWalk::Start(const Context& context, std::string_view domain,
+                                                std::string_view query) {
+  std::unique_ptr<AccountIterator> accounts = context.accounts().NewIterator(domain);
+  if (accounts == nullptr) return nullptr;
+  std::unique_ptr<QueryFilter> filter;
+  if (!query.empty()) {
+    filter = std::make_unique<QueryFilter>(context, context.properties(), query);
+  }
+  // The first Next moves to position 0.
+  accounts->Seek(-1);
+  return std::unique_ptr<AccountWalk>(new AccountWalk(std::move(accounts), std::move(filter)));
+}
+
+bool AccountWalk::Next() {
+  for (accounts_->Seek(position_ + 1); accounts_->Valid(); accounts_->Next()) {
+    record_ = accounts_->record();
+    position_ = accounts_->position();
+    if (filter_ == nullptr || filter_->Accepts(record_.data())) return true;
+  }
+  return false;
+}
+
+}  // namespace tarvelin

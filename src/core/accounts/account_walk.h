@@ -1,0 +1,47 @@
+// A walk over the accounts of one domain in position order, as they were
+// when it began (whatever is written meanwhile), delivering only the
+// records a query accepts (query_filter.h; an empty query accepts all).
+// The query's property names are those of the installation.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "core/accounts/query_filter.h"
+#include "schema/user_record.h"
+#include "store/account_store.h"
+
+namespace tarvelin {
+
+class Context;
+
+class AccountWalk {
+ public:
+  // Null when the domain has no accounts store to walk. The Context must
+  // outlive the walk.
+  static std::unique_ptr<AccountWalk> Start(const Context& context, std::string_view domain,
+                                            std::string_view query);
+
+  // Moves to the next record the query accepts: true; false at the end and
+  // after a read error.
+  bool Next();
+
+  // The current record (password in plain text) and its position; -1
+  // before the first Next.
+  const UserRecord& record() const { return record_; }
+  int position() const { return position_; }
+  // Accounts in the version walked.
+  int count() const { return accounts_->count(); }
+
+ private:
+  AccountWalk(std::unique_ptr<AccountIterator> accounts, std::unique_ptr<QueryFilter> filter)
+      : accounts_(std::move(accounts)), filter_(std::move(filter)) {}
+
+  std::unique_ptr<AccountIterator> accounts_;
+  std::unique_ptr<QueryFilter> filter_;  // null without a query
+  UserRecord record_{};
+  int position_ = -1;
+};
+
+}  // namespace tarvelin

@@ -1,0 +1,64 @@
+#include "core/context.h"
+
+#include <chrono>
+#include <thread>
+#include <utility>
+
+#include "store/file/file_account_store.h"
+#include "store/file/file_domain_store.h"
+#include "store/file/file_remote_store.h"
+
+namespace tarvelin {
+
+namespace {
+
+ExternalCheckers WithPlatformDefaults(ExternalCheckers checkers) {
+  const ExternalCheckers platform = PlatformCheckers();
+  if (!checkers.logon) checkers.logon = platform.logon;
+  if (!checkers.ldap_bind) checkers.ldap_bind = platform.ldap_bind;
+  return checkers;
+}
+
+}  // namespace
+
+Context::Context(ContextOptions options)
+    : locks_(std::make_unique<LockTable>()),
+      domains_(std::make_unique<FileDomainStore>(api.config_path, config.record,
+                                                 config.derived.subdomains_enabled, *locks_)),
+      accounts_(std::make_unique<FileAccountStore>(api.config_path, config.record, *locks_)),
+      remotes_(std::make_unique<FileRemoteStore>(api.config_path, *locks_)),
+      walks_(std::make_unique<WalkTable>()),
+      log_(std::make_unique<LogWriter>(
+          options.log_clock ? std::move(options.log_clock) : SystemLogClock(), *locks_)),
+      hooks_(std::make_unique<EngineHooks>(*locks_)),
+      logon_(WithPlatformDefaults(std::move(options.logon))),
+      auth_sleep_(std::move(options.auth_sleep)) {}
+
+Context::~Context() = default;
+
+LogSettings Context::log_settings() const {
+  return LogSettings{config.record, config.derived.file_name_tag};
+}
+
+void Context::set_logon(ExternalCheckers checkers) {
+  logon_ = WithPlatformDefaults(std::move(checkers));
+}
+
+void Context::set_auth_sleep(AuthSleep sleep) { auth_sleep_ = std::move(sleep); }
+
+void Context::AuthWait(int seconds) const {
+  if (auth_sleep_) {
+    auth_sleep_(seconds);
+  } else {
+    std::this_thread::sleep_for(std::chrono::seconds(seconds));
+  }
+}
+
+const PropertyTable& Context::properties() const {
+  std::lock_guard<std::mutex> lock(properties_mutex_);
+  std::unique_ptr<PropertyTable>& table = properties_[api.install_path];
+  if (!table) table = std::make_unique<PropertyTable>(LoadPropertyTable(api.install_path));
+  return *table;
+}
+
+}  // namespace tarvelin

@@ -1,0 +1,13 @@
+// Where group names of alias lists are read: groups.dat and the member
+// files it names, relative names below the configuration folder.
+#pragma once
+
+#include <string>
+
+#include "foundation/list_match.h"
+
+namespace tarvelin {
+
+GroupFileReader GroupFilesIn(std::string config_path);
+
+}  // namespace tarvelin
