@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "store/file/account_cache.h"
-#include "core/accounts/auth_functions.h"
+#include "api/c/auth_functions.h"
 #include "foundation/secret_compare.h"
 #include "store/file/stored_record.h"
 #include "schema/user_record_offsets.h"

@@ -2,7 +2,6 @@
 #include <iostream>
 #include <string>
 
-#include "core/accounts/auth_functions.h"
 #include "core/accounts/authenticate.h"
 #include "core/accounts/password_rules.h"
 #include "schema/user_record.h"
@@ -42,10 +41,9 @@ void Authenticate(const Output& out, const std::string& login, const std::string
 
 void PasswordCheck(const Output& out, const std::string& password, const std::string& mailbox,
                    const std::string& aliases) {
-  const int32_t result =
-      CheckPasswordPolicy(TheContext(), password.c_str(), mailbox.c_str(), aliases.c_str());
-  if (result < 0) throw CommandError("the installation is not loaded");
-  if (result == 0) throw CommandError("the password does not meet the policy");
+  if (!PasswordPolicyAccepts(TheContext().config.record, password, mailbox, aliases)) {
+    throw CommandError("the password does not meet the policy");
+  }
   out.Emit({{"accepted", true}}, "the password meets the policy");
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "schema/config_offsets.h"
 #include "schema/server_config.h"
 #include "foundation/list_match.h"
 #include "foundation/text.h"
@@ -42,6 +43,12 @@ void Place(std::string& password, std::string_view from, int wanted, const Rando
 }
 
 }  // namespace
+
+bool PasswordPolicyAccepts(const ServerConfig& config, std::string_view password,
+                           std::string_view mailbox, std::string_view aliases) {
+  return config.Byte(offsets::kPasswordPolicy) == 0 ||
+         CheckPasswordRules(config, password, mailbox, aliases);
+}
 
 bool CheckPasswordRules(const ServerConfig& config, std::string_view password,
                         std::string_view mailbox, std::string_view aliases) {

@@ -18,6 +18,10 @@ class ServerConfig;
 // first "@"; the aliases are a ";" list compared without groups.
 bool CheckPasswordRules(const ServerConfig& config, std::string_view password,
                         std::string_view mailbox, std::string_view aliases);
+// The same when the policy is on (variable 155); any password when it is
+// off.
+bool PasswordPolicyAccepts(const ServerConfig& config, std::string_view password,
+                           std::string_view mailbox, std::string_view aliases);
 
 // Gives a number in 0 .. bound-1, uniformly.
 using RandomBelow = std::function<uint32_t(uint32_t bound)>;

@@ -1,11 +1,10 @@
-#include "core/accounts/auth_functions.h"
+#include "api/c/auth_functions.h"
 
 #include <cstring>
 #include <string>
 
 #include "core/accounts/authenticate.h"
 #include "core/accounts/password_rules.h"
-#include "schema/config_offsets.h"
 #include "api/c/api_result.h"
 #include "core/context.h"
 
@@ -19,7 +18,6 @@ std::string TextOf(const char* text) { return text == nullptr ? std::string() : 
 
 int32_t AuthenticateUser(Context& context, const char* username, const char* password,
                          const char* ip, int32_t* domain_index, void* buffer, int32_t size) {
-  if (!context.api.initialised) return kResultNotInitialised;
   if (size < kUserRecordSize || buffer == nullptr) return kResultBufferTooSmall;
   AuthRequest request;
   request.login = TextOf(username);
@@ -36,9 +34,8 @@ int32_t AuthenticateUser(Context& context, const char* username, const char* pas
 
 int32_t CheckPasswordPolicy(const Context& context, const char* password, const char* mailbox,
                             const char* alias) {
-  if (!context.api.initialised) return kResultNotInitialised;
-  if (context.config.record.Byte(offsets::kPasswordPolicy) == 0) return 1;
-  return CheckPasswordRules(context.config.record, TextOf(password), TextOf(mailbox), TextOf(alias))
+  return PasswordPolicyAccepts(context.config.record, TextOf(password), TextOf(mailbox),
+                               TextOf(alias))
              ? 1
              : 0;
 }
