@@ -64,30 +64,25 @@ ArchiveProgressFn ProgressFor(ProgressBar* bar) {
 }
 
 void Backup(const Output& out, const std::string& file) {
-  int32_t result;
+  Status result;
   {
     ProgressBar bar("backup");
-    result = tarvelin::BackupConfig(TheContext(), file.c_str(), ProgressFor(&bar));
+    result = BackupConfiguration(TheContext(), file, ProgressFor(&bar));
   }
-  if (result != 0) {
-    throw CommandError("backup to " + file +
-                       " failed: the archive could not be written or a file could not be stored");
-  }
-  out.Emit({{"backup", file}, {"result", result}}, "backed up to " + file);
+  if (!result.ok()) throw CommandError("backup to " + file + " failed: " + result.ToString());
+  out.Emit({{"backup", file}, {"result", 0}}, "backed up to " + file);
 }
 
 void Restore(const Output& out, const std::string& file) {
-  int32_t result;
+  Status result;
   {
     ProgressBar bar("restore");
-    result = tarvelin::RestoreConfig(TheContext(), file.c_str(), ProgressFor(&bar));
+    result = RestoreConfiguration(TheContext(), file, ProgressFor(&bar));
   }
-  if (result != 0) {
-    throw CommandError("restore from " + file +
-                       " is incomplete: the archive is missing or damaged, or an entry could not "
-                       "be written");
+  if (!result.ok()) {
+    throw CommandError("restore from " + file + " is incomplete: " + result.ToString());
   }
-  out.Emit({{"restore", file}, {"result", result}}, "restored from " + file);
+  out.Emit({{"restore", file}, {"result", 0}}, "restored from " + file);
 }
 
 }  // namespace

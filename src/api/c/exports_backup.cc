@@ -11,17 +11,19 @@
 
 using tarvelin::Guarded;
 using tarvelin::kResultBufferTooSmall;
-using tarvelin::kResultFailed;
-using tarvelin::TheContext;
 
 extern "C" {
 
 int32_t BackupConfig(const char* path) {
-  return Guarded(kResultFailed, [&] { return tarvelin::BackupConfig(TheContext(), path); });
+  return tarvelin::OnInitialised([&](tarvelin::Context& context) {
+    return tarvelin::ApiResultOf(tarvelin::BackupConfiguration(context, path ? path : ""));
+  });
 }
 
 int32_t RestoreConfig(const char* path) {
-  return Guarded(kResultFailed, [&] { return tarvelin::RestoreConfig(TheContext(), path); });
+  return tarvelin::OnInitialised([&](tarvelin::Context& context) {
+    return tarvelin::ApiResultOf(tarvelin::RestoreConfiguration(context, path ? path : ""));
+  });
 }
 
 int32_t SetBufferDate(void* buffer, int32_t size, int32_t year, int32_t month, int32_t day) {

@@ -3,7 +3,8 @@
 #include "jobs/backup/backup_entry_name.h"
 #include "jobs/backup/backup_sources.h"
 #include "jobs/backup/backup_writer.h"
-#include "api/c/api_result.h"
+#include <cerrno>
+
 #include "core/context.h"
 #include "platform/clock.h"
 #include "platform/unix_time.h"
@@ -44,10 +45,10 @@ std::string ExpandDateStamps(std::string_view path, const CivilDateTime& now) {
   return out;
 }
 
-int32_t BackupConfig(Context& context, const char* path, const ArchiveProgressFn& progress) {
-  if (!context.api.initialised) return kResultNotInitialised;
-  const std::string target = ExpandDateStamps(path == nullptr ? "" : path, LocalNow());
-  if (target.empty()) return kResultFailed;
+Status BackupConfiguration(Context& context, std::string_view path,
+                           const ArchiveProgressFn& progress) {
+  const std::string target = ExpandDateStamps(path, LocalNow());
+  if (target.empty()) return Status::InvalidArgument("no archive path");
 
   const std::vector<BackupSource> sources = BackupSources(context.api, context.config);
   const MailFilter filter = MailFilterOf(context.config.record, UnixTimeNs());
@@ -63,7 +64,7 @@ int32_t BackupConfig(Context& context, const char* path, const ArchiveProgressFn
   }
 
   ArchiveWriter writer(PipelineThreads(), std::move(report));
-  if (!writer.Create(target)) return kResultFailed;
+  if (!writer.Create(target)) return Status::IOError("cannot create the archive " + target, errno);
   // Once a write failed, the later sources are not walked.
   for (const BackupSource& source : sources) {
     if (writer.failed()) break;
@@ -78,7 +79,11 @@ int32_t BackupConfig(Context& context, const char* path, const ArchiveProgressFn
       return !writer.failed();
     });
   }
-  return writer.Finish() ? 0 : kResultFailed;
+  if (!writer.Finish()) {
+    return Status::IOError("the archive " + target +
+                           " could not be written whole, or a file could not be stored in it");
+  }
+  return Status();
 }
 
 }  // namespace tarvelin

@@ -9,6 +9,7 @@
 
 #include "jobs/backup/backup_progress.h"
 #include "foundation/date_time.h"
+#include "foundation/status.h"
 
 namespace tarvelin {
 
@@ -19,9 +20,11 @@ class Context;
 // date); the quotes go. An unpaired quote stays as it is.
 std::string ExpandDateStamps(std::string_view path, const CivilDateTime& now);
 
-// 0 when the archive was written with everything it should hold, -1 when
-// it could not be created or a write failed (it keeps what was written) or
-// a file could not be stored, -5 when the library is not initialised.
-int32_t BackupConfig(Context& context, const char* path, const ArchiveProgressFn& progress = {});
+// Writes the archive at `path` (date stamps expanded). Ok when it holds
+// everything it should; InvalidArgument for an empty path; IOError when it
+// could not be created or a write failed (it keeps what was written) or a
+// file could not be stored.
+Status BackupConfiguration(Context& context, std::string_view path,
+                           const ArchiveProgressFn& progress = {});
 
 }  // namespace tarvelin

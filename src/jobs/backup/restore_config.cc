@@ -1,11 +1,13 @@
 #include "jobs/backup/restore_config.h"
 
+#include <cerrno>
+#include <string>
+
 #include "jobs/backup/backup_pipeline.h"
 #include "jobs/backup/backup_reader.h"
 #include "schema/config_offsets.h"
 #include "core/config/config_save.h"
 #include "core/config/configuration.h"
-#include "api/c/api_result.h"
 #include "core/context.h"
 #include "platform/file_system.h"
 #include "platform/os_path.h"
@@ -16,20 +18,27 @@ namespace {
 
 constexpr int kSmtp = 0, kPop3 = 1, kInstantMessaging = 3, kGroupware = 4;
 
-bool Unpack(const Context& context, const char* path, const ArchiveProgressFn& progress) {
+Status Unpack(const Context& context, std::string_view path, const ArchiveProgressFn& progress) {
   const std::string target = WithTrailingSeparator(ToOsPath(context.api.config_path));
-  if (path == nullptr || target.empty() || !CreateDirectories(target)) return false;
+  if (path.empty()) return Status::InvalidArgument("no archive path");
+  if (target.empty() || !CreateDirectories(target)) {
+    return Status::IOError("cannot create the configuration folder " + target, errno);
+  }
   UnpackOptions options;
   options.threads = PipelineThreads();
   options.progress = progress;
-  return UnpackArchive(path, target, options).all_written;
+  if (!UnpackArchive(std::string(path), target, options).all_written) {
+    return Status::IOError("the archive " + std::string(path) +
+                           " is missing or damaged, or an entry could not be written");
+  }
+  return Status();
 }
 
 }  // namespace
 
-int32_t RestoreConfig(Context& context, const char* path, const ArchiveProgressFn& progress) {
-  if (!context.api.initialised) return kResultNotInitialised;
-  const bool unpacked = Unpack(context, path, progress);
+Status RestoreConfiguration(Context& context, std::string_view path,
+                            const ArchiveProgressFn& progress) {
+  const Status unpacked = Unpack(context, path, progress);
 
   ApiState& api = context.api;
   ConfigState& config = context.config;
@@ -48,7 +57,7 @@ int32_t RestoreConfig(Context& context, const char* path, const ArchiveProgressF
   for (int service : {kSmtp, kPop3, kInstantMessaging, kGroupware}) {
     channel.NotifyService(service, kReloadMessage, 0, 0);
   }
-  return unpacked ? 0 : kResultFailed;
+  return unpacked;
 }
 
 }  // namespace tarvelin

@@ -2,8 +2,9 @@
 // the configuration and tells the services to reload.
 #pragma once
 
-#include <cstdint>
+#include <string_view>
 
+#include "foundation/status.h"
 #include "jobs/backup/backup_progress.h"
 
 namespace tarvelin {
@@ -15,9 +16,10 @@ class Context;
 // the domain list included); when the restored settings.cfg came from
 // another platform kind, clears the temporary, mail and log directories
 // and saves, so this installation's defaults apply; then notifies SMTP,
-// POP3, instant messaging and groupware. 0 when the archive was read to
-// its end and every entry was written; -1 otherwise (the reload and the
-// notifications still happen); -5 when not initialised.
-int32_t RestoreConfig(Context& context, const char* path, const ArchiveProgressFn& progress = {});
+// POP3, instant messaging and groupware. Ok when the archive was read to
+// its end and every entry was written; IOError otherwise (the reload and the
+// notifications still happen).
+Status RestoreConfiguration(Context& context, std::string_view path,
+                            const ArchiveProgressFn& progress = {});
 
 }  // namespace tarvelin

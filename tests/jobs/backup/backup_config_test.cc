@@ -204,9 +204,9 @@ TEST_F(BackupTest, ProgressCountsWhatWillBeWritten) {
   record_.SetByte(backup_offsets::kTakeMail, 1);
   Open();
   std::vector<ArchiveProgress> seen;
-  ASSERT_EQ(tarvelin::BackupConfig(TheContext(), (dir_.path() + "b.ilds").c_str(),
-                                   [&](const ArchiveProgress& p) { seen.push_back(p); }),
-            0);
+  ASSERT_TRUE(BackupConfiguration(TheContext(), dir_.path() + "b.ilds",
+                                  [&](const ArchiveProgress& p) { seen.push_back(p); })
+                  .ok());
   const size_t entries = ReadArchive(dir_.Read("b.ilds")).size();
   ASSERT_EQ(seen.size(), entries);
   EXPECT_EQ(seen.back().files_done, seen.back().files_total);
