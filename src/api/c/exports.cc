@@ -17,7 +17,8 @@ using tarvelin::TheContext;
 extern "C" {
 
 int32_t Init(const char* path) {
-  return Guarded(tarvelin::kResultNotLoadable, [&] { return tarvelin::Init(TheContext(), path); });
+  return Guarded(tarvelin::kResultNotLoadable,
+                 [&] { return tarvelin::ApiResultOf(tarvelin::Init(TheContext(), path)); });
 }
 
 void Done(void) {

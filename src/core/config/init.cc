@@ -1,11 +1,11 @@
 #include "core/config/init.h"
 
+#include <cerrno>
 #include <string>
 
 #include "core/config/config_save.h"
 #include "core/config/configuration.h"
 #include "foundation/text.h"
-#include "api/c/api_result.h"
 #include "core/context.h"
 #include "platform/environment.h"
 #include "platform/os_path.h"
@@ -20,20 +20,22 @@ std::string SettingsFile(const Context& context) {
   return context.api.config_path + "settings.cfg";
 }
 
-int32_t InitFromEnvironment(Context& context) {
+Status InitFromEnvironment(Context& context) {
   std::string install = GetEnvironment("TARVELIN_INSTALL_DIR");
   if (!install.empty() && !HasTrailingSeparator(install)) install += kPathSeparator;
   context.api.install_path = CutTo(install, kPathMax);
-  const int32_t result = Init(context, context.api.install_path.c_str());
+  Status result = Init(context, context.api.install_path.c_str());
   context.api.initialised = true;
   return result;
 }
 
 }  // namespace
 
-int32_t Init(Context& context, const char* path) {
+Status Init(Context& context, const char* path) {
   ApiState& api = context.api;
-  if (api.initialised && GetFileStamp(SettingsFile(context)) == api.settings_stamp) return 0;
+  if (api.initialised && GetFileStamp(SettingsFile(context)) == api.settings_stamp) {
+    return Status();
+  }
   if (path == nullptr) return InitFromEnvironment(context);
 
   std::string install = ToOsPath(path);
@@ -49,11 +51,11 @@ int32_t Init(Context& context, const char* path) {
   MergePathDat(found, &context.config.path_dat);
 
   if (!LoadConfiguration(context, /*must_exist=*/true)) {
-    return kResultNotLoadable;
+    return Status::NotLoadable("cannot read " + SettingsFile(context), errno);
   }
   api.settings_stamp = GetFileStamp(SettingsFile(context));
   api.initialised = true;
-  return 0;
+  return Status();
 }
 
 void Done(Context& context) {
@@ -61,7 +63,7 @@ void Done(Context& context) {
 }
 
 bool AutoInit(Context& context) {
-  return Init(context, ExecutableDirectory().c_str()) == 0 || Init(context, nullptr) == 0;
+  return Init(context, ExecutableDirectory().c_str()).ok() || Init(context, nullptr).ok();
 }
 
 }  // namespace tarvelin
