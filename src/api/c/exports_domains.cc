@@ -1,5 +1,6 @@
 // The C exports of domain records, guarded so that no exception crosses
 // into the caller: an unexpected one becomes -1.
+#include "api/c/domain_operations.h"
 #include "core/domains/domain_functions.h"
 #include "api/c/api_result.h"
 #include "api/c/export_guard.h"
@@ -29,12 +30,14 @@ int32_t AddDomain(const char* name, const void* buffer, int32_t size) {
 }
 
 int32_t RenameDomain(const char* old_name, const char* new_name) {
-  return Guarded(kResultFailed,
-                 [&] { return tarvelin::RenameDomain(TheContext(), old_name, new_name); });
+  return tarvelin::OnInitialised([&](tarvelin::Context& context) {
+    return tarvelin::capi::RenameDomain(context, old_name, new_name);
+  });
 }
 
 int32_t DeleteDomain(int32_t index) {
-  return Guarded(kResultFailed, [&] { return tarvelin::DeleteDomain(TheContext(), index); });
+  return tarvelin::OnInitialised(
+      [&](tarvelin::Context& context) { return tarvelin::capi::DeleteDomain(context, index); });
 }
 
 int32_t GetDomainSetting(const void* record, int32_t record_size, int32_t id, void* buffer,

@@ -61,15 +61,5 @@ int32_t GetDomainIP(Context& context, int32_t position, void* buffer, int32_t si
 // position; kResultFailed when bind.dat could not be written or removed.
 int32_t SetDomainIP(Context& context, int32_t position, const void* buffer, int32_t size);
 
-// Renames the domain in the list and its configuration folder (the stored
-// lower-case names), moves its addresses in group member files to the new
-// name and keeps its binding; the mail folder is not touched. -3 for a null
-// or identical pointer; -1 for an invalid new name, one already in use by
-// another domain, or an old name that does not resolve.
-int32_t RenameDomain(Context& context, const char* old_name, const char* new_name);
-// Removes the domain: its mail folder (only when it is one folder of its
-// own below the mail root), its addresses from group member files, its
-// configuration folder and its list entry. 0, or -3 for a bad position.
-int32_t DeleteDomain(Context& context, int32_t position);
 
 }  // namespace tarvelin

@@ -6,10 +6,9 @@
 #include "core/accounts/group_members.h"
 #include "core/accounts/mail_folder.h"
 #include "core/config/config_save.h"
-#include "core/domains/domain_functions.h"
-#include "store/file/file_domain_store.h"
+#include "core/ops/domain_rename_delete.h"
+#include "store/domain_store.h"
 #include "foundation/text.h"
-#include "api/c/api_result.h"
 #include "core/context.h"
 #include "core/logging.h"
 #include "platform/file_system.h"
@@ -26,22 +25,20 @@ std::string EveryoneAt(std::string_view domain) { return "*@" + std::string(doma
 
 }  // namespace
 
-int32_t RenameDomain(Context& context, const char* old_name, const char* new_name) {
-  if (!context.api.initialised) return kResultNotInitialised;
-  if (old_name == nullptr || new_name == nullptr || old_name == new_name) {
-    return kResultBufferTooSmall;
-  }
+Status RenameDomain(Context& context, std::string_view old_name, std::string_view new_name) {
   DomainStore& domains = context.domains();
   const std::string wanted = ToLower(CutTo(new_name, kNameArgumentMax));
   if (!DomainStore::ValidName(wanted) || !DomainStore::IsFolderName(wanted) ||
       wanted.size() > static_cast<size_t>(kDomainNameMax)) {
-    return kResultFailed;
+    return Status::InvalidArgument("\"" + wanted + "\" is no valid domain name");
   }
-  const int position = FindDomainIndex(context, old_name);
-  if (position < 0) return kResultFailed;
+  const int position = domains.FindPosition(CutTo(old_name, kNameArgumentMax), /*strict=*/true);
+  if (position < 0) return Status::NotFound("no domain \"" + std::string(old_name) + "\"");
   // Two entries of one name would share one folder.
   const int taken = domains.FindPosition(wanted, /*strict=*/true);
-  if (taken >= 0 && taken != position) return kResultFailed;
+  if (taken >= 0 && taken != position) {
+    return Status::AlreadyExists("the domain \"" + wanted + "\" exists already");
+  }
   const std::string old_stored = domains.NameAt(position);
   const std::string binding = domains.GetBinding(position);
 
@@ -57,13 +54,14 @@ int32_t RenameDomain(Context& context, const char* old_name, const char* new_nam
   domains.SetBinding(position, binding);
   SaveConfig(context);
   UpdateConfiguration(context.Channel());
-  return 0;
+  return Status();
 }
 
-int32_t DeleteDomain(Context& context, int32_t position) {
-  if (!context.api.initialised) return kResultNotInitialised;
+Status DeleteDomain(Context& context, int position) {
   DomainStore& domains = context.domains();
-  if (position < 0 || position >= domains.Count()) return kResultBufferTooSmall;
+  if (position < 0 || position >= domains.Count()) {
+    return Status::NotFound("no domain at position " + std::to_string(position));
+  }
   const std::string name = domains.NameAt(position);
   if (!name.empty()) {
     // A name that could not be one folder below the mail root is refused
@@ -79,7 +77,7 @@ int32_t DeleteDomain(Context& context, int32_t position) {
   domains.RemoveEntry(position);
   SaveConfig(context);
   UpdateConfiguration(context.Channel());
-  return 0;
+  return Status();
 }
 
 }  // namespace tarvelin

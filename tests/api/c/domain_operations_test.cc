@@ -4,7 +4,8 @@
 
 #include "core/accounts/account_installation.h"
 #include "schema/user_record.h"
-#include "core/domains/domain_functions.h"
+#include "api/c/domain_operations.h"
+#include "core/ops/domain_rename_delete.h"
 
 namespace tarvelin {
 namespace {
@@ -32,7 +33,7 @@ class DomainRenameDeleteTest : public testing::AccountInstallation {
 
 TEST_F(DomainRenameDeleteTest, RenameMovesEntryFolderBindingAndMembers) {
   ASSERT_TRUE(context_.domains().SetBinding(0, "192.0.2.1"));
-  EXPECT_EQ(RenameDomain(context_, "Example.ORG", "New.org"), 0);
+  EXPECT_TRUE(RenameDomain(context_, "Example.ORG", "New.org").ok());
   EXPECT_EQ(context_.domains().NameAt(0), "new.org");
   EXPECT_EQ(context_.domains().FindPosition("example.org", /*strict=*/true), -1);
   EXPECT_TRUE(dir_.Exists("config/new.org/users.cfg"));
@@ -57,17 +58,22 @@ TEST_F(DomainRenameDeleteTest, RenameRefusesBadArguments) {
       {"nowhere.org", "x.org", -1},    {"example.org", "Other.org", -1},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(RenameDomain(context_, c.old_name, c.new_name), c.result)
+    EXPECT_EQ(capi::RenameDomain(context_, c.old_name, c.new_name), c.result)
         << (c.old_name ? c.old_name : "null") << " -> " << (c.new_name ? c.new_name : "null");
   }
+  EXPECT_EQ(RenameDomain(context_, "example.org", "bad name").code(), StatusCode::kInvalidArgument);
+  EXPECT_EQ(RenameDomain(context_, "nowhere.org", "x.org").code(), StatusCode::kNotFound);
+  EXPECT_EQ(RenameDomain(context_, "example.org", "Other.org").code(),
+            StatusCode::kAlreadyExists);
   EXPECT_EQ(context_.domains().NameAt(0), "example.org");
   EXPECT_TRUE(dir_.Exists("config/example.org/users.cfg"));
 }
 
 TEST_F(DomainRenameDeleteTest, DeleteRemovesFoldersMembersAndEntry) {
-  EXPECT_EQ(DeleteDomain(context_, 2), -3);
-  EXPECT_EQ(DeleteDomain(context_, -1), -3);
-  EXPECT_EQ(DeleteDomain(context_, 0), 0);
+  EXPECT_EQ(capi::DeleteDomain(context_, 2), -3);
+  EXPECT_EQ(capi::DeleteDomain(context_, -1), -3);
+  EXPECT_EQ(DeleteDomain(context_, 2).code(), StatusCode::kNotFound);
+  EXPECT_EQ(capi::DeleteDomain(context_, 0), 0);
   EXPECT_FALSE(dir_.Exists("mail/example.org"));
   EXPECT_FALSE(dir_.Exists("config/example.org"));
   EXPECT_EQ(Members(), "c@other.org\r\n");
@@ -82,10 +88,10 @@ TEST_F(DomainRenameDeleteTest, DeleteNeverTakesMoreThanTheDomainsOwnFolders) {
   context_.config.record.SetText(offsets::kMailRoot, dir_.path());
   SetDomains({"config", ".."});
   dir_.Write("config/config/users.cfg", "");
-  EXPECT_EQ(DeleteDomain(context_, 0), 0);
+  EXPECT_TRUE(DeleteDomain(context_, 0).ok());
   EXPECT_TRUE(dir_.Exists("config/staff.txt")) << "the configuration folder stays";
   EXPECT_FALSE(dir_.Exists("config/config")) << "its own configuration folder goes";
-  EXPECT_EQ(DeleteDomain(context_, 0), 0) << "the entry \"..\"";
+  EXPECT_TRUE(DeleteDomain(context_, 0).ok()) << "the entry \"..\"";
   EXPECT_TRUE(dir_.Exists("config/staff.txt"));
   EXPECT_TRUE(dir_.Exists("mail/example.org/john/1.tmp"));
   EXPECT_EQ(context_.domains().Count(), 0);
