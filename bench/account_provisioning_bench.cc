@@ -11,7 +11,8 @@
 #include <string>
 
 #include "store/file/account_cache.h"
-#include "core/accounts/account_functions.h"
+#include "api/c/account_operations.h"
+#include "core/accounts/account_operations.h"
 #include "store/file/stored_record.h"
 #include "schema/user_record_offsets.h"
 #include "schema/config_offsets.h"
@@ -59,7 +60,7 @@ void BM_AddUser(benchmark::State& state) {
     int failed = 0;
     for (int i = 0; i < kAccounts; ++i) {
       const UserRecord record = NewAccount(i);
-      if (AddUser(*context, kDomain, record.data(), kUserRecordSize) < 0) ++failed;
+      if (capi::AddUser(*context, kDomain, record.data(), kUserRecordSize) < 0) ++failed;
     }
 
     state.PauseTiming();

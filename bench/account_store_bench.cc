@@ -16,7 +16,8 @@
 #include <vector>
 
 #include "store/file/account_cache.h"
-#include "core/accounts/account_functions.h"
+#include "api/c/account_operations.h"
+#include "core/accounts/account_operations.h"
 #include "core/accounts/account_lookup.h"
 #include "store/file/alias_index.h"
 #include "store/file/stored_record.h"
@@ -289,7 +290,7 @@ void BM_DeleteUser(benchmark::State& state) {
   domain.context().api.initialised = true;
   int i = 0;
   for (auto _ : state) {
-    benchmark::DoNotOptimize(DeleteUser(domain.context(), kDomain, i++ * 17 % (kAccounts / 2)));
+    benchmark::DoNotOptimize(capi::DeleteUser(domain.context(), kDomain, i++ * 17 % (kAccounts / 2)));
   }
   domain.context().api.initialised = false;
 }

@@ -1,6 +1,6 @@
 // The C exports of the accounts and their settings.
 #include "core/accounts/account_defaults.h"
-#include "core/accounts/account_functions.h"
+#include "api/c/account_operations.h"
 #include "core/accounts/user_settings.h"
 #include "api/c/api_result.h"
 #include "api/c/export_guard.h"
@@ -15,36 +15,38 @@ using tarvelin::TheContext;
 extern "C" {
 
 int32_t GetUserCount(const char* domain) {
-  return Guarded(kResultFailed, [&] { return tarvelin::GetUserCount(TheContext(), domain); });
+  return tarvelin::OnInitialised(
+      [&](tarvelin::Context& context) { return tarvelin::capi::GetUserCount(context, domain); });
 }
 
 int32_t GetUserList(const char* domain, void* buffer, int32_t size) {
-  return Guarded(kResultFailed,
-                 [&] { return tarvelin::GetUserList(TheContext(), domain, buffer, size); });
+  return tarvelin::OnInitialised(
+      [&](tarvelin::Context& context) { return tarvelin::capi::GetUserList(context, domain, buffer, size); });
 }
 
 int32_t GetUserIndex(const char* domain, const char* alias) {
-  return Guarded(kResultFailed,
-                 [&] { return tarvelin::GetUserIndex(TheContext(), domain, alias); });
+  return tarvelin::OnInitialised(
+      [&](tarvelin::Context& context) { return tarvelin::capi::GetUserIndex(context, domain, alias); });
 }
 
 int32_t LoadUser(const char* domain, int32_t index, void* buffer, int32_t size) {
-  return Guarded(kResultFailed,
-                 [&] { return tarvelin::LoadUser(TheContext(), domain, index, buffer, size); });
+  return tarvelin::OnInitialised(
+      [&](tarvelin::Context& context) { return tarvelin::capi::LoadUser(context, domain, index, buffer, size); });
 }
 
 int32_t SaveUser(const char* domain, int32_t index, const void* buffer, int32_t size) {
-  return Guarded(kResultFailed,
-                 [&] { return tarvelin::SaveUser(TheContext(), domain, index, buffer, size); });
+  return tarvelin::OnInitialised(
+      [&](tarvelin::Context& context) { return tarvelin::capi::SaveUser(context, domain, index, buffer, size); });
 }
 
 int32_t AddUser(const char* domain, const void* buffer, int32_t size) {
-  return Guarded(kResultFailed,
-                 [&] { return tarvelin::AddUser(TheContext(), domain, buffer, size); });
+  return tarvelin::OnInitialised(
+      [&](tarvelin::Context& context) { return tarvelin::capi::AddUser(context, domain, buffer, size); });
 }
 
 int32_t DeleteUser(const char* domain, int32_t index) {
-  return Guarded(kResultFailed, [&] { return tarvelin::DeleteUser(TheContext(), domain, index); });
+  return tarvelin::OnInitialised(
+      [&](tarvelin::Context& context) { return tarvelin::capi::DeleteUser(context, domain, index); });
 }
 
 int32_t GetUserSetting(const void* record, int32_t record_size, int32_t id, void* buffer,

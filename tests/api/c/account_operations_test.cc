@@ -1,4 +1,5 @@
-#include "core/accounts/account_functions.h"
+#include "api/c/account_operations.h"
+#include "core/accounts/account_operations.h"
 
 #include <gtest/gtest.h>
 
@@ -72,14 +73,14 @@ class AccountFunctionsTest : public testing::AccountInstallation {
   }
 
   int32_t Add(const UserRecord& record, const char* domain = "example.org") {
-    return AddUser(context_, domain, record.data(), kUserRecordSize);
+    return capi::AddUser(context_, domain, record.data(), kUserRecordSize);
   }
   int32_t Save(int32_t position, const UserRecord& record, const char* domain = "example.org") {
-    return SaveUser(context_, domain, position, record.data(), kUserRecordSize);
+    return capi::SaveUser(context_, domain, position, record.data(), kUserRecordSize);
   }
   UserRecord Load(int32_t position, int32_t* result = nullptr) {
     UserRecord record{};
-    const int32_t r = LoadUser(context_, "example.org", position, record.data(), kUserRecordSize);
+    const int32_t r = capi::LoadUser(context_, "example.org", position, record.data(), kUserRecordSize);
     if (result != nullptr) *result = r;
     return record;
   }
@@ -101,28 +102,28 @@ class AccountFunctionsTest : public testing::AccountInstallation {
 
 TEST_F(AccountFunctionsTest, CountListAndIndex) {
   std::array<char, 64> buffer{};
-  EXPECT_EQ(GetUserCount(context_, "example.org"), 0);
-  EXPECT_EQ(GetUserList(context_, "example.org", buffer.data(), 64), 1) << "one zero byte";
-  EXPECT_EQ(GetUserList(context_, "example.org", buffer.data(), 0), -3);
+  EXPECT_EQ(capi::GetUserCount(context_, "example.org"), 0);
+  EXPECT_EQ(capi::GetUserList(context_, "example.org", buffer.data(), 64), 1) << "one zero byte";
+  EXPECT_EQ(capi::GetUserList(context_, "example.org", buffer.data(), 0), -3);
 
   PutUsers("example.org", {User("john;smith"), MakeRecord("news;n", "", 1), User(" x ")});
-  EXPECT_EQ(GetUserCount(context_, "Example.ORG"), 3);
+  EXPECT_EQ(capi::GetUserCount(context_, "Example.ORG"), 3);
   buffer.fill('#');
-  ASSERT_EQ(GetUserList(context_, "example.org", buffer.data(), 64), 15);
+  ASSERT_EQ(capi::GetUserList(context_, "example.org", buffer.data(), 64), 15);
   EXPECT_EQ(std::string(buffer.data(), 16), std::string("john\0news\0 x \0\0\0\0", 16));
-  EXPECT_EQ(GetUserList(context_, "example.org", buffer.data(), 14), -3);
-  EXPECT_EQ(GetUserList(context_, "example.org", nullptr, 64), -3);
+  EXPECT_EQ(capi::GetUserList(context_, "example.org", buffer.data(), 14), -3);
+  EXPECT_EQ(capi::GetUserList(context_, "example.org", nullptr, 64), -3);
 
-  EXPECT_EQ(GetUserIndex(context_, "example.org", "SMITH"), 0);
-  EXPECT_EQ(GetUserIndex(context_, "example.org", "n"), 1);
-  EXPECT_EQ(GetUserIndex(context_, "example.org", "nobody"), -1);
-  EXPECT_EQ(GetUserIndex(context_, "example.org", nullptr), -1);
+  EXPECT_EQ(capi::GetUserIndex(context_, "example.org", "SMITH"), 0);
+  EXPECT_EQ(capi::GetUserIndex(context_, "example.org", "n"), 1);
+  EXPECT_EQ(capi::GetUserIndex(context_, "example.org", "nobody"), -1);
+  EXPECT_EQ(capi::GetUserIndex(context_, "example.org", nullptr), -1);
 
   for (const char* unknown : {"nowhere.org", "", static_cast<const char*>(nullptr)}) {
-    EXPECT_EQ(GetUserCount(context_, unknown), -1);
-    EXPECT_EQ(GetUserList(context_, unknown, buffer.data(), 64), -1);
-    EXPECT_EQ(GetUserIndex(context_, unknown, "john"), -1);
-    EXPECT_EQ(DeleteUser(context_, unknown, 0), -1);
+    EXPECT_EQ(capi::GetUserCount(context_, unknown), -1);
+    EXPECT_EQ(capi::GetUserList(context_, unknown, buffer.data(), 64), -1);
+    EXPECT_EQ(capi::GetUserIndex(context_, unknown, "john"), -1);
+    EXPECT_EQ(capi::DeleteUser(context_, unknown, 0), -1);
   }
 }
 
@@ -140,9 +141,9 @@ TEST_F(AccountFunctionsTest, LoadUser) {
   Load(-1, &result);
   EXPECT_EQ(result, -1);
   UserRecord record{};
-  EXPECT_EQ(LoadUser(context_, "example.org", 0, record.data(), kUserRecordSize - 1), -3);
-  EXPECT_EQ(LoadUser(context_, "example.org", 0, nullptr, kUserRecordSize), -3);
-  EXPECT_EQ(LoadUser(context_, "other.org", 0, record.data(), kUserRecordSize), -1);
+  EXPECT_EQ(capi::LoadUser(context_, "example.org", 0, record.data(), kUserRecordSize - 1), -3);
+  EXPECT_EQ(capi::LoadUser(context_, "example.org", 0, nullptr, kUserRecordSize), -3);
+  EXPECT_EQ(capi::LoadUser(context_, "other.org", 0, record.data(), kUserRecordSize), -1);
 }
 
 TEST_F(AccountFunctionsTest, AddUserFillsMailboxAndPath) {
@@ -180,29 +181,35 @@ TEST_F(AccountFunctionsTest, AddUserChecks) {
   const struct {
     const char* name;
     UserRecord record;
+    StatusCode why;
   } kRefused[] = {
-      {"alias of another account, any case", User("ann;SMITH")},
-      {"empty alias list", User("")},
-      {"only separators", User(" ; ")},
-      {"@ in an alias", User("ann@example.org")},
-      {"space in an alias", User("ann lee")},
-      {"list mark in a mailbox", bad_mailbox},
-      {"ambiguous mailbox login", twin},
+      {"alias of another account, any case", User("ann;SMITH"), StatusCode::kAlreadyExists},
+      {"empty alias list", User(""), StatusCode::kInvalidArgument},
+      {"only separators", User(" ; "), StatusCode::kInvalidArgument},
+      {"@ in an alias", User("ann@example.org"), StatusCode::kInvalidArgument},
+      {"space in an alias", User("ann lee"), StatusCode::kInvalidArgument},
+      {"list mark in a mailbox", bad_mailbox, StatusCode::kInvalidArgument},
+      {"ambiguous mailbox login", twin, StatusCode::kRefused},
   };
   for (const auto& c : kRefused) {
     SCOPED_TRACE(c.name);
     EXPECT_EQ(Add(c.record), -1);
+    const Result<int> added = AddAccount(context_, "example.org", c.record, "");
+    ASSERT_FALSE(added.ok());
+    EXPECT_EQ(added.status().code(), c.why) << added.status().ToString();
   }
   EXPECT_EQ(Aliases("example.org"), Strings{"john;Smith"}) << "nothing written";
 
   context_.config.record.SetByte(kPasswordPolicy, 1);
   context_.config.record.SetByte(kPolicyMinimumLength, 6);
   EXPECT_EQ(Add(User("short", "abc")), -1);
+  EXPECT_EQ(AddAccount(context_, "example.org", User("short", "abc"), "").status().code(),
+            StatusCode::kRefused);
   EXPECT_EQ(Add(User("long", "abcdefgh")), 1);
 
   UserRecord record{};
-  EXPECT_EQ(AddUser(context_, "example.org", record.data(), kUserRecordSize - 1), -3);
-  EXPECT_EQ(AddUser(context_, "nowhere.org", record.data(), kUserRecordSize), -1);
+  EXPECT_EQ(capi::AddUser(context_, "example.org", record.data(), kUserRecordSize - 1), -3);
+  EXPECT_EQ(capi::AddUser(context_, "nowhere.org", record.data(), kUserRecordSize), -1);
 }
 
 TEST_F(AccountFunctionsTest, SaveUserChecksOnlyTheGainedAliases) {
@@ -222,7 +229,7 @@ TEST_F(AccountFunctionsTest, SaveUserChecksOnlyTheGainedAliases) {
   EXPECT_EQ(ChangeLog(), Strings{"'System' updated 'js@example.org'"});
 
   UserRecord record{};
-  EXPECT_EQ(SaveUser(context_, "example.org", 0, record.data(), 100), -3);
+  EXPECT_EQ(capi::SaveUser(context_, "example.org", 0, record.data(), 100), -3);
 }
 
 TEST_F(AccountFunctionsTest, SaveUserMailboxConflictOnlyWhenTheLoginChanges) {
@@ -317,7 +324,7 @@ TEST_F(AccountFunctionsTest, DirectoryMirrorSeesEveryChange) {
   context_.config.record.SetByte(kLdapService, 1);
   ASSERT_EQ(Add(User("john")), 0);
   ASSERT_EQ(Save(0, User("john;x")), 0);
-  ASSERT_EQ(DeleteUser(context_, "example.org", 0), 0);
+  ASSERT_EQ(capi::DeleteUser(context_, "example.org", 0), 0);
   EXPECT_EQ(mirrored_, (Strings{"example.org john 0", "example.org john 1", "example.org john 2"}));
   context_.config.record.SetByte(kLdapService, 0);
   ASSERT_EQ(Add(User("ann")), 0);
@@ -330,7 +337,7 @@ TEST_F(AccountFunctionsTest, DeleteUserRemovesRecordFolderAndMemberships) {
   dir_.Write("mail/example.org/ann/1.tmp", "x");
   PutUsers("example.org", {User("ann", "pw", "example.org\\ann\\"),
                            User("john", "pw", "example.org\\john\\"), Group("staff", "staff.txt")});
-  EXPECT_EQ(DeleteUser(context_, "example.org", 1), 0);
+  EXPECT_EQ(capi::DeleteUser(context_, "example.org", 1), 0);
   EXPECT_EQ(Aliases("example.org"), (Strings{"ann", "staff"}));
   EXPECT_FALSE(dir_.Exists("mail/example.org/john"));
   EXPECT_TRUE(dir_.Exists("mail/example.org/ann/1.tmp"));
@@ -342,13 +349,13 @@ TEST_F(AccountFunctionsTest, DeleteUserBeyondTheEndChangesNothing) {
   dir_.Write("config/staff.txt", "john@example.org\r\n");
   PutUsers("example.org", {User("john", "pw", "example.org/john/"), Group("staff", "staff.txt")});
   const std::string before = dir_.Read("config/example.org/users.cfg");
-  EXPECT_EQ(DeleteUser(context_, "example.org", 2), 0);
-  EXPECT_EQ(DeleteUser(context_, "example.org", 1000), 0);
+  EXPECT_EQ(capi::DeleteUser(context_, "example.org", 2), 0);
+  EXPECT_EQ(capi::DeleteUser(context_, "example.org", 1000), 0);
   EXPECT_EQ(dir_.Read("config/example.org/users.cfg"), before);
   EXPECT_EQ(dir_.Read("config/staff.txt"), "john@example.org\r\n");
   EXPECT_EQ(ChangeLog(), Strings{});
-  EXPECT_EQ(DeleteUser(context_, "example.org", -1), -1);
-  EXPECT_EQ(DeleteUser(context_, "other.org", 0), -1) << "no users.cfg";
+  EXPECT_EQ(capi::DeleteUser(context_, "example.org", -1), -1);
+  EXPECT_EQ(capi::DeleteUser(context_, "other.org", 0), -1) << "no users.cfg";
 }
 
 TEST_F(AccountFunctionsTest, DeleteUserNeverTakesMoreThanTheAccountsFolder) {
@@ -358,14 +365,14 @@ TEST_F(AccountFunctionsTest, DeleteUserNeverTakesMoreThanTheAccountsFolder) {
            {MakeRecord("list", "", 1), User("a", "pw", ""), User("b", "pw", "   "),
             User("c", "pw", "..\\"), User("d", "pw", "x/../../config"),
             User("e", "pw", dir_.path() + "config/"), User("f", "pw", dir_.path() + "mail")});
-  for (int i = 0; i < 7; ++i) EXPECT_EQ(DeleteUser(context_, "example.org", 0), 0) << i;
-  EXPECT_EQ(GetUserCount(context_, "example.org"), 0) << "the records go all the same";
+  for (int i = 0; i < 7; ++i) EXPECT_EQ(capi::DeleteUser(context_, "example.org", 0), 0) << i;
+  EXPECT_EQ(capi::GetUserCount(context_, "example.org"), 0) << "the records go all the same";
   EXPECT_TRUE(dir_.Exists("mail/keep.txt"));
   EXPECT_TRUE(dir_.Exists("config/settings.cfg"));
 
   dir_.Write("boxes/zed/1.tmp", "x");
   PutUsers("example.org", {User("zed", "pw", dir_.path() + "boxes/zed/")});
-  EXPECT_EQ(DeleteUser(context_, "example.org", 0), 0);
+  EXPECT_EQ(capi::DeleteUser(context_, "example.org", 0), 0);
   EXPECT_FALSE(dir_.Exists("boxes/zed")) << "an absolute folder of its own goes";
   EXPECT_TRUE(dir_.Exists("boxes"));
 }
@@ -379,7 +386,7 @@ TEST_F(AccountFunctionsTest, DeletingServiceAccountsRemovesTheirFiles) {
   SetText(catalog, 516, 255, "../outside.txt");
   for (const char* file : {"config/note.txt", "filter.txt", "outside.txt"}) dir_.Write(file, "x");
   PutUsers("example.org", {notification, routing, catalog});
-  for (int i = 0; i < 3; ++i) ASSERT_EQ(DeleteUser(context_, "example.org", 0), 0);
+  for (int i = 0; i < 3; ++i) ASSERT_EQ(capi::DeleteUser(context_, "example.org", 0), 0);
   EXPECT_FALSE(dir_.Exists("config/note.txt"));
   EXPECT_FALSE(dir_.Exists("filter.txt"));
   EXPECT_TRUE(dir_.Exists("outside.txt")) << "a relative name may not leave the configuration";
@@ -409,7 +416,7 @@ TEST_F(AccountFunctionsTest, GroupsGoToTheGroupwareService) {
                            "DeleteOwner|session-1|staff@example.org|",
                            "CreateUser|session-1|crew@example.org|"}));
 
-  ASSERT_EQ(DeleteUser(context_, "example.org", 0), 0);
+  ASSERT_EQ(capi::DeleteUser(context_, "example.org", 0), 0);
   EXPECT_EQ(testing::GroupwareCalls(calendar).end()[-2], "DeleteOwner|session-1|crew@example.org|");
   EXPECT_FALSE(dir_.Exists("config/staff.txt")) << "the member file goes with the group";
 }

@@ -1,0 +1,90 @@
+#include "api/c/account_operations.h"
+
+#include <cstring>
+#include <string>
+
+#include "api/c/api_result.h"
+#include "core/accounts/account_lookup.h"
+#include "core/accounts/account_operations.h"
+#include "core/context.h"
+
+namespace tarvelin::capi {
+
+namespace {
+
+Result<std::string> Domain(const Context& context, const char* name) {
+  return ResolveDomainName(context, name == nullptr ? "" : name);
+}
+
+bool RecordFits(const void* buffer, int32_t size) {
+  return buffer != nullptr && size >= kUserRecordSize;
+}
+
+UserRecord RecordFrom(const void* buffer) {
+  UserRecord record;
+  std::memcpy(record.data(), buffer, record.size());
+  return record;
+}
+
+}  // namespace
+
+int32_t GetUserCount(Context& context, const char* domain) {
+  const Result<std::string> name = Domain(context, domain);
+  return name.ok() ? CountAccounts(context, *name) : ApiResultOf(name.status());
+}
+
+int32_t GetUserList(Context& context, const char* domain, void* buffer, int32_t size) {
+  const Result<std::string> name = Domain(context, domain);
+  if (!name.ok()) return ApiResultOf(name.status());
+  std::string text;
+  for (const std::string& alias : PrimaryAliases(context, *name)) {
+    text += alias;
+    text += '\0';
+  }
+  text += '\0';
+  if (buffer == nullptr || size < static_cast<int64_t>(text.size())) return kResultBufferTooSmall;
+  std::memset(buffer, 0, static_cast<size_t>(size));
+  std::memcpy(buffer, text.data(), text.size());
+  return static_cast<int32_t>(text.size());
+}
+
+int32_t GetUserIndex(Context& context, const char* domain, const char* alias) {
+  const Result<std::string> name = Domain(context, domain);
+  if (!name.ok() || alias == nullptr) return kResultFailed;
+  return PositionOfAlias(context, *name, alias);
+}
+
+int32_t LoadUser(Context& context, const char* domain, int32_t position, void* buffer,
+                 int32_t size) {
+  const Result<std::string> name = Domain(context, domain);
+  if (!name.ok()) return ApiResultOf(name.status());
+  if (!RecordFits(buffer, size)) return kResultBufferTooSmall;
+  const Result<UserRecord> record = LoadAccount(context, *name, position);
+  if (!record.ok()) return ApiResultOf(record.status());
+  std::memcpy(buffer, record->data(), kUserRecordSize);
+  return kUserRecordSize;
+}
+
+int32_t SaveUser(Context& context, const char* domain, int32_t position, const void* buffer,
+                 int32_t size) {
+  const Result<std::string> name = Domain(context, domain);
+  if (!name.ok()) return ApiResultOf(name.status());
+  if (!RecordFits(buffer, size)) return kResultBufferTooSmall;
+  return ApiResultOf(SaveAccount(context, *name, position, RecordFrom(buffer), ""));
+}
+
+int32_t AddUser(Context& context, const char* domain, const void* buffer, int32_t size) {
+  const Result<std::string> name = Domain(context, domain);
+  if (!name.ok()) return ApiResultOf(name.status());
+  if (!RecordFits(buffer, size)) return kResultBufferTooSmall;
+  const Result<int> position = AddAccount(context, *name, RecordFrom(buffer), "");
+  return position.ok() ? *position : ApiResultOf(position.status());
+}
+
+int32_t DeleteUser(Context& context, const char* domain, int32_t position) {
+  const Result<std::string> name = Domain(context, domain);
+  if (!name.ok()) return ApiResultOf(name.status());
+  return ApiResultOf(DeleteAccount(context, *name, position, ""));
+}
+
+}  // namespace tarvelin::capi
