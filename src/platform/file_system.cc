@@ -191,7 +191,10 @@ bool RenamePath(std::string_view from, std::string_view to, bool replace) {
   if (errno != EINVAL && errno != ENOSYS) return false;
   // The file system cannot refuse by itself: check first, accepting the race.
   struct stat st;
-  if (lstat(target.c_str(), &st) == 0) return false;
+  if (lstat(target.c_str(), &st) == 0) {
+    errno = EEXIST;
+    return false;
+  }
   return rename(source.c_str(), target.c_str()) == 0;
 }
 
