@@ -4,14 +4,17 @@
 #include <cerrno>
 #include <utility>
 
+#include "platform/os_path.h"
+
 namespace tarvelin {
 
 namespace {
 
 class FaultWritableFile final : public WritableFile {
  public:
-  FaultWritableFile(FaultInjectionEnv& env, std::string path, std::unique_ptr<WritableFile> base)
-      : env_(env), path_(std::move(path)), base_(std::move(base)) {}
+  FaultWritableFile(FaultInjectionEnv& env, std::string path, std::unique_ptr<WritableFile> base,
+                    int64_t durable_size)
+      : env_(env), path_(std::move(path)), base_(std::move(base)), durable_size_(durable_size) {}
 
   Status Append(std::string_view data) override {
     size_t allowed = 0;
@@ -31,12 +34,16 @@ class FaultWritableFile final : public WritableFile {
 
   Status Truncate(int64_t size) override {
     TARVELIN_RETURN_IF_ERROR(env_.BeginMutation("truncate", path_));
+    env_.NoteUnsynced(path_, durable_size_);
     return base_->Truncate(size);
   }
 
   Status Sync() override {
     TARVELIN_RETURN_IF_ERROR(env_.BeginMutation("sync", path_));
-    return base_->Sync();
+    TARVELIN_RETURN_IF_ERROR(base_->Sync());
+    if (Result<PathInfo> info = base_->GetInfo(); info.ok()) durable_size_ = info->size;
+    env_.NoteSynced(path_);
+    return Status::Ok();
   }
 
   Status Close() override { return base_->Close(); }
@@ -46,12 +53,14 @@ class FaultWritableFile final : public WritableFile {
   Status Check(size_t length, size_t* allowed) {
     *allowed = 0;
     TARVELIN_RETURN_IF_ERROR(env_.BeginMutation("write", path_));
+    env_.NoteUnsynced(path_, durable_size_);
     return env_.CheckWrite(path_, length, allowed);
   }
 
   FaultInjectionEnv& env_;
   const std::string path_;
   const std::unique_ptr<WritableFile> base_;
+  int64_t durable_size_;
 };
 
 class FaultDirectory final : public Directory {
@@ -112,6 +121,34 @@ void FaultInjectionEnv::ClearFaults() {
   failing_write_.reset();
   short_write_.reset();
   failing_name_.clear();
+}
+
+Status FaultInjectionEnv::DropUnsyncedData() {
+  std::map<std::string, int64_t> unsynced;
+  {
+    std::lock_guard<std::mutex> hold(mutex_);
+    unsynced.swap(unsynced_);
+  }
+  Status first;
+  for (const auto& [path, durable_size] : unsynced) {
+    Result<std::unique_ptr<WritableFile>> file = base_.NewWritableFile(path, WriteMode::kUpdate);
+    Result<PathInfo> info = file.ok() ? (*file)->GetInfo() : Result<PathInfo>(file.status());
+    Status cut = info.status();
+    if (cut.ok() && info->size > durable_size) cut = (*file)->Truncate(durable_size);
+    // A file removed since is no loss to play.
+    if (first.ok() && !cut.ok() && !cut.Is(StatusCode::kNotFound)) first = cut;
+  }
+  return first;
+}
+
+void FaultInjectionEnv::NoteUnsynced(std::string_view path, int64_t durable_size) {
+  std::lock_guard<std::mutex> hold(mutex_);
+  unsynced_.try_emplace(ToOsPath(path), durable_size);
+}
+
+void FaultInjectionEnv::NoteSynced(std::string_view path) {
+  std::lock_guard<std::mutex> hold(mutex_);
+  unsynced_.erase(ToOsPath(path));
 }
 
 bool FaultInjectionEnv::crashed() const {
@@ -188,8 +225,14 @@ Result<std::unique_ptr<WritableFile>> FaultInjectionEnv::NewWritableFile(std::st
   TARVELIN_RETURN_IF_ERROR(BeginMutation("open", path));
   Result<std::unique_ptr<WritableFile>> file = base_.NewWritableFile(path, mode);
   if (!file.ok()) return file;
+  int64_t durable_size = 0;
+  if (mode == WriteMode::kAppend || mode == WriteMode::kUpdate) {
+    Result<PathInfo> info = (*file)->GetInfo();
+    if (!info.ok()) return info.status();
+    durable_size = info->size;
+  }
   return std::unique_ptr<WritableFile>(
-      new FaultWritableFile(*this, std::string(path), std::move(*file)));
+      new FaultWritableFile(*this, std::string(path), std::move(*file), durable_size));
 }
 
 Result<TempFile> FaultInjectionEnv::NewTempFile(std::string_view prefix) {
@@ -197,18 +240,32 @@ Result<TempFile> FaultInjectionEnv::NewTempFile(std::string_view prefix) {
   Result<TempFile> temp = base_.NewTempFile(prefix);
   if (!temp.ok()) return temp;
   temp->file = std::unique_ptr<WritableFile>(
-      new FaultWritableFile(*this, temp->path, std::move(temp->file)));
+      new FaultWritableFile(*this, temp->path, std::move(temp->file), 0));
   return temp;
 }
 
 Status FaultInjectionEnv::RenameFile(std::string_view from, std::string_view to, bool replace) {
   TARVELIN_RETURN_IF_ERROR(BeginMutation("rename", from));
-  return base_.RenameFile(from, to, replace);
+  TARVELIN_RETURN_IF_ERROR(base_.RenameFile(from, to, replace));
+  // What was not synced moves with the file.
+  const std::string source = ToOsPath(from);
+  const std::string target = ToOsPath(to);
+  if (source == target) return Status::Ok();
+  std::lock_guard<std::mutex> hold(mutex_);
+  auto moved = unsynced_.extract(source);
+  unsynced_.erase(target);
+  if (!moved.empty()) {
+    moved.key() = target;
+    unsynced_.insert(std::move(moved));
+  }
+  return Status::Ok();
 }
 
 Status FaultInjectionEnv::RemoveFile(std::string_view path) {
   TARVELIN_RETURN_IF_ERROR(BeginMutation("remove", path));
-  return base_.RemoveFile(path);
+  TARVELIN_RETURN_IF_ERROR(base_.RemoveFile(path));
+  NoteSynced(path);  // nothing of it is left to lose
+  return Status::Ok();
 }
 
 Status FaultInjectionEnv::RemoveDirectory(std::string_view path) {

@@ -12,8 +12,11 @@
 // test then reopens the files with a plain PosixEnv and checks what a
 // restarted program would find.
 //
-// A crash here loses nothing that reached the base Env: data written but
-// not synced stay in the files.
+// A crash by itself loses nothing that reached the base Env. A power
+// failure loses more: DropUnsyncedData cuts every file written through
+// this Env back to its size at its last sync, following renames, so a test
+// can show that a writer syncs before it relies on its data. Renames that
+// no sync of the directory made durable are not taken back.
 //
 // Writes are Append and WriteAt of a WritableFile. The faults below are
 // counted over writes that are let through the crash point.
@@ -23,6 +26,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -49,6 +53,11 @@ class FaultInjectionEnv final : public Env {
   // Ends every fault and the crash.
   void ClearFaults();
 
+  // Cuts each file written through this Env since its last sync back to
+  // the size it had then (to its size when opened, if never synced). A
+  // file is never made longer. The first failure of the base Env, if any.
+  Status DropUnsyncedData();
+
   bool crashed() const;
   // Writes and mutating operations let through so far.
   int64_t writes() const;
@@ -59,6 +68,10 @@ class FaultInjectionEnv final : public Env {
   // For a write of `length` bytes to `path` let through the crash point:
   // ok, or the failure to report after writing the first `*allowed` bytes.
   Status CheckWrite(std::string_view path, size_t length, size_t* allowed);
+  // A change to `path`, whose data up to `durable_size` were synced.
+  void NoteUnsynced(std::string_view path, int64_t durable_size);
+  // `path` is durable as it is.
+  void NoteSynced(std::string_view path);
 
   Result<FileStamp> GetFileStamp(std::string_view path) override;
   Result<PathInfo> GetPathInfo(std::string_view path, Links links) override;
@@ -121,6 +134,8 @@ class FaultInjectionEnv final : public Env {
   std::optional<WriteFault> short_write_;
   std::string failing_name_;
   int failing_name_error_ = 0;
+  // Files changed since their last sync: path, size at that sync.
+  std::map<std::string, int64_t> unsynced_;
 };
 
 }  // namespace tarvelin
