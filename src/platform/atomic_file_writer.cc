@@ -1,35 +1,34 @@
 #include "platform/atomic_file_writer.h"
 
 #include <fcntl.h>
-#include <stdio.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
-#include <cerrno>
 #include <utility>
 
-#include "platform/file_system.h"
 #include "platform/os_path.h"
+#include "platform/posix_env.h"
 
 namespace tarvelin {
 
-namespace {
+AtomicFileWriter::AtomicFileWriter(Env& env) : env_(&env) {}
 
-std::atomic<uint64_t> temp_counter{0};
-
-}  // namespace
+AtomicFileWriter::AtomicFileWriter()
+    : own_env_(std::make_shared<PosixEnv>()), env_(own_env_.get()) {}
 
 AtomicFileWriter::~AtomicFileWriter() { Discard(); }
 
-AtomicFileWriter::AtomicFileWriter(AtomicFileWriter&& other) noexcept { *this = std::move(other); }
+AtomicFileWriter::AtomicFileWriter(AtomicFileWriter&& other) noexcept : env_(other.env_) {
+  *this = std::move(other);
+}
 
 AtomicFileWriter& AtomicFileWriter::operator=(AtomicFileWriter&& other) noexcept {
   if (this != &other) {
     Discard();
+    own_env_ = other.own_env_;
+    env_ = other.env_;
     target_ = std::move(other.target_);
     temp_ = std::move(other.temp_);
-    fd_ = std::exchange(other.fd_, -1);
+    file_ = std::move(other.file_);
     failed_ = other.failed_;
     closed_ = other.closed_;
     temp_identity_ = other.temp_identity_;
@@ -39,27 +38,28 @@ AtomicFileWriter& AtomicFileWriter::operator=(AtomicFileWriter&& other) noexcept
   return *this;
 }
 
-bool AtomicFileWriter::Open(std::string_view path) {
+Status AtomicFileWriter::OpenFile(std::string_view path) {
   Discard();
   target_ = ToOsPath(path);
   // A short name of its own, so a target name near the length limit still
-  // gets a temporary file; the counter keeps names of this process apart.
+  // gets a temporary file.
   const size_t slash = target_.rfind('/');
   const std::string folder = slash == std::string::npos ? "" : target_.substr(0, slash + 1);
-  temp_ = folder + ".~tarvelin." + std::to_string(getpid()) + "." + std::to_string(temp_counter++);
-  fd_ = open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-  failed_ = fd_ < 0;
+  Result<TempFile> temp = env_->NewTempFile(folder + ".~tarvelin.");
+  failed_ = !temp.ok();
   closed_ = false;
-  if (failed_) {
-    temp_.clear();
-    return false;
-  }
-  struct stat st;
+  if (failed_) return temp.status();
+  temp_ = std::move(temp->path);
+  file_ = std::move(temp->file);
   temp_identity_ = {};
-  if (fstat(fd_, &st) == 0) temp_identity_ = {true, st.st_dev, st.st_ino};
+  if (Result<PathInfo> info = file_->GetInfo(); info.ok()) {
+    temp_identity_ = {true, info->device, info->inode};
+  }
   replaced_identity_ = {};
-  if (stat(target_.c_str(), &st) == 0) replaced_identity_ = {true, st.st_dev, st.st_ino};
-  return true;
+  if (Result<PathInfo> info = env_->GetPathInfo(target_, Links::kFollow); info.ok()) {
+    replaced_identity_ = {true, info->device, info->inode};
+  }
+  return Status::Ok();
 }
 
 bool AtomicFileWriter::IsOwnFile(uint64_t device, uint64_t inode) const {
@@ -70,34 +70,26 @@ bool AtomicFileWriter::IsOwnFile(uint64_t device, uint64_t inode) const {
 }
 
 bool AtomicFileWriter::Append(const void* data, size_t length) {
-  if (fd_ < 0 || failed_) return false;
-  const char* p = static_cast<const char*>(data);
-  while (length > 0) {
-    const ssize_t wrote = write(fd_, p, length);
-    if (wrote < 0 && errno == EINTR) continue;
-    if (wrote <= 0) {
-      failed_ = true;
-      return false;
-    }
-    p += wrote;
-    length -= static_cast<size_t>(wrote);
+  if (file_ == nullptr || failed_) return false;
+  if (!file_->Append(std::string_view(static_cast<const char*>(data), length)).ok()) {
+    failed_ = true;
   }
-  return true;
+  return !failed_;
 }
 
 bool AtomicFileWriter::Close(bool durable) {
-  if (fd_ < 0) return closed_ && !failed_;
-  if (durable && fdatasync(fd_) != 0) failed_ = true;
-  if (close(fd_) != 0) failed_ = true;
-  fd_ = -1;
+  if (file_ == nullptr) return closed_ && !failed_;
+  if (durable && !failed_ && !file_->Sync().ok()) failed_ = true;
+  if (!file_->Close().ok()) failed_ = true;
+  file_.reset();
   closed_ = true;
   return !failed_;
 }
 
-bool AtomicFileWriter::Commit() {
+bool AtomicFileWriter::Rename(bool replace) {
   if (temp_.empty()) return false;
-  if (fd_ >= 0) Close(/*durable=*/true);
-  if (failed_ || rename(temp_.c_str(), target_.c_str()) != 0) {
+  if (file_ != nullptr) Close(/*durable=*/true);
+  if (failed_ || !env_->RenameFile(temp_, target_, replace).ok()) {
     Discard();
     return false;
   }
@@ -105,21 +97,12 @@ bool AtomicFileWriter::Commit() {
   return true;
 }
 
-bool AtomicFileWriter::CommitAsNew() {
-  if (temp_.empty()) return false;
-  if (fd_ >= 0) Close(/*durable=*/true);
-  if (failed_ || !RenamePath(temp_, target_, /*replace=*/false)) {
-    Discard();
-    return false;
-  }
-  temp_.clear();
-  return true;
-}
+bool AtomicFileWriter::Commit() { return Rename(/*replace=*/true); }
+bool AtomicFileWriter::CommitAsNew() { return Rename(/*replace=*/false); }
 
 void AtomicFileWriter::Discard() {
-  if (fd_ >= 0) close(fd_);
-  fd_ = -1;
-  if (!temp_.empty()) unlink(temp_.c_str());
+  file_.reset();
+  if (!temp_.empty()) env_->RemoveFile(temp_);
   temp_.clear();
 }
 

@@ -6,14 +6,22 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
+
+#include "foundation/status.h"
+#include "platform/env.h"
 
 namespace tarvelin {
 
 class AtomicFileWriter {
  public:
-  AtomicFileWriter() = default;
+  // Works through `env`, which outlives the writer.
+  explicit AtomicFileWriter(Env& env);
+  // Works through a PosixEnv of its own: a bridge until every caller passes
+  // its Env.
+  AtomicFileWriter();
   // Discards what was not committed.
   ~AtomicFileWriter();
   AtomicFileWriter(AtomicFileWriter&& other) noexcept;
@@ -22,15 +30,17 @@ class AtomicFileWriter {
   AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
 
   // Creates the temporary file for `path`; its directory must exist.
-  bool Open(std::string_view path);
-  bool is_open() const { return fd_ >= 0; }
+  Status OpenFile(std::string_view path);
+  bool Open(std::string_view path) { return OpenFile(path).ok(); }
+  bool is_open() const { return file_ != nullptr; }
   // Appends everything; false on a write error (the writer is then failed
   // and commits nothing).
   bool Append(const void* data, size_t length);
   // Ends writing. With `durable` the data reach the disk first; otherwise
   // the caller makes them durable itself (SyncFileSystemOf) before Commit.
   bool Close(bool durable);
-  // Closes (durably) if still open, then renames over the target.
+  // Closes (durably) if still open, then renames over the target. On any
+  // failure the temporary file is removed and the target left as it was.
   bool Commit();
   // The same, but only onto a free name: when a file of the target's name
   // exists, it stays as it is and the temporary file is removed (false).
@@ -46,9 +56,13 @@ class AtomicFileWriter {
   const std::string& target() const { return target_; }
 
  private:
+  bool Rename(bool replace);
+
+  std::shared_ptr<Env> own_env_;  // kept by a moved-from writer too
+  Env* env_;
   std::string target_;
   std::string temp_;
-  int fd_ = -1;
+  std::unique_ptr<WritableFile> file_;
   bool failed_ = false;
   bool closed_ = false;
   struct Identity {

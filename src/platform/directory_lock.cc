@@ -1,33 +1,28 @@
 #include "platform/directory_lock.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
+#include <string>
+#include <utility>
 
-#include <cerrno>
-
-#include "platform/os_path.h"
+#include "platform/posix_env.h"
 
 namespace tarvelin {
 
-DirectoryLock::~DirectoryLock() {
-  if (fd_ >= 0) close(fd_);  // closing the last descriptor releases the lock
+Status DirectoryLock::LockWith(Env& env, std::string_view path) {
+  if (lock_ != nullptr) return Status::Ok();
+  Result<PathInfo> info = env.GetPathInfo(path, Links::kFollow);
+  if (!info.ok()) return info.status();
+  if (info->kind != FileKind::kDirectory) {
+    return Status::InvalidArgument("no directory to lock: " + std::string(path));
+  }
+  Result<std::unique_ptr<FileLock>> lock = env.LockExclusive(path);
+  if (!lock.ok()) return lock.status();
+  lock_ = std::move(*lock);
+  return Status::Ok();
 }
 
 bool DirectoryLock::Lock(std::string_view path) {
-  if (fd_ >= 0) return true;
-  const int fd = open(ToOsPath(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return false;
-  int locked;
-  do {
-    locked = flock(fd, LOCK_EX);
-  } while (locked != 0 && errno == EINTR);
-  if (locked != 0) {
-    close(fd);
-    return false;
-  }
-  fd_ = fd;
-  return true;
+  PosixEnv env;
+  return LockWith(env, path).ok();
 }
 
 }  // namespace tarvelin

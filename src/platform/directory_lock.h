@@ -3,22 +3,29 @@
 // Readers take no lock. The lock goes with the object.
 #pragma once
 
+#include <memory>
 #include <string_view>
+
+#include "foundation/status.h"
+#include "platform/env.h"
 
 namespace tarvelin {
 
 class DirectoryLock {
  public:
   DirectoryLock() = default;
-  ~DirectoryLock();
   DirectoryLock(const DirectoryLock&) = delete;
   DirectoryLock& operator=(const DirectoryLock&) = delete;
 
-  // Waits for the lock; false when the directory cannot be opened.
+  // Waits for the lock, taken through `env`; fails when the directory
+  // cannot be opened. Ok at once when this object holds the lock already.
+  Status LockWith(Env& env, std::string_view path);
+  // The same through a PosixEnv (a bridge until every caller passes its
+  // Env); false when the directory cannot be opened.
   bool Lock(std::string_view path);
 
  private:
-  int fd_ = -1;
+  std::unique_ptr<FileLock> lock_;
 };
 
 }  // namespace tarvelin

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/env.h"
+
 namespace tarvelin {
 
 struct WalkedFile {
@@ -23,6 +25,9 @@ struct WalkedFile {
 // link cycle cannot make the walk endless. Unreadable sub-directories are
 // passed over. Stops as soon as `visit` returns false; the result is false
 // then, and also when `root` itself cannot be read.
+bool WalkFiles(Env& env, std::string_view root, bool recursive,
+               const std::function<bool(const WalkedFile&)>& visit);
+// The same through a PosixEnv: a bridge until every caller passes its Env.
 bool WalkFiles(std::string_view root, bool recursive,
                const std::function<bool(const WalkedFile&)>& visit);
 

@@ -7,11 +7,12 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <cstdint>
 
+#include "platform/env.h"
 #include "platform/os_path.h"
+#include "platform/posix_env.h"
 
 namespace tarvelin {
 
@@ -103,8 +104,6 @@ bool WriteAll(int fd, std::string_view data) {
   return true;
 }
 
-std::atomic<uint64_t> temp_counter{0};
-
 }  // namespace
 
 FileStamp GetFileStamp(std::string_view path) {
@@ -146,17 +145,28 @@ ReadResult ReadFileRange(std::string_view path, int64_t offset, size_t length, s
   return ReadFromFile(path, offset, length, out);
 }
 
-bool WriteFileAtomic(std::string_view path, std::string_view data) {
+Status WriteFileAtomic(Env& env, std::string_view path, std::string_view data) {
+  Result<TempFile> temp = env.NewTempFile(std::string(path) + ".tmp.");
+  if (!temp.ok()) return temp.status();
+  Status status = temp->file->Append(data);
+  if (status.ok()) status = temp->file->Sync();
+  const Status closed = temp->file->Close();
+  if (status.ok()) status = closed;
+  if (status.ok()) status = env.RenameFile(temp->path, path, /*replace=*/true);
+  if (!status.ok()) {
+    env.RemoveFile(temp->path);
+    return status;
+  }
   const std::string target = ToOsPath(path);
-  const std::string temp =
-      target + ".tmp." + std::to_string(getpid()) + "." + std::to_string(temp_counter.fetch_add(1));
-  const int raw_fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-  if (raw_fd < 0) return false;
-  FileDescriptor fd(raw_fd);
-  const bool written = WriteAll(fd.get(), data) && fsync(fd.get()) == 0;
-  if (fd.Close() && written && rename(temp.c_str(), target.c_str()) == 0) return true;
-  unlink(temp.c_str());
-  return false;
+  const size_t slash = target.rfind('/');
+  env.SyncDirectory(slash == std::string::npos ? "." : target.substr(0, slash + 1));
+  return Status::Ok();
+}
+
+// A bridge until every caller passes its Env.
+bool WriteFileAtomic(std::string_view path, std::string_view data) {
+  PosixEnv env;
+  return WriteFileAtomic(env, path, data).ok();
 }
 
 bool AppendToFile(std::string_view path, std::string_view data) {
@@ -191,7 +201,10 @@ bool RenamePath(std::string_view from, std::string_view to, bool replace) {
   if (errno != EINVAL && errno != ENOSYS) return false;
   // The file system cannot refuse by itself: check first, accepting the race.
   struct stat st;
-  if (lstat(target.c_str(), &st) == 0) return false;
+  if (lstat(target.c_str(), &st) == 0) {
+    errno = EEXIST;
+    return false;
+  }
   return rename(source.c_str(), target.c_str()) == 0;
 }
 

@@ -7,7 +7,11 @@
 #include <string_view>
 #include <vector>
 
+#include "foundation/status.h"
+
 namespace tarvelin {
+
+class Env;
 
 // Identity of one version of a file. Equal stamps mean "not rewritten": the
 // modification time in nanoseconds, size and inode all change on a rewrite
@@ -35,9 +39,14 @@ ReadResult ReadFilePrefix(std::string_view path, size_t max_bytes, std::string* 
 ReadResult ReadFileRange(std::string_view path, int64_t offset, size_t length, std::string* out);
 
 // Replaces the file as a whole: the data go to a temporary file in the same
-// directory, are flushed, and the temporary file is renamed over the target,
-// so readers and a crash see either the old or the new file. Missing parent
-// directories are not created. False when nothing was replaced.
+// directory, are flushed, the temporary file is renamed over the target and
+// the directory is synced, so readers and a crash see either the old or the
+// new file. Missing parent directories are not created. A failure before
+// the rename removes the temporary file and leaves the target as it was; a
+// crash may leave the temporary file too. A failed sync of the directory
+// after the rename is not reported: the file has been replaced.
+Status WriteFileAtomic(Env& env, std::string_view path, std::string_view data);
+// The same through a PosixEnv; false when nothing was replaced.
 bool WriteFileAtomic(std::string_view path, std::string_view data);
 
 // Appends to the end of the file, creating it (not its parents) when it is

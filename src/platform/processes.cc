@@ -105,6 +105,7 @@ bool SpawnDetached(const std::string& program, const std::string& working_direct
     n = ::read(error_pipe[0], &error, sizeof(error));
   } while (n < 0 && errno == EINTR);
   ::close(error_pipe[0]);
+  if (n == sizeof(error)) errno = error;  // why the program did not start
   return n == 0;
 }
 

@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <string_view>
 
+#include "foundation/status.h"
+#include "platform/env.h"
 #include "platform/file_system.h"
 
 namespace tarvelin {
@@ -13,11 +15,17 @@ namespace tarvelin {
 // end of the existing regular file `path`: a torn record an earlier crash
 // left at the end is cut first. Readers count whole records only, so until
 // the write is complete they see the file as it was; a crash in between
-// leaves a torn record that they ignore. The data is on disk when true is
-// returned. `before` and `after` get the stamps of the file before and
-// after the write, `index` the record's position. False, with the file as
-// it was (but for a cut torn record), when the file is missing or no
-// regular file, or a call fails. The caller keeps other writers out.
+// leaves a torn record that they ignore. The data is on disk when it
+// succeeds. `before` and `after` get the stamps of the file before and
+// after the write, `index` the record's position. A failure, with the file
+// as it was (but for a cut torn record), when the file is missing or no
+// regular file, or a call fails: a record written in part or not synced is
+// taken back. A crash can leave it, torn or whole but unreported; readers
+// ignore a torn one and the next append cuts it. The caller keeps other
+// writers out.
+Status AppendRecord(Env& env, std::string_view path, const void* record, size_t record_size,
+                    FileStamp* before, FileStamp* after, int64_t* index);
+// The same through a PosixEnv: a bridge until every caller passes its Env.
 bool AppendRecord(std::string_view path, const void* record, size_t record_size, FileStamp* before,
                   FileStamp* after, int64_t* index);
 

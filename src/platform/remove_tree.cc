@@ -1,61 +1,64 @@
 #include "platform/remove_tree.h"
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
 #include <string>
+#include <vector>
 
 #include "platform/os_path.h"
+#include "platform/posix_env.h"
 
 namespace tarvelin {
 
 namespace {
 
-// Empties the directory open as `fd` (taken over and closed), depth first,
-// without following links. True when every entry went.
-bool EmptyDirectory(int fd) {
-  DIR* dir = fdopendir(fd);
-  if (dir == nullptr) {
-    close(fd);
-    return false;
-  }
-  bool complete = true;
-  while (dirent* entry = readdir(dir)) {
-    const char* name = entry->d_name;
-    if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0) continue;
-    struct stat info;
-    if (fstatat(dirfd(dir), name, &info, AT_SYMLINK_NOFOLLOW) != 0) {
-      complete = complete && errno == ENOENT;
+// Keeps the first failure; an entry gone meanwhile is no failure.
+void Note(const Status& status, Status* first) {
+  if (!status.ok() && !status.Is(StatusCode::kNotFound) && first->ok()) *first = status;
+}
+
+// Empties `directory`, depth first, without following links.
+Status EmptyDirectory(Directory& directory) {
+  std::vector<std::string> names;
+  Status first = directory.ListNames(&names);
+  for (const std::string& name : names) {
+    Result<PathInfo> info = directory.GetInfoOf(name, Links::kNoFollow);
+    if (!info.ok()) {
+      Note(info.status(), &first);
       continue;
     }
-    if (S_ISDIR(info.st_mode)) {
-      const int child = openat(dirfd(dir), name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-      if (child < 0 || !EmptyDirectory(child)) complete = false;
-      if (unlinkat(dirfd(dir), name, AT_REMOVEDIR) != 0 && errno != ENOENT) complete = false;
-    } else if (unlinkat(dirfd(dir), name, 0) != 0 && errno != ENOENT) {
-      complete = false;
+    const bool is_directory = info->kind == FileKind::kDirectory;
+    if (is_directory) {
+      Result<std::unique_ptr<Directory>> child = directory.OpenChild(name);
+      Note(child.ok() ? EmptyDirectory(**child) : child.status(), &first);
     }
+    Note(directory.RemoveEntry(name, is_directory), &first);
   }
-  closedir(dir);
-  return complete;
+  return first;
 }
 
 }  // namespace
 
-bool RemoveTree(std::string_view path) {
+Status RemoveTree(Env& env, std::string_view path) {
   std::string target = ToOsPath(path);
   while (target.size() > 1 && target.back() == '/') target.pop_back();
-  if (target.empty()) return false;
-  struct stat info;
-  if (lstat(target.c_str(), &info) != 0) return errno == ENOENT;
-  if (!S_ISDIR(info.st_mode)) return unlink(target.c_str()) == 0 || errno == ENOENT;
-  const int fd = open(target.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-  const bool emptied = fd >= 0 && EmptyDirectory(fd);
-  return (rmdir(target.c_str()) == 0 || errno == ENOENT) && emptied;
+  if (target.empty()) return Status::InvalidArgument("removal of an empty path");
+  Result<PathInfo> info = env.GetPathInfo(target, Links::kNoFollow);
+  if (!info.ok()) return info.status().Is(StatusCode::kNotFound) ? Status::Ok() : info.status();
+  Status first;
+  if (info->kind != FileKind::kDirectory) {
+    Note(env.RemoveFile(target), &first);
+    return first;
+  }
+  {
+    Result<std::unique_ptr<Directory>> directory = env.OpenDirectory(target, Links::kNoFollow);
+    Note(directory.ok() ? EmptyDirectory(**directory) : directory.status(), &first);
+  }
+  Note(env.RemoveDirectory(target), &first);
+  return first;
+}
+
+bool RemoveTree(std::string_view path) {
+  PosixEnv env;
+  return RemoveTree(env, path).ok();
 }
 
 }  // namespace tarvelin

@@ -1,75 +1,62 @@
 #include "platform/replacement_file.h"
 
-#include <fcntl.h>
-#include <stdio.h>
-#include <unistd.h>
-
-#include <cerrno>
+#include <utility>
 
 #include "platform/os_path.h"
+#include "platform/posix_env.h"
 
 namespace tarvelin {
 
-namespace {
+ReplacementFile::ReplacementFile(Env& env) : env_(&env) {}
 
-// The rename itself reaches the disk only with its directory.
-void SyncDirectoryOf(const std::string& path) {
-  const size_t slash = path.rfind('/');
-  const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
-  const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return;
-  fsync(fd);
-  close(fd);
-}
-
-}  // namespace
+ReplacementFile::ReplacementFile()
+    : own_env_(std::make_unique<PosixEnv>()), env_(own_env_.get()) {}
 
 ReplacementFile::~ReplacementFile() { Discard(); }
 
-bool ReplacementFile::Open(std::string_view temp_path, std::string_view target_path) {
+Status ReplacementFile::OpenFile(std::string_view temp_path, std::string_view target_path) {
   Discard();
+  Result<std::unique_ptr<WritableFile>> file =
+      env_->NewWritableFile(temp_path, WriteMode::kTruncate);
+  if (!file.ok()) {
+    failure_ = file.status();
+    return failure_;
+  }
   temp_ = ToOsPath(temp_path);
   target_ = ToOsPath(target_path);
-  fd_ = open(temp_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  failed_ = fd_ < 0;
-  if (failed_) temp_.clear();
-  return !failed_;
+  file_ = std::move(*file);
+  failure_ = Status::Ok();
+  return failure_;
 }
 
 bool ReplacementFile::Append(const void* data, size_t length) {
-  if (fd_ < 0 || failed_) return false;
-  const char* p = static_cast<const char*>(data);
-  while (length > 0) {
-    const ssize_t wrote = write(fd_, p, length);
-    if (wrote < 0 && errno == EINTR) continue;
-    if (wrote <= 0) {
-      failed_ = true;
-      return false;
-    }
-    p += wrote;
-    length -= static_cast<size_t>(wrote);
-  }
-  return true;
+  if (file_ == nullptr || !failure_.ok()) return false;
+  failure_ = file_->Append(std::string_view(static_cast<const char*>(data), length));
+  return failure_.ok();
 }
 
-bool ReplacementFile::Commit() {
-  if (fd_ < 0) return false;
-  if (fdatasync(fd_) != 0) failed_ = true;
-  if (close(fd_) != 0) failed_ = true;
-  fd_ = -1;
-  if (failed_ || rename(temp_.c_str(), target_.c_str()) != 0) {
+Status ReplacementFile::CommitFile() {
+  if (file_ == nullptr) return Status::InvalidArgument("commit of a file that is not open");
+  Status status = failure_;
+  if (status.ok()) status = file_->Sync();
+  const Status closed = file_->Close();
+  file_.reset();
+  if (status.ok()) status = closed;
+  if (status.ok()) status = env_->RenameFile(temp_, target_, /*replace=*/true);
+  if (!status.ok()) {
     Discard();
-    return false;
+    return status;
   }
   temp_.clear();
-  SyncDirectoryOf(target_);
-  return true;
+  // The rename itself reaches the disk only with its directory.
+  const size_t slash = target_.rfind('/');
+  env_->SyncDirectory(slash == std::string::npos ? "." : target_.substr(0, slash + 1));
+  return Status::Ok();
 }
 
 void ReplacementFile::Discard() {
-  if (fd_ >= 0) close(fd_);
-  fd_ = -1;
-  if (!temp_.empty()) unlink(temp_.c_str());
+  file_.reset();
+  if (!temp_.empty()) env_->RemoveFile(temp_);
   temp_.clear();
 }
 

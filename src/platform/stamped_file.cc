@@ -5,8 +5,10 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <utility>
 
 #include "platform/os_path.h"
+#include "platform/posix_env.h"
 
 namespace tarvelin {
 
@@ -44,12 +46,23 @@ void CloseHandle(int handle) {
   if (handle >= 0) close(handle);
 }
 
-StampedFile::~StampedFile() { CloseHandle(handle_); }
+Status StampedFile::OpenFile(Env& env, std::string_view path) {
+  file_.reset();
+  Result<std::unique_ptr<ReadableFile>> file = env.NewReadableFile(path);
+  if (!file.ok()) return file.status();
+  file_ = std::move(*file);
+  return Status::Ok();
+}
 
 bool StampedFile::Open(std::string_view path) {
-  CloseHandle(handle_);
-  handle_ = OpenStampedHandle(path, &stamp_);
-  return handle_ >= 0;
+  PosixEnv env;
+  return OpenFile(env, path).ok();
+}
+
+int64_t StampedFile::ReadAt(int64_t offset, void* buffer, size_t length) const {
+  if (file_ == nullptr) return -1;
+  const Result<size_t> got = file_->ReadAt(offset, buffer, length);
+  return got.ok() ? static_cast<int64_t>(*got) : -1;
 }
 
 }  // namespace tarvelin

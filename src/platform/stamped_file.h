@@ -5,8 +5,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string_view>
 
+#include "foundation/status.h"
+#include "platform/env.h"
 #include "platform/file_system.h"
 
 namespace tarvelin {
@@ -22,20 +25,23 @@ void CloseHandle(int handle);
 class StampedFile {
  public:
   StampedFile() = default;
-  ~StampedFile();
   StampedFile(const StampedFile&) = delete;
   StampedFile& operator=(const StampedFile&) = delete;
 
+  // Opens through `env`; the file does not outlive it.
+  Status OpenFile(Env& env, std::string_view path);
+  // Opens through a PosixEnv: a bridge until every caller passes its Env.
   bool Open(std::string_view path);
-  bool is_open() const { return handle_ >= 0; }
-  const FileStamp& stamp() const { return stamp_; }
-  int64_t ReadAt(int64_t offset, void* buffer, size_t length) const {
-    return ReadHandleAt(handle_, offset, buffer, length);
-  }
+  bool is_open() const { return file_ != nullptr; }
+  // A file that is not open has a stamp of a missing file.
+  const FileStamp& stamp() const { return file_ != nullptr ? file_->stamp() : kNoStamp; }
+  // Up to `length` bytes at `offset`, fewer only at the end of the file;
+  // -1 on an error.
+  int64_t ReadAt(int64_t offset, void* buffer, size_t length) const;
 
  private:
-  int handle_ = -1;
-  FileStamp stamp_;
+  static constexpr FileStamp kNoStamp{};
+  std::unique_ptr<ReadableFile> file_;
 };
 
 }  // namespace tarvelin

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <thread>
 
+#include "platform/posix_env.h"
 #include "support/temp_dir.h"
 
 namespace tarvelin {
@@ -57,10 +58,16 @@ TEST(DirectoryLockTest, ExcludesOtherThreads) {
   EXPECT_TRUE(saw_release);
 }
 
-TEST(DirectoryLockTest, MissingDirectory) {
+TEST(DirectoryLockTest, OnlyAnExistingDirectoryIsLocked) {
   testing::TempDir dir;
+  dir.Write("users.cfg", "");
+  PosixEnv env;
   DirectoryLock lock;
   EXPECT_FALSE(lock.Lock(dir.path() + "missing/"));
+  EXPECT_EQ(lock.LockWith(env, dir.path() + "missing/").code(), StatusCode::kNotFound);
+  EXPECT_EQ(lock.LockWith(env, dir.path() + "users.cfg").code(), StatusCode::kInvalidArgument);
+  ASSERT_TRUE(lock.LockWith(env, dir.path()).ok());
+  EXPECT_TRUE(lock.LockWith(env, dir.path()).ok()) << "held already: no wait on itself";
 }
 
 }  // namespace
