@@ -31,15 +31,17 @@ class Status {
   Status() = default;
 
   static Status Ok() { return Status(); }
-  static Status NotFound(std::string message) { return {StatusCode::kNotFound, std::move(message)}; }
+  static Status NotFound(std::string message, int sys_errno = 0) {
+    return {StatusCode::kNotFound, std::move(message), sys_errno};
+  }
   static Status InvalidArgument(std::string message) {
     return {StatusCode::kInvalidArgument, std::move(message)};
   }
   static Status BufferTooSmall(std::string message) {
     return {StatusCode::kBufferTooSmall, std::move(message)};
   }
-  static Status AlreadyExists(std::string message) {
-    return {StatusCode::kAlreadyExists, std::move(message)};
+  static Status AlreadyExists(std::string message, int sys_errno = 0) {
+    return {StatusCode::kAlreadyExists, std::move(message), sys_errno};
   }
   static Status Refused(std::string message) { return {StatusCode::kRefused, std::move(message)}; }
   // `sys_errno` is the errno of the failed call (0 when there was none).
