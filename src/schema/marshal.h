@@ -1,24 +1,27 @@
 // How values move between caller buffers and records. Output operations
-// write nothing and return kResultBufferTooSmall when the buffer cannot hold
-// the value; input operations never fail, they read what the size allows.
+// return the bytes written, or BufferTooSmall (writing nothing) when the
+// buffer cannot hold the value; input operations never fail, they read
+// what the size allows.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 
+#include "foundation/status.h"
+
 namespace tarvelin {
 
 // Text bytes without length prefix or terminator; the text length.
-int32_t PutText(std::string_view text, void* buffer, int32_t size);
+Result<int32_t> PutText(std::string_view text, void* buffer, int32_t size);
 // One byte as stored; 1.
-int32_t PutFlag(uint8_t value, void* buffer, int32_t size);
+Result<int32_t> PutFlag(uint8_t value, void* buffer, int32_t size);
 // The min(size, 4) low-order bytes, little-endian; that count.
-int32_t PutNumber(uint32_t value, void* buffer, int32_t size);
+Result<int32_t> PutNumber(uint32_t value, void* buffer, int32_t size);
 // The 8 bytes of the double; 8.
-int32_t PutDate(double value, void* buffer, int32_t size);
+Result<int32_t> PutDate(double value, void* buffer, int32_t size);
 // The whole block; its size.
-int32_t PutBlock(const uint8_t* block, int32_t block_size, void* buffer, int32_t size);
+Result<int32_t> PutBlock(const uint8_t* block, int32_t block_size, void* buffer, int32_t size);
 
 // Exactly `size` bytes (zero bytes included), then codes 0 to 32 trimmed at
 // both ends. A null buffer or a size of 0 or less gives the empty text.

@@ -1,15 +1,17 @@
 // The C exports of the accounts and their settings.
-#include "core/accounts/account_defaults.h"
 #include "core/accounts/account_functions.h"
-#include "core/accounts/user_settings.h"
 #include "api/c/api_result.h"
 #include "api/c/export_guard.h"
+#include "api/c/setting_exports.h"
 #include "api/c/the_context.h"
 #include "core/context.h"
 #include "tarvelin/api.h"
 
+using tarvelin::Context;
 using tarvelin::Guarded;
 using tarvelin::kResultFailed;
+using tarvelin::kResultNotInitialised;
+using tarvelin::OnInitialised;
 using tarvelin::TheContext;
 
 extern "C" {
@@ -49,21 +51,21 @@ int32_t DeleteUser(const char* domain, int32_t index) {
 
 int32_t GetUserSetting(const void* record, int32_t record_size, int32_t id, void* buffer,
                        int32_t size) {
-  return Guarded(kResultFailed, [&] {
-    return tarvelin::GetUserSetting(TheContext(), record, record_size, id, buffer, size);
+  return OnInitialised([&](Context& context) {
+    return tarvelin::GetUserSettingFor(context, record, record_size, id, buffer, size);
   });
 }
 
 int32_t SetUserSetting(void* record, int32_t record_size, int32_t id, const void* buffer,
                        int32_t size) {
-  return Guarded(kResultFailed, [&] {
-    return tarvelin::SetUserSetting(TheContext(), record, record_size, id, buffer, size);
-  });
+  return OnInitialised(
+      [&](Context&) { return tarvelin::SetUserSettingFor(record, record_size, id, buffer, size); });
 }
 
 int32_t SetUserDefaults(void* record, int32_t record_size, int32_t force) {
-  return Guarded(
-      0, [&] { return tarvelin::SetUserDefaults(TheContext(), record, record_size, force); });
+  return OnInitialised<int32_t>(kResultNotInitialised, 0, [&](Context& context) {
+    return tarvelin::SetUserDefaultsFor(context, record, record_size, force);
+  });
 }
 
 }  // extern "C"
