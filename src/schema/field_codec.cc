@@ -1,7 +1,9 @@
 #include "schema/field_codec.h"
 
+#include <algorithm>
 #include <cmath>
 #include <string>
+#include <string_view>
 
 #include "foundation/bytes.h"
 #include "schema/marshal.h"
@@ -25,6 +27,17 @@ int32_t ToInt32(double value) {
 uint32_t AsUnsigned(int32_t value) { return static_cast<uint32_t>(value); }
 int32_t AsSigned(uint32_t value) { return static_cast<int32_t>(value); }
 
+// `length` characters from `at`, in place.
+std::string_view CharactersAt(const uint8_t* at, int length) {
+  return {reinterpret_cast<const char*>(at), static_cast<size_t>(length)};
+}
+
+// The text of a field in place, as GetPString reads it: a length byte
+// above the capacity reads as the capacity.
+std::string_view TextAt(const uint8_t* at, int capacity) {
+  return CharactersAt(at + 1, std::min<int>(at[0], capacity));
+}
+
 uint8_t BitOf(uint8_t byte, int bit) { return static_cast<uint8_t>((byte >> bit) & 1); }
 
 uint8_t WithBit(uint8_t byte, int bit, bool on) {
@@ -34,8 +47,7 @@ uint8_t WithBit(uint8_t byte, int bit, bool on) {
 
 }  // namespace
 
-Result<int32_t> GetField(const uint8_t* record, const FieldSlot& field, void* buffer,
-                         int32_t size) {
+Result<int32_t> GetField(const uint8_t* record, FieldSlot field, void* buffer, int32_t size) {
   const uint8_t* at = record + field.offset;
   switch (field.kind) {
     case FieldKind::kFlag:
@@ -49,9 +61,9 @@ Result<int32_t> GetField(const uint8_t* record, const FieldSlot& field, void* bu
     case FieldKind::kNumber:
       return PutNumber(GetLE(at, field.width), buffer, size);
     case FieldKind::kText:
-      return PutText(GetPString(at, field.width - 1), buffer, size);
+      return PutText(TextAt(at, field.width - 1), buffer, size);
     case FieldKind::kCharacter:
-      return PutText(std::string(1, static_cast<char>(at[0])), buffer, size);
+      return PutText(CharactersAt(at, 1), buffer, size);
     case FieldKind::kBlock:
       return PutBlock(at, field.width, buffer, size);
     case FieldKind::kDate:
@@ -69,7 +81,7 @@ Result<int32_t> GetField(const uint8_t* record, const FieldSlot& field, void* bu
                                  " is unknown");
 }
 
-Status SetField(uint8_t* record, const FieldSlot& field, const void* value, int32_t size) {
+Status SetField(uint8_t* record, FieldSlot field, const void* value, int32_t size) {
   uint8_t* at = record + field.offset;
   switch (field.kind) {
     case FieldKind::kFlag:

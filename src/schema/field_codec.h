@@ -42,13 +42,13 @@ struct FieldSlot {
 // The field's value into the caller's buffer: the bytes written, or
 // BufferTooSmall when the buffer cannot hold the value (a number takes the
 // min(size, 4) low-order bytes and fails only on a size below 1).
-Result<int32_t> GetField(const uint8_t* record, const FieldSlot& field, void* buffer, int32_t size);
+Result<int32_t> GetField(const uint8_t* record, FieldSlot field, void* buffer, int32_t size);
 
 // Stores the caller's value: flags as given (a 2- or 4-byte flag as
 // nonzero), numbers cut to their width, texts trimmed and cut to their
 // capacity, a block's start replaced by the first min(size, width) bytes.
 // A packed text that does not decode leaves the record as it was. Fails
 // only for a date of fewer than 8 bytes (BufferTooSmall, nothing written).
-Status SetField(uint8_t* record, const FieldSlot& field, const void* value, int32_t size);
+Status SetField(uint8_t* record, FieldSlot field, const void* value, int32_t size);
 
 }  // namespace tarvelin

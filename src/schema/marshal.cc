@@ -11,46 +11,29 @@
 
 namespace tarvelin {
 
-namespace {
-
-// Why a buffer cannot take a value of `needed` bytes.
-Status TooSmall(int32_t needed, const void* buffer, int32_t size) {
+Status BufferTooSmallFor(int32_t needed, const void* buffer, int32_t size) {
   const std::string has =
       buffer == nullptr ? "no buffer" : "the buffer has " + std::to_string(std::max(size, 0));
   const std::string bytes = std::to_string(needed) + (needed == 1 ? " byte" : " bytes");
   return Status::BufferTooSmall("the value needs " + bytes + ", " + has);
 }
 
-}  // namespace
-
 Result<int32_t> PutText(std::string_view text, void* buffer, int32_t size) {
   const auto length = static_cast<int32_t>(text.size());
-  if (size < length || (length > 0 && buffer == nullptr)) return TooSmall(length, buffer, size);
+  if (size < length || (length > 0 && buffer == nullptr))
+    return BufferTooSmallFor(length, buffer, size);
   if (length > 0) std::memcpy(buffer, text.data(), text.size());
   return length;
 }
 
-Result<int32_t> PutFlag(uint8_t value, void* buffer, int32_t size) {
-  if (size <= 0 || buffer == nullptr) return TooSmall(1, buffer, size);
-  *static_cast<uint8_t*>(buffer) = value;
-  return 1;
-}
-
-Result<int32_t> PutNumber(uint32_t value, void* buffer, int32_t size) {
-  const int32_t width = std::min(size, 4);
-  if (width <= 0 || buffer == nullptr) return TooSmall(1, buffer, size);
-  PutLE(static_cast<uint8_t*>(buffer), width, value);
-  return width;
-}
-
 Result<int32_t> PutDate(double value, void* buffer, int32_t size) {
-  if (size < 8 || buffer == nullptr) return TooSmall(8, buffer, size);
+  if (size < 8 || buffer == nullptr) return BufferTooSmallFor(8, buffer, size);
   PutDouble(static_cast<uint8_t*>(buffer), value);
   return 8;
 }
 
 Result<int32_t> PutBlock(const uint8_t* block, int32_t block_size, void* buffer, int32_t size) {
-  if (size < block_size || buffer == nullptr) return TooSmall(block_size, buffer, size);
+  if (size < block_size || buffer == nullptr) return BufferTooSmallFor(block_size, buffer, size);
   std::memcpy(buffer, block, static_cast<size_t>(block_size));
   return block_size;
 }

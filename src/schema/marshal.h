@@ -4,10 +4,12 @@
 // what the size allows.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <string_view>
 
+#include "foundation/bytes.h"
 #include "foundation/status.h"
 
 namespace tarvelin {
@@ -15,9 +17,9 @@ namespace tarvelin {
 // Text bytes without length prefix or terminator; the text length.
 Result<int32_t> PutText(std::string_view text, void* buffer, int32_t size);
 // One byte as stored; 1.
-Result<int32_t> PutFlag(uint8_t value, void* buffer, int32_t size);
+inline Result<int32_t> PutFlag(uint8_t value, void* buffer, int32_t size);
 // The min(size, 4) low-order bytes, little-endian; that count.
-Result<int32_t> PutNumber(uint32_t value, void* buffer, int32_t size);
+inline Result<int32_t> PutNumber(uint32_t value, void* buffer, int32_t size);
 // The 8 bytes of the double; 8.
 Result<int32_t> PutDate(double value, void* buffer, int32_t size);
 // The whole block; its size.
@@ -41,5 +43,23 @@ std::string PackRecord(const uint8_t* record, int32_t record_size);
 // min(inflated, record_size) bytes replace the start of the record. A text
 // that does not decode or inflate completely leaves the record untouched.
 void UnpackRecord(const void* buffer, int32_t size, uint8_t* record, int32_t record_size);
+
+// The failure of a buffer that cannot take a value of `needed` bytes.
+Status BufferTooSmallFor(int32_t needed, const void* buffer, int32_t size);
+
+// Flags and numbers are inline: they lie on the path of nearly every
+// setting.
+inline Result<int32_t> PutFlag(uint8_t value, void* buffer, int32_t size) {
+  if (size <= 0 || buffer == nullptr) return BufferTooSmallFor(1, buffer, size);
+  *static_cast<uint8_t*>(buffer) = value;
+  return 1;
+}
+
+inline Result<int32_t> PutNumber(uint32_t value, void* buffer, int32_t size) {
+  const int32_t width = std::min(size, 4);
+  if (width <= 0 || buffer == nullptr) return BufferTooSmallFor(1, buffer, size);
+  PutLE(static_cast<uint8_t*>(buffer), width, value);
+  return width;
+}
 
 }  // namespace tarvelin

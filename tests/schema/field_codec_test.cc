@@ -83,7 +83,9 @@ TEST(FieldCodec, EveryKindRoundTripsAndStaysInsideItsField) {
     EXPECT_EQ(Get(record, c.field, c.get_size), c.read_back) << c.name;
     for (int i = 0; i < kRecordSize; ++i) {
       const bool inside = i >= c.field.offset && i < c.field.offset + c.field.width;
-      if (!inside) EXPECT_EQ(record[i], kFill) << c.name << " wrote byte " << i;
+      if (!inside) {
+        EXPECT_EQ(record[i], kFill) << c.name << " wrote byte " << i;
+      }
     }
     const bool one_bit = c.field.kind == FieldKind::kBit || c.field.kind == FieldKind::kInvertedBit;
     if (one_bit) {
