@@ -11,7 +11,7 @@
 #include "schema/user_record_layout.h"
 #include "core/accounts/user_settings.h"
 #include "config/defaults_file.h"
-#include "core/context.h"
+#include "schema/server_config.h"
 
 namespace tarvelin {
 namespace {
@@ -20,13 +20,10 @@ using Record = std::array<uint8_t, kUserRecordSize>;
 
 // A user record with texts in every compound field.
 Record SampleRecord(uint8_t type) {
-  Context context;
-  context.api.initialised = true;
   Record record{};
   record[0] = type;
   const auto set = [&](int32_t id, const std::string& text) {
-    SetUserSetting(context, record.data(), kUserRecordSize, id, text.data(),
-                   static_cast<int32_t>(text.size()));
+    SetUserSetting(record.data(), id, text.data(), static_cast<int32_t>(text.size()));
   };
   set(3, "john.smith;john;4711;+49-30-1234");
   set(2, "John Smith;sales, second floor");
@@ -39,16 +36,15 @@ Record SampleRecord(uint8_t type) {
 
 void BM_GetEverySetting(benchmark::State& state) {
   const auto type = static_cast<uint8_t>(state.range(0));
-  Context context;
-  context.api.initialised = true;
+  const ServerConfig config;
   const Record record = SampleRecord(type);
   const std::vector<int32_t> ids = UserSettingIds(type);
   std::vector<char> buffer(8192);
   for (auto _ : state) {
     for (int32_t id : ids) {
       if (id == 6) continue;  // the packed record is measured on its own
-      benchmark::DoNotOptimize(GetUserSetting(context, record.data(), kUserRecordSize, id,
-                                              buffer.data(), static_cast<int32_t>(buffer.size())));
+      benchmark::DoNotOptimize(GetUserSetting(config, record.data(), id, buffer.data(),
+                                              static_cast<int32_t>(buffer.size())));
     }
   }
   state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(ids.size() - 1));
@@ -57,16 +53,13 @@ BENCHMARK(BM_GetEverySetting)->Arg(0)->Arg(1);
 
 void BM_SetEverySetting(benchmark::State& state) {
   const auto type = static_cast<uint8_t>(state.range(0));
-  Context context;
-  context.api.initialised = true;
   Record record = SampleRecord(type);
   const std::vector<int32_t> ids = UserSettingIds(type);
   const std::string value = "1";
   for (auto _ : state) {
     for (int32_t id : ids) {
       if (id == 6) continue;
-      benchmark::DoNotOptimize(
-          SetUserSetting(context, record.data(), kUserRecordSize, id, value.data(), 1));
+      benchmark::DoNotOptimize(SetUserSetting(record.data(), id, value.data(), 1));
     }
   }
   state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(ids.size() - 1));
@@ -74,14 +67,13 @@ void BM_SetEverySetting(benchmark::State& state) {
 BENCHMARK(BM_SetEverySetting)->Arg(0)->Arg(1);
 
 void BM_PackedRecordRoundTrip(benchmark::State& state) {
-  Context context;
-  context.api.initialised = true;
+  const ServerConfig config;
   Record record = SampleRecord(0);
   std::vector<char> buffer(8192);
   for (auto _ : state) {
-    const int32_t n = GetUserSetting(context, record.data(), kUserRecordSize, 6, buffer.data(),
-                                     static_cast<int32_t>(buffer.size()));
-    SetUserSetting(context, record.data(), kUserRecordSize, 6, buffer.data(), n);
+    const Result<int32_t> n = GetUserSetting(config, record.data(), 6, buffer.data(),
+                                             static_cast<int32_t>(buffer.size()));
+    SetUserSetting(record.data(), 6, buffer.data(), n.value_or(0));
   }
 }
 BENCHMARK(BM_PackedRecordRoundTrip)->Unit(benchmark::kMicrosecond);

@@ -14,22 +14,24 @@
 #include <cstdint>
 #include <span>
 
+#include "schema/field_codec.h"
+
 namespace tarvelin {
 
 inline constexpr int kDomainRecordSize = 1169;
 using DomainRecord = std::array<uint8_t, kDomainRecordSize>;
 
-enum class DomainFieldKind : uint8_t { kText, kNumber, kFlag, kBit, kDate, kPacked };
-
 struct DomainField {
   int id;
   int offset;
   int width;  // bytes the field occupies
-  DomainFieldKind kind;
-  int capacity;      // characters of a text
+  FieldKind kind;
   int bit;           // bit number of a kBit field
   const char* name;  // nullptr for the fields without one
   bool default_key;  // default.ini sets the field under `name`
+
+  int capacity() const { return width - 1; }  // characters of a text
+  FieldSlot slot() const { return {kind, offset, width, bit}; }
 };
 
 // Every setting id, in offset order (the packed record last).

@@ -1,22 +1,23 @@
 // Single settings of a DomainRecord image, addressed by setting id (the
-// rows of domain_record_layout.h), moved with the value conventions of
-// schema/marshal.h. The functions look only at the record the caller holds.
+// rows of domain_record_layout.h), moved by the field codec. The functions
+// look only at the record the caller holds.
 #pragma once
 
 #include <cstdint>
 
+#include "foundation/status.h"
+
 namespace tarvelin {
 
 // The value of `id` in the caller's buffer: the bytes written,
-// kResultBufferTooSmall when the buffer cannot hold the value, or
-// kResultFailed for an unknown id. `record` holds kDomainRecordSize bytes.
-int32_t GetDomainField(const uint8_t* record, int32_t id, void* buffer, int32_t size);
+// BufferTooSmall when the buffer cannot hold the value, or NotFound for an
+// unknown id. `record` holds kDomainRecordSize bytes.
+Result<int32_t> GetDomainField(const uint8_t* record, int32_t id, void* buffer, int32_t size);
 
 // Stores the caller's value under `id`: texts cut to their capacity,
 // numbers to the low bytes of their width, bits set by a true flag and
-// cleared by a false one. 0; kResultFailed for an unknown id and
-// kResultBufferTooSmall for a date of fewer than 8 bytes, the record then
-// unchanged.
-int32_t SetDomainField(uint8_t* record, int32_t id, const void* buffer, int32_t size);
+// cleared by a false one. NotFound for an unknown id and BufferTooSmall for
+// a date of fewer than 8 bytes, the record then unchanged.
+Status SetDomainField(uint8_t* record, int32_t id, const void* buffer, int32_t size);
 
 }  // namespace tarvelin

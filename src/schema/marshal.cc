@@ -8,38 +8,32 @@
 #include "foundation/bytes.h"
 #include "foundation/text.h"
 #include "foundation/zlib_codec.h"
-#include "api/c/api_result.h"
 
 namespace tarvelin {
 
-int32_t PutText(std::string_view text, void* buffer, int32_t size) {
+Status BufferTooSmallFor(int32_t needed, const void* buffer, int32_t size) {
+  const std::string has =
+      buffer == nullptr ? "no buffer" : "the buffer has " + std::to_string(std::max(size, 0));
+  const std::string bytes = std::to_string(needed) + (needed == 1 ? " byte" : " bytes");
+  return Status::BufferTooSmall("the value needs " + bytes + ", " + has);
+}
+
+Result<int32_t> PutText(std::string_view text, void* buffer, int32_t size) {
   const auto length = static_cast<int32_t>(text.size());
-  if (size < length || (length > 0 && buffer == nullptr)) return kResultBufferTooSmall;
+  if (size < length || (length > 0 && buffer == nullptr))
+    return BufferTooSmallFor(length, buffer, size);
   if (length > 0) std::memcpy(buffer, text.data(), text.size());
   return length;
 }
 
-int32_t PutFlag(uint8_t value, void* buffer, int32_t size) {
-  if (size <= 0 || buffer == nullptr) return kResultBufferTooSmall;
-  *static_cast<uint8_t*>(buffer) = value;
-  return 1;
-}
-
-int32_t PutNumber(uint32_t value, void* buffer, int32_t size) {
-  const int32_t width = std::min(size, 4);
-  if (width <= 0 || buffer == nullptr) return kResultBufferTooSmall;
-  PutLE(static_cast<uint8_t*>(buffer), width, value);
-  return width;
-}
-
-int32_t PutDate(double value, void* buffer, int32_t size) {
-  if (size < 8 || buffer == nullptr) return kResultBufferTooSmall;
+Result<int32_t> PutDate(double value, void* buffer, int32_t size) {
+  if (size < 8 || buffer == nullptr) return BufferTooSmallFor(8, buffer, size);
   PutDouble(static_cast<uint8_t*>(buffer), value);
   return 8;
 }
 
-int32_t PutBlock(const uint8_t* block, int32_t block_size, void* buffer, int32_t size) {
-  if (size < block_size || buffer == nullptr) return kResultBufferTooSmall;
+Result<int32_t> PutBlock(const uint8_t* block, int32_t block_size, void* buffer, int32_t size) {
+  if (size < block_size || buffer == nullptr) return BufferTooSmallFor(block_size, buffer, size);
   std::memcpy(buffer, block, static_cast<size_t>(block_size));
   return block_size;
 }
@@ -70,7 +64,7 @@ double TakeDate(const void* buffer, int32_t size) {
 void TakeBlock(const void* buffer, int32_t size, uint8_t* block, int32_t block_size) {
   const int32_t count = std::min(size, block_size);
   if (buffer == nullptr || count <= 0) return;
-  std::memcpy(block, buffer, static_cast<size_t>(count));
+  std::memmove(block, buffer, static_cast<size_t>(count));  // the buffer may lie inside the block
 }
 
 std::string PackRecord(const uint8_t* record, int32_t record_size) {

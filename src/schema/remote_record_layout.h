@@ -1,12 +1,12 @@
 // RemoteAccountRecord: the 1828-byte record of one remote account, the
 // content of each remote.cfg slot and the caller buffer of LoadRA/SaveRA.
-// One table row per setting id gives the field's offset, width, kind and
-// capacity; the rows drive GetRASetting/SetRASetting, the CLI and the tests.
+// One table row per setting id gives the field's offset, width and kind (the
+// field codec, schema/field_codec.h); the rows drive GetRASetting/
+// SetRASetting, the CLI and the tests.
 //
-// Texts are a length byte and `capacity` characters; numbers are unsigned
-// little-endian of `width` bytes; flags are one byte. Id 246 is the
-// account's 284-byte collection schedule (schema/schedule_layout.h), id
-// 248 the whole record packed (Base64 of its zlib stream). The bytes no row
+// The kinds are kText, kFlag, kNumber, kBlock and kPacked. Id 246, the one
+// block, is the account's 284-byte collection schedule
+// (schema/schedule_layout.h); id 248 is the whole record packed. The bytes no row
 // covers (1246-1268, 1278-1309, 1568-1827) are carried as read.
 #pragma once
 
@@ -14,19 +14,21 @@
 #include <cstdint>
 #include <span>
 
+#include "schema/field_codec.h"
+
 namespace tarvelin {
 
 inline constexpr int kRemoteRecordSize = 1828;
 using RemoteAccountRecord = std::array<uint8_t, kRemoteRecordSize>;
 
-enum class RemoteFieldKind : uint8_t { kText, kFlag, kNumber, kSchedule, kPacked };
-
 struct RemoteField {
   int id;
   int offset;
   int width;  // bytes the field occupies
-  RemoteFieldKind kind;
-  int capacity;  // characters of a text
+  FieldKind kind;
+
+  int capacity() const { return width - 1; }  // characters of a text
+  FieldSlot slot() const { return {kind, offset, width}; }
 };
 
 // Every setting id, in offset order (the packed record last).

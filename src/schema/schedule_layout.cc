@@ -4,7 +4,7 @@ namespace tarvelin {
 
 namespace {
 
-using K = ScheduleFieldKind;
+using K = FieldKind;
 
 constexpr ScheduleField kFields[] = {
     {0, false, 2, 1, K::kFlag},  // the schedule flag

@@ -11,6 +11,8 @@
 #include <cstdint>
 #include <span>
 
+#include "schema/field_codec.h"
+
 namespace tarvelin {
 
 inline constexpr int kScheduleRecordSize = 284;
@@ -18,20 +20,17 @@ inline constexpr int kScheduleItemsOffset = 4;
 inline constexpr int kScheduleItemSize = 40;
 inline constexpr int kScheduleItemCount = 7;
 
-enum class ScheduleFieldKind : uint8_t {
-  kFlag,         // one byte as stored
-  kNumber,       // unsigned little-endian of `width` bytes
-  kTimeOfDay,    // double, fraction of a day; exchanged as whole seconds
-  kWholeNumber,  // double holding a whole number; exchanged as signed 32-bit
-  kPacked,       // the whole block, Base64 of its zlib stream
-};
-
+// The kinds (schema/field_codec.h) are kFlag, kNumber, kTimeOfDay,
+// kWholeNumber and kPacked (the whole block).
 struct ScheduleField {
   int type;
   bool in_item;  // offset is inside item i (else inside the block)
   int offset;
   int width;
-  ScheduleFieldKind kind;
+  FieldKind kind;
+
+  // Where the field lies from the start of its item (or of the block).
+  FieldSlot slot() const { return {kind, offset, width}; }
 };
 
 // The configuration variables whose value is a schedule block.

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <cassert>
-#include <unordered_map>
+#include <vector>
 
 #include "foundation/bytes.h"
 
@@ -49,15 +49,20 @@ const ConfigField* FindConfigFieldAt(int offset) {
 }
 
 const ConfigField* FindConfigFieldById(int id) {
+  // One slot per id up to the highest: the lookup lies on the path of every
+  // setting, and the ids are small and dense.
   static const auto* const by_id = [] {
-    auto* map = new std::unordered_map<int, const ConfigField*>;
+    auto* slots = new std::vector<const ConfigField*>;
     for (const ConfigField& field : ServerConfigFields()) {
-      if (field.id != kNoSettingId) map->emplace(field.id, &field);
+      if (field.id == kNoSettingId) continue;
+      const auto slot = static_cast<size_t>(field.id);
+      if (slot >= slots->size()) slots->resize(slot + 1, nullptr);
+      if ((*slots)[slot] == nullptr) (*slots)[slot] = &field;
     }
-    return map;
+    return slots;
   }();
-  const auto it = by_id->find(id);
-  return it != by_id->end() ? it->second : nullptr;
+  if (id < 0 || static_cast<size_t>(id) >= by_id->size()) return nullptr;
+  return (*by_id)[static_cast<size_t>(id)];
 }
 
 }  // namespace tarvelin

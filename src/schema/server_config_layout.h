@@ -8,19 +8,12 @@
 #include <cstdint>
 #include <span>
 
+#include "schema/field_codec.h"
+
 namespace tarvelin {
 
 inline constexpr int kServerConfigSize = 28084;
 inline constexpr int16_t kNoSettingId = -1;
-
-enum class FieldKind : uint8_t {
-  kFlag,          // 1 byte, 0 = off, 1 = on; other values stored as given
-  kInvertedFlag,  // a flag whose setting reads and writes its negation
-  kNumber,        // unsigned little-endian, `size` bytes (1, 2 or 4)
-  kText,          // length byte, then up to size-1 characters
-  kCharacter,     // one character, 0 = none; the setting moves a 1-character text
-  kBlock,         // fixed-size image copied whole
-};
 
 // What the defaults pass puts into the field after every load.
 enum class LoadDefault : uint8_t {
@@ -32,6 +25,8 @@ enum class LoadDefault : uint8_t {
   kByStep,              // set by a named step of the defaults pass
 };
 
+// A field's kind is one of kFlag, kInvertedFlag, kNumber, kText, kCharacter
+// and kBlock.
 struct ConfigField {
   uint16_t offset;
   uint16_t size;
@@ -45,6 +40,7 @@ struct ConfigField {
   const char* default_text;
 
   int capacity() const { return size - 1; }  // of a text
+  FieldSlot slot() const { return {kind, offset, size}; }
 };
 
 // Every row, in offset order.

@@ -10,28 +10,27 @@
 #include <span>
 #include <string_view>
 
+#include "schema/field_codec.h"
+
 namespace tarvelin {
 
 inline constexpr int kUserRecordSize = 2848;
 inline constexpr int16_t kNoUserSetting = -1;
 
-enum class UserFieldKind : uint8_t {
-  kNumber,     // unsigned little-endian, `width` bytes (1, 2 or 4)
-  kFlag,       // 1 byte, 0 or 1 as written; other values stored as given
-  kDateTime,   // 8-byte double, days since 30 December 1899
-  kText,       // length byte, then up to `capacity` characters
-  kCharacter,  // one character
-  kBits,       // one byte whose bits or bit groups are separate settings
-};
-
+// A field's kind (schema/field_codec.h) is one of kNumber, kFlag, kDate,
+// kText, kCharacter and kBit. A byte whose bits are separate settings is a
+// kBit row for its own id, bit 0; its further ids name the other bits
+// (ResponderMode, whose bit groups are numbers, is a kNumber row).
 struct UserField {
   uint16_t offset;
   uint16_t width;
-  UserFieldKind kind;
+  FieldKind kind;
   int16_t id;                         // the field's own setting id, or kNoUserSetting
   std::span<const int16_t> more_ids;  // further ids that read or write parts of it
-  uint16_t capacity;                  // of a text: width - 1
   const char* name;                   // where the field has a name, else nullptr
+
+  int capacity() const { return kind == FieldKind::kText ? width - 1 : 0; }  // of a text
+  FieldSlot slot() const { return {kind, offset, width}; }
 };
 
 // The parts of the record: the common part and one variant per layout.

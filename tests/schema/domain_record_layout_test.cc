@@ -25,20 +25,20 @@ TEST(DomainRecordLayout, FieldsTileTheRecordWithoutOverlap) {
   std::array<int, kDomainRecordSize> owner;
   owner.fill(-1);
   for (const DomainField& field : DomainFields()) {
-    if (field.kind == DomainFieldKind::kPacked) {
+    if (field.kind == FieldKind::kPacked) {
       EXPECT_EQ(field.offset, 0);
       EXPECT_EQ(field.width, kDomainRecordSize);
       continue;
     }
     ASSERT_LE(field.offset + field.width, kDomainRecordSize) << field.id;
-    if (field.kind == DomainFieldKind::kText) {
-      EXPECT_EQ(field.width, field.capacity + 1) << field.id;
+    if (field.kind == FieldKind::kText) {
+      EXPECT_LE(field.capacity(), 255) << "a length byte counts to 255: " << field.id;
     }
-    if (field.kind == DomainFieldKind::kDate) {
+    if (field.kind == FieldKind::kDate) {
       EXPECT_EQ(field.width, 8) << field.id;
     }
     for (int i = field.offset; i < field.offset + field.width; ++i) {
-      const bool shared_bits = field.kind == DomainFieldKind::kBit && owner[i] >= 0;
+      const bool shared_bits = field.kind == FieldKind::kBit && owner[i] >= 0;
       EXPECT_TRUE(owner[i] < 0 || shared_bits)
           << "byte " << i << " of ids " << owner[i] << " and " << field.id;
       owner[i] = field.id;
@@ -51,17 +51,17 @@ TEST(DomainRecordLayout, FieldsTheLibraryActsOn) {
   struct Case {
     int id;
     int offset;
-    DomainFieldKind kind;
+    FieldKind kind;
   };
   const Case cases[] = {
-      {11, domain_offsets::kDiskQuota, DomainFieldKind::kNumber},
-      {10, domain_offsets::kServiceBits, DomainFieldKind::kBit},
-      {1, domain_offsets::kType, DomainFieldKind::kNumber},
-      {3, domain_offsets::kValue, DomainFieldKind::kText},
-      {16, domain_offsets::kDisabled, DomainFieldKind::kFlag},
-      {21, domain_offsets::kExpires, DomainFieldKind::kFlag},
-      {22, domain_offsets::kExpiryDate, DomainFieldKind::kDate},
-      {36, domain_offsets::kMailboxRoot, DomainFieldKind::kText},
+      {11, domain_offsets::kDiskQuota, FieldKind::kNumber},
+      {10, domain_offsets::kServiceBits, FieldKind::kBit},
+      {1, domain_offsets::kType, FieldKind::kNumber},
+      {3, domain_offsets::kValue, FieldKind::kText},
+      {16, domain_offsets::kDisabled, FieldKind::kFlag},
+      {21, domain_offsets::kExpires, FieldKind::kFlag},
+      {22, domain_offsets::kExpiryDate, FieldKind::kDate},
+      {36, domain_offsets::kMailboxRoot, FieldKind::kText},
   };
   for (const Case& c : cases) {
     const DomainField* field = FindDomainField(c.id);
@@ -69,7 +69,7 @@ TEST(DomainRecordLayout, FieldsTheLibraryActsOn) {
     EXPECT_EQ(field->offset, c.offset) << c.id;
     EXPECT_EQ(field->kind, c.kind) << c.id;
   }
-  EXPECT_EQ(FindDomainField(36)->capacity, domain_offsets::kMailboxRootCapacity);
+  EXPECT_EQ(FindDomainField(36)->capacity(), domain_offsets::kMailboxRootCapacity);
   EXPECT_EQ(FindDomainField(34)->bit, 1);
 }
 

@@ -8,6 +8,7 @@
 
 #include "schema/domain_record_layout.h"
 #include "foundation/bytes.h"
+#include "support/status_testing.h"
 
 namespace tarvelin {
 namespace {
@@ -16,11 +17,11 @@ class DomainSettingsTest : public ::testing::Test {
  protected:
   std::string Get(int id, int32_t size = 512) {
     std::vector<uint8_t> buffer(static_cast<size_t>(std::max(size, 1)), 0xEE);
-    const int32_t n = GetDomainField(record_.data(), id, buffer.data(), size);
-    if (n < 0) return "error " + std::to_string(n);
-    return std::string(reinterpret_cast<const char*>(buffer.data()), static_cast<size_t>(n));
+    const Result<int32_t> n = GetDomainField(record_.data(), id, buffer.data(), size);
+    if (!n.ok()) return "error: " + KindOf(n.status());
+    return std::string(reinterpret_cast<const char*>(buffer.data()), static_cast<size_t>(*n));
   }
-  int32_t Set(int id, const std::string& bytes) {
+  Status Set(int id, const std::string& bytes) {
     return SetDomainField(record_.data(), id, bytes.data(), static_cast<int32_t>(bytes.size()));
   }
   static std::string LE(uint32_t value, int width) {
@@ -46,14 +47,14 @@ TEST_F(DomainSettingsTest, GetByKind) {
   EXPECT_EQ(Get(9, 8), LE(0xBEEF, 4)) << "at most 4 bytes, upper ones zero";
   EXPECT_EQ(Get(1, 1), "\x02");
   EXPECT_EQ(Get(3), "target.example");
-  EXPECT_EQ(Get(3, 13), "error -3");
+  EXPECT_EQ(Get(3, 13), "error: buffer too small");
   EXPECT_EQ(Get(0), "") << "an empty text writes nothing";
   EXPECT_EQ(Get(16), "\x05") << "a flag is the stored byte";
   EXPECT_EQ(Get(10), std::string(1, '\0'));
   EXPECT_EQ(Get(34), "\x01");
   EXPECT_EQ(Get(22), std::string(reinterpret_cast<const char*>(record_.data() + 899), 8));
-  EXPECT_EQ(Get(22, 7), "error -3");
-  EXPECT_EQ(Get(16, 0), "error -3");
+  EXPECT_EQ(Get(22, 7), "error: buffer too small");
+  EXPECT_EQ(Get(16, 0), "error: buffer too small");
 }
 
 TEST_F(DomainSettingsTest, TextLengthBeyondTheCapacityReadsTheCapacity) {
@@ -61,7 +62,7 @@ TEST_F(DomainSettingsTest, TextLengthBeyondTheCapacityReadsTheCapacity) {
   for (int id : {0, 3, 4, 5, 7, 35, 36}) {
     const DomainField* field = FindDomainField(id);
     record_[static_cast<size_t>(field->offset)] = 255;
-    EXPECT_EQ(Get(id, 1024), std::string(static_cast<size_t>(field->capacity), 'a')) << id;
+    EXPECT_EQ(Get(id, 1024), std::string(static_cast<size_t>(field->capacity()), 'a')) << id;
   }
 }
 
@@ -84,7 +85,7 @@ TEST_F(DomainSettingsTest, SetByKind) {
       {25, LE(0x100, 2), "\x01"},
   };
   for (const Case& c : cases) {
-    ASSERT_EQ(Set(c.id, c.given), 0) << c.id;
+    ASSERT_EQ(Set(c.id, c.given), StatusCode::kOk) << c.id;
     EXPECT_EQ(Get(c.id, c.id == 16 || c.id == 25 ? 1 : 4096).substr(0, c.read_back.size()),
               c.read_back)
         << c.id;
@@ -93,23 +94,23 @@ TEST_F(DomainSettingsTest, SetByKind) {
 
 TEST_F(DomainSettingsTest, ServiceBitsKeepTheirNeighbours) {
   record_[61] = 0xF0;
-  ASSERT_EQ(Set(10, LE(256, 4)), 0) << "the 32-bit value is nonzero";
+  ASSERT_EQ(Set(10, LE(256, 4)), StatusCode::kOk) << "the 32-bit value is nonzero";
   EXPECT_EQ(record_[61], 0xF1);
-  ASSERT_EQ(Set(34, "\x01"), 0);
+  ASSERT_EQ(Set(34, "\x01"), StatusCode::kOk);
   EXPECT_EQ(record_[61], 0xF3);
-  ASSERT_EQ(Set(10, std::string(1, '\0')), 0);
+  ASSERT_EQ(Set(10, std::string(1, '\0')), StatusCode::kOk);
   EXPECT_EQ(record_[61], 0xF2);
-  ASSERT_EQ(Set(34, LE(0, 2)), 0);
+  ASSERT_EQ(Set(34, LE(0, 2)), StatusCode::kOk);
   EXPECT_EQ(record_[61], 0xF0);
 }
 
 TEST_F(DomainSettingsTest, DatesNeedEightBytes) {
   std::string date(8, '\0');
   PutDouble(reinterpret_cast<uint8_t*>(date.data()), 46000.5);
-  ASSERT_EQ(Set(22, date), 0);
+  ASSERT_EQ(Set(22, date), StatusCode::kOk);
   EXPECT_EQ(GetDouble(record_.data() + 899), 46000.5);
   const DomainRecord before = record_;
-  EXPECT_EQ(Set(22, date.substr(0, 7)), -3);
+  EXPECT_EQ(Set(22, date.substr(0, 7)), StatusCode::kBufferTooSmall);
   EXPECT_EQ(record_, before) << "a short buffer must not date the domain to 1899";
 }
 
@@ -117,10 +118,11 @@ TEST_F(DomainSettingsTest, UnknownIdsChangeNothing) {
   std::memset(record_.data(), 0x5A, record_.size());
   const DomainRecord before = record_;
   for (int id : {-1, 2, 26, 27, 28, 29, 30, 31, 37, 100, 1 << 20}) {
-    EXPECT_EQ(Set(id, LE(1, 4)), -1) << id;
-    EXPECT_EQ(Get(id), "error -1") << id;
+    EXPECT_EQ(Set(id, LE(1, 4)), StatusCode::kNotFound) << id;
+    EXPECT_EQ(Get(id), "error: not found") << id;
   }
   EXPECT_EQ(record_, before);
+  EXPECT_EQ(Set(37, "x").message(), "domain setting 37 is unknown");
 }
 
 TEST_F(DomainSettingsTest, PackedRecordRoundTrips) {
@@ -130,14 +132,14 @@ TEST_F(DomainSettingsTest, PackedRecordRoundTrips) {
   EXPECT_EQ(
       packed.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/="),
       std::string::npos);
-  EXPECT_EQ(Get(32, static_cast<int32_t>(packed.size()) - 1), "error -3");
+  EXPECT_EQ(Get(32, static_cast<int32_t>(packed.size()) - 1), "error: buffer too small");
 
   const DomainRecord original = record_;
   record_.fill(0);
-  ASSERT_EQ(Set(32, packed), 0);
+  ASSERT_EQ(Set(32, packed), StatusCode::kOk);
   EXPECT_EQ(record_, original);
 
-  EXPECT_EQ(Set(32, "not base64 of zlib data!"), 0) << "no error reaches the caller";
+  EXPECT_EQ(Set(32, "not base64 of zlib data!"), StatusCode::kOk) << "no error reaches the caller";
   EXPECT_EQ(record_, original) << "an undecodable text leaves the record alone";
 }
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "foundation/base64.h"
-#include "api/c/api_result.h"
+#include "support/status_testing.h"
 
 namespace tarvelin {
 namespace {
@@ -15,20 +15,23 @@ namespace {
 TEST(PutText, WritesNoTerminatorAndRefusesShortBuffers) {
   std::array<char, 12> buffer;
   buffer.fill('#');
-  EXPECT_EQ(PutText("abcdefghij", buffer.data(), 9), kResultBufferTooSmall);
+  EXPECT_EQ(PutText("abcdefghij", buffer.data(), 9), StatusCode::kBufferTooSmall);
   EXPECT_EQ(buffer[0], '#');
   EXPECT_EQ(PutText("abcdefghij", buffer.data(), 10), 10);
   EXPECT_EQ(std::string(buffer.data(), 10), "abcdefghij");
   EXPECT_EQ(buffer[10], '#');
   EXPECT_EQ(PutText("", nullptr, 0), 0);
-  EXPECT_EQ(PutText("x", nullptr, 5), kResultBufferTooSmall);
+  EXPECT_EQ(PutText("x", nullptr, 5), StatusCode::kBufferTooSmall);
+  EXPECT_EQ(PutText("abcdefghij", buffer.data(), 9).status().message(),
+            "the value needs 10 bytes, the buffer has 9");
+  EXPECT_EQ(PutText("x", nullptr, 5).status().message(), "the value needs 1 byte, no buffer");
 }
 
 TEST(PutNumber, CallerSizeChoosesWidth) {
   struct Case {
     uint32_t value;
     int32_t size;
-    int32_t result;
+    int32_t written;  // 0 when the buffer is refused
     std::vector<uint8_t> bytes;
   };
   const Case cases[] = {
@@ -36,13 +39,18 @@ TEST(PutNumber, CallerSizeChoosesWidth) {
       {300, 2, 2, {0x2C, 0x01}},
       {300, 8, 4, {0x2C, 0x01, 0, 0}},
       {0xFF, 4, 4, {0xFF, 0, 0, 0}},
-      {7, 0, kResultBufferTooSmall, {}},
-      {7, -4, kResultBufferTooSmall, {}},
+      {7, 0, 0, {}},
+      {7, -4, 0, {}},
   };
   for (const Case& c : cases) {
     std::array<uint8_t, 8> buffer;
     buffer.fill(0xEE);
-    EXPECT_EQ(PutNumber(c.value, buffer.data(), c.size), c.result) << c.value << "/" << c.size;
+    const Result<int32_t> result = PutNumber(c.value, buffer.data(), c.size);
+    if (c.written == 0) {
+      EXPECT_EQ(result, StatusCode::kBufferTooSmall) << c.value << "/" << c.size;
+    } else {
+      EXPECT_EQ(result, c.written) << c.value << "/" << c.size;
+    }
     for (size_t i = 0; i < c.bytes.size(); ++i) EXPECT_EQ(buffer[i], c.bytes[i]);
     EXPECT_EQ(buffer[c.bytes.size()], 0xEE) << "wrote past the value";
   }
@@ -50,13 +58,13 @@ TEST(PutNumber, CallerSizeChoosesWidth) {
 
 TEST(PutFlagDateBlock, RefuseBuffersTooSmall) {
   uint8_t byte = 9;
-  EXPECT_EQ(PutFlag(5, &byte, 0), kResultBufferTooSmall);
+  EXPECT_EQ(PutFlag(5, &byte, 0), StatusCode::kBufferTooSmall);
   EXPECT_EQ(byte, 9);
   EXPECT_EQ(PutFlag(5, &byte, 1), 1);
   EXPECT_EQ(byte, 5);
 
   std::array<uint8_t, 8> date{};
-  EXPECT_EQ(PutDate(1.5, date.data(), 7), kResultBufferTooSmall);
+  EXPECT_EQ(PutDate(1.5, date.data(), 7), StatusCode::kBufferTooSmall);
   EXPECT_EQ(PutDate(1.5, date.data(), 8), 8);
   double back;
   std::memcpy(&back, date.data(), 8);
@@ -64,7 +72,7 @@ TEST(PutFlagDateBlock, RefuseBuffersTooSmall) {
 
   const std::array<uint8_t, 4> block{1, 2, 3, 4};
   std::array<uint8_t, 4> out{};
-  EXPECT_EQ(PutBlock(block.data(), 4, out.data(), 3), kResultBufferTooSmall);
+  EXPECT_EQ(PutBlock(block.data(), 4, out.data(), 3), StatusCode::kBufferTooSmall);
   EXPECT_EQ(PutBlock(block.data(), 4, out.data(), 4), 4);
   EXPECT_EQ(out, block);
 }

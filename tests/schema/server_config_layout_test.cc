@@ -39,6 +39,8 @@ TEST(ServerConfigLayout, IdsAreUniqueAndKindsHaveSaneWidths) {
         break;
       case FieldKind::kBlock:
         break;
+      default:
+        ADD_FAILURE() << "a configuration row of kind " << static_cast<int>(field.kind);
     }
   }
 }

@@ -39,24 +39,22 @@ TEST(UserRecordLayout, KindsHaveTheirWidthsAndTextsTheirCapacity) {
     for (const UserField& field : UserRecordFields(part)) {
       SCOPED_TRACE(field.offset);
       switch (field.kind) {
-        case UserFieldKind::kFlag:
-        case UserFieldKind::kCharacter:
-        case UserFieldKind::kBits:
+        case FieldKind::kFlag:
+        case FieldKind::kCharacter:
+        case FieldKind::kBit:
           EXPECT_EQ(field.width, 1);
           break;
-        case UserFieldKind::kNumber:
+        case FieldKind::kNumber:
           EXPECT_TRUE(field.width == 1 || field.width == 2 || field.width == 4);
           break;
-        case UserFieldKind::kDateTime:
+        case FieldKind::kDate:
           EXPECT_EQ(field.width, 8);
           break;
-        case UserFieldKind::kText:
-          EXPECT_EQ(field.capacity, field.width - 1);
-          EXPECT_LE(field.capacity, 255);
+        case FieldKind::kText:
+          EXPECT_LE(field.capacity(), 255);
           break;
-      }
-      if (field.kind != UserFieldKind::kText) {
-        EXPECT_EQ(field.capacity, 0);
+        default:
+          ADD_FAILURE() << "an account row of kind " << static_cast<int>(field.kind);
       }
     }
   }
@@ -94,27 +92,27 @@ TEST(UserRecordLayout, SampleOfIdsMatchesOffsetsKindsAndWidths) {
   struct Case {
     int id;
     int offset;
-    UserFieldKind kind;
+    FieldKind kind;
     int width;
     int capacity;
   };
   const Case cases[] = {
-      {0, 0, UserFieldKind::kNumber, 1, 0},         {1, 2, UserFieldKind::kNumber, 2, 0},
-      {5, 4, UserFieldKind::kText, 255, 254},       {78, 259, UserFieldKind::kBits, 1, 0},
-      {85, 260, UserFieldKind::kText, 256, 255},    {16, 516, UserFieldKind::kText, 128, 127},
-      {19, 648, UserFieldKind::kDateTime, 8, 0},    {65, 660, UserFieldKind::kNumber, 4, 0},
-      {26, 666, UserFieldKind::kText, 92, 91},      {34, 900, UserFieldKind::kText, 117, 116},
-      {58, 1018, UserFieldKind::kNumber, 2, 0},     {57, 1026, UserFieldKind::kNumber, 2, 0},
-      {73, 1294, UserFieldKind::kBits, 1, 0},       {76, 1552, UserFieldKind::kText, 128, 127},
-      {61, 1680, UserFieldKind::kText, 64, 63},     {55, 2592, UserFieldKind::kText, 128, 127},
-      {83, 1284, UserFieldKind::kNumber, 1, 0},     {84, 1285, UserFieldKind::kText, 256, 255},
-      {156, 774, UserFieldKind::kText, 256, 255},   {125, 1931, UserFieldKind::kFlag, 1, 0},
-      {132, 2323, UserFieldKind::kNumber, 1, 0},    {139, 2457, UserFieldKind::kFlag, 1, 0},
-      {152, 2324, UserFieldKind::kText, 128, 127},  {154, 2468, UserFieldKind::kBits, 1, 0},
-      {158, 2470, UserFieldKind::kCharacter, 1, 0}, {167, 784, UserFieldKind::kFlag, 1, 0},
-      {179, 785, UserFieldKind::kNumber, 1, 0},     {174, 2584, UserFieldKind::kFlag, 1, 0},
-      {193, 517, UserFieldKind::kText, 256, 255},   {199, 1543, UserFieldKind::kNumber, 1, 0},
-      {209, 775, UserFieldKind::kFlag, 1, 0},       {214, 904, UserFieldKind::kFlag, 1, 0},
+      {0, 0, FieldKind::kNumber, 1, 0},         {1, 2, FieldKind::kNumber, 2, 0},
+      {5, 4, FieldKind::kText, 255, 254},       {78, 259, FieldKind::kBit, 1, 0},
+      {85, 260, FieldKind::kText, 256, 255},    {16, 516, FieldKind::kText, 128, 127},
+      {19, 648, FieldKind::kDate, 8, 0},        {65, 660, FieldKind::kNumber, 4, 0},
+      {26, 666, FieldKind::kText, 92, 91},      {34, 900, FieldKind::kText, 117, 116},
+      {58, 1018, FieldKind::kNumber, 2, 0},     {57, 1026, FieldKind::kNumber, 2, 0},
+      {73, 1294, FieldKind::kBit, 1, 0},        {76, 1552, FieldKind::kText, 128, 127},
+      {61, 1680, FieldKind::kText, 64, 63},     {55, 2592, FieldKind::kText, 128, 127},
+      {83, 1284, FieldKind::kNumber, 1, 0},     {84, 1285, FieldKind::kText, 256, 255},
+      {156, 774, FieldKind::kText, 256, 255},   {125, 1931, FieldKind::kFlag, 1, 0},
+      {132, 2323, FieldKind::kNumber, 1, 0},    {139, 2457, FieldKind::kFlag, 1, 0},
+      {152, 2324, FieldKind::kText, 128, 127},  {154, 2468, FieldKind::kBit, 1, 0},
+      {158, 2470, FieldKind::kCharacter, 1, 0}, {167, 784, FieldKind::kFlag, 1, 0},
+      {179, 785, FieldKind::kNumber, 1, 0},     {174, 2584, FieldKind::kFlag, 1, 0},
+      {193, 517, FieldKind::kText, 256, 255},   {199, 1543, FieldKind::kNumber, 1, 0},
+      {209, 775, FieldKind::kFlag, 1, 0},       {214, 904, FieldKind::kFlag, 1, 0},
   };
   for (const Case& c : cases) {
     const UserField* field = FindUserFieldById(c.id);
@@ -122,7 +120,7 @@ TEST(UserRecordLayout, SampleOfIdsMatchesOffsetsKindsAndWidths) {
     EXPECT_EQ(field->offset, c.offset) << c.id;
     EXPECT_EQ(field->kind, c.kind) << c.id;
     EXPECT_EQ(field->width, c.width) << c.id;
-    EXPECT_EQ(field->capacity, c.capacity) << c.id;
+    EXPECT_EQ(field->capacity(), c.capacity) << c.id;
   }
 }
 

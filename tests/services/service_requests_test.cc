@@ -22,6 +22,7 @@
 #include "services/service_control.h"
 #include "services/session_record.h"
 #include "support/fake_service.h"
+#include "support/status_testing.h"
 #include "support/temp_dir.h"
 
 namespace tarvelin {
@@ -439,7 +440,7 @@ TEST_F(MigrationSettingsTest, ValuesComeFromTheStatusBlockWhileSwitchedOn) {
   EXPECT_EQ(GetConfigSetting(context_, 378, &narrow, 2), 2);
   EXPECT_EQ(narrow, 0xfffe);
   const uint32_t value = 1;
-  EXPECT_EQ(SetConfigSetting(context_, 375, &value, 4), -1);
+  EXPECT_EQ(SetConfigSetting(context_, 375, &value, 4), StatusCode::kRefused);
   const SettingShape shape = DescribeConfigSetting(380);
   EXPECT_EQ(shape.kind, SettingKind::kNumber);
   EXPECT_EQ(shape.size, 4);

@@ -115,9 +115,9 @@ nlohmann::json SettingValue(const UserRecord& record, int32_t id, std::string* h
   const int32_t size = kind == UserSettingKind::kText       ? static_cast<int32_t>(buffer.size())
                        : kind == UserSettingKind::kDateTime ? 8
                                                             : 4;
-  const int32_t n =
-      GetUserSetting(TheContext(), record.data(), kUserRecordSize, id, buffer.data(), size);
-  if (n < 0) throw CommandError("setting " + std::to_string(id) + " is not available");
+  const Result<int32_t> n =
+      GetUserSetting(TheContext().config.record, record.data(), id, buffer.data(), size);
+  if (!n.ok()) throw CommandError("setting " + std::to_string(id) + " is not available");
   switch (kind) {
     case UserSettingKind::kNumber:
     case UserSettingKind::kFlag: {
@@ -135,7 +135,7 @@ nlohmann::json SettingValue(const UserRecord& record, int32_t id, std::string* h
       break;
   }
   const std::string text =
-      Utf8OfLatin1(std::string(reinterpret_cast<const char*>(buffer.data()), n));
+      Utf8OfLatin1(std::string(reinterpret_cast<const char*>(buffer.data()), *n));
   // One line per setting: control characters are shown as \xNN.
   human->clear();
   for (char c : text) {
@@ -178,8 +178,8 @@ void AccountSet(const Output& out, const std::string& address, int32_t id,
   const UserSettingKind kind = DescribeUserSetting(id);
   FoundAccount found = StoredAccount(address);
   Context& context = TheContext();
-  if (SetUserSetting(context, found.record.data(), kUserRecordSize, id, bytes.data(),
-                     static_cast<int32_t>(bytes.size())) != 0 ||
+  if (!SetUserSetting(found.record.data(), id, bytes.data(), static_cast<int32_t>(bytes.size()))
+           .ok() ||
       !WriteAccountAt(context, found.domain, found.record, &found.position)) {
     throw CommandError("setting " + std::to_string(id) + " of " + address + " was not saved");
   }

@@ -46,21 +46,22 @@ DomainRecord LoadRecord(const std::string& name, int32_t position) {
   return record;
 }
 
-const char* KindName(DomainFieldKind kind) {
+const char* KindName(FieldKind kind) {
   switch (kind) {
-    case DomainFieldKind::kText:
+    case FieldKind::kText:
       return "text";
-    case DomainFieldKind::kNumber:
+    case FieldKind::kNumber:
       return "number";
-    case DomainFieldKind::kFlag:
-    case DomainFieldKind::kBit:
+    case FieldKind::kFlag:
+    case FieldKind::kBit:
       return "flag";
-    case DomainFieldKind::kDate:
+    case FieldKind::kDate:
       return "date";
-    case DomainFieldKind::kPacked:
+    case FieldKind::kPacked:
       return "packed";
+    default:
+      return "unknown";
   }
-  return "unknown";
 }
 
 nlohmann::json ReadField(const DomainRecord& record, const DomainField& field) {
@@ -69,18 +70,19 @@ nlohmann::json ReadField(const DomainRecord& record, const DomainField& field) {
                                        kValueBufferSize);
   if (n < 0) throw CommandError("setting " + std::to_string(field.id) + " is not available");
   switch (field.kind) {
-    case DomainFieldKind::kText:
-    case DomainFieldKind::kPacked:
+    case FieldKind::kText:
+    case FieldKind::kPacked:
       return std::string(reinterpret_cast<const char*>(buffer.data()), static_cast<size_t>(n));
-    case DomainFieldKind::kNumber:
+    case FieldKind::kNumber:
       return GetLE(buffer.data(), 4);
-    case DomainFieldKind::kFlag:
-    case DomainFieldKind::kBit:
+    case FieldKind::kFlag:
+    case FieldKind::kBit:
       return buffer[0];
-    case DomainFieldKind::kDate:
+    case FieldKind::kDate:
       return DateTimeText(GetDouble(buffer.data()));
+    default:
+      return nullptr;
   }
-  return nullptr;
 }
 
 std::string FieldLabel(const DomainField& field) {
@@ -93,7 +95,7 @@ void DomainShow(const Output& out, const std::string& name) {
   nlohmann::json settings = nlohmann::json::array();
   std::string human;
   for (const DomainField& field : DomainFields()) {
-    if (field.kind == DomainFieldKind::kPacked) continue;
+    if (field.kind == FieldKind::kPacked) continue;
     const nlohmann::json value = ReadField(record, field);
     settings.push_back({{"id", field.id},
                         {"name", FieldLabel(field)},
@@ -128,21 +130,23 @@ void DomainSet(const Output& out, const std::string& name, int32_t id, const std
   DomainRecord record = LoadRecord(name, position);
   std::vector<uint8_t> value;
   switch (field->kind) {
-    case DomainFieldKind::kText:
-    case DomainFieldKind::kPacked:
+    case FieldKind::kText:
+    case FieldKind::kPacked:
       value.assign(text.begin(), text.end());
       break;
-    case DomainFieldKind::kNumber:
+    case FieldKind::kNumber:
       value.resize(4);
       PutLE(value.data(), 4, ParseNumber(text));
       break;
-    case DomainFieldKind::kFlag:
-    case DomainFieldKind::kBit:
+    case FieldKind::kFlag:
+    case FieldKind::kBit:
       value.push_back(ParseFlag(text));
       break;
-    case DomainFieldKind::kDate:
+    case FieldKind::kDate:
       value.resize(8);
       PutDouble(value.data(), ParseDateTime(text));
+      break;
+    default:
       break;
   }
   if (::SetDomainSetting(record.data(), kDomainRecordSize, id, value.data(),

@@ -16,20 +16,21 @@ namespace {
 
 constexpr int32_t kValueBufferSize = 4096;
 
-const char* KindName(RemoteFieldKind kind) {
+const char* KindName(FieldKind kind) {
   switch (kind) {
-    case RemoteFieldKind::kText:
+    case FieldKind::kText:
       return "text";
-    case RemoteFieldKind::kFlag:
+    case FieldKind::kFlag:
       return "flag";
-    case RemoteFieldKind::kNumber:
+    case FieldKind::kNumber:
       return "number";
-    case RemoteFieldKind::kSchedule:
-      return "schedule";
-    case RemoteFieldKind::kPacked:
+    case FieldKind::kBlock:
+      return "schedule";  // the one block of the record
+    case FieldKind::kPacked:
       return "packed";
+    default:
+      return "unknown";
   }
-  return "unknown";
 }
 
 int32_t Count() {
@@ -56,17 +57,18 @@ nlohmann::json ReadField(const RemoteAccountRecord& record, const RemoteField& f
       ::GetRASetting(record.data(), kRemoteRecordSize, field.id, buffer.data(), kValueBufferSize);
   if (n < 0) throw CommandError("setting " + std::to_string(field.id) + " is not available");
   switch (field.kind) {
-    case RemoteFieldKind::kText:
-    case RemoteFieldKind::kPacked:
+    case FieldKind::kText:
+    case FieldKind::kPacked:
       return Utf8OfLatin1(std::string_view(reinterpret_cast<const char*>(buffer.data()), n));
-    case RemoteFieldKind::kFlag:
+    case FieldKind::kFlag:
       return buffer[0];
-    case RemoteFieldKind::kNumber:
+    case FieldKind::kNumber:
       return GetLE(buffer.data(), 4);
-    case RemoteFieldKind::kSchedule:
+    case FieldKind::kBlock:
       return Hex(buffer.data(), static_cast<size_t>(n));
+    default:
+      return nullptr;
   }
-  return nullptr;
 }
 
 const RemoteField& FieldOf(int32_t id) {
@@ -81,19 +83,21 @@ void SetField(RemoteAccountRecord& record, int32_t id, const std::string& text) 
   const RemoteField& field = FieldOf(id);
   std::vector<uint8_t> value;
   switch (field.kind) {
-    case RemoteFieldKind::kText:
-    case RemoteFieldKind::kPacked:
+    case FieldKind::kText:
+    case FieldKind::kPacked:
       value.assign(text.begin(), text.end());
       break;
-    case RemoteFieldKind::kFlag:
+    case FieldKind::kFlag:
       value.push_back(ParseFlag(text));
       break;
-    case RemoteFieldKind::kNumber:
+    case FieldKind::kNumber:
       value.resize(4);
       PutLE(value.data(), 4, ParseNumber(text));
       break;
-    case RemoteFieldKind::kSchedule:
+    case FieldKind::kBlock:
       value = ParseHex(text);
+      break;
+    default:
       break;
   }
   if (::SetRASetting(record.data(), kRemoteRecordSize, id, value.data(),
@@ -127,7 +131,7 @@ void RemoteShow(const Output& out, int32_t index) {
   nlohmann::json settings = nlohmann::json::array();
   std::string human;
   for (const RemoteField& field : RemoteFields()) {
-    if (field.kind == RemoteFieldKind::kPacked) continue;
+    if (field.kind == FieldKind::kPacked) continue;
     const nlohmann::json value = ReadField(record, field);
     settings.push_back({{"id", field.id}, {"kind", KindName(field.kind)}, {"value", value}});
     human +=

@@ -32,8 +32,7 @@ ScheduleBlock LoadSchedule(int32_t id) {
 }
 
 bool IsSigned(const ScheduleField& field) {
-  return field.kind == ScheduleFieldKind::kTimeOfDay ||
-         field.kind == ScheduleFieldKind::kWholeNumber;
+  return field.kind == FieldKind::kTimeOfDay || field.kind == FieldKind::kWholeNumber;
 }
 
 // The value of one type as the exports give it: numbers of 4 bytes (signed
@@ -43,7 +42,7 @@ nlohmann::json ReadValue(const ScheduleBlock& block, int32_t item, const Schedul
   const int32_t n = ::GetScheduleSetting(block.data(), kScheduleRecordSize, item, field.type,
                                          buffer.data(), static_cast<int32_t>(buffer.size()));
   if (n < 0) throw CommandError("type " + std::to_string(field.type) + " is not available");
-  if (field.kind == ScheduleFieldKind::kPacked) return buffer.substr(0, static_cast<size_t>(n));
+  if (field.kind == FieldKind::kPacked) return buffer.substr(0, static_cast<size_t>(n));
   const uint32_t number = GetLE(reinterpret_cast<const uint8_t*>(buffer.data()), 4);
   if (IsSigned(field)) return static_cast<int32_t>(number);
   return number;
@@ -93,9 +92,9 @@ void ScheduleSet(const Output& out, int32_t id, int32_t item, int32_t type,
   }
   ScheduleBlock block = LoadSchedule(id);
   std::vector<uint8_t> value;
-  if (field->kind == ScheduleFieldKind::kPacked) {
+  if (field->kind == FieldKind::kPacked) {
     value.assign(text.begin(), text.end());
-  } else if (field->kind == ScheduleFieldKind::kFlag) {
+  } else if (field->kind == FieldKind::kFlag) {
     value.push_back(ParseFlag(text));
   } else {
     value.resize(4);

@@ -10,8 +10,11 @@
 #include "core/context.h"
 #include "tarvelin/api.h"
 
+using tarvelin::ApiResultOf;
+using tarvelin::Context;
 using tarvelin::Guarded;
 using tarvelin::kResultFailed;
+using tarvelin::OnInitialised;
 using tarvelin::TheContext;
 
 extern "C" {
@@ -26,13 +29,15 @@ void Done(void) {
 }
 
 int32_t GetConfigSetting(int32_t id, void* buffer, int32_t size) {
-  return Guarded(kResultFailed,
-                 [&] { return tarvelin::GetConfigSetting(TheContext(), id, buffer, size); });
+  return OnInitialised([&](Context& context) {
+    return ApiResultOf(tarvelin::GetConfigSetting(context, id, buffer, size));
+  });
 }
 
 int32_t SetConfigSetting(int32_t id, const void* buffer, int32_t size) {
-  return Guarded(kResultFailed,
-                 [&] { return tarvelin::SetConfigSetting(TheContext(), id, buffer, size); });
+  return OnInitialised([&](Context& context) {
+    return ApiResultOf(tarvelin::SetConfigSetting(context, id, buffer, size));
+  });
 }
 
 int32_t SaveConfig(void) {

@@ -4,12 +4,15 @@
 #include "core/domains/domain_functions.h"
 #include "api/c/api_result.h"
 #include "api/c/export_guard.h"
+#include "api/c/setting_exports.h"
 #include "api/c/the_context.h"
 #include "core/context.h"
 #include "tarvelin/api.h"
 
+using tarvelin::Context;
 using tarvelin::Guarded;
 using tarvelin::kResultFailed;
+using tarvelin::OnInitialised;
 using tarvelin::TheContext;
 
 extern "C" {
@@ -42,21 +45,21 @@ int32_t DeleteDomain(int32_t index) {
 
 int32_t GetDomainSetting(const void* record, int32_t record_size, int32_t id, void* buffer,
                          int32_t size) {
-  return Guarded(kResultFailed, [&] {
-    return tarvelin::GetDomainSetting(TheContext(), record, record_size, id, buffer, size);
+  return OnInitialised([&](Context&) {
+    return tarvelin::GetDomainSettingFor(record, record_size, id, buffer, size);
   });
 }
 
 int32_t SetDomainSetting(void* record, int32_t record_size, int32_t id, const void* buffer,
                          int32_t size) {
-  return Guarded(kResultFailed, [&] {
-    return tarvelin::SetDomainSetting(TheContext(), record, record_size, id, buffer, size);
+  return OnInitialised([&](Context&) {
+    return tarvelin::SetDomainSettingFor(record, record_size, id, buffer, size);
   });
 }
 
 int32_t SetDomainDefaults(void* record, int32_t record_size, int32_t force) {
-  return Guarded(kResultFailed, [&] {
-    return tarvelin::SetDomainDefaults(TheContext(), record, record_size, force);
+  return OnInitialised([&](Context& context) {
+    return tarvelin::SetDomainDefaultsFor(context, record, record_size, force);
   });
 }
 

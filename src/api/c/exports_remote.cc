@@ -3,12 +3,15 @@
 #include "core/remote/remote_functions.h"
 #include "api/c/api_result.h"
 #include "api/c/export_guard.h"
+#include "api/c/setting_exports.h"
 #include "api/c/the_context.h"
 #include "core/context.h"
 #include "tarvelin/api.h"
 
+using tarvelin::Context;
 using tarvelin::Guarded;
 using tarvelin::kResultFailed;
+using tarvelin::OnInitialised;
 using tarvelin::TheContext;
 
 extern "C" {
@@ -37,16 +40,14 @@ int32_t DeleteRA(int32_t index) {
 
 int32_t GetRASetting(const void* record, int32_t record_size, int32_t id, void* buffer,
                      int32_t size) {
-  return Guarded(kResultFailed, [&] {
-    return tarvelin::GetRASetting(TheContext(), record, record_size, id, buffer, size);
-  });
+  return OnInitialised(
+      [&](Context&) { return tarvelin::GetRASettingFor(record, record_size, id, buffer, size); });
 }
 
 int32_t SetRASetting(void* record, int32_t record_size, int32_t id, const void* buffer,
                      int32_t size) {
-  return Guarded(kResultFailed, [&] {
-    return tarvelin::SetRASetting(TheContext(), record, record_size, id, buffer, size);
-  });
+  return OnInitialised(
+      [&](Context&) { return tarvelin::SetRASettingFor(record, record_size, id, buffer, size); });
 }
 
 }  // extern "C"

@@ -6,7 +6,6 @@
 #include "schema/server_config.h"
 #include "foundation/bytes.h"
 #include "foundation/text.h"
-#include "api/c/api_result.h"
 #include "core/context.h"
 #include "platform/clock.h"
 #include "platform/file_system.h"
@@ -96,7 +95,7 @@ void ApplyKey(const AccountKey& key, const DefaultsLine& line, double today, uin
       if (field != nullptr) PutLE(record + field->offset, field->width, number);
       break;
     case Effect::kText:
-      if (field != nullptr) PutPString(record + field->offset, field->capacity, line.value);
+      if (field != nullptr) PutPString(record + field->offset, field->capacity(), line.value);
       break;
     case Effect::kFlagIsOne:
       if (field != nullptr) record[field->offset] = line.Number() == 1 ? 1 : 0;
@@ -160,13 +159,13 @@ void ApplyAccountDefaults(const Context& context, std::string_view domain, uint8
   ApplyAccountKeys(lines, LocalNowAsDateTime(), record);
 }
 
-int32_t SetUserDefaults(const Context& context, void* record, int32_t record_size, int32_t force) {
-  if (!context.api.initialised) return kResultNotInitialised;
-  if (record == nullptr || record_size < kUserRecordSize) return kResultBufferTooSmall;
+bool SetUserDefaults(const Context& context, uint8_t* record, int32_t force) {
   const ConfigField* apply = FindConfigFieldById(kApplyDefaultsVariable);
-  if (force == 0 && (apply == nullptr || context.config.record.Byte(apply->offset) == 0)) return 0;
-  ApplyAccountDefaults(context, "", static_cast<uint8_t*>(record));
-  return kUserRecordSize;
+  if (force == 0 && (apply == nullptr || context.config.record.Byte(apply->offset) == 0)) {
+    return false;
+  }
+  ApplyAccountDefaults(context, "", record);
+  return true;
 }
 
 }  // namespace tarvelin

@@ -31,9 +31,8 @@ std::string AccountDefaultsPath(const Context& context, std::string_view domain)
 void ApplyAccountDefaults(const Context& context, std::string_view domain, uint8_t* record);
 
 // When `force` is nonzero or configuration variable 77 is on, applies the
-// global defaults file and returns 2848; otherwise leaves the record and
-// returns 0. kResultBufferTooSmall for a record below 2848 bytes (or null),
-// kResultNotInitialised.
-int32_t SetUserDefaults(const Context& context, void* record, int32_t record_size, int32_t force);
+// global defaults file to the record (2848 bytes) and answers true;
+// otherwise leaves the record and answers false.
+bool SetUserDefaults(const Context& context, uint8_t* record, int32_t force);
 
 }  // namespace tarvelin

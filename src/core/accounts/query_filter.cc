@@ -6,6 +6,7 @@
 
 #include "schema/user_record.h"
 #include "core/accounts/user_settings.h"
+#include "core/context.h"
 #include "foundation/expression_evaluator.h"
 #include "foundation/expression_lexer.h"
 #include "foundation/expression_parser.h"
@@ -36,9 +37,10 @@ bool Holds(const ExpressionValue& value) { return IntegerValueOf(value) > 0; }
 
 std::string TermValue(const Context& context, const uint8_t* record, const QueryTerm& term) {
   std::array<uint8_t, kValueArea> area{};
-  const int32_t n =
-      GetUserSetting(context, record, kUserRecordSize, term.number, area.data(), kValueArea);
-  if (n < 0) return std::string();
+  const Result<int32_t> value =
+      GetUserSetting(context.config.record, record, term.number, area.data(), kValueArea);
+  if (!value.ok()) return std::string();
+  const int32_t n = *value;
   if (term.kind == ValueKind::kInteger) {
     uint8_t bytes[4] = {0, 0, 0, 0};
     std::memcpy(bytes, area.data(), static_cast<size_t>(std::min(n, 4)));

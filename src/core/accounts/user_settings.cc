@@ -10,8 +10,7 @@
 #include "schema/server_config.h"
 #include "foundation/bytes.h"
 #include "foundation/text.h"
-#include "api/c/api_result.h"
-#include "core/context.h"
+#include "schema/field_codec.h"
 #include "schema/marshal.h"
 
 namespace tarvelin {
@@ -21,34 +20,38 @@ namespace {
 namespace uo = user_offsets;
 
 constexpr int32_t kWholeRecordSetting = 6;
+constexpr int32_t kExpiryDateSetting = 19;
 constexpr int32_t kPasswordSetting = 33;
 constexpr int32_t kShowNoPasswordsVariable = 248;
 constexpr int32_t kShowAdminPasswordsVariable = 249;
 constexpr char kBarSeparator = '|';
 constexpr char kAlternativeBarSeparator = static_cast<char>(255);
+constexpr FieldSlot kWholeRecord{FieldKind::kPacked, 0, kUserRecordSize};
 
-// Settings that are one bit of a byte; inverted ones read 1 while the bit
-// is clear (the bit refuses a service, the setting allows it).
+// The further ids that are one bit of a byte (the rows' own ids are bit 0,
+// plain kBit fields); inverted ones read 1 while the bit is clear (the bit
+// refuses a service, the setting allows it).
 struct BitSetting {
   int16_t id;
-  uint16_t offset;
-  uint8_t bit;
-  bool inverted;
+  FieldSlot bit;
 };
 
+constexpr FieldSlot Bit(int offset, int bit) { return {FieldKind::kBit, offset, 1, bit}; }
+constexpr FieldSlot InvertedBit(int offset, int bit) {
+  return {FieldKind::kInvertedBit, offset, 1, bit};
+}
+
 constexpr BitSetting kBitSettings[] = {
-    {4, uo::kAccessBits, 0, false},    // antivirus on
-    {78, uo::kAccessBits, 1, true},    // SIP allowed
-    {69, uo::kServiceFlags, 1, true},  // SMTP allowed
-    {70, uo::kServiceFlags, 2, true},  // POP3 and IMAP allowed
-    {74, uo::kServiceFlags, 3, true},  // instant messaging allowed
-    {71, uo::kServiceFlags, 4, true},  // web mail allowed
-    {72, uo::kServiceFlags, 5, true},  // instant antispam allowed
-    {75, uo::kServiceFlags, 6, true},  // calendar allowed
-    {73, uo::kServiceFlags, 7, true},  // challenge-response allowed
-    {143, uo::kListBits2461, 0, false}, {153, uo::kListBits2461, 1, false},
-    {146, uo::kListBits2468, 0, false}, {147, uo::kListBits2468, 2, true},
-    {148, uo::kListBits2468, 1, true},  {154, uo::kListBits2468, 3, true},
+    {78, InvertedBit(uo::kAccessBits, 1)},    // SIP allowed
+    {69, InvertedBit(uo::kServiceFlags, 1)},  // SMTP allowed
+    {70, InvertedBit(uo::kServiceFlags, 2)},  // POP3 and IMAP allowed
+    {74, InvertedBit(uo::kServiceFlags, 3)},  // instant messaging allowed
+    {71, InvertedBit(uo::kServiceFlags, 4)},  // web mail allowed
+    {72, InvertedBit(uo::kServiceFlags, 5)},  // instant antispam allowed
+    {75, InvertedBit(uo::kServiceFlags, 6)},  // calendar allowed
+    {73, InvertedBit(uo::kServiceFlags, 7)},  // challenge-response allowed
+    {153, Bit(uo::kListBits2461, 1)},         {147, InvertedBit(uo::kListBits2468, 2)},
+    {148, InvertedBit(uo::kListBits2468, 1)}, {154, InvertedBit(uo::kListBits2468, 3)},
 };
 
 const BitSetting* FindBitSetting(int32_t id) {
@@ -56,6 +59,10 @@ const BitSetting* FindBitSetting(int32_t id) {
     if (setting.id == id) return &setting;
   }
   return nullptr;
+}
+
+Status UnknownSetting(int32_t id) {
+  return Status::NotFound("account setting " + std::to_string(id) + " is unknown");
 }
 
 bool ConfigFlag(const ServerConfig& config, int32_t variable) {
@@ -148,18 +155,17 @@ uint32_t ThreeState(const uint8_t* record) {
   return record[uo::kListThreeStateLow] != 0 ? 1 : 0;
 }
 
-int32_t GetValue(const ServerConfig& config, const uint8_t* record, int32_t id, void* buffer,
-                 int32_t size) {
-  if (id == kWholeRecordSetting) return PutText(PackRecord(record, kUserRecordSize), buffer, size);
+}  // namespace
+
+Result<int32_t> GetUserSetting(const ServerConfig& config, const uint8_t* record, int32_t id,
+                               void* buffer, int32_t size) {
+  if (id == kWholeRecordSetting) return GetField(record, kWholeRecord, buffer, size);
   const UserField* field = FindUserFieldById(id);
-  if (field == nullptr) return kResultFailed;
+  if (field == nullptr) return UnknownSetting(id);
   const uint8_t* at = record + field->offset;
-  if (const BitSetting* bit = FindBitSetting(id)) {
-    const uint8_t value = (record[bit->offset] >> bit->bit) & 1;
-    return PutFlag(bit->inverted ? value ^ 1 : value, buffer, size);
-  }
+  if (const BitSetting* bit = FindBitSetting(id)) return GetField(record, bit->bit, buffer, size);
   const std::string text =
-      field->kind == UserFieldKind::kText ? GetPString(at, field->capacity) : std::string();
+      field->kind == FieldKind::kText ? GetPString(at, field->capacity()) : std::string();
   switch (id) {
     case 2:
       return PutText(Before(text, ';'), buffer, size);
@@ -180,8 +186,6 @@ int32_t GetValue(const ServerConfig& config, const uint8_t* record, int32_t id, 
       return PutNumber(at[0] & 3, buffer, size);
     case 66:
       return PutNumber(at[0] >> 2, buffer, size);
-    case 43:
-      return PutFlag(at[0] & 1, buffer, size);
     case 58:
       return PutNumber(
           GetLE(record + uo::kSendLimitHigh, 2) << 16 | GetLE(record + uo::kSendLimitLow, 2),
@@ -217,87 +221,62 @@ int32_t GetValue(const ServerConfig& config, const uint8_t* record, int32_t id, 
       return PutText(Before(text, BarSeparatorOf(text)), buffer, size);
     case 152:
       return PutText(After(text, BarSeparatorOf(text)), buffer, size);
-    case 158:
-      return PutText(std::string(1, static_cast<char>(at[0])), buffer, size);
     default:
       break;
   }
-  if (field->id != id) return kResultFailed;
-  switch (field->kind) {
-    case UserFieldKind::kNumber:
-      return PutNumber(GetLE(at, field->width), buffer, size);
-    case UserFieldKind::kFlag:
-      return PutFlag(at[0], buffer, size);
-    case UserFieldKind::kDateTime:
-      return PutDate(GetDouble(at), buffer, size);
-    case UserFieldKind::kText:
-      return PutText(text, buffer, size);
-    case UserFieldKind::kCharacter:
-    case UserFieldKind::kBits:
-      break;
-  }
-  return kResultFailed;
+  if (field->id != id) return UnknownSetting(id);
+  return GetField(record, field->slot(), buffer, size);
 }
 
-// Writes the value; false for an id that names no setting.
-bool SetValue(uint8_t* record, int32_t id, const void* buffer, int32_t size) {
-  if (id == kWholeRecordSetting) {
-    UnpackRecord(buffer, size, record, kUserRecordSize);
-    return true;
-  }
+Status SetUserSetting(uint8_t* record, int32_t id, const void* buffer, int32_t size) {
+  if (id == kWholeRecordSetting) return SetField(record, kWholeRecord, buffer, size);
   const UserField* field = FindUserFieldById(id);
-  if (field == nullptr) return false;
+  if (field == nullptr) return UnknownSetting(id);
   uint8_t* at = record + field->offset;
-  if (const BitSetting* bit = FindBitSetting(id)) {
-    const bool on = (TakeFlag(buffer, size) != 0) != bit->inverted;
-    const auto mask = static_cast<uint8_t>(1u << bit->bit);
-    uint8_t& byte = record[bit->offset];
-    byte = on ? byte | mask : byte & ~mask;
-    return true;
-  }
+  if (const BitSetting* bit = FindBitSetting(id)) return SetField(record, bit->bit, buffer, size);
   const std::string text =
-      field->kind == UserFieldKind::kText ? GetPString(at, field->capacity) : std::string();
-  const auto set_text = [&](std::string_view value) { PutPString(at, field->capacity, value); };
+      field->kind == FieldKind::kText ? GetPString(at, field->capacity()) : std::string();
+  const auto set_text = [&](std::string_view value) { PutPString(at, field->capacity(), value); };
   switch (id) {
     case 2:
       set_text(Before(TakeText(buffer, size), ';') + ";" + After(text, ';'));
-      return true;
+      return Status::Ok();
     case 5:
       set_text(Before(text, ';') + ";" + TakeText(buffer, size));
-      return true;
+      return Status::Ok();
     case 23:
       PutLE(at, 4, (GetLE(at, 4) & 0xFFFF0000u) | (TakeNumber(buffer, size) & 0xFFFF));
-      return true;
+      return Status::Ok();
     case 65:
       PutLE(at, 4, (GetLE(at, 4) & 0xFFFF) | TakeNumber(buffer, size) << 16);
-      return true;
+      return Status::Ok();
     case 42:  // the number is ORed in whole: above 3 it also sets bits of id 66
       at[0] = static_cast<uint8_t>((at[0] & ~3u) | TakeNumber(buffer, size));
-      return true;
+      return Status::Ok();
     case 66:
       at[0] = static_cast<uint8_t>((at[0] & 3u) | TakeNumber(buffer, size) << 2);
-      return true;
+      return Status::Ok();
     case 43:  // likewise: above 1 it also refuses services
       at[0] = static_cast<uint8_t>((at[0] & ~1u) | TakeNumber(buffer, size));
-      return true;
+      return Status::Ok();
     case 58: {
       const uint32_t value = TakeNumber(buffer, size);
       PutLE(record + uo::kSendLimitLow, 2, value & 0xFFFF);
       PutLE(record + uo::kSendLimitHigh, 2, value >> 16);
-      return true;
+      return Status::Ok();
     }
     case 46:
       set_text(TakeText(buffer, size) + ";" + After(text, ';'));
-      return true;
+      return Status::Ok();
     case 68:
     case 76: {
       const std::string given = TakeText(buffer, size);
-      if (given.empty()) return true;
+      if (given.empty()) return Status::Ok();
       const std::string period = After(text, ';');
       const std::string from = id == 68 ? given : Before(period, '-');
       const std::string to = id == 76 ? given : After(period, '-');
       set_text(Before(text, ';') + ";" + from + "-" + to);
-      return true;
+      return Status::Ok();
     }
     case 79:
     case 85: {
@@ -305,84 +284,56 @@ bool SetValue(uint8_t* record, int32_t id, const void* buffer, int32_t size) {
       SplitAliases(text, &names, &numbers);
       const std::string given = TakeText(buffer, size);
       set_text(id == 79 ? JoinNonEmpty(given, numbers) : JoinNonEmpty(names, given));
-      return true;
+      return Status::Ok();
     }
     case 115:
       set_text(TakeText(buffer, size) + ";" + Trim(After(text, ';')));
-      return true;
+      return Status::Ok();
     case 118:
       set_text(TakeText(buffer, size) + ";" + After(text, ';'));
-      return true;
+      return Status::Ok();
     case 150:
     case 151:
       set_text(Before(text, ';') + ";" + TakeText(buffer, size));
-      return true;
+      return Status::Ok();
     case 149: {
       MemberText parts = ParseMemberText(text);
       const std::vector<std::string> given = Split(TakeText(buffer, size), ';');
       for (size_t i = 0; i < parts.values.size(); ++i) parts.values[i] = Item(given, i);
       set_text(BuildMemberText(parts));
-      return true;
+      return Status::Ok();
     }
     case 156: {
       MemberText parts = ParseMemberText(text);
       parts.rest = ReplaceAll(TakeText(buffer, size), ";", "|");
       set_text(BuildMemberText(parts));
-      return true;
+      return Status::Ok();
     }
     case 122: {
       const uint32_t value = TakeNumber(buffer, size);
       record[uo::kListThreeStateLow] = value == 0 ? 0 : 1;
       record[uo::kListThreeStateHigh] = value == 2 ? 1 : 0;
-      return true;
+      return Status::Ok();
     }
     case 133: {
       const char separator = BarSeparatorOf(text);
       set_text(TakeText(buffer, size) + kBarSeparator + After(text, separator));
-      return true;
+      return Status::Ok();
     }
     case 152: {
       const char separator = BarSeparatorOf(text);
       set_text(Before(text, separator) + kBarSeparator + TakeText(buffer, size));
-      return true;
+      return Status::Ok();
     }
-    case 158: {
-      const std::string given = TakeText(buffer, size);
-      at[0] = given.empty() ? 0 : static_cast<uint8_t>(given[0]);
-      return true;
-    }
+    case kExpiryDateSetting:  // a short buffer stores -3.0, as it always has
+      PutDouble(at, TakeDate(buffer, size));
+      return Status::Ok();
     default:
       break;
   }
-  if (field->id != id) return false;
-  switch (field->kind) {
-    case UserFieldKind::kNumber:
-      PutLE(at, field->width, TakeNumber(buffer, size));
-      return true;
-    case UserFieldKind::kFlag:
-      at[0] = TakeFlag(buffer, size);
-      return true;
-    case UserFieldKind::kDateTime:
-      PutDouble(at, TakeDate(buffer, size));
-      return true;
-    case UserFieldKind::kText:
-      set_text(TakeText(buffer, size));
-      return true;
-    case UserFieldKind::kCharacter:
-    case UserFieldKind::kBits:
-      break;
-  }
-  return false;
+  if (field->id != id) return UnknownSetting(id);
+  return SetField(record, field->slot(), buffer, size);
 }
-
-// The failure that stops a call before the id is looked at, or 0.
-int32_t CheckCall(const Context& context, const void* record, int32_t record_size) {
-  if (!context.api.initialised) return kResultNotInitialised;
-  if (record == nullptr || record_size < kUserRecordSize) return kResultBufferTooSmall;
-  return 0;
-}
-
-}  // namespace
 
 UserSettingKind DescribeUserSetting(int32_t id) {
   if (id == kWholeRecordSetting) return UserSettingKind::kText;
@@ -390,18 +341,19 @@ UserSettingKind DescribeUserSetting(int32_t id) {
   if (field == nullptr) return UserSettingKind::kUnknown;
   if (id == 42 || id == 66 || id == 122) return UserSettingKind::kNumber;
   switch (field->kind) {
-    case UserFieldKind::kNumber:
+    case FieldKind::kNumber:
       return UserSettingKind::kNumber;
-    case UserFieldKind::kFlag:
-    case UserFieldKind::kBits:
+    case FieldKind::kFlag:
+    case FieldKind::kBit:
       return UserSettingKind::kFlag;
-    case UserFieldKind::kDateTime:
+    case FieldKind::kDate:
       return UserSettingKind::kDateTime;
-    case UserFieldKind::kText:
-    case UserFieldKind::kCharacter:
+    case FieldKind::kText:
+    case FieldKind::kCharacter:
       return UserSettingKind::kText;
+    default:
+      return UserSettingKind::kUnknown;  // no account row has another kind
   }
-  return UserSettingKind::kUnknown;
 }
 
 std::vector<int32_t> UserSettingIds(uint8_t account_type) {
@@ -419,18 +371,6 @@ std::vector<int32_t> UserSettingIds(uint8_t account_type) {
   std::sort(ids.begin(), ids.end());
   ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
   return ids;
-}
-
-int32_t GetUserSetting(const Context& context, const void* record, int32_t record_size, int32_t id,
-                       void* buffer, int32_t size) {
-  if (const int32_t failure = CheckCall(context, record, record_size)) return failure;
-  return GetValue(context.config.record, static_cast<const uint8_t*>(record), id, buffer, size);
-}
-
-int32_t SetUserSetting(const Context& context, void* record, int32_t record_size, int32_t id,
-                       const void* buffer, int32_t size) {
-  if (const int32_t failure = CheckCall(context, record, record_size)) return failure;
-  return SetValue(static_cast<uint8_t*>(record), id, buffer, size) ? 0 : kResultFailed;
 }
 
 }  // namespace tarvelin

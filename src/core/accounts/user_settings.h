@@ -7,9 +7,11 @@
 #include <cstdint>
 #include <vector>
 
+#include "foundation/status.h"
+
 namespace tarvelin {
 
-class Context;
+class ServerConfig;
 
 // How an id's value travels through the caller's buffer: a number (1 to 4
 // bytes, little-endian), a flag byte, an 8-byte date-time, or raw text.
@@ -20,14 +22,13 @@ UserSettingKind DescribeUserSetting(int32_t id);
 // common part (with 6, the whole record) and those of the type's variant.
 std::vector<int32_t> UserSettingIds(uint8_t account_type);
 
-// Bytes written; kResultFailed for an unknown id, kResultBufferTooSmall for
-// a buffer too small for the value or a record below 2848 bytes (or null),
-// kResultNotInitialised.
-int32_t GetUserSetting(const Context& context, const void* record, int32_t record_size, int32_t id,
-                       void* buffer, int32_t size);
-// 0 when stored; kResultFailed for an unknown id (the record is left as it
-// was), kResultBufferTooSmall, kResultNotInitialised as above.
-int32_t SetUserSetting(const Context& context, void* record, int32_t record_size, int32_t id,
-                       const void* buffer, int32_t size);
+// The value of `id` in `record` (kUserRecordSize bytes): the bytes written;
+// NotFound for an unknown id, BufferTooSmall for a buffer too small for the
+// value. `config` decides whether id 33 shows the password.
+Result<int32_t> GetUserSetting(const ServerConfig& config, const uint8_t* record, int32_t id,
+                               void* buffer, int32_t size);
+// Stores the value of `id` in `record`; NotFound for an unknown id (the
+// record is left as it was).
+Status SetUserSetting(uint8_t* record, int32_t id, const void* buffer, int32_t size);
 
 }  // namespace tarvelin

@@ -2,14 +2,14 @@
 
 #include <cmath>
 #include <limits>
-#include <optional>
+#include <string>
 
 #include "schema/config_offsets.h"
 #include "config/spam_db_header.h"
 #include "foundation/bytes.h"
 #include "foundation/text.h"
-#include "api/c/api_result.h"
 #include "core/context.h"
+#include "schema/field_codec.h"
 #include "schema/marshal.h"
 #include "services/service_requests.h"
 
@@ -34,50 +34,10 @@ constexpr int32_t kPlatformKindSetting = 4098;
 constexpr const char* kAntispamVersion = "3.1 (1.5)";
 constexpr const char* kVersion = "8.5.0-8";
 constexpr size_t kTextInputMax = 255;
+constexpr FieldSlot kWholeRecord{FieldKind::kPacked, 0, kServerConfigSize};
 
-int32_t GetField(const ServerConfig& record, const ConfigField& field, void* buffer, int32_t size) {
-  const uint8_t* bytes = record.data() + field.offset;
-  switch (field.kind) {
-    case FieldKind::kFlag:
-      return PutFlag(bytes[0], buffer, size);
-    case FieldKind::kInvertedFlag:
-      return PutFlag(bytes[0] ^ 1, buffer, size);
-    case FieldKind::kNumber:
-      return PutNumber(record.Number(field.offset, field.size), buffer, size);
-    case FieldKind::kText:
-      return PutText(record.Text(field.offset), buffer, size);
-    case FieldKind::kCharacter:
-      return PutText(std::string(1, static_cast<char>(bytes[0])), buffer, size);
-    case FieldKind::kBlock:
-      return PutBlock(bytes, field.size, buffer, size);
-  }
-  return kResultFailed;
-}
-
-void SetField(ServerConfig& record, const ConfigField& field, const void* buffer, int32_t size) {
-  uint8_t* bytes = record.data() + field.offset;
-  switch (field.kind) {
-    case FieldKind::kFlag:
-      bytes[0] = TakeFlag(buffer, size);
-      break;
-    case FieldKind::kInvertedFlag:
-      bytes[0] = TakeFlag(buffer, size) ^ 1;
-      break;
-    case FieldKind::kNumber:
-      record.SetNumber(field.offset, field.size, TakeNumber(buffer, size));
-      break;
-    case FieldKind::kText:
-      record.SetText(field.offset, CutTo(TakeText(buffer, size), kTextInputMax));
-      break;
-    case FieldKind::kCharacter: {
-      const std::string text = TakeText(buffer, size);
-      bytes[0] = text.empty() ? 0 : static_cast<uint8_t>(text[0]);
-      break;
-    }
-    case FieldKind::kBlock:
-      TakeBlock(buffer, size, bytes, field.size);
-      break;
-  }
+Status UnknownSetting(int32_t id) {
+  return Status::NotFound("setting " + std::to_string(id) + " is unknown");
 }
 
 // The migration status of the POP3 service, asked only while setting 365 is
@@ -106,8 +66,8 @@ uint32_t MigrationValue(const MigrationStatus& status, int32_t id) {
   return static_cast<uint32_t>(static_cast<int32_t>(days));
 }
 
-// The result of a special id, or nullopt when the id is not special.
-std::optional<int32_t> GetSpecial(Context& context, int32_t id, void* buffer, int32_t size) {
+// The value of a special id; NotFound when the id is not special.
+Result<int32_t> GetSpecial(Context& context, int32_t id, void* buffer, int32_t size) {
   const ServerConfig& record = context.config.record;
   switch (id) {
     case kModeSetting: {
@@ -134,38 +94,39 @@ std::optional<int32_t> GetSpecial(Context& context, int32_t id, void* buffer, in
     case kVersionSetting:
       return PutText(kVersion, buffer, size);
     case kWholeRecordSetting:
-      return PutText(PackRecord(record.data(), kServerConfigSize), buffer, size);
+      return GetField(record.data(), kWholeRecord, buffer, size);
     case kPlatformKindSetting:
       return PutNumber(record.Byte(offsets::kPlatformKind), buffer, size);
     default:
       if (id >= kMigrationFirstSetting && id <= kMigrationLastSetting) {
         return PutNumber(MigrationValue(FetchMigrationStatus(context), id), buffer, size);
       }
-      return std::nullopt;
+      return UnknownSetting(id);
   }
 }
 
-// True when the id is a settable special id and was handled.
-bool SetSpecial(Context& context, int32_t id, const void* buffer, int32_t size) {
+// Stores the value of a settable special id; NotFound or Refused when the
+// id is none.
+Status SetSpecial(Context& context, int32_t id, const void* buffer, int32_t size) {
   ServerConfig& record = context.config.record;
   switch (id) {
     case kModeSetting: {
       const uint32_t mode = TakeNumber(buffer, size);
       record.SetByte(offsets::kModeFlagA, mode == 1 ? 1 : 0);
       record.SetByte(offsets::kModeFlagB, mode == 2 ? 1 : 0);
-      return true;
+      return Status::Ok();
     }
     case kFileNameTagSetting:
       context.config.path_dat.line(kPathDatFileNameTag) =
           CutTo(TakeText(buffer, size), kTextInputMax);
-      return true;
+      return Status::Ok();
     case kInstallPathSetting:
-      return true;  // accepted so that scripts may write back what they read
+      return Status::Ok();  // accepted so that scripts may write back what they read
     case kWholeRecordSetting:
-      UnpackRecord(buffer, size, record.data(), kServerConfigSize);
-      return true;
+      return SetField(record.data(), kWholeRecord, buffer, size);
     default:
-      return false;
+      if (DescribeConfigSetting(id).kind == SettingKind::kUnknown) return UnknownSetting(id);
+      return Status::Refused("setting " + std::to_string(id) + " can only be read");
   }
 }
 
@@ -185,6 +146,8 @@ SettingShape DescribeConfigSetting(int32_t id) {
         return {SettingKind::kText, 1, true};
       case FieldKind::kBlock:
         return {SettingKind::kBlock, field->size, true};
+      default:
+        break;  // no configuration row has another kind
     }
   }
   switch (id) {
@@ -210,23 +173,21 @@ SettingShape DescribeConfigSetting(int32_t id) {
   }
 }
 
-int32_t GetConfigSetting(Context& context, int32_t id, void* buffer, int32_t size) {
-  if (!context.api.initialised) return kResultNotInitialised;
+Result<int32_t> GetConfigSetting(Context& context, int32_t id, void* buffer, int32_t size) {
   if (const ConfigField* field = FindConfigFieldById(id)) {
-    return GetField(context.config.record, *field, buffer, size);
+    return GetField(context.config.record.data(), field->slot(), buffer, size);
   }
-  return GetSpecial(context, id, buffer, size).value_or(kResultFailed);
+  return GetSpecial(context, id, buffer, size);
 }
 
-int32_t SetConfigSetting(Context& context, int32_t id, const void* buffer, int32_t size) {
-  if (!context.api.initialised) return kResultNotInitialised;
+Status SetConfigSetting(Context& context, int32_t id, const void* buffer, int32_t size) {
   if (const ConfigField* field = FindConfigFieldById(id)) {
-    SetField(context.config.record, *field, buffer, size);
-  } else if (!SetSpecial(context, id, buffer, size)) {
-    return kResultFailed;
+    TARVELIN_RETURN_IF_ERROR(SetField(context.config.record.data(), field->slot(), buffer, size));
+  } else {
+    TARVELIN_RETURN_IF_ERROR(SetSpecial(context, id, buffer, size));
   }
   context.api.config_changed = true;
-  return 0;
+  return Status::Ok();
 }
 
 }  // namespace tarvelin

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "foundation/status.h"
+
 namespace tarvelin {
 
 class Context;
@@ -20,11 +22,11 @@ struct SettingShape {
 };
 SettingShape DescribeConfigSetting(int32_t id);
 
-// Bytes written; kResultFailed for an unknown or unavailable id,
-// kResultBufferTooSmall, kResultNotInitialised.
-int32_t GetConfigSetting(Context& context, int32_t id, void* buffer, int32_t size);
-// 0 when stored; kResultFailed for an unknown or get-only id (nothing
-// changes), kResultNotInitialised.
-int32_t SetConfigSetting(Context& context, int32_t id, const void* buffer, int32_t size);
+// Bytes written; NotFound for an unknown id, BufferTooSmall when the buffer
+// cannot hold the value.
+Result<int32_t> GetConfigSetting(Context& context, int32_t id, void* buffer, int32_t size);
+// Stores the value and raises the changed flag; NotFound for an unknown id
+// and Refused for a get-only one (nothing changes then).
+Status SetConfigSetting(Context& context, int32_t id, const void* buffer, int32_t size);
 
 }  // namespace tarvelin

@@ -23,21 +23,20 @@ const DomainField* DefaultField(const DefaultsLine& line) {
 void ApplyField(const DomainField& field, const DefaultsLine& line, uint8_t* record) {
   uint8_t* at = record + field.offset;
   switch (field.kind) {
-    case DomainFieldKind::kText:
-      PutPString(at, field.capacity, line.value);
+    case FieldKind::kText:
+      PutPString(at, field.capacity(), line.value);
       break;
-    case DomainFieldKind::kNumber:
+    case FieldKind::kNumber:
       PutLE(at, field.width, static_cast<uint32_t>(line.Number()));
       break;
-    case DomainFieldKind::kFlag:
+    case FieldKind::kFlag:
       *at = line.Number() == 1 ? 1 : 0;
       break;
-    case DomainFieldKind::kBit:
+    case FieldKind::kBit:
       if (line.Number() == 1) *at = static_cast<uint8_t>(*at | (1u << field.bit));
       break;
-    case DomainFieldKind::kDate:
-    case DomainFieldKind::kPacked:
-      break;  // no default key names these
+    default:
+      break;  // no default key names a field of another kind
   }
 }
 

@@ -7,7 +7,6 @@
 #include "core/config/config_save.h"
 #include "core/domains/domain_defaults.h"
 #include "schema/domain_record_layout.h"
-#include "schema/domain_settings.h"
 #include "core/domains/domain_records.h"
 #include "foundation/text.h"
 #include "api/c/api_result.h"
@@ -124,26 +123,10 @@ int32_t AddDomain(Context& context, const char* name, const void* buffer, int32_
   return SaveDomainRecord(context, position, record, /*is_new=*/true, "") ? 0 : kResultFailed;
 }
 
-int32_t GetDomainSetting(Context& context, const void* record, int32_t record_size, int32_t id,
-                         void* buffer, int32_t size) {
-  if (!context.api.initialised) return kResultNotInitialised;
-  if (!RecordFits(record, record_size)) return kResultBufferTooSmall;
-  return GetDomainField(static_cast<const uint8_t*>(record), id, buffer, size);
-}
-
-int32_t SetDomainSetting(Context& context, void* record, int32_t record_size, int32_t id,
-                         const void* buffer, int32_t size) {
-  if (!context.api.initialised) return kResultNotInitialised;
-  if (!RecordFits(record, record_size)) return kResultBufferTooSmall;
-  return SetDomainField(static_cast<uint8_t*>(record), id, buffer, size);
-}
-
-int32_t SetDomainDefaults(Context& context, void* record, int32_t record_size, int32_t force) {
-  if (!context.api.initialised) return kResultNotInitialised;
-  if (!RecordFits(record, record_size)) return kResultBufferTooSmall;
-  if (force == 0 && context.config.record.Byte(kNewDomainsGetDefaultsOffset) == 0) return 0;
-  ApplyDomainDefaultsFile(context.api.config_path, static_cast<uint8_t*>(record));
-  return kDomainRecordSize;
+bool SetDomainDefaults(Context& context, uint8_t* record, int32_t force) {
+  if (force == 0 && context.config.record.Byte(kNewDomainsGetDefaultsOffset) == 0) return false;
+  ApplyDomainDefaultsFile(context.api.config_path, record);
+  return true;
 }
 
 int32_t GetDomainIP(Context& context, int32_t position, void* buffer, int32_t size) {

@@ -1,6 +1,6 @@
-// The domain exports: the list, the records by position, single settings
-// of a caller-held record, defaults and address bindings. Every function
-// returns kResultNotInitialised before the library is initialised.
+// The domain exports: the list, the records by position, defaults of a
+// caller-held record and address bindings. Every function that answers a
+// number returns kResultNotInitialised before the library is initialised.
 #pragma once
 
 #include <cstdint>
@@ -40,16 +40,10 @@ int32_t SaveDomain(Context& context, int32_t position, const void* buffer, int32
 // domain.cfg cannot be written (the domain then stays in the list).
 int32_t AddDomain(Context& context, const char* name, const void* buffer, int32_t size);
 
-// One setting of a caller-held record (domain_settings.h); a record size
-// below kDomainRecordSize gives kResultBufferTooSmall.
-int32_t GetDomainSetting(Context& context, const void* record, int32_t record_size, int32_t id,
-                         void* buffer, int32_t size);
-int32_t SetDomainSetting(Context& context, void* record, int32_t record_size, int32_t id,
-                         const void* buffer, int32_t size);
-// Applies the domain keys of default.ini to the record: kDomainRecordSize;
-// 0 without a change when `force` is 0 and setting 77 is off;
-// kResultBufferTooSmall for a record size below kDomainRecordSize.
-int32_t SetDomainDefaults(Context& context, void* record, int32_t record_size, int32_t force);
+// Applies the domain keys of default.ini to the record (kDomainRecordSize
+// bytes) and answers true; false, without a change, when `force` is 0 and
+// setting 77 is off. Single settings of a record are in domain_settings.h.
+bool SetDomainDefaults(Context& context, uint8_t* record, int32_t force);
 
 // The binding of the domain at `position` (its bind.dat line) into the
 // zero-filled buffer: its length; kResultBufferTooSmall for a bad position

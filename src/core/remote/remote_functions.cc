@@ -3,7 +3,6 @@
 #include <cstring>
 
 #include "schema/remote_record_layout.h"
-#include "schema/remote_settings.h"
 #include "core/remote/remote_state_files.h"
 #include "core/config/config_save.h"
 #include "foundation/bytes.h"
@@ -79,20 +78,6 @@ int32_t DeleteRA(Context& context, int32_t position) {
   PostReload(context);
   // A position outside the list changes nothing and is no failure.
   return removal.ok() || removal.Is(StatusCode::kNotFound) ? 0 : kResultFailed;
-}
-
-int32_t GetRASetting(Context& context, const void* record, int32_t record_size, int32_t id,
-                     void* buffer, int32_t size) {
-  if (!context.api.initialised) return kResultNotInitialised;
-  if (!RecordFits(record, record_size)) return kResultBufferTooSmall;
-  return GetRemoteField(static_cast<const uint8_t*>(record), id, buffer, size);
-}
-
-int32_t SetRASetting(Context& context, void* record, int32_t record_size, int32_t id,
-                     const void* buffer, int32_t size) {
-  if (!context.api.initialised) return kResultNotInitialised;
-  if (!RecordFits(record, record_size)) return kResultBufferTooSmall;
-  return SetRemoteField(static_cast<uint8_t*>(record), id, buffer, size);
 }
 
 }  // namespace tarvelin

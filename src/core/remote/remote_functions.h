@@ -1,7 +1,7 @@
-// The remote-account exports: the list in remote.cfg by position, and single
-// settings of a caller-held record. Every function returns
-// kResultNotInitialised before the library is initialised. Every save, add
-// and delete that reaches the file, successful or not, ends by telling the
+// The remote-account exports: the list in remote.cfg by position (single
+// settings of a caller-held record are in schema/remote_settings.h). Every
+// function returns kResultNotInitialised before the library is initialised.
+// Every save, add and delete that reaches the file, successful or not, ends by telling the
 // POP3 service to reload the list.
 #pragma once
 
@@ -31,12 +31,5 @@ int32_t AddRA(Context& context, const void* buffer, int32_t size);
 // removed); kResultFailed when remote.cfg is missing or was not rewritten
 // (it is then unchanged and the state files stay).
 int32_t DeleteRA(Context& context, int32_t position);
-
-// One setting of a caller-held record (remote_settings.h); a record size
-// below kRemoteRecordSize gives kResultBufferTooSmall.
-int32_t GetRASetting(Context& context, const void* record, int32_t record_size, int32_t id,
-                     void* buffer, int32_t size);
-int32_t SetRASetting(Context& context, void* record, int32_t record_size, int32_t id,
-                     const void* buffer, int32_t size);
 
 }  // namespace tarvelin

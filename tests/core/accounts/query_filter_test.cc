@@ -29,9 +29,8 @@ class QueryFilterTest : public ::testing::Test {
   UserRecord Record(const std::string& aliases, uint8_t type, const std::string& name = "",
                     uint32_t limit = 0) {
     UserRecord record = MakeRecord(aliases, "Secret", type);
-    SetUserSetting(context_, record.data(), kUserRecordSize, kName, name.data(),
-                   static_cast<int32_t>(name.size()));
-    SetUserSetting(context_, record.data(), kUserRecordSize, kLimitValue, &limit, 4);
+    SetUserSetting(record.data(), kName, name.data(), static_cast<int32_t>(name.size()));
+    SetUserSetting(record.data(), kLimitValue, &limit, 4);
     return record;
   }
 

@@ -11,9 +11,9 @@
 
 #include "schema/user_record_layout.h"
 #include "foundation/bytes.h"
-#include "api/c/api_result.h"
-#include "core/context.h"
 #include "schema/marshal.h"
+#include "schema/server_config.h"
+#include "support/status_testing.h"
 
 namespace tarvelin {
 namespace {
@@ -22,35 +22,35 @@ using Record = std::array<uint8_t, kUserRecordSize>;
 
 class UserSettingsTest : public ::testing::Test {
  protected:
-  UserSettingsTest() { context_.api.initialised = true; }
-
-  int32_t Get(int32_t id, void* buffer, int32_t size) {
-    return GetUserSetting(context_, record_.data(), kUserRecordSize, id, buffer, size);
+  Result<int32_t> Get(int32_t id, void* buffer, int32_t size) {
+    return GetUserSetting(config_, record_.data(), id, buffer, size);
   }
-  int32_t Set(int32_t id, const void* buffer, int32_t size) {
-    return SetUserSetting(context_, record_.data(), kUserRecordSize, id, buffer, size);
+  Status Set(int32_t id, const void* buffer, int32_t size) {
+    return SetUserSetting(record_.data(), id, buffer, size);
   }
   std::string GetText(int32_t id) {
     std::vector<char> buffer(8192);
-    const int32_t n = Get(id, buffer.data(), static_cast<int32_t>(buffer.size()));
-    return n < 0 ? "<" + std::to_string(n) + ">"
-                 : std::string(buffer.data(), static_cast<size_t>(n));
+    const Result<int32_t> n = Get(id, buffer.data(), static_cast<int32_t>(buffer.size()));
+    return n.ok() ? std::string(buffer.data(), static_cast<size_t>(*n))
+                  : "<" + KindOf(n.status()) + ">";
   }
   void SetText(int32_t id, const std::string& text) {
-    ASSERT_EQ(Set(id, text.data(), static_cast<int32_t>(text.size())), 0) << id;
+    ASSERT_EQ(Set(id, text.data(), static_cast<int32_t>(text.size())), StatusCode::kOk) << id;
   }
   uint32_t GetNumber(int32_t id) {
     uint32_t value = 0;
     EXPECT_EQ(Get(id, &value, 4), 4) << id;
     return value;
   }
-  void SetNumber(int32_t id, uint32_t value) { ASSERT_EQ(Set(id, &value, 4), 0) << id; }
+  void SetNumber(int32_t id, uint32_t value) {
+    ASSERT_EQ(Set(id, &value, 4), StatusCode::kOk) << id;
+  }
   uint8_t GetFlag(int32_t id) {
     uint8_t value = 0xEE;
     EXPECT_EQ(Get(id, &value, 1), 1) << id;
     return value;
   }
-  void SetFlag(int32_t id, uint8_t value) { ASSERT_EQ(Set(id, &value, 1), 0) << id; }
+  void SetFlag(int32_t id, uint8_t value) { ASSERT_EQ(Set(id, &value, 1), StatusCode::kOk) << id; }
 
   void Store(int offset, int capacity, const std::string& text) {
     PutPString(record_.data() + offset, capacity, text);
@@ -59,7 +59,7 @@ class UserSettingsTest : public ::testing::Test {
     return GetPString(record_.data() + offset, capacity);
   }
 
-  Context context_;
+  ServerConfig config_;
   Record record_{};
 };
 
@@ -79,35 +79,7 @@ std::vector<int> ChangedBytes(const Record& before, const Record& after) {
   return changed;
 }
 
-TEST_F(UserSettingsTest, NotInitialisedAndShortRecordsAreRefusedFirst) {
-  uint32_t value = 0;
-  const Record before = record_;
-  context_.api.initialised = false;
-  for (int32_t id : {0, 33, 7, 999}) {
-    EXPECT_EQ(Get(id, &value, 4), kResultNotInitialised) << id;
-    EXPECT_EQ(Set(id, &value, 4), kResultNotInitialised) << id;
-  }
-  context_.api.initialised = true;
-  for (int32_t id : {0, 33, 7}) {
-    EXPECT_EQ(GetUserSetting(context_, record_.data(), kUserRecordSize - 1, id, &value, 4),
-              kResultBufferTooSmall);
-    EXPECT_EQ(SetUserSetting(context_, record_.data(), kUserRecordSize - 1, id, &value, 4),
-              kResultBufferTooSmall);
-    EXPECT_EQ(GetUserSetting(context_, nullptr, kUserRecordSize, id, &value, 4),
-              kResultBufferTooSmall);
-    EXPECT_EQ(SetUserSetting(context_, nullptr, kUserRecordSize, id, &value, 4),
-              kResultBufferTooSmall);
-  }
-  EXPECT_EQ(record_, before);
-  std::vector<uint8_t> larger(kUserRecordSize + 100, 0);
-  larger[0] = 1;
-  EXPECT_EQ(
-      GetUserSetting(context_, larger.data(), static_cast<int32_t>(larger.size()), 0, &value, 4), 4)
-      << "a larger buffer holds a record";
-  EXPECT_EQ(value, 1u);
-}
-
-TEST_F(UserSettingsTest, UnknownIdsGiveMinusOneAndChangeNothing) {
+TEST_F(UserSettingsTest, UnknownIdsAreNotFoundAndChangeNothing) {
   record_ = RandomRecord(7);
   const Record before = record_;
   std::vector<int32_t> unknown = {-1, -100, 215, 216, 1000, 4097};
@@ -119,8 +91,8 @@ TEST_F(UserSettingsTest, UnknownIdsGiveMinusOneAndChangeNothing) {
   const std::string value = "12345678";
   std::array<char, 64> buffer{};
   for (int32_t id : unknown) {
-    EXPECT_EQ(Get(id, buffer.data(), 64), kResultFailed) << id;
-    EXPECT_EQ(Set(id, value.data(), 8), kResultFailed) << id;
+    EXPECT_EQ(Get(id, buffer.data(), 64), StatusCode::kNotFound) << id;
+    EXPECT_EQ(Set(id, value.data(), 8), StatusCode::kNotFound) << id;
     EXPECT_EQ(DescribeUserSetting(id), UserSettingKind::kUnknown) << id;
   }
   EXPECT_EQ(record_, before);
@@ -190,7 +162,7 @@ TEST_F(UserSettingsTest, PlainFlagsRoundTripAsStoredBytes) {
     EXPECT_EQ(record_[field->offset], 5) << "a flag byte is stored as given";
     EXPECT_EQ(GetFlag(id), 5);
     const uint32_t wide = 0x100;
-    ASSERT_EQ(Set(id, &wide, 4), 0);
+    ASSERT_EQ(Set(id, &wide, 4), StatusCode::kOk);
     EXPECT_EQ(GetFlag(id), 1) << "a 4-byte flag is true when nonzero";
     for (int offset : ChangedBytes(before, record_)) EXPECT_EQ(offset, field->offset);
   }
@@ -209,8 +181,8 @@ TEST_F(UserSettingsTest, PlainTextsAreTrimmedCutToCapacityAndStayInTheirField) {
     EXPECT_EQ(GetText(id), "value");
     const std::string long_text(300, 'x');
     SetText(id, long_text);
-    EXPECT_EQ(GetText(id), long_text.substr(0, field->capacity));
-    EXPECT_EQ(record_[field->offset], field->capacity);
+    EXPECT_EQ(GetText(id), long_text.substr(0, field->capacity()));
+    EXPECT_EQ(record_[field->offset], field->capacity());
     for (int offset : ChangedBytes(before, record_)) {
       EXPECT_TRUE(offset >= field->offset && offset < field->offset + field->width) << offset;
     }
@@ -219,13 +191,13 @@ TEST_F(UserSettingsTest, PlainTextsAreTrimmedCutToCapacityAndStayInTheirField) {
 
 TEST_F(UserSettingsTest, DateTimeTakesEightBytesAndShortBuffersGiveMinusThree) {
   const double when = 45000.75;
-  ASSERT_EQ(Set(19, &when, 8), 0);
+  ASSERT_EQ(Set(19, &when, 8), StatusCode::kOk);
   EXPECT_EQ(GetDouble(record_.data() + 648), when);
   double out = 0;
   EXPECT_EQ(Get(19, &out, 8), 8);
   EXPECT_EQ(out, when);
-  EXPECT_EQ(Get(19, &out, 7), kResultBufferTooSmall);
-  ASSERT_EQ(Set(19, &when, 4), 0);
+  EXPECT_EQ(Get(19, &out, 7), StatusCode::kBufferTooSmall);
+  ASSERT_EQ(Set(19, &when, 4), StatusCode::kOk);
   EXPECT_EQ(GetDouble(record_.data() + 648), -3.0) << "a short date buffer reads as -3.0";
   EXPECT_EQ(DescribeUserSetting(19), UserSettingKind::kDateTime);
 }
@@ -234,12 +206,12 @@ TEST_F(UserSettingsTest, OutputBuffersTooSmallWriteNothing) {
   Store(260, 255, "alias");
   std::array<char, 8> buffer;
   buffer.fill('#');
-  EXPECT_EQ(Get(3, buffer.data(), 4), kResultBufferTooSmall);
+  EXPECT_EQ(Get(3, buffer.data(), 4), StatusCode::kBufferTooSmall);
   EXPECT_EQ(std::string(buffer.data(), 8), "########");
   EXPECT_EQ(Get(3, buffer.data(), 5), 5);
-  EXPECT_EQ(Get(36, buffer.data(), 0), kResultBufferTooSmall);
-  EXPECT_EQ(Get(27, buffer.data(), 0), kResultBufferTooSmall);
-  EXPECT_EQ(Get(3, nullptr, 100), kResultBufferTooSmall);
+  EXPECT_EQ(Get(36, buffer.data(), 0), StatusCode::kBufferTooSmall);
+  EXPECT_EQ(Get(27, buffer.data(), 0), StatusCode::kBufferTooSmall);
+  EXPECT_EQ(Get(3, nullptr, 100), StatusCode::kBufferTooSmall);
   Store(260, 255, "");
   EXPECT_EQ(Get(3, nullptr, 0), 0) << "an empty text needs no buffer";
 }
@@ -382,15 +354,15 @@ TEST_F(UserSettingsTest, PasswordIsShownOnlyWhereTheSettingsAllow) {
     record_[0] = c.type;
     record_[1022] = c.server_admin;
     record_[1284] = c.domain_admin;
-    context_.config.record.SetByte(hide_all, c.hide_all);
-    context_.config.record.SetByte(show_admins, c.show_admins);
+    config_.SetByte(hide_all, c.hide_all);
+    config_.SetByte(show_admins, c.show_admins);
     EXPECT_EQ(GetText(33), c.expected);
   }
   // A list record answers 0 bytes even to a null buffer.
   record_[0] = 1;
   EXPECT_EQ(Get(33, nullptr, 0), 0);
   record_[0] = 0;
-  context_.config.record.SetByte(hide_all, 1);
+  config_.SetByte(hide_all, 1);
   SetText(33, std::string(200, 'p'));
   EXPECT_EQ(Stored(772, 127), std::string(127, 'p')) << "stored plain, whatever is shown";
 }
@@ -556,11 +528,11 @@ TEST_F(UserSettingsTest, RecordsOfAnyBytes) {
     record_ = RandomRecord(seed);
     std::vector<char> buffer(8192);
     for (int32_t id = -1; id <= 220; ++id) {
-      const int32_t n = Get(id, buffer.data(), static_cast<int32_t>(buffer.size()));
+      const Result<int32_t> n = Get(id, buffer.data(), static_cast<int32_t>(buffer.size()));
       if (DescribeUserSetting(id) == UserSettingKind::kUnknown) {
-        EXPECT_EQ(n, kResultFailed) << id;
+        EXPECT_EQ(n, StatusCode::kNotFound) << id;
       } else {
-        EXPECT_GE(n, 0) << id;
+        EXPECT_TRUE(n.ok()) << id;
       }
       const std::string value(static_cast<size_t>(seed * 7 % 300), static_cast<char>(seed + 40));
       Set(id, value.data(), static_cast<int32_t>(value.size()));

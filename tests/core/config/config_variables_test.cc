@@ -7,8 +7,8 @@
 #include <string>
 
 #include "schema/config_offsets.h"
-#include "api/c/api_result.h"
 #include "core/context.h"
+#include "support/status_testing.h"
 #include "support/temp_dir.h"
 
 namespace tarvelin {
@@ -17,25 +17,24 @@ namespace {
 class ConfigVariablesTest : public ::testing::Test {
  protected:
   ConfigVariablesTest() {
-    context_.api.initialised = true;
     context_.api.install_path = dir_.path();
     context_.api.config_path = dir_.path() + "config/";
     context_.config.derived.spam_directory = dir_.path() + "spam/";
   }
 
-  int32_t Get(int32_t id, void* buffer, int32_t size) {
+  Result<int32_t> Get(int32_t id, void* buffer, int32_t size) {
     return GetConfigSetting(context_, id, buffer, size);
   }
-  int32_t Set(int32_t id, const void* buffer, int32_t size) {
+  Status Set(int32_t id, const void* buffer, int32_t size) {
     return SetConfigSetting(context_, id, buffer, size);
   }
   std::string GetText(int32_t id) {
     std::array<char, 4096> buffer{};
-    const int32_t n = Get(id, buffer.data(), static_cast<int32_t>(buffer.size()));
-    return n < 0 ? "<" + std::to_string(n) + ">"
-                 : std::string(buffer.data(), static_cast<size_t>(n));
+    const Result<int32_t> n = Get(id, buffer.data(), static_cast<int32_t>(buffer.size()));
+    return n.ok() ? std::string(buffer.data(), static_cast<size_t>(*n))
+                  : "<" + KindOf(n.status()) + ">";
   }
-  int32_t SetText(int32_t id, const std::string& text) {
+  Status SetText(int32_t id, const std::string& text) {
     return Set(id, text.data(), static_cast<int32_t>(text.size()));
   }
   uint32_t GetNumber(int32_t id) {
@@ -49,15 +48,6 @@ class ConfigVariablesTest : public ::testing::Test {
   Context context_;
 };
 
-TEST_F(ConfigVariablesTest, NotInitialisedGivesMinusFiveForEveryId) {
-  context_.api.initialised = false;
-  uint32_t value = 0;
-  for (int32_t id : {-1, 0, 11, 27, 170, 4097, 99999}) {
-    EXPECT_EQ(Get(id, &value, 4), kResultNotInitialised) << id;
-    EXPECT_EQ(Set(id, &value, 4), kResultNotInitialised) << id;
-  }
-}
-
 TEST_F(ConfigVariablesTest, NumbersFollowTheCallersSize) {
   record().SetNumber(1028, 2, 25);
   std::array<uint8_t, 8> buffer;
@@ -68,10 +58,10 @@ TEST_F(ConfigVariablesTest, NumbersFollowTheCallersSize) {
   EXPECT_EQ(buffer[2], 0xEE);
   EXPECT_EQ(Get(27, buffer.data(), 1), 1);
   EXPECT_EQ(Get(27, buffer.data(), 8), 4);
-  EXPECT_EQ(Get(27, buffer.data(), 0), kResultBufferTooSmall);
+  EXPECT_EQ(Get(27, buffer.data(), 0), StatusCode::kBufferTooSmall);
 
   const uint32_t big = 70000;
-  EXPECT_EQ(Set(12, &big, 4), 0);
+  EXPECT_EQ(Set(12, &big, 4), StatusCode::kOk);
   EXPECT_EQ(record().Number(242, 2), 4464u) << "a 2-byte field keeps the low bytes";
   EXPECT_EQ(record().Number(244, 1), 0u) << "the next field is untouched";
 }
@@ -80,40 +70,40 @@ TEST_F(ConfigVariablesTest, TextsUseTheirCurrentLengthAndCapacity) {
   record().SetText(offsets::kHostName, "mx.example.co");  // 13 characters
   std::array<char, 20> buffer{};
   EXPECT_EQ(Get(11, buffer.data(), 13), 13);
-  EXPECT_EQ(Get(11, buffer.data(), 12), kResultBufferTooSmall);
+  EXPECT_EQ(Get(11, buffer.data(), 12), StatusCode::kBufferTooSmall);
 
-  EXPECT_EQ(SetText(11, "  " + std::string(200, 'h') + "  "), 0);
+  EXPECT_EQ(SetText(11, "  " + std::string(200, 'h') + "  "), StatusCode::kOk);
   EXPECT_EQ(record().Text(offsets::kHostName), std::string(127, 'h'));
-  EXPECT_EQ(SetText(11, std::string(300, 'k')), 0);
+  EXPECT_EQ(SetText(11, std::string(300, 'k')), StatusCode::kOk);
   EXPECT_EQ(record().Text(offsets::kHostName).size(), 127u);
-  EXPECT_EQ(Set(11, nullptr, 40), 0);
+  EXPECT_EQ(Set(11, nullptr, 40), StatusCode::kOk);
   EXPECT_EQ(record().Text(offsets::kHostName), "");
 }
 
 TEST_F(ConfigVariablesTest, FlagsAndInvertedFlags) {
   const uint8_t one = 1;
-  EXPECT_EQ(Set(396, &one, 1), 0);
+  EXPECT_EQ(Set(396, &one, 1), StatusCode::kOk);
   EXPECT_EQ(record().Byte(25532), 0);
   uint8_t flag = 9;
   EXPECT_EQ(Get(396, &flag, 1), 1);
   EXPECT_EQ(flag, 1);
 
   const uint32_t four = 0x100;
-  EXPECT_EQ(Set(41, &four, 4), 0);
+  EXPECT_EQ(Set(41, &four, 4), StatusCode::kOk);
   EXPECT_EQ(record().Byte(1432), 1);
   const uint8_t five = 5;
-  EXPECT_EQ(Set(41, &five, 1), 0);
+  EXPECT_EQ(Set(41, &five, 1), StatusCode::kOk);
   EXPECT_EQ(record().Byte(1432), 5) << "a one-byte flag is stored as given";
 }
 
 TEST_F(ConfigVariablesTest, BlocksNeedTheirWholeSizeOnGetAndReplaceTheStartOnSet) {
   std::array<uint8_t, 284> block;
-  EXPECT_EQ(Get(149, block.data(), 283), kResultBufferTooSmall);
+  EXPECT_EQ(Get(149, block.data(), 283), StatusCode::kBufferTooSmall);
   EXPECT_EQ(Get(149, block.data(), 284), 284);
 
   std::memset(record().data() + 4292, 0x11, 284);
   const std::array<uint8_t, 10> head{1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
-  EXPECT_EQ(Set(149, head.data(), 10), 0);
+  EXPECT_EQ(Set(149, head.data(), 10), StatusCode::kOk);
   EXPECT_EQ(record().Byte(4292), 1);
   EXPECT_EQ(record().Byte(4301), 10);
   EXPECT_EQ(record().Byte(4302), 0x11);
@@ -121,12 +111,12 @@ TEST_F(ConfigVariablesTest, BlocksNeedTheirWholeSizeOnGetAndReplaceTheStartOnSet
 
 TEST_F(ConfigVariablesTest, ModeSettingUsesTwoFlags) {
   const uint32_t two = 2;
-  EXPECT_EQ(Set(126, &two, 4), 0);
+  EXPECT_EQ(Set(126, &two, 4), StatusCode::kOk);
   EXPECT_EQ(record().Byte(3900), 0);
   EXPECT_EQ(record().Byte(3629), 1);
   EXPECT_EQ(GetNumber(126), 2u);
   const uint32_t one = 1;
-  EXPECT_EQ(Set(126, &one, 4), 0);
+  EXPECT_EQ(Set(126, &one, 4), StatusCode::kOk);
   EXPECT_EQ(GetNumber(126), 1u);
   record().SetByte(3629, 1);
   EXPECT_EQ(GetNumber(126), 1u) << "the first flag wins";
@@ -140,37 +130,44 @@ TEST_F(ConfigVariablesTest, SpecialTexts) {
 
   context_.config.path_dat.line(4) = "tag";
   EXPECT_EQ(GetText(210), "tag");
-  EXPECT_EQ(SetText(210, " node2 "), 0);
+  EXPECT_EQ(SetText(210, " node2 "), StatusCode::kOk);
   EXPECT_EQ(context_.config.path_dat.line(4), "node2");
 }
 
 TEST_F(ConfigVariablesTest, CharacterSettingMovesOneCharacter) {
   EXPECT_EQ(GetText(364), std::string(1, '\0'));
-  EXPECT_EQ(SetText(364, "xyz"), 0);
+  EXPECT_EQ(SetText(364, "xyz"), StatusCode::kOk);
   EXPECT_EQ(record().Byte(24186), 'x');
   EXPECT_EQ(GetText(364), "x");
-  EXPECT_EQ(SetText(364, ""), 0);
+  EXPECT_EQ(SetText(364, ""), StatusCode::kOk);
   EXPECT_EQ(record().Byte(24186), 0);
   char one;
-  EXPECT_EQ(Get(364, &one, 0), kResultBufferTooSmall);
+  EXPECT_EQ(Get(364, &one, 0), StatusCode::kBufferTooSmall);
 }
 
 TEST_F(ConfigVariablesTest, GetOnlyAndUnknownIdsChangeNothing) {
   const uint32_t value = 1;
-  for (int32_t id :
-       {0, 10, 16, 170, 326, 327, 328, 329, 330, 331, 375, 381, 457, 4095, 4096, 4098, 4099, -7}) {
+  const auto refused = [&](int32_t id, StatusCode code) {
     context_.api.config_changed = false;
-    EXPECT_EQ(Set(id, &value, 4), kResultFailed) << id;
+    EXPECT_EQ(Set(id, &value, 4), code) << id;
     EXPECT_FALSE(context_.api.config_changed) << id;
+  };
+  for (int32_t id : {170, 326, 327, 328, 375, 381, 4096, 4098}) {
+    refused(id, StatusCode::kRefused);
+  }
+  for (int32_t id : {0, 10, 16, 329, 330, 331, 457, 4095, 4099, -7}) {
+    refused(id, StatusCode::kNotFound);
   }
   for (int32_t id : {0, 16, 329, 330, 331, 457, 4099}) {
     std::array<char, 64> buffer{};
-    EXPECT_EQ(Get(id, buffer.data(), 64), kResultFailed) << id;
+    EXPECT_EQ(Get(id, buffer.data(), 64), StatusCode::kNotFound) << id;
   }
+  EXPECT_EQ(Set(4711, &value, 4).message(), "setting 4711 is unknown");
+  EXPECT_EQ(Set(170, &value, 4).message(), "setting 170 can only be read");
 }
 
 TEST_F(ConfigVariablesTest, InstallPathSettingIsAcceptedAndIgnored) {
-  EXPECT_EQ(SetText(266, "/elsewhere/"), 0);
+  EXPECT_EQ(SetText(266, "/elsewhere/"), StatusCode::kOk);
   EXPECT_TRUE(context_.api.config_changed);
   EXPECT_EQ(context_.api.install_path, dir_.path());
 }
@@ -180,7 +177,7 @@ TEST_F(ConfigVariablesTest, WholeRecordRoundTrips) {
   const std::string packed = GetText(4097);
   const ServerConfig before = record();
   record().SetText(offsets::kHostName, "changed");
-  EXPECT_EQ(SetText(4097, packed), 0);
+  EXPECT_EQ(SetText(4097, packed), StatusCode::kOk);
   EXPECT_TRUE(record() == before);
   EXPECT_EQ(GetNumber(4098), 0u);
 }
@@ -203,7 +200,7 @@ TEST_F(ConfigVariablesTest, EverySettingRoundTripsThroughItsKind) {
     const int32_t size = field.kind == FieldKind::kBlock  ? field.size
                          : field.kind == FieldKind::kText ? field.capacity()
                                                           : 1;
-    ASSERT_EQ(Set(field.id, in.data(), size), 0) << field.id;
+    ASSERT_EQ(Set(field.id, in.data(), size), StatusCode::kOk) << field.id;
     std::array<uint8_t, 2048> out{};
     ASSERT_EQ(Get(field.id, out.data(), size), size) << field.id;
     EXPECT_TRUE(std::memcmp(in.data(), out.data(), static_cast<size_t>(size)) == 0) << field.id;

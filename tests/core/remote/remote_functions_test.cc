@@ -90,8 +90,6 @@ TEST(RemoteAccountsBeforeInit, AnswerMinusFive) {
   EXPECT_EQ(SaveRA(context, 0, record.data(), kSize), -5);
   EXPECT_EQ(AddRA(context, record.data(), kSize), -5);
   EXPECT_EQ(DeleteRA(context, 0), -5);
-  EXPECT_EQ(GetRASetting(context, record.data(), kSize, 224, record.data(), kSize), -5);
-  EXPECT_EQ(SetRASetting(context, record.data(), kSize, 224, record.data(), kSize), -5);
 }
 
 TEST_F(RemoteAccountsTest, MissingFileIsAnEmptyListAndAddCreatesIt) {
