@@ -1,12 +1,12 @@
 // The C exports: thin shims over the C++ core, each guarded so that no
 // exception crosses into the caller.
+#include "api/c/api_result.h"
+#include "api/c/domain_operations.h"
+#include "api/c/export_guard.h"
+#include "api/c/the_context.h"
 #include "core/config/config_save.h"
 #include "core/config/config_variables.h"
-#include "core/domains/domain_functions.h"
-#include "api/c/api_result.h"
-#include "api/c/export_guard.h"
 #include "core/config/init.h"
-#include "api/c/the_context.h"
 #include "core/context.h"
 #include "tarvelin/api.h"
 
@@ -53,21 +53,30 @@ int32_t ReloadServices(void) {
 }
 
 int32_t GetDomainCount(void) {
-  return Guarded(0, [] { return tarvelin::GetDomainCount(TheContext()); });
+  return tarvelin::OnInitialised<int32_t>(
+      tarvelin::kResultNotInitialised, 0,
+      [](tarvelin::Context& context) { return tarvelin::capi::GetDomainCount(context); });
 }
 
 int32_t GetDomainList(void* buffer, int32_t size) {
-  return Guarded(tarvelin::kResultBufferTooSmall,
-                 [&] { return tarvelin::GetDomainList(TheContext(), buffer, size); });
+  return tarvelin::OnInitialised<int32_t>(
+      tarvelin::kResultNotInitialised, tarvelin::kResultBufferTooSmall,
+      [&](tarvelin::Context& context) {
+        return tarvelin::capi::GetDomainList(context, buffer, size);
+      });
 }
 
 int32_t GetDomainName(int32_t index, void* buffer, int32_t size) {
-  return Guarded(tarvelin::kResultBufferTooSmall,
-                 [&] { return tarvelin::GetDomainName(TheContext(), index, buffer, size); });
+  return tarvelin::OnInitialised<int32_t>(
+      tarvelin::kResultNotInitialised, tarvelin::kResultBufferTooSmall,
+      [&](tarvelin::Context& context) {
+        return tarvelin::capi::GetDomainName(context, index, buffer, size);
+      });
 }
 
 int32_t GetDomainIndex(const char* name) {
-  return Guarded(kResultFailed, [&] { return tarvelin::GetDomainIndex(TheContext(), name); });
+  return tarvelin::OnInitialised(
+      [&](tarvelin::Context& context) { return tarvelin::capi::GetDomainIndex(context, name); });
 }
 
 }  // extern "C"

@@ -1,8 +1,7 @@
 // The C exports of domain records, guarded so that no exception crosses
 // into the caller: an unexpected one becomes -1.
-#include "api/c/domain_operations.h"
-#include "core/domains/domain_functions.h"
 #include "api/c/api_result.h"
+#include "api/c/domain_operations.h"
 #include "api/c/export_guard.h"
 #include "api/c/setting_exports.h"
 #include "api/c/the_context.h"
@@ -10,26 +9,23 @@
 #include "tarvelin/api.h"
 
 using tarvelin::Context;
-using tarvelin::Guarded;
-using tarvelin::kResultFailed;
 using tarvelin::OnInitialised;
-using tarvelin::TheContext;
 
 extern "C" {
 
 int32_t LoadDomain(int32_t index, void* buffer, int32_t size) {
-  return Guarded(kResultFailed,
-                 [&] { return tarvelin::LoadDomain(TheContext(), index, buffer, size); });
+  return OnInitialised(
+      [&](Context& context) { return tarvelin::capi::LoadDomain(context, index, buffer, size); });
 }
 
 int32_t SaveDomain(int32_t index, const void* buffer, int32_t size) {
-  return Guarded(kResultFailed,
-                 [&] { return tarvelin::SaveDomain(TheContext(), index, buffer, size); });
+  return OnInitialised(
+      [&](Context& context) { return tarvelin::capi::SaveDomain(context, index, buffer, size); });
 }
 
 int32_t AddDomain(const char* name, const void* buffer, int32_t size) {
-  return Guarded(kResultFailed,
-                 [&] { return tarvelin::AddDomain(TheContext(), name, buffer, size); });
+  return OnInitialised(
+      [&](Context& context) { return tarvelin::capi::AddDomain(context, name, buffer, size); });
 }
 
 int32_t RenameDomain(const char* old_name, const char* new_name) {
@@ -64,13 +60,13 @@ int32_t SetDomainDefaults(void* record, int32_t record_size, int32_t force) {
 }
 
 int32_t GetDomainIP(int32_t index, void* buffer, int32_t size) {
-  return Guarded(kResultFailed,
-                 [&] { return tarvelin::GetDomainIP(TheContext(), index, buffer, size); });
+  return OnInitialised(
+      [&](Context& context) { return tarvelin::capi::GetDomainIP(context, index, buffer, size); });
 }
 
 int32_t SetDomainIP(int32_t index, const void* buffer, int32_t size) {
-  return Guarded(kResultFailed,
-                 [&] { return tarvelin::SetDomainIP(TheContext(), index, buffer, size); });
+  return OnInitialised(
+      [&](Context& context) { return tarvelin::capi::SetDomainIP(context, index, buffer, size); });
 }
 
 }  // extern "C"

@@ -4,7 +4,7 @@
 #include "core/accounts/account_defaults.h"
 #include "core/accounts/user_settings.h"
 #include "core/context.h"
-#include "core/domains/domain_functions.h"
+#include "core/domains/domain_operations.h"
 #include "core/schedules/schedule_settings.h"
 #include "schema/domain_record_layout.h"
 #include "schema/domain_settings.h"

@@ -17,6 +17,7 @@
 #include "foundation/list_match.h"
 #include "foundation/text.h"
 #include "core/context.h"
+#include "core/domains/domain_operations.h"
 #include "platform/os_path.h"
 
 namespace tarvelin {
@@ -27,7 +28,6 @@ constexpr int kListServerFlag = 1030;
 constexpr uint8_t kMailingList = 1;
 constexpr uint8_t kListServer = 6;
 constexpr int kMailboxCapacity = 127;
-constexpr size_t kDomainArgumentMax = 255;
 
 std::string TextAt(const UserRecord& record, int offset, int capacity) {
   return GetPString(record.data() + offset, capacity);
@@ -111,8 +111,7 @@ Status WriteFailed(std::string_view domain, int position) {
 }  // namespace
 
 Result<std::string> ResolveDomainName(const Context& context, std::string_view name) {
-  const int position =
-      context.domains().FindPosition(CutTo(name, kDomainArgumentMax), /*strict=*/true);
+  const int position = FindDomainPosition(context, name);
   if (position < 0) return Status::NotFound("no domain \"" + std::string(name) + "\"");
   return context.domains().NameAt(position);
 }

@@ -60,7 +60,7 @@ Status RenameDomain(Context& context, std::string_view old_name, std::string_vie
 Status DeleteDomain(Context& context, int position) {
   DomainStore& domains = context.domains();
   if (position < 0 || position >= domains.Count()) {
-    return Status::NotFound("no domain at position " + std::to_string(position));
+    return Status::InvalidArgument("no domain at position " + std::to_string(position));
   }
   const std::string name = domains.NameAt(position);
   if (!name.empty()) {

@@ -22,8 +22,8 @@ Status RenameDomain(Context& context, std::string_view old_name, std::string_vie
 // Removes the domain at `position`: its mail folder (only when it is one
 // folder of its own below the mail root), its addresses from group member
 // files, its configuration folder and its list entry; saves the
-// configuration and tells the services. NotFound for a position outside
-// the list.
+// configuration and tells the services. InvalidArgument for a position
+// outside the list.
 Status DeleteDomain(Context& context, int position);
 
 }  // namespace tarvelin

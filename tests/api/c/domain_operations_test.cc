@@ -72,7 +72,7 @@ TEST_F(DomainRenameDeleteTest, RenameRefusesBadArguments) {
 TEST_F(DomainRenameDeleteTest, DeleteRemovesFoldersMembersAndEntry) {
   EXPECT_EQ(capi::DeleteDomain(context_, 2), -3);
   EXPECT_EQ(capi::DeleteDomain(context_, -1), -3);
-  EXPECT_EQ(DeleteDomain(context_, 2).code(), StatusCode::kNotFound);
+  EXPECT_EQ(DeleteDomain(context_, 2).code(), StatusCode::kInvalidArgument);
   EXPECT_EQ(capi::DeleteDomain(context_, 0), 0);
   EXPECT_FALSE(dir_.Exists("mail/example.org"));
   EXPECT_FALSE(dir_.Exists("config/example.org"));
