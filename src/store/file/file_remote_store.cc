@@ -12,6 +12,9 @@ int FileRemoteStore::Load(int position, RemoteAccountRecord* record) {
 
 Status FileRemoteStore::Write(int position, const RemoteAccountRecord& record) {
   ScopedLock lock(locks_, LockId::kGeneral);
+  if (position < -1 || position > Count()) {
+    return Status::InvalidArgument("no remote account at position " + std::to_string(position));
+  }
   if (!WriteRemoteAt(config_path_, record, position)) {
     return Status::IOError("cannot write remote account " + std::to_string(position) + " to " +
                            RemoteFilePath(config_path_));

@@ -1,6 +1,6 @@
 // The remote-account exports as a management program calls them, with a
 // fake POP3 service that records the reload commands.
-#include "core/remote/remote_functions.h"
+#include "core/remote/remote_operations.h"
 
 #include <gtest/gtest.h>
 
@@ -83,13 +83,12 @@ class RemoteAccountsTest : public ::testing::Test {
 };
 
 TEST(RemoteAccountsBeforeInit, AnswerMinusFive) {
-  Context context;
   Record record{};
-  EXPECT_EQ(GetRACount(context), -5);
-  EXPECT_EQ(LoadRA(context, 0, record.data(), kSize), -5);
-  EXPECT_EQ(SaveRA(context, 0, record.data(), kSize), -5);
-  EXPECT_EQ(AddRA(context, record.data(), kSize), -5);
-  EXPECT_EQ(DeleteRA(context, 0), -5);
+  EXPECT_EQ(::GetRACount(), -5);
+  EXPECT_EQ(::LoadRA(0, record.data(), kSize), -5);
+  EXPECT_EQ(::SaveRA(0, record.data(), kSize), -5);
+  EXPECT_EQ(::AddRA(record.data(), kSize), -5);
+  EXPECT_EQ(::DeleteRA(0), -5);
 }
 
 TEST_F(RemoteAccountsTest, MissingFileIsAnEmptyListAndAddCreatesIt) {
