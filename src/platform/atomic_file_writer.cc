@@ -1,19 +1,12 @@
 #include "platform/atomic_file_writer.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <utility>
 
 #include "platform/os_path.h"
-#include "platform/posix_env.h"
 
 namespace tarvelin {
 
 AtomicFileWriter::AtomicFileWriter(Env& env) : env_(&env) {}
-
-AtomicFileWriter::AtomicFileWriter()
-    : own_env_(std::make_shared<PosixEnv>()), env_(own_env_.get()) {}
 
 AtomicFileWriter::~AtomicFileWriter() { Discard(); }
 
@@ -24,7 +17,6 @@ AtomicFileWriter::AtomicFileWriter(AtomicFileWriter&& other) noexcept : env_(oth
 AtomicFileWriter& AtomicFileWriter::operator=(AtomicFileWriter&& other) noexcept {
   if (this != &other) {
     Discard();
-    own_env_ = other.own_env_;
     env_ = other.env_;
     target_ = std::move(other.target_);
     temp_ = std::move(other.temp_);
@@ -104,14 +96,6 @@ void AtomicFileWriter::Discard() {
   file_.reset();
   if (!temp_.empty()) env_->RemoveFile(temp_);
   temp_.clear();
-}
-
-bool SyncFileSystemOf(std::string_view path) {
-  const int fd = open(ToOsPath(path).c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
-  const bool synced = syncfs(fd) == 0;
-  close(fd);
-  return synced;
 }
 
 }  // namespace tarvelin

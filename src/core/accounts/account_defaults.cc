@@ -8,7 +8,7 @@
 #include "foundation/text.h"
 #include "api/c/api_result.h"
 #include "core/context.h"
-#include "platform/clock.h"
+#include "platform/local_now.h"
 #include "platform/file_system.h"
 #include "platform/os_path.h"
 
@@ -149,15 +149,15 @@ std::string AccountDefaultsPath(const Context& context, std::string_view domain)
   if (IsPlainDirectoryName(domain)) {
     const std::string own =
         context.api.config_path + ToLower(domain) + kPathSeparator + kDefaultsFileName;
-    if (FileExists(own)) return own;
+    if (FileExists(context.env(), own)) return own;
   }
   return context.api.config_path + kDefaultsFileName;
 }
 
 void ApplyAccountDefaults(const Context& context, std::string_view domain, uint8_t* record) {
   std::vector<DefaultsLine> lines;
-  if (!ReadDefaultsFile(AccountDefaultsPath(context, domain), &lines)) return;
-  ApplyAccountKeys(lines, LocalNowAsDateTime(), record);
+  if (!ReadDefaultsFile(context.env(), AccountDefaultsPath(context, domain), &lines)) return;
+  ApplyAccountKeys(lines, LocalNowAsDateTime(context.env()), record);
 }
 
 int32_t SetUserDefaults(const Context& context, void* record, int32_t record_size, int32_t force) {

@@ -142,7 +142,7 @@ int32_t SetDomainDefaults(Context& context, void* record, int32_t record_size, i
   if (!context.api.initialised) return kResultNotInitialised;
   if (!RecordFits(record, record_size)) return kResultBufferTooSmall;
   if (force == 0 && context.config.record.Byte(kNewDomainsGetDefaultsOffset) == 0) return 0;
-  ApplyDomainDefaultsFile(context.api.config_path, static_cast<uint8_t*>(record));
+  ApplyDomainDefaultsFile(context.env(), context.api.config_path, static_cast<uint8_t*>(record));
   return kDomainRecordSize;
 }
 

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "jobs/backup/backup_progress.h"
+#include "platform/env.h"
 
 namespace tarvelin {
 
@@ -31,7 +32,7 @@ struct UnpackResult {
 // EntryNameToPath), whose data do not inflate, or whose file cannot be
 // created is skipped; a cut-off entry ends the unpacking. What was written
 // stays.
-UnpackResult UnpackArchive(std::string_view archive_path, std::string_view target,
+UnpackResult UnpackArchive(Env& env, std::string_view archive_path, std::string_view target,
                            const UnpackOptions& options);
 
 }  // namespace tarvelin
