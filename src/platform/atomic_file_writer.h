@@ -46,6 +46,10 @@ class AtomicFileWriter {
   // Removes the temporary file; the target is left as it was.
   void Discard();
 
+  // The first failure of this writer (naming the file, with errno); ok
+  // while there was none.
+  const Status& failure() const { return failure_; }
+
   // True for the temporary file (the target-to-be) and for the file at the
   // target path when Open ran (the one it will replace).
   bool IsOwnFile(uint64_t device, uint64_t inode) const;
@@ -60,7 +64,7 @@ class AtomicFileWriter {
   std::string target_;
   std::string temp_;
   std::unique_ptr<WritableFile> file_;
-  bool failed_ = false;
+  Status failure_;
   bool closed_ = false;
   struct Identity {
     bool known = false;

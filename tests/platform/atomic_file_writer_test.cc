@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <string>
 
@@ -113,12 +114,15 @@ TEST(AtomicFileWriter, FailuresAreReported) {
   PosixEnv env;
   AtomicFileWriter writer(env);
   EXPECT_FALSE(writer.Open(dir.path() + "missing/file")) << "the directory must exist";
+  EXPECT_EQ(writer.failure().code(), StatusCode::kNotFound) << writer.failure().ToString();
   EXPECT_FALSE(writer.Append("x", 1));
   // A target that is a directory cannot be replaced by a file.
   dir.Write("folder/inside", "");
   ASSERT_TRUE(writer.Open(dir.path() + "folder"));
+  EXPECT_TRUE(writer.failure().ok()) << "a new file starts without one";
   writer.Append("x", 1);
   EXPECT_FALSE(writer.Commit());
+  EXPECT_EQ(writer.failure().sys_errno(), EISDIR) << writer.failure().ToString();
   EXPECT_EQ(EntriesIn(dir.path()), 1u);
   EXPECT_FALSE(env.SyncFileSystem(dir.path() + "missing").ok());
 }

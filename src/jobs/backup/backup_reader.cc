@@ -77,10 +77,15 @@ bool ExtractData(const ReadableFile& archive, const EntryHead& head, bool compre
   return status == Z_STREAM_END;
 }
 
+// An entry that was not put in place, as the target and the cause say.
+Status EntryFailure(const std::string& target, const Status& cause) {
+  return Status::IOError("cannot restore " + target + ": " + cause.message(), cause.sys_errno());
+}
+
 struct Extracted {
   explicit Extracted(Env& env) : file(env) {}
   AtomicFileWriter file;  // closed, waiting to be put in place
-  bool ok = false;
+  Status status;
   int64_t archive_end = 0;
   int64_t size = 0;
 };
@@ -113,7 +118,7 @@ class Unpacker {
         offset = head.data_offset + head.data_size;
         std::string relative;
         if (!EntryNameToPath(head.name, &relative)) {
-          all_written_ = false;
+          Fail(Status::InvalidArgument("the entry " + head.name + " leads outside the target"));
           continue;
         }
         pipeline.Submit(head.data_size,
@@ -132,18 +137,28 @@ class Unpacker {
     done.archive_end = archive_end;
     const std::string path = target_ + relative;
     const std::string folder = path.substr(0, path.rfind('/') + 1);
-    if (!env_.CreateDirectories(folder).ok() || !done.file.Open(path)) return done;
-    done.ok = ExtractData(*archive_, head, layout_.compressed, &done.file) &&
-              done.file.Close(/*durable=*/false);
-    if (!done.ok) done.file.Discard();
+    done.status = env_.CreateDirectories(folder);
+    if (done.status.ok()) done.status = done.file.OpenFile(path);
+    if (done.status.ok() && !(ExtractData(*archive_, head, layout_.compressed, &done.file) &&
+                              done.file.Close(/*durable=*/false))) {
+      // The writer keeps a failed write; otherwise the data were broken.
+      done.status = done.file.failure().ok()
+                        ? Status::Corruption("the data of the entry " + head.name +
+                                             " cannot be read or inflated")
+                        : done.file.failure();
+    }
+    if (!done.status.ok()) {
+      done.status = EntryFailure(path, done.status);
+      done.file.Discard();
+    }
     done.size = head.data_size;
     return done;
   }
 
   // Runs in archive order.
   void Place(Extracted&& done) {
-    if (!done.ok) {
-      all_written_ = false;
+    if (!done.status.ok()) {
+      Fail(done.status);
     } else if (!options_.durable) {
       Commit(done.file);
     } else {
@@ -165,7 +180,7 @@ class Unpacker {
       folders.emplace(file.device(), file.target().substr(0, file.target().rfind('/') + 1));
     }
     for (const auto& [device, folder] : folders) {
-      if (!env_.SyncFileSystem(folder).ok()) all_written_ = false;
+      if (Status synced = env_.SyncFileSystem(folder); !synced.ok()) Fail(synced);
     }
     for (AtomicFileWriter& file : batch_) Commit(file);
     batch_.clear();
@@ -176,8 +191,14 @@ class Unpacker {
     if (file.Commit()) {
       ++result_.files_written;
     } else {
-      all_written_ = false;
+      Fail(EntryFailure(file.target(), file.failure()));
     }
+  }
+
+  // Keeps the first failure.
+  void Fail(const Status& status) {
+    all_written_ = false;
+    if (result_.failure.ok()) result_.failure = status;
   }
 
   Env& env_;

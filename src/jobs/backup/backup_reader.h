@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "foundation/status.h"
 #include "jobs/backup/backup_progress.h"
 #include "platform/env.h"
 
@@ -25,6 +26,9 @@ struct UnpackResult {
   bool complete = false;     // read to its end or its end marker
   bool all_written = false;  // and every entry was put in place
   int64_t files_written = 0;
+  // Why the first entry that was not put in place failed, naming its
+  // target; ok when none failed.
+  Status failure;
 };
 
 // Unpacks into `target` (an existing directory, ending with a separator).

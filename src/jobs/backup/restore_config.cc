@@ -24,11 +24,10 @@ Status Unpack(const Context& context, std::string_view path, const ArchiveProgre
   UnpackOptions options;
   options.threads = PipelineThreads();
   options.progress = progress;
-  if (!UnpackArchive(context.env(), std::string(path), target, options).all_written) {
-    return Status::IOError("the archive " + std::string(path) +
-                           " is missing or damaged, or an entry could not be written");
-  }
-  return Status();
+  const UnpackResult unpacked = UnpackArchive(context.env(), std::string(path), target, options);
+  if (unpacked.all_written) return Status();
+  if (!unpacked.failure.ok()) return unpacked.failure;
+  return Status::IOError("the archive " + std::string(path) + " is missing or damaged");
 }
 
 }  // namespace

@@ -43,6 +43,9 @@ TEST(RestoreFaultsTest, AFailedEntryIsReportedAndTheOthersAreRestored) {
     const std::unique_ptr<Context> context = installation.OpenContext(env);
     const Status restored = RestoreConfiguration(*context, archive, {});
     EXPECT_FALSE(restored.ok());
+    EXPECT_EQ(restored.sys_errno(), error) << restored.ToString();
+    EXPECT_NE(restored.message().find("failing/middle.dat"), std::string::npos)
+        << restored.ToString();
     EXPECT_EQ(installation.Read("config/first.dat"), "new first") << "the entry before";
     EXPECT_EQ(installation.Read("config/failing/middle.dat"), "old middle");
     EXPECT_EQ(installation.Read("config/last.dat"), "new last") << "the entry after";
