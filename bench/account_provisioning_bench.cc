@@ -51,8 +51,8 @@ void BM_AddUser(benchmark::State& state) {
     context->config.record.SetText(offsets::kMailRoot, path + "mail/");
     context->config.record.SetText(log_offsets::kLogDirectory, path + "logs/");
     context->config.record.SetByte(log_offsets::kChangeLog, 1);
-    CreateDirectories(context->api.config_path + kDomain);
-    CreateDirectories(path + "logs/");
+    context->env().CreateDirectories(context->api.config_path + kDomain);
+    context->env().CreateDirectories(path + "logs/");
     context->domains().Append(kDomain);
     context->accounts().SetUpCache();
     state.ResumeTiming();

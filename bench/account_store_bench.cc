@@ -50,7 +50,7 @@ class BigDomain {
     path_ = std::string(mkdtemp(pattern.data())) + "/";
     context_.api.install_path = path_;
     context_.api.config_path = path_ + "config/";
-    CreateDirectories(context_.api.config_path + kDomain);
+    context_.env().CreateDirectories(context_.api.config_path + kDomain);
     context_.domains().Append(kDomain);
     // The account cache as the configuration load sets it up by default.
     context_.config.record.SetNumber(offsets::kAccountCacheEntries, 4, 64);
@@ -65,7 +65,7 @@ class BigDomain {
       StoredFromRecord(MakeAccount(i), /*encipher=*/true, &stored);
       bytes.append(reinterpret_cast<const char*>(stored.data()), stored.size());
     }
-    WriteFileAtomic(UsersPath(), bytes);
+    WriteFileAtomic(context_.env(), UsersPath(), bytes);
     WriteSqlite();
 
     std::mt19937 rng(20240611);
@@ -140,7 +140,7 @@ void BM_ReadAndUnscramblePass(benchmark::State& state) {
   std::vector<uint8_t> buffer(256 * kUserRecordSize);
   for (auto _ : state) {
     StampedFile file;
-    file.Open(domain.UsersPath());
+    file.OpenFile(domain.context().env(), domain.UsersPath());
     int64_t offset = 0;
     uint64_t sum = 0;
     for (int64_t got; (got = file.ReadAt(offset, buffer.data(), buffer.size())) > 0;
@@ -164,7 +164,7 @@ void BM_FirstLookupAfterAnotherWriter(benchmark::State& state) {
   for (auto _ : state) {
     state.PauseTiming();
     int position = static_cast<int>(i * 7 % kAccounts);
-    WriteUserAt(domain.Folder(), MakeAccount(position), &position, true);
+    WriteUserAt(domain.context().env(), domain.Folder(), MakeAccount(position), &position, true);
     state.ResumeTiming();
     benchmark::DoNotOptimize(PositionOfAlias(domain.context(), kDomain, domain.Query(i++)));
   }
@@ -262,7 +262,7 @@ void BM_IndexMemory(benchmark::State& state) {
   std::unique_ptr<AliasIndex> index;
   for (auto _ : state) {
     StampedFile file;
-    file.Open(domain.UsersPath());
+    file.OpenFile(domain.context().env(), domain.UsersPath());
     index = AliasIndex::Build(file);
   }
   state.counters["bytes_per_account"] =
@@ -278,7 +278,8 @@ void BM_WriteAt(benchmark::State& state) {
   int i = 0;
   for (auto _ : state) {
     int position = i++ * 13 % kAccounts;
-    benchmark::DoNotOptimize(WriteUserAt(domain.Folder(), MakeAccount(position), &position, true));
+    benchmark::DoNotOptimize(WriteUserAt(domain.context().env(), domain.Folder(),
+                                         MakeAccount(position), &position, true));
   }
 }
 BENCHMARK(BM_WriteAt)->Unit(benchmark::kMillisecond)->Iterations(3);

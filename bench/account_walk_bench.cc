@@ -38,9 +38,9 @@ class BigDomain {
     context_.api.initialised = true;
     context_.api.install_path = path_;
     context_.api.config_path = path_ + "config/";
-    CreateDirectories(context_.api.config_path + kDomain);
+    context_.env().CreateDirectories(context_.api.config_path + kDomain);
     context_.domains().Append(kDomain);
-    WriteFileAtomic(path_ + "apiconst.pas",
+    WriteFileAtomic(context_.env(), path_ + "apiconst.pas",
                     "U_Type = 0; // integer\nU_Name = 2; // string\nU_Alias = 3; // string\n");
     std::string bytes;
     bytes.reserve(static_cast<size_t>(kAccounts) * kUserRecordSize);
@@ -50,7 +50,7 @@ class BigDomain {
       StoredFromRecord(records_.back(), /*encipher=*/false, &stored);
       bytes.append(reinterpret_cast<const char*>(stored.data()), stored.size());
     }
-    WriteFileAtomic(context_.api.config_path + kDomain + "/users.cfg", bytes);
+    WriteFileAtomic(context_.env(), context_.api.config_path + kDomain + "/users.cfg", bytes);
   }
   ~BigDomain() { std::filesystem::remove_all(path_); }
 

@@ -77,8 +77,8 @@ class Store {
         sqlite3_step(insert);
         sqlite3_reset(insert);
       }
-      CreateDirectories(context_.api.config_path + DomainName(d));
-      WriteFileAtomic(context_.api.config_path + DomainName(d) + "/users.cfg", bytes);
+      context_.env().CreateDirectories(context_.api.config_path + DomainName(d));
+      WriteFileAtomic(context_.env(), context_.api.config_path + DomainName(d) + "/users.cfg", bytes);
     }
     sqlite3_finalize(insert);
     sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr);

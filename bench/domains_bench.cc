@@ -15,6 +15,7 @@
 #include "foundation/expire_hash_collection.h"
 #include "core/context.h"
 #include "platform/file_system.h"
+#include "platform/posix_env.h"
 
 namespace tarvelin {
 namespace {
@@ -76,15 +77,16 @@ BENCHMARK(BM_ExpireHashCollectionAddAtCapacity)->Arg(32)->Arg(100000);
 // A mailbox tree of 20 folders with 100 message files each.
 void BM_MeasureFolder(benchmark::State& state) {
   const std::string root = TempFolder();
+  PosixEnv env;
   for (int folder = 0; folder < 20; ++folder) {
     const std::string path = root + "box/f" + std::to_string(folder) + "/";
-    CreateDirectories(path);
+    env.CreateDirectories(path);
     for (int file = 0; file < 100; ++file) {
-      WriteFileAtomic(path + std::to_string(file) + ".imap", "message");
+      WriteFileAtomic(env, path + std::to_string(file) + ".imap", "message");
     }
   }
   const FolderSizeCache cache{state.range(0) != 0, 1800, 0};
-  for (auto _ : state) benchmark::DoNotOptimize(MeasureFolder(root + "box/", cache));
+  for (auto _ : state) benchmark::DoNotOptimize(MeasureFolder(env, root + "box/", cache));
   state.SetLabel(state.range(0) != 0 ? "size.dat" : "scan");
   std::filesystem::remove_all(root);
 }

@@ -15,6 +15,7 @@
 #include "mailstore/mailbox_conversion.h"
 #include "mailstore/message_conversion.h"
 #include "platform/file_system.h"
+#include "platform/posix_env.h"
 
 namespace tarvelin {
 namespace {
@@ -45,18 +46,19 @@ void BM_ConvertMailboxBothWays(benchmark::State& state) {
   std::mt19937 random(7);
   DotStuffer stuffer;
   int64_t pop3_bytes = 0;
-  CreateDirectories(root + "box/");
+  PosixEnv env;
+  env.CreateDirectories(root + "box/");
   for (int i = 0; i < kMessages; ++i) {
     std::string pop3;
     stuffer.Filter(MessageText(kMessageSize, random), &pop3);
     pop3 += kPop3EndMarker;
-    WriteFileAtomic(root + "box/" + std::to_string(i) + ".tmp", pop3);
+    WriteFileAtomic(env, root + "box/" + std::to_string(i) + ".tmp", pop3);
     pop3_bytes += static_cast<int64_t>(pop3.size());
   }
   const MailboxConversion to_imap{.from_imap = false, .probe = false, .recursive = false};
   const MailboxConversion to_pop3{.from_imap = true, .probe = false, .recursive = false};
   for (auto _ : state) {
-    if (!ConvertMailbox(root, "box", to_imap) || !ConvertMailbox(root, "box", to_pop3)) {
+    if (!ConvertMailbox(env, root, "box", to_imap) || !ConvertMailbox(env, root, "box", to_pop3)) {
       state.SkipWithError("nothing converted");
       break;
     }

@@ -13,6 +13,7 @@
 #include <string>
 #include <thread>
 
+#include "platform/posix_env.h"
 #include "services/service_requests.h"
 #include "services/session_record.h"
 
@@ -85,7 +86,8 @@ std::string Sessions(int64_t count) {
 
 void BM_StatisticsRequest(benchmark::State& state) {
   Responder responder("");
-  const ServiceChannel channel(responder.run_dir());
+  PosixEnv env;
+  const ServiceChannel channel(env, responder.run_dir());
   StatisticsBlock block;
   for (auto _ : state) {
     if (!RequestStatistics(channel, 1, &block)) state.SkipWithError("no answer");
@@ -96,7 +98,8 @@ BENCHMARK(BM_StatisticsRequest);
 
 void BM_SessionsRequest(benchmark::State& state) {
   Responder responder(Sessions(state.range(0)));
-  const ServiceChannel channel(responder.run_dir());
+  PosixEnv env;
+  const ServiceChannel channel(env, responder.run_dir());
   for (auto _ : state) {
     const std::optional<std::string> answer = RequestSessions(channel, 1, false);
     if (!answer) state.SkipWithError("no answer");

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "jobs/backup/backup_reader.h"
+#include "platform/posix_env.h"
 
 namespace fs = std::filesystem;
 
@@ -40,7 +41,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   tarvelin::UnpackOptions options;
   options.threads = 0;
   options.durable = false;
-  tarvelin::UnpackArchive(archive.string(), (install / "config").string() + "/", options);
+  static tarvelin::PosixEnv env;
+  tarvelin::UnpackArchive(env, archive.string(), (install / "config").string() + "/", options);
 
   for (const auto& entry : fs::directory_iterator(scratch)) {
     const std::string name = entry.path().filename().string();

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "platform/file_system.h"
+#include "platform/env.h"
 
 namespace tarvelin {
 

@@ -2,13 +2,13 @@
 
 #include "config/config_line.h"
 #include "foundation/text.h"
-#include "platform/file_system.h"
 
 namespace tarvelin {
 
-void ReadBindDat(std::string_view path, std::string* outgoing_bind, std::string* ipv6_bind) {
+void ReadBindDat(Env& env, std::string_view path, std::string* outgoing_bind,
+                 std::string* ipv6_bind) {
   std::string content;
-  if (ReadFile(path, &content) != ReadResult::kOk) return;
+  if (!env.ReadFile(path, &content).ok()) return;
   for (const std::string& raw : SplitLines(content)) {
     const std::string line = ReplaceAll(CleanConfigLine(raw), " ", "");
     const size_t equals = line.find('=');

@@ -5,10 +5,13 @@
 #include <string>
 #include <string_view>
 
+#include "platform/env.h"
+
 namespace tarvelin {
 
 // Applies the file's lines in order (later lines win); a missing file
 // changes nothing.
-void ReadBindDat(std::string_view path, std::string* outgoing_bind, std::string* ipv6_bind);
+void ReadBindDat(Env& env, std::string_view path, std::string* outgoing_bind,
+                 std::string* ipv6_bind);
 
 }  // namespace tarvelin

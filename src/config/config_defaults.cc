@@ -5,9 +5,8 @@
 #include "foundation/md5.h"
 #include "foundation/text.h"
 #include "config/api_state.h"
-#include "platform/clock.h"
-#include "platform/network_info.h"
 #include "platform/os_path.h"
+#include "platform/resolv_conf.h"
 
 namespace tarvelin {
 
@@ -31,16 +30,16 @@ void EnsureDirectory(ServerConfig& record, int offset, const std::string& fallba
   record.SetText(offset, WithTrailingSeparator(value));
 }
 
-void FillGroupwareSuperUser(ServerConfig& record) {
+void FillGroupwareSuperUser(Env& env, ServerConfig& record) {
   if (!record.Text(offsets::kGroupwareUser).empty()) return;
   record.SetText(offsets::kGroupwareUser, "gwsuperuser");
   const std::string seed =
-      FormatDateTime("mmsshhddnn", LocalNow()) + std::to_string(RandomUint32());
+      FormatDateTime("mmsshhddnn", env.NowLocal()) + std::to_string(env.RandomUint32());
   record.SetText(offsets::kGroupwarePassword, Md5Hex(seed));
 }
 
 // Zero numbers and empty texts take the defaults the layout table names.
-void FillTableDefaults(ConfigState& config) {
+void FillTableDefaults(Env& env, ConfigState& config) {
   ServerConfig& record = config.record;
   for (const ConfigField& field : ServerConfigFields()) {
     switch (field.load_default) {
@@ -54,7 +53,9 @@ void FillTableDefaults(ConfigState& config) {
         break;
       case LoadDefault::kSystemDnsWhenEmpty:
         if (record.Text(field.offset).empty()) {
-          record.SetText(field.offset, Joined(ReadDnsServers(config.resolv_conf_path)));
+          std::string resolv_conf;
+          if (!env.ReadFile(config.resolv_conf_path, &resolv_conf).ok()) resolv_conf.clear();
+          record.SetText(field.offset, Joined(ParseDnsServers(resolv_conf)));
         }
         break;
       case LoadDefault::kNone:
@@ -80,7 +81,7 @@ std::string DirectoryOr(const std::string& line, const std::string& fallback) {
 
 }  // namespace
 
-void ApplyConfigDefaults(const ApiState& api, ConfigState& config) {
+void ApplyConfigDefaults(Env& env, const ApiState& api, ConfigState& config) {
   ServerConfig& record = config.record;
   ProcessValues& process = config.process;
   const PathDat& path_dat = config.path_dat;
@@ -98,13 +99,13 @@ void ApplyConfigDefaults(const ApiState& api, ConfigState& config) {
       offsets::kExtraDirectory,
       CutTo(WithTrailingSeparator(record.Text(offsets::kExtraDirectory)), kExtraDirectoryCapacity));
 
-  FillGroupwareSuperUser(record);
+  FillGroupwareSuperUser(env, record);
 
   if (record.Number(offsets::kLogBufferSize, 4) > kLogBufferLimit) {
     record.SetNumber(offsets::kLogBufferSize, 4, 0);
   }
 
-  FillTableDefaults(config);
+  FillTableDefaults(env, config);
 
   if (record.Number(offsets::kDnsCacheSize, 4) == 0) {
     record.SetNumber(offsets::kDnsCacheSize, 4, process.dns_cache_size);

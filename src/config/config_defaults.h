@@ -3,11 +3,13 @@
 // rebuilds the process values and derived paths.
 #pragma once
 
+#include "platform/env.h"
+
 namespace tarvelin {
 
 struct ApiState;
 struct ConfigState;
 
-void ApplyConfigDefaults(const ApiState& api, ConfigState& config);
+void ApplyConfigDefaults(Env& env, const ApiState& api, ConfigState& config);
 
 }  // namespace tarvelin

@@ -17,19 +17,19 @@ namespace tarvelin {
 
 namespace {
 
-bool ReadSettingsFile(const std::string& path, ServerConfig& record) {
+bool ReadSettingsFile(Env& env, const std::string& path, ServerConfig& record) {
   std::string bytes;
-  if (ReadFilePrefix(path, kServerConfigSize, &bytes) != ReadResult::kOk) return false;
+  if (!env.ReadFilePrefix(path, kServerConfigSize, &bytes).ok()) return false;
   auto* data = reinterpret_cast<uint8_t*>(bytes.data());
   ScrambleBytes(data, bytes.size(), 0);
   std::memcpy(record.data(), data, bytes.size());
   return true;
 }
 
-std::vector<std::string> ReadArchiveDomains(const std::string& path) {
+std::vector<std::string> ReadArchiveDomains(Env& env, const std::string& path) {
   std::vector<std::string> names;
   std::string content;
-  if (ReadFile(path, &content) != ReadResult::kOk) return names;
+  if (!env.ReadFile(path, &content).ok()) return names;
   for (const std::string& line : SplitLines(content)) {
     std::string name = Trim(line);
     if (!name.empty()) names.push_back(std::move(name));
@@ -52,42 +52,37 @@ void SetUpDnsResolver(ConfigState& config) {
   dns.option_22136 = record.Number(offsets::kDnsResolverOption, 4);
 }
 
-bool WriteWithFolder(const std::string& folder, const std::string& path, std::string_view data) {
-  if (WriteFileAtomic(path, data)) return true;
-  return CreateDirectories(folder) && WriteFileAtomic(path, data);
-}
-
 }  // namespace
 
-bool LoadServerConfig(ApiState& api, ConfigState& config, const ConfigReloaders& reloaders,
-                      bool must_exist) {
+bool LoadServerConfig(Env& env, ApiState& api, ConfigState& config,
+                      const ConfigReloaders& reloaders, bool must_exist) {
   if (api.install_path.empty()) api.install_path = api.config_path + ".." + kPathSeparator;
 
-  const bool read = ReadSettingsFile(api.config_path + "settings.cfg", config.record);
+  const bool read = ReadSettingsFile(env, api.config_path + "settings.cfg", config.record);
   const bool result = read || !must_exist;
 
-  ApplyConfigDefaults(api, config);
+  ApplyConfigDefaults(env, api, config);
 
   DerivedConfig& derived = config.derived;
   derived.outgoing_bind_address = PathDatOutgoingBind(config.path_dat);
-  ReadBindDat(api.config_path + "bind.dat", &derived.outgoing_bind_address,
+  ReadBindDat(env, api.config_path + "bind.dat", &derived.outgoing_bind_address,
               &derived.ipv6_bind_address);
   derived.archive_domains.clear();
   if (config.record.Byte(offsets::kArchiving) != 0) {
-    derived.archive_domains = ReadArchiveDomains(api.config_path + "archivedomains.dat");
+    derived.archive_domains = ReadArchiveDomains(env, api.config_path + "archivedomains.dat");
   }
 
   reloaders.Run(api, config);
 
-  derived.subdomains_enabled = FileExists(api.config_path + "subdomains.dat");
+  derived.subdomains_enabled = FileExists(env, api.config_path + "subdomains.dat");
   SetUpDnsResolver(config);
   return result;
 }
 
-bool SaveServerConfig(const ApiState& api, const ConfigState& config) {
+Status SaveServerConfig(Env& env, const ApiState& api, const ConfigState& config) {
   std::string settings(reinterpret_cast<const char*>(config.record.data()), kServerConfigSize);
   ScrambleBytes(reinterpret_cast<uint8_t*>(settings.data()), settings.size(), 0);
-  return WriteWithFolder(api.config_path, api.config_path + "settings.cfg", settings);
+  return WriteFileAtomicCreatingFolder(env, api.config_path + "settings.cfg", settings);
 }
 
 }  // namespace tarvelin

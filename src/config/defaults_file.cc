@@ -3,7 +3,6 @@
 #include <limits>
 
 #include "foundation/text.h"
-#include "platform/file_system.h"
 
 namespace tarvelin {
 
@@ -46,10 +45,10 @@ std::vector<DefaultsLine> ParseDefaultsFile(std::string_view text) {
   return lines;
 }
 
-bool ReadDefaultsFile(std::string_view path, std::vector<DefaultsLine>* lines) {
+bool ReadDefaultsFile(Env& env, std::string_view path, std::vector<DefaultsLine>* lines) {
   lines->clear();
   std::string content;
-  if (ReadFile(path, &content) != ReadResult::kOk) return false;
+  if (!env.ReadFile(path, &content).ok()) return false;
   *lines = ParseDefaultsFile(content);
   return true;
 }

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/env.h"
+
 namespace tarvelin {
 
 struct DefaultsLine {
@@ -30,6 +32,6 @@ std::vector<DefaultsLine> ParseDefaultsFile(std::string_view text);
 
 // Reads and parses the file at `path`. False (and no lines) when the file
 // is missing or cannot be read, so the caller applies nothing.
-bool ReadDefaultsFile(std::string_view path, std::vector<DefaultsLine>* lines);
+bool ReadDefaultsFile(Env& env, std::string_view path, std::vector<DefaultsLine>* lines);
 
 }  // namespace tarvelin

@@ -20,13 +20,13 @@ std::string LinePart(const PathDat& entries, int n, int part) {
 
 }  // namespace
 
-void ReadPathDat(std::string_view install_path, PathDat* entries) {
+void ReadPathDat(Env& env, std::string_view install_path, PathDat* entries) {
   const std::string dat = std::string(install_path) + "path.dat";
   const std::string cfg = std::string(install_path) + "path.cfg";
-  if (FileExists(cfg)) RenamePath(cfg, dat, /*replace=*/false);
+  if (FileExists(env, cfg)) env.RenameFile(cfg, dat, /*replace=*/false);
 
   std::string content;
-  if (ReadFile(dat, &content) != ReadResult::kOk) return;
+  if (!env.ReadFile(dat, &content).ok()) return;
   const std::vector<std::string> lines = SplitLines(content);
   for (int n = 1; n <= PathDat::kLines && n <= static_cast<int>(lines.size()); ++n) {
     std::string value = CleanConfigLine(lines[static_cast<size_t>(n - 1)]);

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/env.h"
+
 namespace tarvelin {
 
 struct PathDat {
@@ -32,7 +34,7 @@ inline constexpr int kPathDatHostName = 11;
 // line sets its entry; empty lines and a missing file set nothing.
 // Directory lines (1, 2, 6 to 9) get a trailing separator; entries are cut
 // to 255 characters.
-void ReadPathDat(std::string_view install_path, PathDat* entries);
+void ReadPathDat(Env& env, std::string_view install_path, PathDat* entries);
 // The non-empty entries of `found` replace those held in `held`: the held
 // ones survive a reload whose path.dat leaves their line empty.
 void MergePathDat(const PathDat& found, PathDat* held);

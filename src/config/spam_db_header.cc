@@ -4,7 +4,6 @@
 
 #include "foundation/date_time.h"
 #include "foundation/text.h"
-#include "platform/file_system.h"
 #include "platform/locale_format.h"
 
 namespace tarvelin {
@@ -34,10 +33,9 @@ std::string FormatStoredDate(const std::string& text) {
 
 }  // namespace
 
-SpamDbHeader ReadSpamDbHeader(std::string_view spam_directory) {
+SpamDbHeader ReadSpamDbHeader(Env& env, std::string_view spam_directory) {
   std::string head;
-  if (ReadFilePrefix(std::string(spam_directory) + "spam.db", kHeaderMax, &head) !=
-      ReadResult::kOk) {
+  if (!env.ReadFilePrefix(std::string(spam_directory) + "spam.db", kHeaderMax, &head).ok()) {
     return {};
   }
   const std::vector<std::string> lines = SplitLines(head);

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/env.h"
+
 namespace tarvelin {
 
 struct SpamDbHeader {
@@ -14,6 +16,6 @@ struct SpamDbHeader {
 };
 
 // Empty texts when the file is missing.
-SpamDbHeader ReadSpamDbHeader(std::string_view spam_directory);
+SpamDbHeader ReadSpamDbHeader(Env& env, std::string_view spam_directory);
 
 }  // namespace tarvelin

@@ -1,9 +1,8 @@
 #include "core/context.h"
 
-#include <chrono>
-#include <thread>
 #include <utility>
 
+#include "platform/posix_env.h"
 #include "store/file/file_account_store.h"
 #include "store/file/file_domain_store.h"
 #include "store/file/file_remote_store.h"
@@ -19,17 +18,23 @@ ExternalCheckers WithPlatformDefaults(ExternalCheckers checkers) {
   return checkers;
 }
 
+std::unique_ptr<Env> OwnEnv(const ContextOptions& options) {
+  return options.env == nullptr ? std::make_unique<PosixEnv>() : nullptr;
+}
+
 }  // namespace
 
 Context::Context(ContextOptions options)
-    : locks_(std::make_unique<LockTable>()),
-      domains_(std::make_unique<FileDomainStore>(api.config_path, config.record,
+    : own_env_(OwnEnv(options)),
+      env_(options.env != nullptr ? *options.env : *own_env_),
+      locks_(std::make_unique<LockTable>()),
+      domains_(std::make_unique<FileDomainStore>(env_, api.config_path, config.record,
                                                  config.derived.subdomains_enabled, *locks_)),
-      accounts_(std::make_unique<FileAccountStore>(api.config_path, config.record, *locks_)),
-      remotes_(std::make_unique<FileRemoteStore>(api.config_path, *locks_)),
+      accounts_(std::make_unique<FileAccountStore>(env_, api.config_path, config.record, *locks_)),
+      remotes_(std::make_unique<FileRemoteStore>(env_, api.config_path, *locks_)),
       walks_(std::make_unique<WalkTable>()),
       log_(std::make_unique<LogWriter>(
-          options.log_clock ? std::move(options.log_clock) : SystemLogClock(), *locks_)),
+          env_, options.log_clock ? std::move(options.log_clock) : SystemLogClock(env_), *locks_)),
       hooks_(std::make_unique<EngineHooks>(*locks_)),
       logon_(WithPlatformDefaults(std::move(options.logon))),
       auth_sleep_(std::move(options.auth_sleep)) {}
@@ -50,14 +55,14 @@ void Context::AuthWait(int seconds) const {
   if (auth_sleep_) {
     auth_sleep_(seconds);
   } else {
-    std::this_thread::sleep_for(std::chrono::seconds(seconds));
+    env_.SleepForMicroseconds(int64_t{seconds} * 1000000);
   }
 }
 
 const PropertyTable& Context::properties() const {
   std::lock_guard<std::mutex> lock(properties_mutex_);
   std::unique_ptr<PropertyTable>& table = properties_[api.install_path];
-  if (!table) table = std::make_unique<PropertyTable>(LoadPropertyTable(api.install_path));
+  if (!table) table = std::make_unique<PropertyTable>(LoadPropertyTable(env_, api.install_path));
   return *table;
 }
 

@@ -1,6 +1,7 @@
 // Context: one open installation and everything the library holds for it:
-// the ApiState, the configuration, the stores of domains, accounts and
-// remote accounts, the lock table, the log writer, the account walks of the
+// the Env that all its calls into the system go through, the ApiState, the
+// configuration, the stores of domains, accounts and remote accounts, the
+// lock table, the log writer, the account walks of the
 // C API, the property names, the engine hooks, the configuration reloaders
 // and the external password checkers. Nothing of it is shared with another
 // Context: the C exports work on the one Context of the process
@@ -22,6 +23,7 @@
 #include "core/accounts/engine_hooks.h"
 #include "core/accounts/external_logon.h"
 #include "log/log_writer.h"
+#include "platform/env.h"
 #include "platform/lock_table.h"
 #include "schema/property_table.h"
 #include "services/service_channel.h"
@@ -36,6 +38,10 @@ namespace tarvelin {
 using AuthSleep = std::function<void(int seconds)>;
 
 struct ContextOptions {
+  // The Env every call into the system goes through. Not owned: the caller
+  // keeps it alive as long as the Context. A PosixEnv of the Context's own
+  // when null.
+  Env* env = nullptr;
   // Where the log writer takes its time from; the wall clock when null.
   std::unique_ptr<LogClock> log_clock;
   // The password checks of accounts with external authentication; PAM and
@@ -47,7 +53,9 @@ struct ContextOptions {
 
 class Context {
  private:
-  // First: the members below are handed it.
+  // First: the members below are handed them.
+  std::unique_ptr<Env> own_env_;
+  Env& env_;
   std::unique_ptr<LockTable> locks_;
 
  public:
@@ -58,6 +66,8 @@ class Context {
 
   ApiState api;
   ConfigState config;
+
+  Env& env() const { return env_; }
 
   // The stores follow `api.config_path` and `config.record` as they change.
   DomainStore& domains() const { return *domains_; }
@@ -90,7 +100,7 @@ class Context {
 
   // The channel to the services of this installation.
   ServiceChannel Channel() const {
-    return ServiceChannel(ServiceChannel::RunDirectory(api.install_path));
+    return ServiceChannel(env_, ServiceChannel::RunDirectory(env_, api.install_path));
   }
 
  private:

@@ -4,10 +4,9 @@
 
 #include "foundation/text.h"
 #include "platform/lock_table.h"
-#include "platform/debug_output.h"
 #include "platform/file_system.h"
-#include "platform/self_process.h"
 #include "platform/system_error.h"
+#include "platform/udp_destination.h"
 
 namespace tarvelin {
 
@@ -27,8 +26,12 @@ constexpr const char* kWeekdays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "
 
 class SystemClock : public LogClock {
  public:
-  int64_t Now() override { return UnixSecondsNow(); }
-  LocalTime Local(int64_t seconds) override { return LocalTimeAt(seconds); }
+  explicit SystemClock(Env& env) : env_(env) {}
+  int64_t Now() override { return env_.NowUnixSeconds(); }
+  LocalTime Local(int64_t seconds) override { return env_.LocalTimeOf(seconds); }
+
+ private:
+  Env& env_;
 };
 
 int64_t DayNumber(const CivilDate& date) {
@@ -89,7 +92,7 @@ void Quietly(Step step) {
 
 }  // namespace
 
-std::unique_ptr<LogClock> SystemLogClock() { return std::make_unique<SystemClock>(); }
+std::unique_ptr<LogClock> SystemLogClock(Env& env) { return std::make_unique<SystemClock>(env); }
 
 std::string FormatLogTime(const LocalTime& time, uint8_t form) {
   const CivilDate& d = time.when.date;
@@ -129,8 +132,8 @@ std::string MaskPasswords(std::string_view text) {
   return out;
 }
 
-LogWriter::LogWriter(std::unique_ptr<LogClock> clock, LockTable& locks)
-    : clock_(std::move(clock)), locks_(locks) {
+LogWriter::LogWriter(Env& env, std::unique_ptr<LogClock> clock, LockTable& locks)
+    : env_(env), clock_(std::move(clock)), locks_(locks) {
   line_.reserve(kLineMax + kLineEnd.size());
 }
 
@@ -151,7 +154,7 @@ void LogWriter::Write(const LogSettings& settings, uint32_t thread_id, int kind,
   if (record.Byte(log_offsets::kFileLoggingOff) == 0) {
     Quietly([&] { WriteToFile(settings, kind, thread_id); });
   }
-  if (record.Byte(log_offsets::kDebugOutput) != 0) Quietly([&] { WriteDebugOutput(Line()); });
+  if (record.Byte(log_offsets::kDebugOutput) != 0) Quietly([&] { env_.WriteDebugLine(Line()); });
   if (record.Byte(log_offsets::kSyslogOn) != 0) Quietly([&] { SendToSyslog(record); });
 }
 
@@ -165,14 +168,15 @@ void LogWriter::Change(const LogSettings& settings, std::string_view actor, std:
   text.append(" '");
   text.append(object);
   text.append("'");
-  Write(settings, CurrentThreadId(), kLogKindMaintenance, "SYSTEM", 1, text);
+  Write(settings, env_.CurrentThreadId(), kLogKindMaintenance, "SYSTEM", 1, text);
 }
 
 void LogWriter::Error(const LogSettings& settings, std::string_view function,
                       std::string_view argument, bool formatted, int code) {
   if (code == 0) code = LastSystemError();
   const std::string masked = MaskPasswords(argument);
-  std::string text = ProgramFilePath();
+  const Result<std::string> program = env_.ProgramPath();
+  std::string text = program.ok() ? *program : std::string();
   text.append(" function ");
   text.append(function);
   text.append("(");
@@ -266,15 +270,15 @@ void LogWriter::AppendToDayFile(const LogSettings& settings, int kind, KindState
   } else {
     while (true) {
       path = LogFileName(stem, date, state.rotation);
-      const int64_t size = FileSize(path);
+      const int64_t size = FileSize(env_, path);
       if (size < 0 || static_cast<uint64_t>(size) / 1024 <= rotation_kb) break;
       ++state.rotation;
     }
   }
-  if (AppendToFile(path, text)) return;
+  if (AppendToFile(env_, path, text).ok()) return;
   const size_t slash = path.find_last_of("/\\");
-  if (slash != std::string::npos && CreateDirectories(path.substr(0, slash + 1))) {
-    AppendToFile(path, text);
+  if (slash != std::string::npos && env_.CreateDirectories(path.substr(0, slash + 1)).ok()) {
+    AppendToFile(env_, path, text);
   }
 }
 
@@ -283,24 +287,25 @@ void LogWriter::SendToSyslog(const ServerConfig& record) {
   // A receiver that could not be resolved is tried again after a while, not
   // for every line: a name lookup may hang while every logger waits.
   if (address != syslog_address_ ||
-      (!syslog_.is_open() && time_.seconds - syslog_opened_second_ >= kSyslogRetrySeconds)) {
+      (syslog_ == nullptr && time_.seconds - syslog_opened_second_ >= kSyslogRetrySeconds)) {
     syslog_address_ = address;
     syslog_opened_second_ = time_.seconds;
     const std::optional<UdpDestination> destination = ParseUdpDestination(address, kSyslogPort);
+    syslog_.reset();
     if (destination) {
-      syslog_.Open(destination->host, destination->port);
-    } else {
-      syslog_.Close();
+      Result<std::unique_ptr<DatagramSender>> sender =
+          env_.OpenDatagramSender(destination->host, destination->port);
+      if (sender.ok()) syslog_ = std::move(*sender);
     }
   }
-  if (!syslog_.is_open()) return;
+  if (syslog_ == nullptr) return;
   std::string datagram = "<3> ";
   datagram.append(time_.syslog_stamp);
   datagram.push_back(' ');
   datagram.append(record.Text(log_offsets::kHostName));
   datagram.push_back(' ');
   datagram.append(Line());
-  syslog_.Send(datagram);
+  syslog_->Send(datagram);
 }
 
 }  // namespace tarvelin

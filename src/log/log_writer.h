@@ -19,9 +19,8 @@
 #include <string_view>
 
 #include "log/log_kinds.h"
-#include "platform/local_time.h"
+#include "platform/env.h"
 #include "platform/lock_table.h"
-#include "platform/udp_socket.h"
 
 namespace tarvelin {
 
@@ -35,8 +34,8 @@ class LogClock {
   virtual LocalTime Local(int64_t seconds) = 0;
 };
 
-// The wall clock under the process's time zone.
-std::unique_ptr<LogClock> SystemLogClock();
+// The wall clock of `env` under the process's time zone; `env` outlives it.
+std::unique_ptr<LogClock> SystemLogClock(Env& env);
 
 // The time of an entry as log lines show it. Form 0 "hh:nn:ss", form 1
 // "yyyy-mm-dd hh:nn:ss", any other the e-mail date form
@@ -51,7 +50,8 @@ std::string MaskPasswords(std::string_view text);
 
 class LogWriter {
  public:
-  LogWriter(std::unique_ptr<LogClock> clock, LockTable& locks);
+  // Writes through `env`, which outlives the writer.
+  LogWriter(Env& env, std::unique_ptr<LogClock> clock, LockTable& locks);
   LogWriter(const LogWriter&) = delete;
   LogWriter& operator=(const LogWriter&) = delete;
 
@@ -100,6 +100,7 @@ class LogWriter {
                        std::string_view text);
   void SendToSyslog(const ServerConfig& record);
 
+  Env& env_;
   std::unique_ptr<LogClock> clock_;
   LockTable& locks_;
   TimeCache time_;
@@ -107,7 +108,7 @@ class LogWriter {
   std::string line_;  // the entry being written with its CR LF, reused
   std::string syslog_address_;
   int64_t syslog_opened_second_ = 0;  // of the last attempt to open syslog_
-  UdpSender syslog_;
+  std::unique_ptr<DatagramSender> syslog_;  // null while there is no receiver
 };
 
 }  // namespace tarvelin

@@ -9,9 +9,7 @@
 #include "foundation/text.h"
 #include "platform/lock_table.h"
 #include "platform/file_system.h"
-#include "platform/local_time.h"
 #include "platform/os_path.h"
-#include "platform/path_identity.h"
 
 namespace tarvelin {
 
@@ -41,24 +39,24 @@ bool ParseCount(std::string_view text, int64_t* value) {
   return !trimmed.empty() && error == std::errc() && ptr == end && *value >= 0;
 }
 
-bool ReadFreshSizeFile(const std::string& path, const FolderSizeCache& cache,
+bool ReadFreshSizeFile(Env& env, const std::string& path, const FolderSizeCache& cache,
                        FolderTotals* totals) {
   SizeFileLock lock(cache);
-  const FileStamp stamp = GetFileStamp(path);
-  if (!stamp.exists) return false;
-  const int64_t written = stamp.mtime_ns / kNanosecondsPerSecond;
+  const Result<FileStamp> stamp = env.GetFileStamp(path);
+  if (!stamp.ok() || !stamp->exists) return false;
+  const int64_t written = stamp->mtime_ns / kNanosecondsPerSecond;
   if (written + cache.lifetime_seconds < cache.now) return false;
   std::string content;
-  if (ReadFile(path, &content) != ReadResult::kOk) return false;
+  if (!env.ReadFile(path, &content).ok()) return false;
   const std::vector<std::string> lines = SplitLines(content);
   return lines.size() >= 2 && ParseCount(lines[0], &totals->bytes) &&
          ParseCount(lines[1], &totals->files);
 }
 
-void WriteSizeFile(const std::string& path, const FolderSizeCache& cache,
+void WriteSizeFile(Env& env, const std::string& path, const FolderSizeCache& cache,
                    const FolderTotals& totals) {
   SizeFileLock lock(cache);
-  WriteFileAtomic(path,
+  WriteFileAtomic(env, path,
                   std::to_string(totals.bytes) + "\r\n" + std::to_string(totals.files) + "\r\n");
 }
 
@@ -66,21 +64,22 @@ bool IsMessageFile(std::string_view name) {
   return name.ends_with(".imap") || name.ends_with(".tmp");
 }
 
-FolderTotals Measure(const std::string& folder, const FolderSizeCache& cache,
+FolderTotals Measure(Env& env, const std::string& folder, const FolderSizeCache& cache,
                      std::vector<PathIdentity>& path) {
   FolderTotals totals;
-  PathIdentity identity;
-  if (!GetPathIdentity(folder, &identity)) return totals;
+  const Result<PathInfo> info = env.GetPathInfo(folder, Links::kFollow);
+  if (!info.ok()) return totals;
+  const PathIdentity identity = info->identity();
   if (std::find(path.begin(), path.end(), identity) != path.end()) return totals;
   const std::string size_file = folder + kSizeFile;
-  if (cache.on && ReadFreshSizeFile(size_file, cache, &totals)) return totals;
+  if (cache.on && ReadFreshSizeFile(env, size_file, cache, &totals)) return totals;
   totals = {};
   path.push_back(identity);
   std::vector<DirectoryEntry> entries;
-  ListDirectory(folder, &entries);
+  env.ListDirectory(folder, &entries);
   for (const DirectoryEntry& entry : entries) {
     if (entry.is_directory) {
-      const FolderTotals sub = Measure(folder + entry.name + kPathSeparator, cache, path);
+      const FolderTotals sub = Measure(env, folder + entry.name + kPathSeparator, cache, path);
       totals.bytes += sub.bytes;
       totals.files += sub.files;
     } else if (IsMessageFile(entry.name)) {
@@ -89,25 +88,25 @@ FolderTotals Measure(const std::string& folder, const FolderSizeCache& cache,
     }
   }
   path.pop_back();
-  if (cache.on) WriteSizeFile(size_file, cache, totals);
+  if (cache.on) WriteSizeFile(env, size_file, cache, totals);
   return totals;
 }
 
 }  // namespace
 
-FolderSizeCache FolderSizeCacheOf(const ServerConfig& record, LockTable& locks) {
+FolderSizeCache FolderSizeCacheOf(Env& env, const ServerConfig& record, LockTable& locks) {
   FolderSizeCache cache;
   cache.locks = &locks;
   cache.on = record.Byte(kSizeCacheOnOffset) != 0;
   const uint32_t lifetime = record.Number(kSizeCacheLifetimeOffset, 4);
   cache.lifetime_seconds = lifetime == 0 ? kDefaultLifetime : lifetime;
-  cache.now = UnixSecondsNow();
+  cache.now = env.NowUnixSeconds();
   return cache;
 }
 
-FolderTotals MeasureFolder(std::string_view folder, const FolderSizeCache& cache) {
+FolderTotals MeasureFolder(Env& env, std::string_view folder, const FolderSizeCache& cache) {
   std::vector<PathIdentity> path;
-  return Measure(WithTrailingSeparator(folder), cache, path);
+  return Measure(env, WithTrailingSeparator(folder), cache, path);
 }
 
 }  // namespace tarvelin

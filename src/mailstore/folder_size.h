@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "platform/env.h"
 #include "platform/lock_table.h"
 
 namespace tarvelin {
@@ -30,13 +31,13 @@ struct FolderSizeCache {
 };
 
 // Setting 440 switches the cache on; setting 439 is its lifetime in
-// seconds (1800 when 0); the time is the current one.
-FolderSizeCache FolderSizeCacheOf(const ServerConfig& record, LockTable& locks);
+// seconds (1800 when 0); the time is the current one of `env`.
+FolderSizeCache FolderSizeCacheOf(Env& env, const ServerConfig& record, LockTable& locks);
 
 // Totals of `folder` (ending with a separator or not). A folder that cannot
 // be read counts as empty; a subfolder reached again through a link inside
 // itself is not counted twice. A size.dat that is not two decimal numbers
-// is measured afresh.
-FolderTotals MeasureFolder(std::string_view folder, const FolderSizeCache& cache);
+// is measured afresh. Every call goes through `env`.
+FolderTotals MeasureFolder(Env& env, std::string_view folder, const FolderSizeCache& cache);
 
 }  // namespace tarvelin

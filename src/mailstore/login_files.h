@@ -13,6 +13,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/env.h"
+
 namespace tarvelin {
 
 inline constexpr int kLoginFailureSize = 24;
@@ -24,19 +26,19 @@ struct LoginFailures {
   double last_failure() const;
 };
 
-LoginFailures ReadLoginFailures(std::string_view folder);
+LoginFailures ReadLoginFailures(Env& env, std::string_view folder);
 // One more failure at `now`; creates the folder when missing. False when
 // the file cannot be written.
-bool CountLoginFailure(std::string_view folder, double now, LoginFailures* after);
-void ClearLoginFailures(std::string_view folder);
+bool CountLoginFailure(Env& env, std::string_view folder, double now, LoginFailures* after);
+void ClearLoginFailures(Env& env, std::string_view folder);
 
 // Writes active.dat anew (creating the folder), so that it dates from now.
-bool TouchActivity(std::string_view folder);
+bool TouchActivity(Env& env, std::string_view folder);
 // Whole days since active.dat was written; -1 when it is missing.
-int64_t DaysSinceActivity(std::string_view folder, int64_t unix_now);
+int64_t DaysSinceActivity(Env& env, std::string_view folder, int64_t unix_now);
 
 // Sets the last login date-time of useraccess.dat to `now`, keeping the
 // rest of its 160 bytes (a missing file counts as zero).
-bool RecordAccess(std::string_view folder, double now);
+bool RecordAccess(Env& env, std::string_view folder, double now);
 
 }  // namespace tarvelin

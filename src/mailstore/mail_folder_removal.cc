@@ -4,7 +4,6 @@
 
 #include "foundation/text.h"
 #include "platform/os_path.h"
-#include "platform/path_identity.h"
 #include "platform/remove_tree.h"
 
 namespace tarvelin {
@@ -58,10 +57,10 @@ bool HoldsByText(const std::string& target, const std::string& kept) {
 
 // The same by the object the paths reach, so links and other names of one
 // folder cannot hide it.
-bool HoldsByIdentity(const PathIdentity& target, std::string kept) {
+bool HoldsByIdentity(Env& env, const PathIdentity& target, std::string kept) {
   for (;;) {
-    PathIdentity identity;
-    if (GetPathIdentity(kept, &identity) && identity == target) return true;
+    const Result<PathInfo> info = env.GetPathInfo(kept, Links::kFollow);
+    if (info.ok() && info->identity() == target) return true;
     if (kept.size() == 1) return false;
     kept = Parent(kept);
   }
@@ -74,7 +73,7 @@ std::string ToAbsolute(const ProtectedFolders& folders, std::string path) {
 
 }  // namespace
 
-std::string MailPathToRemove(const ProtectedFolders& folders, std::string_view path) {
+std::string MailPathToRemove(Env& env, const ProtectedFolders& folders, std::string_view path) {
   const std::string mailbox = ToOsPath(Trim(path));
   const std::string root_text = Trim(folders.mail_root);
   if (mailbox.empty() || root_text.empty()) return {};
@@ -89,18 +88,17 @@ std::string MailPathToRemove(const ProtectedFolders& folders, std::string_view p
   }
   const std::vector<std::string> kept = {root, Normalized(ToAbsolute(folders, folders.install_path)),
                                          Normalized(ToAbsolute(folders, folders.config_path))};
-  PathIdentity identity;
-  const bool exists = GetPathIdentity(target, &identity);
+  const Result<PathInfo> info = env.GetPathInfo(target, Links::kFollow);
   for (const std::string& folder : kept) {
     if (HoldsByText(target, folder)) return {};
-    if (exists && HoldsByIdentity(identity, folder)) return {};
+    if (info.ok() && HoldsByIdentity(env, info->identity(), folder)) return {};
   }
   return WithTrailingSeparator(target);
 }
 
-bool RemoveMailPath(const ProtectedFolders& folders, std::string_view path) {
-  const std::string folder = MailPathToRemove(folders, path);
-  return !folder.empty() && RemoveTree(folder);
+bool RemoveMailPath(Env& env, const ProtectedFolders& folders, std::string_view path) {
+  const std::string folder = MailPathToRemove(env, folders, path);
+  return !folder.empty() && RemoveTree(env, folder).ok();
 }
 
 }  // namespace tarvelin

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/env.h"
+
 namespace tarvelin {
 
 // The folders of an installation that a removal must never reach.
@@ -23,10 +25,10 @@ struct ProtectedFolders {
 // folder is, or lies above, the mail root, the installation folder, the
 // configuration folder or the file-system root, by its text or by the
 // object it reaches through links.
-std::string MailPathToRemove(const ProtectedFolders& folders, std::string_view path);
+std::string MailPathToRemove(Env& env, const ProtectedFolders& folders, std::string_view path);
 
 // Removes that folder with everything below it (links are removed, not
 // followed). False when it was refused or not removed completely.
-bool RemoveMailPath(const ProtectedFolders& folders, std::string_view path);
+bool RemoveMailPath(Env& env, const ProtectedFolders& folders, std::string_view path);
 
 }  // namespace tarvelin

@@ -11,7 +11,6 @@
 #include "platform/atomic_file_writer.h"
 #include "platform/file_system.h"
 #include "platform/os_path.h"
-#include "platform/path_identity.h"
 
 namespace tarvelin {
 
@@ -32,22 +31,22 @@ bool HoldsMessages(std::string_view folder_name) {
 
 class Converter {
  public:
-  explicit Converter(const MailboxConversion& how)
-      : how_(how),
+  Converter(Env& env, const MailboxConversion& how)
+      : env_(env),
+        how_(how),
         source_extension_(how.from_imap ? kImapExtension : kPop3Extension),
         target_extension_(how.from_imap ? kPop3Extension : kImapExtension) {}
 
   bool found() const { return found_; }
 
   void ConvertTree(const std::string& folder) {
-    if (!DirectoryExists(folder)) CreateDirectories(folder);
-    PathIdentity identity;
-    if (!GetPathIdentity(folder, &identity) ||
-        std::find(visiting_.begin(), visiting_.end(), identity) != visiting_.end()) {
-      return;
-    }
+    if (!DirectoryExists(env_, folder)) env_.CreateDirectories(folder);
+    const Result<PathInfo> info = env_.GetPathInfo(folder, Links::kFollow);
+    if (!info.ok()) return;
+    const PathIdentity identity = info->identity();
+    if (std::find(visiting_.begin(), visiting_.end(), identity) != visiting_.end()) return;
     std::vector<DirectoryEntry> entries;
-    ListDirectory(folder, &entries);
+    env_.ListDirectory(folder, &entries);
     ConvertFiles(folder, entries);
     if (!how_.recursive) return;
     visiting_.push_back(identity);
@@ -72,10 +71,10 @@ class Converter {
       if (entry.is_directory || !entry.name.ends_with(source_extension_)) continue;
       found_ = true;
       if (how_.probe) return;
-      Written written{folder + entry.name, {}};
+      Written written{folder + entry.name, AtomicFileWriter(env_)};
       const std::string target = folder + ConvertedMessageName(entry.name, target_extension_);
-      if (how_.from_imap ? WritePop3Form(written.source, target, &written.new_form)
-                         : WriteImapForm(written.source, target, &written.new_form)) {
+      if (how_.from_imap ? WritePop3Form(env_, written.source, target, &written.new_form)
+                         : WriteImapForm(env_, written.source, target, &written.new_form)) {
         batch.push_back(std::move(written));
       }
       if (batch.size() >= kBatchFiles) PutBatchInPlace(folder, &batch);
@@ -85,13 +84,14 @@ class Converter {
 
   // One flush makes the whole batch durable before any old file goes;
   // what is not put in place is discarded with the batch.
-  static void PutBatchInPlace(const std::string& folder, std::vector<Written>* batch) {
-    if (!batch->empty() && SyncFileSystemOf(folder)) {
-      for (Written& written : *batch) PutInPlace(written.source, &written.new_form);
+  void PutBatchInPlace(const std::string& folder, std::vector<Written>* batch) {
+    if (!batch->empty() && env_.SyncFileSystem(folder).ok()) {
+      for (Written& written : *batch) PutInPlace(env_, written.source, &written.new_form);
     }
     batch->clear();
   }
 
+  Env& env_;
   const MailboxConversion how_;
   const std::string_view source_extension_;
   const std::string_view target_extension_;
@@ -101,30 +101,31 @@ class Converter {
 
 // Moves the files of `from` whose names end in `extension` into `to`,
 // never over a file of the same name.
-void MoveMessages(const std::string& from, const std::string& to, std::string_view extension) {
+void MoveMessages(Env& env, const std::string& from, const std::string& to,
+                  std::string_view extension) {
   std::vector<DirectoryEntry> entries;
-  ListDirectory(from, &entries);
+  env.ListDirectory(from, &entries);
   for (const DirectoryEntry& entry : entries) {
     if (entry.is_directory || !entry.name.ends_with(extension)) continue;
-    RenamePath(from + entry.name, to + entry.name, /*replace=*/false);
+    env.RenameFile(from + entry.name, to + entry.name, /*replace=*/false);
   }
 }
 
 }  // namespace
 
-bool ConvertMailbox(std::string_view mail_root, std::string_view mailbox_path,
+bool ConvertMailbox(Env& env, std::string_view mail_root, std::string_view mailbox_path,
                     const MailboxConversion& how) {
   const std::string root = MailboxFolder(mail_root, mailbox_path);
   if (root.empty()) return false;
   const std::string inbox = root + std::string(kInbox) + kPathSeparator;
-  Converter converter(how);
+  Converter converter(env, how);
   converter.ConvertTree(how.from_imap && !how.recursive ? inbox : root);
   if (!how.probe) {
     if (how.from_imap) {
-      MoveMessages(inbox, root, kPop3Extension);
+      MoveMessages(env, inbox, root, kPop3Extension);
     } else {
-      CreateDirectories(inbox);
-      MoveMessages(root, inbox, kImapExtension);
+      env.CreateDirectories(inbox);
+      MoveMessages(env, root, inbox, kImapExtension);
     }
   }
   return converter.found();

@@ -20,6 +20,8 @@
 
 #include <string_view>
 
+#include "platform/env.h"
+
 namespace tarvelin {
 
 struct MailboxConversion {
@@ -31,8 +33,9 @@ struct MailboxConversion {
 // `mailbox_path` as MailboxFolder resolves it below `mail_root`. True when
 // any converted folder held a file with the source extension, whether or
 // not it could be converted. False, touching nothing, when the path names
-// no folder (empty, or relative without a mail root).
-bool ConvertMailbox(std::string_view mail_root, std::string_view mailbox_path,
+// no folder (empty, or relative without a mail root). Every call goes
+// through `env`.
+bool ConvertMailbox(Env& env, std::string_view mail_root, std::string_view mailbox_path,
                     const MailboxConversion& how);
 
 }  // namespace tarvelin

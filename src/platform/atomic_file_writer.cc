@@ -1,19 +1,12 @@
 #include "platform/atomic_file_writer.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <utility>
 
 #include "platform/os_path.h"
-#include "platform/posix_env.h"
 
 namespace tarvelin {
 
 AtomicFileWriter::AtomicFileWriter(Env& env) : env_(&env) {}
-
-AtomicFileWriter::AtomicFileWriter()
-    : own_env_(std::make_shared<PosixEnv>()), env_(own_env_.get()) {}
 
 AtomicFileWriter::~AtomicFileWriter() { Discard(); }
 
@@ -24,12 +17,11 @@ AtomicFileWriter::AtomicFileWriter(AtomicFileWriter&& other) noexcept : env_(oth
 AtomicFileWriter& AtomicFileWriter::operator=(AtomicFileWriter&& other) noexcept {
   if (this != &other) {
     Discard();
-    own_env_ = other.own_env_;
     env_ = other.env_;
     target_ = std::move(other.target_);
     temp_ = std::move(other.temp_);
     file_ = std::move(other.file_);
-    failed_ = other.failed_;
+    failure_ = other.failure_;
     closed_ = other.closed_;
     temp_identity_ = other.temp_identity_;
     replaced_identity_ = other.replaced_identity_;
@@ -46,9 +38,9 @@ Status AtomicFileWriter::OpenFile(std::string_view path) {
   const size_t slash = target_.rfind('/');
   const std::string folder = slash == std::string::npos ? "" : target_.substr(0, slash + 1);
   Result<TempFile> temp = env_->NewTempFile(folder + ".~tarvelin.");
-  failed_ = !temp.ok();
+  failure_ = temp.status();
   closed_ = false;
-  if (failed_) return temp.status();
+  if (!failure_.ok()) return failure_;
   temp_ = std::move(temp->path);
   file_ = std::move(temp->file);
   temp_identity_ = {};
@@ -70,26 +62,26 @@ bool AtomicFileWriter::IsOwnFile(uint64_t device, uint64_t inode) const {
 }
 
 bool AtomicFileWriter::Append(const void* data, size_t length) {
-  if (file_ == nullptr || failed_) return false;
-  if (!file_->Append(std::string_view(static_cast<const char*>(data), length)).ok()) {
-    failed_ = true;
-  }
-  return !failed_;
+  if (file_ == nullptr || !failure_.ok()) return false;
+  failure_ = file_->Append(std::string_view(static_cast<const char*>(data), length));
+  return failure_.ok();
 }
 
 bool AtomicFileWriter::Close(bool durable) {
-  if (file_ == nullptr) return closed_ && !failed_;
-  if (durable && !failed_ && !file_->Sync().ok()) failed_ = true;
-  if (!file_->Close().ok()) failed_ = true;
+  if (file_ == nullptr) return closed_ && failure_.ok();
+  if (durable && failure_.ok()) failure_ = file_->Sync();
+  const Status closed = file_->Close();
+  if (failure_.ok()) failure_ = closed;
   file_.reset();
   closed_ = true;
-  return !failed_;
+  return failure_.ok();
 }
 
 bool AtomicFileWriter::Rename(bool replace) {
   if (temp_.empty()) return false;
   if (file_ != nullptr) Close(/*durable=*/true);
-  if (failed_ || !env_->RenameFile(temp_, target_, replace).ok()) {
+  if (failure_.ok()) failure_ = env_->RenameFile(temp_, target_, replace);
+  if (!failure_.ok()) {
     Discard();
     return false;
   }
@@ -104,14 +96,6 @@ void AtomicFileWriter::Discard() {
   file_.reset();
   if (!temp_.empty()) env_->RemoveFile(temp_);
   temp_.clear();
-}
-
-bool SyncFileSystemOf(std::string_view path) {
-  const int fd = open(ToOsPath(path).c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
-  const bool synced = syncfs(fd) == 0;
-  close(fd);
-  return synced;
 }
 
 }  // namespace tarvelin

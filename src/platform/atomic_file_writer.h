@@ -19,9 +19,6 @@ class AtomicFileWriter {
  public:
   // Works through `env`, which outlives the writer.
   explicit AtomicFileWriter(Env& env);
-  // Works through a PosixEnv of its own: a bridge until every caller passes
-  // its Env.
-  AtomicFileWriter();
   // Discards what was not committed.
   ~AtomicFileWriter();
   AtomicFileWriter(AtomicFileWriter&& other) noexcept;
@@ -37,7 +34,8 @@ class AtomicFileWriter {
   // and commits nothing).
   bool Append(const void* data, size_t length);
   // Ends writing. With `durable` the data reach the disk first; otherwise
-  // the caller makes them durable itself (SyncFileSystemOf) before Commit.
+  // the caller makes them durable itself (Env::SyncFileSystem) before
+  // Commit.
   bool Close(bool durable);
   // Closes (durably) if still open, then renames over the target. On any
   // failure the temporary file is removed and the target left as it was.
@@ -47,6 +45,10 @@ class AtomicFileWriter {
   bool CommitAsNew();
   // Removes the temporary file; the target is left as it was.
   void Discard();
+
+  // The first failure of this writer (naming the file, with errno); ok
+  // while there was none.
+  const Status& failure() const { return failure_; }
 
   // True for the temporary file (the target-to-be) and for the file at the
   // target path when Open ran (the one it will replace).
@@ -58,12 +60,11 @@ class AtomicFileWriter {
  private:
   bool Rename(bool replace);
 
-  std::shared_ptr<Env> own_env_;  // kept by a moved-from writer too
   Env* env_;
   std::string target_;
   std::string temp_;
   std::unique_ptr<WritableFile> file_;
-  bool failed_ = false;
+  Status failure_;
   bool closed_ = false;
   struct Identity {
     bool known = false;
@@ -73,9 +74,5 @@ class AtomicFileWriter {
   Identity temp_identity_;
   Identity replaced_identity_;
 };
-
-// Makes every write to the file system holding `path` durable (one flush
-// for many files written without `durable`). False on an error.
-bool SyncFileSystemOf(std::string_view path);
 
 }  // namespace tarvelin

@@ -3,8 +3,6 @@
 #include <string>
 #include <utility>
 
-#include "platform/posix_env.h"
-
 namespace tarvelin {
 
 Status DirectoryLock::LockWith(Env& env, std::string_view path) {
@@ -18,11 +16,6 @@ Status DirectoryLock::LockWith(Env& env, std::string_view path) {
   if (!lock.ok()) return lock.status();
   lock_ = std::move(*lock);
   return Status::Ok();
-}
-
-bool DirectoryLock::Lock(std::string_view path) {
-  PosixEnv env;
-  return LockWith(env, path).ok();
 }
 
 }  // namespace tarvelin

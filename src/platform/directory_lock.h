@@ -20,9 +20,6 @@ class DirectoryLock {
   // Waits for the lock, taken through `env`; fails when the directory
   // cannot be opened. Ok at once when this object holds the lock already.
   Status LockWith(Env& env, std::string_view path);
-  // The same through a PosixEnv (a bridge until every caller passes its
-  // Env); false when the directory cannot be opened.
-  bool Lock(std::string_view path);
 
  private:
   std::unique_ptr<FileLock> lock_;

@@ -4,8 +4,6 @@
 #include <memory>
 #include <vector>
 
-#include "platform/posix_env.h"
-
 namespace tarvelin {
 
 namespace {
@@ -47,12 +45,6 @@ bool WalkFiles(Env& env, std::string_view root, bool recursive,
                const std::function<bool(const WalkedFile&)>& visit) {
   Result<std::unique_ptr<Directory>> directory = env.OpenDirectory(root, Links::kFollow);
   return directory.ok() && WalkOpen(**directory, "", recursive, visit);
-}
-
-bool WalkFiles(std::string_view root, bool recursive,
-               const std::function<bool(const WalkedFile&)>& visit) {
-  PosixEnv env;
-  return WalkFiles(env, root, recursive, visit);
 }
 
 }  // namespace tarvelin

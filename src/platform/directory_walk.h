@@ -27,8 +27,5 @@ struct WalkedFile {
 // then, and also when `root` itself cannot be read.
 bool WalkFiles(Env& env, std::string_view root, bool recursive,
                const std::function<bool(const WalkedFile&)>& visit);
-// The same through a PosixEnv: a bridge until every caller passes its Env.
-bool WalkFiles(std::string_view root, bool recursive,
-               const std::function<bool(const WalkedFile&)>& visit);
 
 }  // namespace tarvelin

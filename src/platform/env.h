@@ -31,11 +31,42 @@
 
 #include "foundation/date_time.h"
 #include "foundation/status.h"
-#include "platform/file_system.h"
-#include "platform/local_time.h"
-#include "platform/path_identity.h"
 
 namespace tarvelin {
+
+// Identity of one version of a file. Equal stamps mean "not rewritten": the
+// modification time in nanoseconds, size and inode all change on a rewrite
+// by rename, even twice within one second.
+struct FileStamp {
+  bool exists = false;
+  int64_t mtime_ns = 0;
+  int64_t size = 0;
+  uint64_t inode = 0;
+  bool operator==(const FileStamp&) const = default;
+};
+
+// Which file-system object a path names, so that walks over directories can
+// notice when a link leads them back into a directory they are inside.
+struct PathIdentity {
+  uint64_t device = 0;
+  uint64_t inode = 0;
+  bool operator==(const PathIdentity&) const = default;
+};
+
+// One entry of a directory listing.
+struct DirectoryEntry {
+  std::string name;
+  bool is_directory = false;
+  int64_t size = 0;
+  int64_t mtime_ns = 0;
+};
+
+// The local time of one second, split into calendar fields, with the time
+// zone's offset at that moment.
+struct LocalTime {
+  CivilDateTime when;          // milliseconds are always 0
+  int utc_offset_minutes = 0;  // east of UTC is positive
+};
 
 enum class FileKind { kRegular, kDirectory, kLink, kOther };
 
@@ -236,6 +267,8 @@ class Env {
   virtual LocalTime LocalTimeOf(int64_t unix_seconds) = 0;
   // Whole seconds since an arbitrary start; never decreases.
   virtual int64_t NowMonotonicSeconds() = 0;
+  // The same clock in microseconds, for deadlines of waits.
+  virtual int64_t NowMonotonicMicros() = 0;
   virtual void SleepForMicroseconds(int64_t micros) = 0;
   // From the system's generator of random numbers.
   virtual uint32_t RandomUint32() = 0;

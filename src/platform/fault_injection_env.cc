@@ -313,6 +313,7 @@ LocalTime FaultInjectionEnv::LocalTimeOf(int64_t unix_seconds) {
   return base_.LocalTimeOf(unix_seconds);
 }
 int64_t FaultInjectionEnv::NowMonotonicSeconds() { return base_.NowMonotonicSeconds(); }
+int64_t FaultInjectionEnv::NowMonotonicMicros() { return base_.NowMonotonicMicros(); }
 void FaultInjectionEnv::SleepForMicroseconds(int64_t micros) { base_.SleepForMicroseconds(micros); }
 uint32_t FaultInjectionEnv::RandomUint32() { return base_.RandomUint32(); }
 uint32_t FaultInjectionEnv::CurrentThreadId() { return base_.CurrentThreadId(); }

@@ -98,6 +98,7 @@ class FaultInjectionEnv final : public Env {
   CivilDateTime NowLocal() override;
   LocalTime LocalTimeOf(int64_t unix_seconds) override;
   int64_t NowMonotonicSeconds() override;
+  int64_t NowMonotonicMicros() override;
   void SleepForMicroseconds(int64_t micros) override;
   uint32_t RandomUint32() override;
 

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/environment.h"
+#include "platform/posix/environment.h"
 
 namespace tarvelin {
 namespace {

@@ -1,6 +1,6 @@
-// The file, directory and lock calls of PosixEnv. Where a free function of
-// file_system.h already makes the call, it is used, and the errno it leaves
-// becomes the status.
+// The file, directory and lock calls of PosixEnv. Where a function of
+// posix/file_calls.h already makes the call, it is used, and the errno it
+// leaves becomes the status.
 #include "platform/posix_env.h"
 
 #include <dirent.h>
@@ -14,10 +14,8 @@
 #include <string>
 #include <utility>
 
-#include "platform/atomic_file_writer.h"
-#include "platform/file_system.h"
 #include "platform/os_path.h"
-#include "platform/stamped_file.h"
+#include "platform/posix/file_calls.h"
 
 namespace tarvelin {
 

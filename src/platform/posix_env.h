@@ -1,7 +1,6 @@
 // PosixEnv: the Env of this platform, made of the system calls of Linux.
 // What it hands out (files, directories, locks, sockets) holds only its own
-// descriptor and may outlive the PosixEnv, so a short-lived PosixEnv on the
-// stack serves the forms of the helpers that take no Env.
+// descriptor and may outlive the PosixEnv.
 #pragma once
 
 #include <atomic>
@@ -43,6 +42,7 @@ class PosixEnv final : public Env {
   CivilDateTime NowLocal() override;
   LocalTime LocalTimeOf(int64_t unix_seconds) override;
   int64_t NowMonotonicSeconds() override;
+  int64_t NowMonotonicMicros() override;
   void SleepForMicroseconds(int64_t micros) override;
   uint32_t RandomUint32() override;
 

@@ -7,18 +7,18 @@
 #include <thread>
 #include <utility>
 
-#include "platform/clock.h"
-#include "platform/debug_output.h"
-#include "platform/environment.h"
-#include "platform/local_time.h"
-#include "platform/monotonic_clock.h"
-#include "platform/network_info.h"
+#include "platform/posix/clock.h"
+#include "platform/posix/debug_output.h"
+#include "platform/posix/environment.h"
+#include "platform/posix/local_time.h"
+#include "platform/posix/monotonic_clock.h"
+#include "platform/posix/network_info.h"
 #include "platform/posix_env.h"
-#include "platform/processes.h"
-#include "platform/self_process.h"
-#include "platform/udp_socket.h"
-#include "platform/unix_stream.h"
-#include "platform/unix_time.h"
+#include "platform/posix/processes.h"
+#include "platform/posix/self_process.h"
+#include "platform/posix/udp_socket.h"
+#include "platform/posix/unix_stream.h"
+#include "platform/posix/unix_time.h"
 
 namespace tarvelin {
 
@@ -94,6 +94,12 @@ int64_t PosixEnv::NowUnixSeconds() { return UnixSecondsNow(); }
 CivilDateTime PosixEnv::NowLocal() { return LocalNow(); }
 LocalTime PosixEnv::LocalTimeOf(int64_t unix_seconds) { return LocalTimeAt(unix_seconds); }
 int64_t PosixEnv::NowMonotonicSeconds() { return MonotonicSeconds(); }
+
+int64_t PosixEnv::NowMonotonicMicros() {
+  return std::chrono::duration_cast<std::chrono::microseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
 
 void PosixEnv::SleepForMicroseconds(int64_t micros) {
   std::this_thread::sleep_for(std::chrono::microseconds(micros));

@@ -2,8 +2,6 @@
 
 #include <string>
 
-#include "platform/posix_env.h"
-
 namespace tarvelin {
 
 Status AppendRecord(Env& env, std::string_view path, const void* record, size_t record_size,
@@ -32,12 +30,6 @@ Status AppendRecord(Env& env, std::string_view path, const void* record, size_t 
   *after = info->stamp();
   *index = aligned / static_cast<int64_t>(record_size);
   return Status::Ok();
-}
-
-bool AppendRecord(std::string_view path, const void* record, size_t record_size, FileStamp* before,
-                  FileStamp* after, int64_t* index) {
-  PosixEnv env;
-  return AppendRecord(env, path, record, record_size, before, after, index).ok();
 }
 
 }  // namespace tarvelin

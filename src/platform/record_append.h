@@ -7,7 +7,6 @@
 
 #include "foundation/status.h"
 #include "platform/env.h"
-#include "platform/file_system.h"
 
 namespace tarvelin {
 
@@ -25,8 +24,5 @@ namespace tarvelin {
 // writers out.
 Status AppendRecord(Env& env, std::string_view path, const void* record, size_t record_size,
                     FileStamp* before, FileStamp* after, int64_t* index);
-// The same through a PosixEnv: a bridge until every caller passes its Env.
-bool AppendRecord(std::string_view path, const void* record, size_t record_size, FileStamp* before,
-                  FileStamp* after, int64_t* index);
 
 }  // namespace tarvelin

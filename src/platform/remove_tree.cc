@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "platform/os_path.h"
-#include "platform/posix_env.h"
 
 namespace tarvelin {
 
@@ -54,11 +53,6 @@ Status RemoveTree(Env& env, std::string_view path) {
   }
   Note(env.RemoveDirectory(target), &first);
   return first;
-}
-
-bool RemoveTree(std::string_view path) {
-  PosixEnv env;
-  return RemoveTree(env, path).ok();
 }
 
 }  // namespace tarvelin

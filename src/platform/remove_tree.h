@@ -14,8 +14,5 @@ namespace tarvelin {
 // Ok when nothing remains at `path` (also when it was missing); otherwise
 // the first failure, with the rest removed all the same.
 Status RemoveTree(Env& env, std::string_view path);
-// The same through a PosixEnv (a bridge until every caller passes its Env):
-// true when nothing remains at `path`.
-bool RemoveTree(std::string_view path);
 
 }  // namespace tarvelin

@@ -3,14 +3,10 @@
 #include <utility>
 
 #include "platform/os_path.h"
-#include "platform/posix_env.h"
 
 namespace tarvelin {
 
 ReplacementFile::ReplacementFile(Env& env) : env_(&env) {}
-
-ReplacementFile::ReplacementFile()
-    : own_env_(std::make_unique<PosixEnv>()), env_(own_env_.get()) {}
 
 ReplacementFile::~ReplacementFile() { Discard(); }
 
@@ -29,10 +25,11 @@ Status ReplacementFile::OpenFile(std::string_view temp_path, std::string_view ta
   return failure_;
 }
 
-bool ReplacementFile::Append(const void* data, size_t length) {
-  if (file_ == nullptr || !failure_.ok()) return false;
+Status ReplacementFile::Append(const void* data, size_t length) {
+  if (file_ == nullptr) return Status::InvalidArgument("write to a file that is not open");
+  if (!failure_.ok()) return failure_;
   failure_ = file_->Append(std::string_view(static_cast<const char*>(data), length));
-  return failure_.ok();
+  return failure_;
 }
 
 Status ReplacementFile::CommitFile() {

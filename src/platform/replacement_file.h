@@ -19,9 +19,6 @@ class ReplacementFile {
  public:
   // Works through `env`, which outlives the file.
   explicit ReplacementFile(Env& env);
-  // Works through a PosixEnv of its own: a bridge until every caller passes
-  // its Env.
-  ReplacementFile();
   // Discards what was not committed.
   ~ReplacementFile();
   ReplacementFile(const ReplacementFile&) = delete;
@@ -29,21 +26,16 @@ class ReplacementFile {
 
   // Creates or truncates `temp_path`; its directory must exist.
   Status OpenFile(std::string_view temp_path, std::string_view target_path);
-  bool Open(std::string_view temp_path, std::string_view target_path) {
-    return OpenFile(temp_path, target_path).ok();
-  }
-  // False on a write error; the file then commits nothing.
-  bool Append(const void* data, size_t length);
+  // After a write error the file commits nothing.
+  Status Append(const void* data, size_t length);
   // Makes the data durable, renames over the target and makes the rename
   // durable. On any error before the rename: the target untouched, the
   // temporary file removed, and the first error returned. A failed sync of
   // the directory after the rename is not reported: the target is replaced.
   Status CommitFile();
-  bool Commit() { return CommitFile().ok(); }
   void Discard();
 
  private:
-  std::unique_ptr<Env> own_env_;
   Env* env_;
   std::string temp_;
   std::string target_;

@@ -1,4 +1,4 @@
-// A file opened read-only together with the stamp (file_system.h) of the
+// A file opened read-only together with the stamp (env.h) of the
 // version that was opened. A rename over the path afterwards does not change
 // what the handle reads, so everything read through it belongs to that stamp.
 #pragma once
@@ -10,17 +10,8 @@
 
 #include "foundation/status.h"
 #include "platform/env.h"
-#include "platform/file_system.h"
 
 namespace tarvelin {
-
-// Raw handles, for state that lives in caller memory (a walk handle).
-// -1 when the path is missing or no regular file.
-int OpenStampedHandle(std::string_view path, FileStamp* stamp);
-// Up to `length` bytes at `offset`, fewer only at the end of the file; -1 on
-// an error.
-int64_t ReadHandleAt(int handle, int64_t offset, void* buffer, size_t length);
-void CloseHandle(int handle);
 
 class StampedFile {
  public:
@@ -30,8 +21,6 @@ class StampedFile {
 
   // Opens through `env`; the file does not outlive it.
   Status OpenFile(Env& env, std::string_view path);
-  // Opens through a PosixEnv: a bridge until every caller passes its Env.
-  bool Open(std::string_view path);
   bool is_open() const { return file_ != nullptr; }
   // A file that is not open has a stamp of a missing file.
   const FileStamp& stamp() const { return file_ != nullptr ? file_->stamp() : kNoStamp; }

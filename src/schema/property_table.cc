@@ -50,12 +50,12 @@ std::vector<std::string> PropertyFileCandidates(std::string_view install_path) {
   return {base + "api/delphi/" + kFileName, base + kFileName, base + "../api/" + kFileName};
 }
 
-PropertyTable LoadPropertyTable(std::string_view install_path) {
+PropertyTable LoadPropertyTable(Env& env, std::string_view install_path) {
   if (install_path.empty()) return PropertyTable();
   for (const std::string& path : PropertyFileCandidates(install_path)) {
-    if (!FileExists(path)) continue;
+    if (!FileExists(env, path)) continue;
     std::string text;
-    if (ReadFile(path, &text) != ReadResult::kOk) return PropertyTable();
+    if (!env.ReadFile(path, &text).ok()) return PropertyTable();
     return PropertyTable::FromText(text);
   }
   return PropertyTable();

@@ -9,6 +9,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/env.h"
 #include "schema/property_line.h"
 
 namespace tarvelin {
@@ -42,6 +43,6 @@ std::vector<std::string> PropertyFileCandidates(std::string_view install_path);
 
 // The table of the first candidate that exists; empty when there is none,
 // it cannot be read, or the installation has no path.
-PropertyTable LoadPropertyTable(std::string_view install_path);
+PropertyTable LoadPropertyTable(Env& env, std::string_view install_path);
 
 }  // namespace tarvelin

@@ -1,17 +1,15 @@
 #include "services/service_channel.h"
 
 #include <algorithm>
-#include <chrono>
+#include <cerrno>
+#include <charconv>
 #include <mutex>
 #include <optional>
-#include <thread>
 #include <utility>
 
 #include "foundation/bytes.h"
-#include "platform/environment.h"
+#include "foundation/text.h"
 #include "platform/os_path.h"
-#include "platform/processes.h"
-#include "platform/unix_stream.h"
 #include "services/service_ids.h"
 
 namespace tarvelin {
@@ -30,40 +28,44 @@ constexpr size_t kAnswerChunk = 64 * 1024;
 // requests does not pile further connects onto a busy service.
 std::mutex pipe_lock;
 
-bool OpenConnection(UnixStream* stream, const std::string& socket_path) {
-  switch (stream->Connect(socket_path)) {
-    case UnixStream::ConnectResult::kConnected:
-      return true;
-    case UnixStream::ConnectResult::kFailed:
-      return false;
-    case UnixStream::ConnectResult::kBusy:
-      break;
-  }
-  std::lock_guard<std::mutex> hold(pipe_lock);
-  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kBusyWaitMs);
-  while (std::chrono::steady_clock::now() < deadline) {
-    switch (stream->Connect(socket_path)) {
-      case UnixStream::ConnectResult::kConnected:
-        return true;
-      case UnixStream::ConnectResult::kFailed:
-        return false;
-      case UnixStream::ConnectResult::kBusy:
-        break;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(kBusyRetryMs));
-  }
-  return stream->Connect(socket_path) == UnixStream::ConnectResult::kConnected;
+bool Busy(const Status& status) {
+  return status.Is(StatusCode::kIOError) && status.sys_errno() == EAGAIN;
 }
 
 }  // namespace
 
-ServiceChannel::ServiceChannel(std::string run_dir, int read_timeout_ms)
-    : run_dir_(std::move(run_dir)), read_timeout_ms_(read_timeout_ms) {}
+std::optional<int64_t> ParsePidFile(std::string_view content) {
+  const std::string line = Trim(content.substr(0, content.find('\n')));
+  int64_t pid = 0;
+  const char* end = line.data() + line.size();
+  const auto [stop, error] = std::from_chars(line.data(), end, pid);
+  if (line.empty() || error != std::errc() || stop != end || pid <= 0) return std::nullopt;
+  return pid;
+}
 
-std::string ServiceChannel::RunDirectory(std::string_view install_path) {
-  std::string from_environment = GetEnvironment("TARVELIN_RUN_DIR");
+ServiceChannel::ServiceChannel(Env& env, std::string run_dir, int read_timeout_ms)
+    : env_(&env), run_dir_(std::move(run_dir)), read_timeout_ms_(read_timeout_ms) {}
+
+std::string ServiceChannel::RunDirectory(Env& env, std::string_view install_path) {
+  std::string from_environment = env.GetVariable("TARVELIN_RUN_DIR");
   if (!from_environment.empty()) return WithTrailingSeparator(from_environment);
   return WithTrailingSeparator(install_path) + "run" + kPathSeparator;
+}
+
+std::unique_ptr<StreamSocket> ServiceChannel::Connect(const std::string& socket_path) const {
+  Result<std::unique_ptr<StreamSocket>> stream = env_->ConnectUnixStream(socket_path);
+  if (stream.ok()) return std::move(*stream);
+  if (!Busy(stream.status())) return nullptr;
+  std::lock_guard<std::mutex> hold(pipe_lock);
+  const int64_t deadline = env_->NowMonotonicMicros() + int64_t{kBusyWaitMs} * 1000;
+  while (env_->NowMonotonicMicros() < deadline) {
+    stream = env_->ConnectUnixStream(socket_path);
+    if (stream.ok()) return std::move(*stream);
+    if (!Busy(stream.status())) return nullptr;
+    env_->SleepForMicroseconds(int64_t{kBusyRetryMs} * 1000);
+  }
+  stream = env_->ConnectUnixStream(socket_path);
+  return stream.ok() ? std::move(*stream) : nullptr;
 }
 
 std::string ServiceChannel::SocketPath(int service_id) const {
@@ -85,9 +87,13 @@ bool ServiceChannel::IsServiceRunning(int service_id) const {
 std::optional<int64_t> ServiceChannel::RunningPid(int service_id) const {
   std::string pid_path = PidPath(service_id);
   if (pid_path.empty()) return std::nullopt;
-  std::optional<int64_t> pid = ReadPidFile(pid_path);
+  // A pid file holds one short line; more than this is not a pid file.
+  constexpr size_t kPidFileMax = 4096;
+  std::string content;
+  if (!env_->ReadFilePrefix(pid_path, kPidFileMax, &content).ok()) return std::nullopt;
+  std::optional<int64_t> pid = ParsePidFile(content);
   // A killed service that nobody reaped is a zombie: it no longer runs.
-  if (!pid.has_value() || !ProcessRunning(*pid)) return std::nullopt;
+  if (!pid.has_value() || !env_->ProcessRunning(*pid)) return std::nullopt;
   return pid;
 }
 
@@ -95,20 +101,20 @@ int32_t ServiceChannel::SendServiceCommand(int service_id, uint32_t message, uin
                                            uint32_t second, bool want_answer) const {
   std::string socket_path = SocketPath(service_id);
   if (socket_path.empty()) return 0;
-  UnixStream stream;
-  if (!OpenConnection(&stream, socket_path)) return 0;
+  const std::unique_ptr<StreamSocket> stream = Connect(socket_path);
+  if (stream == nullptr) return 0;
 
   uint8_t command[kCommandSize] = {};
   PutLE(command, 4, want_answer ? kCommandWithAnswerCode : kCommandCode);
   PutLE(command + 4, 4, message);
   PutLE(command + 8, 4, first);
   PutLE(command + 12, 4, second);
-  if (!stream.WriteAll(command, sizeof(command))) return 0;
+  if (!stream->WriteAll(command, sizeof(command)).ok()) return 0;
   if (!want_answer) return 1;
 
   uint8_t answer[kAnswerMax];
-  int64_t n = stream.ReadSome(answer, sizeof(answer), read_timeout_ms_);
-  if (n < 4) return 0;
+  const Result<size_t> n = stream->ReadSome(answer, sizeof(answer), read_timeout_ms_);
+  if (!n.ok() || *n < 4) return 0;
   return static_cast<int32_t>(GetLE(answer, 4));
 }
 
@@ -116,13 +122,13 @@ std::optional<std::string> ServiceChannel::Exchange(int service_id, std::string_
                                                     size_t answer_max) const {
   std::string socket_path = SocketPath(service_id);
   if (socket_path.empty()) return std::nullopt;
-  UnixStream stream;
-  if (!OpenConnection(&stream, socket_path)) return std::nullopt;
-  if (!stream.WriteAll(request.data(), request.size())) return std::nullopt;
+  const std::unique_ptr<StreamSocket> stream = Connect(socket_path);
+  if (stream == nullptr) return std::nullopt;
+  if (!stream->WriteAll(request.data(), request.size()).ok()) return std::nullopt;
   std::string answer(answer_max, '\0');
-  int64_t n = stream.ReadSome(answer.data(), answer.size(), read_timeout_ms_);
-  if (n <= 0) return std::nullopt;
-  answer.resize(static_cast<size_t>(n));
+  const Result<size_t> n = stream->ReadSome(answer.data(), answer.size(), read_timeout_ms_);
+  if (!n.ok() || *n == 0) return std::nullopt;
+  answer.resize(*n);
   return answer;
 }
 
@@ -130,28 +136,28 @@ std::optional<std::string> ServiceChannel::ExchangeLengthPrefixed(int service_id
                                                                   std::string_view request) const {
   std::string socket_path = SocketPath(service_id);
   if (socket_path.empty()) return std::nullopt;
-  UnixStream stream;
-  if (!OpenConnection(&stream, socket_path)) return std::nullopt;
-  if (!stream.WriteAll(request.data(), request.size())) return std::nullopt;
+  const std::unique_ptr<StreamSocket> stream = Connect(socket_path);
+  if (stream == nullptr) return std::nullopt;
+  if (!stream->WriteAll(request.data(), request.size()).ok()) return std::nullopt;
   uint8_t count_bytes[4];
-  if (!stream.ReadExact(count_bytes, sizeof(count_bytes), read_timeout_ms_)) return std::nullopt;
+  if (!stream->ReadExact(count_bytes, sizeof(count_bytes), read_timeout_ms_).ok()) {
+    return std::nullopt;
+  }
   const int32_t count = static_cast<int32_t>(GetLE(count_bytes, 4));
   if (count < 1) return std::string();
   if (static_cast<size_t>(count) > kLengthPrefixedAnswerMax) return std::nullopt;
 
-  const auto deadline =
-      std::chrono::steady_clock::now() + std::chrono::milliseconds(read_timeout_ms_);
+  const int64_t deadline = env_->NowMonotonicMicros() + int64_t{read_timeout_ms_} * 1000;
   std::string answer;
   while (answer.size() < static_cast<size_t>(count)) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-        deadline - std::chrono::steady_clock::now());
-    if (left.count() <= 0) return std::nullopt;
+    const int64_t left_ms = (deadline - env_->NowMonotonicMicros()) / 1000;
+    if (left_ms <= 0) return std::nullopt;
     const size_t have = answer.size();
     answer.resize(have + std::min(kAnswerChunk, static_cast<size_t>(count) - have));
-    const int64_t n =
-        stream.ReadSome(answer.data() + have, answer.size() - have, static_cast<int>(left.count()));
-    if (n <= 0) return std::nullopt;
-    answer.resize(have + static_cast<size_t>(n));
+    const Result<size_t> n =
+        stream->ReadSome(answer.data() + have, answer.size() - have, static_cast<int>(left_ms));
+    if (!n.ok() || *n == 0) return std::nullopt;
+    answer.resize(have + *n);
   }
   return answer;
 }

@@ -6,9 +6,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+
+#include "platform/env.h"
 
 namespace tarvelin {
 
@@ -18,13 +21,20 @@ inline constexpr uint32_t kCommandWithAnswerCode = 4099;
 // a broken answer rather than allocated.
 inline constexpr size_t kLengthPrefixedAnswerMax = 16 << 20;
 
+// The decimal pid on the first line of a pid file's text; nullopt for
+// anything else.
+std::optional<int64_t> ParsePidFile(std::string_view content);
+
 class ServiceChannel {
  public:
-  // `run_dir` ends with a separator. `read_timeout_ms` bounds every read.
-  explicit ServiceChannel(std::string run_dir, int read_timeout_ms = 5000);
+  // Connects through `env`, which outlives the channel. `run_dir` ends
+  // with a separator. `read_timeout_ms` bounds every read.
+  ServiceChannel(Env& env, std::string run_dir, int read_timeout_ms = 5000);
 
   // $TARVELIN_RUN_DIR (separator ensured) when set, else install_path + "run/".
-  static std::string RunDirectory(std::string_view install_path);
+  static std::string RunDirectory(Env& env, std::string_view install_path);
+
+  Env& env() const { return *env_; }
 
   const std::string& run_dir() const { return run_dir_; }
 
@@ -62,6 +72,11 @@ class ServiceChannel {
   std::string SocketPath(int service_id) const;
   std::string PidPath(int service_id) const;
 
+  // Opens a connection, waiting while the service's queue is full; null
+  // when it cannot be opened.
+  std::unique_ptr<StreamSocket> Connect(const std::string& socket_path) const;
+
+  Env* env_;
   std::string run_dir_;
   int read_timeout_ms_;
 };

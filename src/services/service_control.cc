@@ -1,32 +1,29 @@
 #include "services/service_control.h"
 
-#include <chrono>
 #include <optional>
-#include <thread>
 
 #include "platform/file_system.h"
 #include "platform/os_path.h"
-#include "platform/processes.h"
 #include "services/service_ids.h"
 
 namespace tarvelin {
 
 namespace {
 
-constexpr auto kPollInterval = std::chrono::milliseconds(10);
-constexpr auto kWaitLimit = std::chrono::milliseconds(10000);
+constexpr int64_t kPollIntervalMicros = 10000;
+constexpr int64_t kWaitLimitMicros = 10000000;
 // After SIGKILL the processes end at once; this only bounds the wait for
 // the kernel to take them down.
-constexpr auto kKillSettleLimit = std::chrono::milliseconds(1000);
+constexpr int64_t kKillSettleLimitMicros = 1000000;
 
 // Polls until `done` holds or `limit` passes; true when it holds.
 template <typename Condition>
-bool PollUntil(Condition done, std::chrono::milliseconds limit) {
-  const auto deadline = std::chrono::steady_clock::now() + limit;
+bool PollUntil(Env& env, Condition done, int64_t limit_micros) {
+  const int64_t deadline = env.NowMonotonicMicros() + limit_micros;
   for (;;) {
     if (done()) return true;
-    if (std::chrono::steady_clock::now() >= deadline) return false;
-    std::this_thread::sleep_for(kPollInterval);
+    if (env.NowMonotonicMicros() >= deadline) return false;
+    env.SleepForMicroseconds(kPollIntervalMicros);
   }
 }
 
@@ -39,30 +36,37 @@ void Start(const std::string& program, std::string_view install_path, const Serv
            int service_id, bool wait) {
   // A second instance would fight the first over socket and pid file.
   if (channel.IsServiceRunning(service_id)) return;
-  if (!FileExists(program)) return;
-  if (!SpawnDetached(program, std::string(install_path))) return;
-  if (wait) PollUntil([&] { return channel.IsServiceRunning(service_id); }, kWaitLimit);
+  Env& env = channel.env();
+  if (!FileExists(env, program)) return;
+  if (!env.SpawnDetached(program, install_path).ok()) return;
+  if (wait) {
+    PollUntil(env, [&] { return channel.IsServiceRunning(service_id); }, kWaitLimitMicros);
+  }
 }
 
 void Stop(const std::string& program, const ServiceChannel& channel, int service_id, bool wait) {
+  Env& env = channel.env();
   const std::optional<int64_t> pid = channel.RunningPid(service_id);
-  if (pid && BaseName(ProcessProgram(*pid)) == BaseName(program)) TerminateProcess(*pid);
+  if (pid && BaseName(env.ProcessProgram(*pid).value_or(std::string())) == BaseName(program)) {
+    env.TerminateProcess(*pid);
+  }
   if (!wait) return;
   // A service removes its pid file before it exits: wait for the process too.
   const auto stopped = [&] {
-    return !channel.IsServiceRunning(service_id) && !(pid && ProcessRunning(*pid));
+    return !channel.IsServiceRunning(service_id) && !(pid && env.ProcessRunning(*pid));
   };
-  if (PollUntil(stopped, kWaitLimit)) return;
-  const std::vector<int64_t> stubborn = FindProcessesByProgram(program);
-  for (int64_t process : stubborn) KillProcess(process);
+  if (PollUntil(env, stopped, kWaitLimitMicros)) return;
+  const std::vector<int64_t> stubborn = env.FindProcessesByProgram(program);
+  for (int64_t process : stubborn) env.KillProcess(process);
   PollUntil(
+      env,
       [&] {
         for (int64_t process : stubborn) {
-          if (ProcessRunning(process)) return false;
+          if (env.ProcessRunning(process)) return false;
         }
         return true;
       },
-      kKillSettleLimit);
+      kKillSettleLimitMicros);
 }
 
 }  // namespace

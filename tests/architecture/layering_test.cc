@@ -1,6 +1,6 @@
 // Every #include under src/ and tools/ points to the includer's own layer
 // or to a layer below it (src/layers.txt), apart from the allowed pairs that
-// file lists.
+// file lists; a private folder is included by its own layer only.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -19,6 +19,7 @@ namespace fs = std::filesystem;
 struct Rules {
   std::map<std::string, int> rank;  // layer folder -> line number of its layer
   std::map<std::string, std::set<std::string>> public_users;  // include root -> layers
+  std::map<std::string, std::string> private_folders;          // folder -> its only layer
   std::set<std::pair<std::string, std::string>> allowed;      // file, header
 };
 
@@ -41,6 +42,8 @@ Rules ReadRules(const fs::path& file) {
       ++rank;
     } else if (words[0] == "public" && words.size() >= 2) {
       for (size_t i = 2; i < words.size(); ++i) rules.public_users[words[1]].insert(words[i]);
+    } else if (words[0] == "private" && words.size() == 3) {
+      rules.private_folders[words[1]] = words[2];
     } else if (words[0] == "allow" && words.size() == 3) {
       rules.allowed.emplace(words[1], words[2]);
     } else {
@@ -95,6 +98,11 @@ std::string Violation(const Rules& rules, const Include& include) {
   if (include.file.starts_with("tools/") && include.header.find('/') == std::string::npos) {
     return "";  // the tool's own headers beside it
   }
+  for (const auto& [folder, owner] : rules.private_folders) {
+    if (include.header.starts_with(folder + "/") && from != owner) {
+      return folder + " is private to " + owner;
+    }
+  }
   const std::string to = LayerOf(rules, include.header);
   if (to.empty()) return "the header lies in no layer";
   if (to == from) return "";
@@ -134,6 +142,7 @@ TEST(LayeringTest, AViolationIsFound) {
   Rules rules;
   rules.rank = {{"foundation", 0}, {"platform", 1}, {"services", 2}, {"log", 2}, {"api/c", 3}};
   rules.public_users["tarvelin"] = {"api/c"};
+  rules.private_folders["platform/posix"] = "platform";
   const struct {
     const char* file;
     const char* header;
@@ -143,6 +152,11 @@ TEST(LayeringTest, AViolationIsFound) {
       {"foundation/a.cc", "platform/b.h", false}, {"log/a.cc", "services/b.h", false},
       {"api/c/a.cc", "tarvelin/api.h", true},     {"log/a.cc", "tarvelin/api.h", false},
       {"api/c/a.cc", "log/b.h", true},            {"odd/a.cc", "log/b.h", false},
+      {"platform/a.cc", "platform/posix/b.h", true},
+      {"platform/posix/a.cc", "platform/posix/b.h", true},
+      {"log/a.cc", "platform/posix/b.h", false},
+      {"api/c/a.cc", "platform/posix/b.h", false},
+      {"log/a.cc", "platform/b.h", true},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(Violation(rules, {c.file, c.header, 1}).empty(), c.ok) << c.file << " -> " << c.header;

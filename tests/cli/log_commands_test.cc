@@ -6,7 +6,7 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
-#include "platform/clock.h"
+#include "platform/posix_env.h"
 #include "support/cli_runner.h"
 #include "support/temp_dir.h"
 
@@ -14,7 +14,8 @@ namespace tarvelin {
 namespace {
 
 std::string Today() {
-  const CivilDate date = LocalNow().date;
+  PosixEnv env;
+  const CivilDate date = env.NowLocal().date;
   char text[16];
   std::snprintf(text, sizeof text, "%04d%02d%02d", date.year, date.month, date.day);
   return text;

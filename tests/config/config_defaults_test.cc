@@ -5,6 +5,7 @@
 #include "schema/config_offsets.h"
 #include "config/config_state.h"
 #include "config/api_state.h"
+#include "platform/posix_env.h"
 #include "support/temp_dir.h"
 
 namespace tarvelin {
@@ -17,10 +18,11 @@ class ConfigDefaultsTest : public ::testing::Test {
     dir_.Write("resolv.conf", "# comment\nnameserver 192.0.2.1\nnameserver 192.0.2.2\n");
     config_.resolv_conf_path = dir_.path() + "resolv.conf";
   }
-  void Apply() { ApplyConfigDefaults(api_, config_); }
+  void Apply() { ApplyConfigDefaults(env_, api_, config_); }
   ServerConfig& record() { return config_.record; }
 
   testing::TempDir dir_;
+  PosixEnv env_;
   ApiState api_;
   ConfigState config_;
 };

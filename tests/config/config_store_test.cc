@@ -101,7 +101,7 @@ TEST_F(ConfigStoreTest, SaveCreatesTheConfigurationDirectoryAndLeavesNoTemporary
   context_.api.config_path = dir_.path() + "new/deeper/";
   ASSERT_TRUE(SaveConfiguration(context_));
   std::vector<DirectoryEntry> entries;
-  ASSERT_TRUE(ListDirectory(context_.api.config_path, &entries));
+  ASSERT_TRUE(context_.env().ListDirectory(context_.api.config_path, &entries).ok());
   std::set<std::string> names;
   for (const auto& entry : entries) names.insert(entry.name);
   EXPECT_EQ(names, (std::set<std::string>{"settings.cfg", "domains.cfg"}));

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/posix_env.h"
 #include "support/temp_dir.h"
 
 namespace tarvelin {
@@ -59,12 +60,13 @@ TEST(DefaultsLine, NumbersAreDecimalAndUnreadableIsZero) {
 
 TEST(ReadDefaultsFile, MissingFileGivesNothing) {
   testing::TempDir dir;
+  PosixEnv env;
   std::vector<DefaultsLine> lines{{"stale", "1"}};
-  EXPECT_FALSE(ReadDefaultsFile(dir.path() + "default.ini", &lines));
+  EXPECT_FALSE(ReadDefaultsFile(env, dir.path() + "default.ini", &lines));
   EXPECT_TRUE(lines.empty());
 
   dir.Write("default.ini", "DomainSIP=1\n");
-  ASSERT_TRUE(ReadDefaultsFile(dir.path() + "default.ini", &lines));
+  ASSERT_TRUE(ReadDefaultsFile(env, dir.path() + "default.ini", &lines));
   ASSERT_EQ(lines.size(), 1u);
   EXPECT_TRUE(lines[0].Is("domainsip"));
   EXPECT_EQ(lines[0].Number(), 1);

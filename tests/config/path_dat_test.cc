@@ -4,6 +4,7 @@
 
 #include "config/bind_dat.h"
 #include "config/config_line.h"
+#include "platform/posix_env.h"
 #include "support/temp_dir.h"
 
 namespace tarvelin {
@@ -28,11 +29,12 @@ TEST(CleanConfigLine, CutsCommentsAndTrims) {
 
 TEST(ReadPathDat, LinesByNumberWithDirectoriesEndingInASeparator) {
   testing::TempDir dir;
+  PosixEnv env;
   dir.Write("path.dat",
             "\n/srv/second\n\n tag # node\nshare;u;p\n/spam\n/cal/\n/fwd\n/retry\n1.2.3.4|5.6.7.8\n"
             "host.example\nline 12 is ignored\n");
   PathDat entries;
-  ReadPathDat(dir.path(), &entries);
+  ReadPathDat(env, dir.path(), &entries);
   EXPECT_EQ(entries.line(1), "") << "an empty first line leaves the config directory alone";
   EXPECT_EQ(entries.line(2), "/srv/second/");
   EXPECT_EQ(entries.line(4), "tag");
@@ -47,9 +49,10 @@ TEST(ReadPathDat, LinesByNumberWithDirectoriesEndingInASeparator) {
 
 TEST(ReadPathDat, RenamesPathCfgAndKeepsHeldEntriesForEmptyLines) {
   testing::TempDir dir;
+  PosixEnv env;
   dir.Write("path.cfg", "/cfg/\n");
   PathDat found;
-  ReadPathDat(dir.path(), &found);
+  ReadPathDat(env, dir.path(), &found);
   EXPECT_EQ(found.line(1), "/cfg/");
   EXPECT_TRUE(dir.Exists("path.dat"));
   EXPECT_FALSE(dir.Exists("path.cfg"));
@@ -63,45 +66,49 @@ TEST(ReadPathDat, RenamesPathCfgAndKeepsHeldEntriesForEmptyLines) {
 
 TEST(ReadPathDat, ExistingPathDatIsNotReplacedByPathCfg) {
   testing::TempDir dir;
+  PosixEnv env;
   dir.Write("path.cfg", "/from-cfg/\n");
   dir.Write("path.dat", "/from-dat/\n");
   PathDat found;
-  ReadPathDat(dir.path(), &found);
+  ReadPathDat(env, dir.path(), &found);
   EXPECT_EQ(found.line(1), "/from-dat/");
 }
 
 TEST(ReadPathDat, BinaryGarbageIsHarmless) {
   testing::TempDir dir;
+  PosixEnv env;
   std::string garbage;
   for (int i = 0; i < 2000; ++i) garbage += static_cast<char>((i * 37) % 256);
   dir.Write("path.dat", garbage);
   PathDat found;
-  ReadPathDat(dir.path(), &found);
+  ReadPathDat(env, dir.path(), &found);
   for (int n = 1; n <= PathDat::kLines; ++n) EXPECT_LE(found.line(n).size(), 255u);
 }
 
 TEST(ReadBindDat, BinaryGarbageIsHarmless) {
   testing::TempDir dir;
+  PosixEnv env;
   std::string garbage = "Outgoing_Bind=";
   for (int i = 0; i < 5000; ++i) garbage += static_cast<char>((i * 131) % 256);
   dir.Write("bind.dat", garbage);
   std::string outgoing, ipv6;
-  ReadBindDat(dir.path() + "bind.dat", &outgoing, &ipv6);
+  ReadBindDat(env, dir.path() + "bind.dat", &outgoing, &ipv6);
   EXPECT_EQ(outgoing.find(' '), std::string::npos);
 }
 
 TEST(ReadBindDat, LaterLinesWinAndValuesAreCleaned) {
   testing::TempDir dir;
+  PosixEnv env;
   dir.Write("bind.dat",
             "no equals sign\nOutgoing_Bind=1.1.1.1\nOUTGOING_BIND = 192.168.1.2;10.0.0.1\n"
             "IPv6_Bind = fe80::1 # comment\n");
   std::string outgoing = "from path.dat", ipv6;
-  ReadBindDat(dir.path() + "bind.dat", &outgoing, &ipv6);
+  ReadBindDat(env, dir.path() + "bind.dat", &outgoing, &ipv6);
   EXPECT_EQ(outgoing, "192.168.1.2");
   EXPECT_EQ(ipv6, "fe80::1");
 
   std::string untouched = "kept";
-  ReadBindDat(dir.path() + "missing.dat", &untouched, &ipv6);
+  ReadBindDat(env, dir.path() + "missing.dat", &untouched, &ipv6);
   EXPECT_EQ(untouched, "kept");
 }
 

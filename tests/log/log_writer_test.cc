@@ -18,7 +18,7 @@
 #include "config/config_state.h"
 #include "core/context.h"
 #include "core/logging.h"
-#include "platform/self_process.h"
+#include "platform/posix_env.h"
 #include "platform/system_error.h"
 #include "support/temp_dir.h"
 
@@ -67,7 +67,8 @@ std::vector<std::string> LinesOf(const std::string& content) {
 
 class LogWriterTest : public ::testing::Test {
  protected:
-  LogWriterTest() : clock_(new FakeClock), writer_(std::unique_ptr<LogClock>(clock_), locks_) {
+  LogWriterTest()
+      : clock_(new FakeClock), writer_(env_, std::unique_ptr<LogClock>(clock_), locks_) {
     ServerConfig& record = config_.record;
     record.SetText(log_offsets::kLogDirectory, dir_.path() + "logs/");
     for (int offset : {2869, 3126, 21390, 3383, 3635, 227, 153, 21389, 22839, 25403}) {
@@ -103,6 +104,7 @@ class LogWriterTest : public ::testing::Test {
   TempDir dir_;
   ConfigState config_;
   LockTable locks_;
+  PosixEnv env_;
   FakeClock* clock_;  // owned by writer_
   LogWriter writer_;
 };
@@ -259,7 +261,8 @@ TEST(LogTime, EmailFormUsesTheProcessTimeZone) {
   config.record.SetNumber(log_offsets::kRotationSize, 4, 0);
   config.record.SetByte(log_offsets::kTimeForm, 2);
   LockTable locks;
-  LogWriter writer(SystemLogClock(), locks);
+  PosixEnv env;
+  LogWriter writer(env, SystemLogClock(env), locks);
   writer.Write({config.record, ""}, 0, 11, "SYSTEM", 1, "zoned");
   const std::vector<std::string> files = FilesBelow(dir.path());
   ASSERT_EQ(files.size(), 1u);
@@ -328,7 +331,7 @@ TEST_F(LogWriterTest, BufferIsWrittenOnceItReachesTheSize) {
     TempDir dir;
     config_.record.SetText(log_offsets::kLogDirectory, dir.path());
     config_.record.SetNumber(log_offsets::kBufferSize, 4, size);
-    LogWriter writer(std::make_unique<FakeClock>(*clock_), locks_);
+    LogWriter writer(env_, std::make_unique<FakeClock>(*clock_), locks_);
     for (int i = 1; i < written_by; ++i) writer.Write(settings(), 5, 0, "SYSTEM", 1, kMessage26);
     EXPECT_FALSE(dir.Exists("s20240305.log")) << size;
     writer.Write(settings(), 5, 0, "SYSTEM", 1, kMessage26);
@@ -431,7 +434,7 @@ TEST_F(LogWriterTest, ChangeLogEntries) {
   const std::vector<std::string> lines = Lines("maintenance/20240305.log");
   ASSERT_EQ(lines.size(), std::size(cases));
   char hex[16];
-  std::snprintf(hex, sizeof hex, "%x", CurrentThreadId());
+  std::snprintf(hex, sizeof hex, "%x", env_.CurrentThreadId());
   std::string id = hex;
   if (id.size() % 2 != 0) id.insert(0, "0");
   if (id.size() < 4) id.insert(0, 4 - id.size(), '0');
@@ -451,7 +454,7 @@ TEST_F(LogWriterTest, ErrorEntries) {
   writer_.Error(settings(), "Connect", "'a', 'b'", true, 13);
   errno = ENOENT;
   writer_.Error(settings(), "Open", "x", false, 0);
-  const std::string program = ProgramFilePath();
+  const std::string program = env_.ProgramPath().value_or("");
   const std::vector<std::string> lines = Lines("e20240305.log");
   ASSERT_EQ(lines.size(), 3u);
   const std::string start = "SYSTEM          [0000] 09:05:07 " + program + " function ";

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "mailstore/message_conversion.h"
+#include "platform/posix_env.h"
 #include "support/temp_dir.h"
 
 namespace tarvelin {
@@ -64,7 +65,7 @@ class MailboxConversionTest : public ::testing::Test {
     dir_.Write("mail/example.org/john/" + relative, data);
   }
   bool Convert(const MailboxConversion& how) const {
-    return ConvertMailbox(MailRoot(), kMailbox, how);
+    return ConvertMailbox(env_, MailRoot(), kMailbox, how);
   }
   // Every file and folder of the mailbox: folders end with "/", links show
   // their target.
@@ -90,6 +91,7 @@ class MailboxConversionTest : public ::testing::Test {
   std::string DifferencesFrom(const Tree& want) const { return Differences(Snapshot(), want); }
 
   TempDir dir_;
+  mutable PosixEnv env_;
 };
 
 TEST_F(MailboxConversionTest, Pop3MailboxToImap) {
@@ -215,12 +217,12 @@ TEST_F(MailboxConversionTest, LinkBackIntoTheTreeIsNotFollowedAgain) {
 }
 
 TEST_F(MailboxConversionTest, PathsThatNameNoMailboxAreRefused) {
-  EXPECT_FALSE(ConvertMailbox(MailRoot(), "", kToImap)) << "the mail root itself";
-  EXPECT_FALSE(ConvertMailbox("", "example.org\\john\\", kToImap)) << "relative without a root";
+  EXPECT_FALSE(ConvertMailbox(env_, MailRoot(), "", kToImap)) << "the mail root itself";
+  EXPECT_FALSE(ConvertMailbox(env_, "", "example.org\\john\\", kToImap)) << "relative without a root";
   EXPECT_FALSE(fs::exists(MailRoot()));
   fs::create_directories(dir_.path() + "elsewhere");
   dir_.Write("elsewhere/1.tmp", "x\r\n.\r\n");
-  EXPECT_TRUE(ConvertMailbox("", dir_.path() + "elsewhere", kToImap)) << "absolute needs no root";
+  EXPECT_TRUE(ConvertMailbox(env_, "", dir_.path() + "elsewhere", kToImap)) << "absolute needs no root";
   EXPECT_EQ(dir_.Read("elsewhere/inbox/1.imap"), "x");
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/atomic_file_writer.h"
+#include "platform/posix_env.h"
 #include "support/temp_dir.h"
 
 namespace tarvelin {
@@ -20,22 +21,22 @@ size_t EntriesIn(const std::string& dir) {
 }
 
 // Both steps, as a converter of many files takes them.
-bool ToImapFile(const std::string& source, const std::string& target) {
-  AtomicFileWriter out;
-  return WriteImapForm(source, target, &out) && SyncFileSystemOf(source) &&
-         PutInPlace(source, &out);
+bool ToImapFile(Env& env, const std::string& source, const std::string& target) {
+  AtomicFileWriter out(env);
+  return WriteImapForm(env, source, target, &out) && env.SyncFileSystem(source).ok() &&
+         PutInPlace(env, source, &out);
 }
-bool ToPop3File(const std::string& source, const std::string& target) {
-  AtomicFileWriter out;
-  return WritePop3Form(source, target, &out) && SyncFileSystemOf(source) &&
-         PutInPlace(source, &out);
+bool ToPop3File(Env& env, const std::string& source, const std::string& target) {
+  AtomicFileWriter out(env);
+  return WritePop3Form(env, source, target, &out) && env.SyncFileSystem(source).ok() &&
+         PutInPlace(env, source, &out);
 }
 
 class MessageConversionTest : public ::testing::Test {
  protected:
   std::string ToImap(const std::string& pop3) {
     dir_.Write("m.tmp", pop3);
-    EXPECT_TRUE(ToImapFile(dir_.path() + "m.tmp", dir_.path() + "m.imap"));
+    EXPECT_TRUE(ToImapFile(env_, dir_.path() + "m.tmp", dir_.path() + "m.imap"));
     EXPECT_FALSE(dir_.Exists("m.tmp"));
     EXPECT_EQ(EntriesIn(dir_.path()), 1u) << "nothing but the new file";
     const std::string imap = dir_.Read("m.imap");
@@ -44,7 +45,7 @@ class MessageConversionTest : public ::testing::Test {
   }
   std::string ToPop3(const std::string& imap) {
     dir_.Write("m.imap", imap);
-    EXPECT_TRUE(ToPop3File(dir_.path() + "m.imap", dir_.path() + "m.tmp"));
+    EXPECT_TRUE(ToPop3File(env_, dir_.path() + "m.imap", dir_.path() + "m.tmp"));
     EXPECT_FALSE(dir_.Exists("m.imap"));
     EXPECT_EQ(EntriesIn(dir_.path()), 1u) << "nothing but the new file";
     const std::string pop3 = dir_.Read("m.tmp");
@@ -53,6 +54,7 @@ class MessageConversionTest : public ::testing::Test {
   }
 
   TempDir dir_;
+  PosixEnv env_;
 };
 
 TEST_F(MessageConversionTest, ToImapDropsTheEndMarkerAndTheStuffing) {
@@ -96,8 +98,8 @@ TEST_F(MessageConversionTest, StuffingDotsAcrossBlockBoundaries) {
 
 TEST_F(MessageConversionTest, NothingIsInPlaceBeforePutInPlace) {
   dir_.Write("a.tmp", "new\r\n.\r\n");
-  AtomicFileWriter out;
-  ASSERT_TRUE(WriteImapForm(dir_.path() + "a.tmp", dir_.path() + "a.imap", &out));
+  AtomicFileWriter out(env_);
+  ASSERT_TRUE(WriteImapForm(env_, dir_.path() + "a.tmp", dir_.path() + "a.imap", &out));
   EXPECT_FALSE(dir_.Exists("a.imap"));
   EXPECT_EQ(dir_.Read("a.tmp"), "new\r\n.\r\n");
   out.Discard();
@@ -105,16 +107,16 @@ TEST_F(MessageConversionTest, NothingIsInPlaceBeforePutInPlace) {
 }
 
 TEST_F(MessageConversionTest, FailuresLeaveTheOldFile) {
-  EXPECT_FALSE(ToImapFile(dir_.path() + "missing.tmp", dir_.path() + "missing.imap"));
+  EXPECT_FALSE(ToImapFile(env_, dir_.path() + "missing.tmp", dir_.path() + "missing.imap"));
   EXPECT_FALSE(dir_.Exists("missing.imap"));
 
   dir_.Write("a.tmp", "new\r\n.\r\n");
   dir_.Write("a.imap", "taken");
-  EXPECT_FALSE(ToImapFile(dir_.path() + "a.tmp", dir_.path() + "a.imap"));
+  EXPECT_FALSE(ToImapFile(env_, dir_.path() + "a.tmp", dir_.path() + "a.imap"));
   EXPECT_EQ(dir_.Read("a.imap"), "taken") << "an existing file is never replaced";
   EXPECT_EQ(dir_.Read("a.tmp"), "new\r\n.\r\n");
 
-  EXPECT_FALSE(ToPop3File(dir_.path() + "a.imap", dir_.path() + "no/such/a.tmp"));
+  EXPECT_FALSE(ToPop3File(env_, dir_.path() + "a.imap", dir_.path() + "no/such/a.tmp"));
   EXPECT_EQ(dir_.Read("a.imap"), "taken");
   EXPECT_EQ(EntriesIn(dir_.path()), 2u) << "no temporary file is left";
 }

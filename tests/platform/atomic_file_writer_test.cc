@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <string>
 
+#include "platform/posix_env.h"
 #include "support/temp_dir.h"
 
 namespace tarvelin {
@@ -21,8 +23,9 @@ size_t EntriesIn(const std::string& dir) {
 
 TEST(AtomicFileWriter, TargetChangesOnlyAtCommit) {
   TempDir dir;
+  PosixEnv env;
   dir.Write("users.cfg", "old");
-  AtomicFileWriter writer;
+  AtomicFileWriter writer(env);
   ASSERT_TRUE(writer.Open(dir.path() + "users.cfg"));
   ASSERT_TRUE(writer.Append("new ", 4));
   ASSERT_TRUE(writer.Append("content", 7));
@@ -34,8 +37,9 @@ TEST(AtomicFileWriter, TargetChangesOnlyAtCommit) {
 
 TEST(AtomicFileWriter, CommitAsNewNeverReplaces) {
   TempDir dir;
+  PosixEnv env;
   dir.Write("taken.imap", "old");
-  AtomicFileWriter writer;
+  AtomicFileWriter writer(env);
   ASSERT_TRUE(writer.Open(dir.path() + "taken.imap"));
   ASSERT_TRUE(writer.Append("new", 3));
   EXPECT_FALSE(writer.CommitAsNew());
@@ -51,13 +55,14 @@ TEST(AtomicFileWriter, CommitAsNewNeverReplaces) {
 
 TEST(AtomicFileWriter, DiscardAndDestructionLeaveTheTargetAlone) {
   TempDir dir;
+  PosixEnv env;
   dir.Write("users.cfg", "old");
   {
-    AtomicFileWriter writer;
+    AtomicFileWriter writer(env);
     ASSERT_TRUE(writer.Open(dir.path() + "users.cfg"));
     writer.Append("half", 4);
   }
-  AtomicFileWriter discarded;
+  AtomicFileWriter discarded(env);
   ASSERT_TRUE(discarded.Open(dir.path() + "users.cfg"));
   discarded.Discard();
   EXPECT_FALSE(discarded.Commit());
@@ -67,7 +72,8 @@ TEST(AtomicFileWriter, DiscardAndDestructionLeaveTheTargetAlone) {
 
 TEST(AtomicFileWriter, ClosedWritersCommitLaterAfterOneFlush) {
   TempDir dir;
-  AtomicFileWriter first, second;
+  PosixEnv env;
+  AtomicFileWriter first(env), second(env);
   ASSERT_TRUE(first.Open(dir.path() + "a"));
   ASSERT_TRUE(second.Open(dir.path() + "b"));
   first.Append("1", 1);
@@ -75,7 +81,7 @@ TEST(AtomicFileWriter, ClosedWritersCommitLaterAfterOneFlush) {
   ASSERT_TRUE(first.Close(/*durable=*/false));
   ASSERT_TRUE(second.Close(/*durable=*/false));
   EXPECT_FALSE(dir.Exists("a"));
-  EXPECT_TRUE(SyncFileSystemOf(dir.path()));
+  EXPECT_TRUE(env.SyncFileSystem(dir.path()).ok());
   AtomicFileWriter moved = std::move(second);
   ASSERT_TRUE(first.Commit());
   ASSERT_TRUE(moved.Commit());
@@ -85,12 +91,13 @@ TEST(AtomicFileWriter, ClosedWritersCommitLaterAfterOneFlush) {
 
 TEST(AtomicFileWriter, KnowsTheFileItWritesAndTheFileItReplaces) {
   TempDir dir;
+  PosixEnv env;
   dir.Write("archive", "old");
   dir.Write("other", "other");
   struct stat old_file, other;
   ASSERT_EQ(stat((dir.path() + "archive").c_str(), &old_file), 0);
   ASSERT_EQ(stat((dir.path() + "other").c_str(), &other), 0);
-  AtomicFileWriter writer;
+  AtomicFileWriter writer(env);
   EXPECT_FALSE(writer.IsOwnFile(old_file.st_dev, old_file.st_ino));
   ASSERT_TRUE(writer.Open(dir.path() + "archive"));
   EXPECT_TRUE(writer.IsOwnFile(old_file.st_dev, old_file.st_ino));
@@ -104,22 +111,27 @@ TEST(AtomicFileWriter, KnowsTheFileItWritesAndTheFileItReplaces) {
 
 TEST(AtomicFileWriter, FailuresAreReported) {
   TempDir dir;
-  AtomicFileWriter writer;
+  PosixEnv env;
+  AtomicFileWriter writer(env);
   EXPECT_FALSE(writer.Open(dir.path() + "missing/file")) << "the directory must exist";
+  EXPECT_EQ(writer.failure().code(), StatusCode::kNotFound) << writer.failure().ToString();
   EXPECT_FALSE(writer.Append("x", 1));
   // A target that is a directory cannot be replaced by a file.
   dir.Write("folder/inside", "");
   ASSERT_TRUE(writer.Open(dir.path() + "folder"));
+  EXPECT_TRUE(writer.failure().ok()) << "a new file starts without one";
   writer.Append("x", 1);
   EXPECT_FALSE(writer.Commit());
+  EXPECT_EQ(writer.failure().sys_errno(), EISDIR) << writer.failure().ToString();
   EXPECT_EQ(EntriesIn(dir.path()), 1u);
-  EXPECT_FALSE(SyncFileSystemOf(dir.path() + "missing"));
+  EXPECT_FALSE(env.SyncFileSystem(dir.path() + "missing").ok());
 }
 
 TEST(AtomicFileWriter, LongTargetNamesStillGetATemporaryFile) {
   TempDir dir;
+  PosixEnv env;
   const std::string name(250, 'n');
-  AtomicFileWriter writer;
+  AtomicFileWriter writer(env);
   ASSERT_TRUE(writer.Open(dir.path() + name));
   ASSERT_TRUE(writer.Commit());
   EXPECT_TRUE(dir.Exists(name));

@@ -1,4 +1,4 @@
-#include "platform/clock.h"
+#include "platform/posix/clock.h"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -7,6 +7,9 @@
 #include <cmath>
 #include <set>
 #include <string>
+
+#include "platform/local_now.h"
+#include "platform/posix_env.h"
 
 namespace tarvelin {
 namespace {
@@ -58,8 +61,9 @@ TEST(ClockTest, LocalNowFollowsTheTimeZone) {
 
 TEST(ClockTest, LocalNowAsDateTimeEncodesLocalNow) {
   ScopedTimeZone zone("UTC0");
+  PosixEnv env;
   const double before = Encode(LocalNow());
-  const double now = LocalNowAsDateTime();
+  const double now = LocalNowAsDateTime(env);
   const double after = Encode(LocalNow());
   EXPECT_LE(before, now);
   EXPECT_LE(now, after);

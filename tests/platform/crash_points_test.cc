@@ -102,10 +102,10 @@ TEST_F(CrashPointsTest, ReplacementFileLeavesTheOldOrTheNewFile) {
       [&] { Lay({{"users.cfg", "old"}}); },
       [&](Env& env) {
         ReplacementFile file(env);
-        if (!file.Open(Path("users.cfg.tmp"), Path("users.cfg"))) return;
+        if (!file.OpenFile(Path("users.cfg.tmp"), Path("users.cfg")).ok()) return;
         file.Append("new ", 4);
         file.Append("content", 7);
-        file.Commit();
+        file.CommitFile();
       },
       [&](bool crashed) {
         const std::string content = Read("users.cfg");
@@ -181,9 +181,9 @@ TEST_F(CrashPointsTest, FailedWritesLeaveTheTargetAndNoTemporaryFile) {
       FaultInjectionEnv env(plain_);
       fault.fault(env, 2);
       ReplacementFile file(env);
-      ASSERT_TRUE(file.Open(Path("users.cfg.tmp"), Path("users.cfg")));
+      ASSERT_TRUE(file.OpenFile(Path("users.cfg.tmp"), Path("users.cfg")).ok());
       file.Append("new ", 4);
-      EXPECT_FALSE(file.Append("content", 7));
+      EXPECT_FALSE(file.Append("content", 7).ok());
       const Status committed = file.CommitFile();
       EXPECT_EQ(committed.code(), StatusCode::kIOError);
       EXPECT_EQ(Read("users.cfg"), "old");

@@ -1,4 +1,4 @@
-#include "platform/debug_output.h"
+#include "platform/posix/debug_output.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>

@@ -21,17 +21,18 @@ using std::chrono::milliseconds;
 // before the lock is taken, so that it shares no descriptor of the lock.
 TEST(DirectoryLockTest, ExcludesOtherProcesses) {
   testing::TempDir dir;
+  PosixEnv env;
   const pid_t child = fork();
   ASSERT_GE(child, 0);
   if (child == 0) {
     for (int i = 0; i < 500 && !dir.Exists("locked"); ++i)
       std::this_thread::sleep_for(milliseconds(10));
     DirectoryLock lock;
-    _exit(dir.Exists("locked") && lock.Lock(dir.path()) && dir.Exists("released") ? 0 : 1);
+    _exit(dir.Exists("locked") && lock.LockWith(env, dir.path()).ok() && dir.Exists("released") ? 0 : 1);
   }
   {
     DirectoryLock held;
-    ASSERT_TRUE(held.Lock(dir.path()));
+    ASSERT_TRUE(held.LockWith(env, dir.path()).ok());
     dir.Write("locked", "");
     std::this_thread::sleep_for(milliseconds(200));
     dir.Write("released", "");
@@ -43,13 +44,14 @@ TEST(DirectoryLockTest, ExcludesOtherProcesses) {
 
 TEST(DirectoryLockTest, ExcludesOtherThreads) {
   testing::TempDir dir;
+  PosixEnv env;
   auto held = std::make_unique<DirectoryLock>();
-  ASSERT_TRUE(held->Lock(dir.path()));
+  ASSERT_TRUE(held->LockWith(env, dir.path()).ok());
   std::atomic<bool> released{false};
   std::atomic<bool> saw_release{false};
   std::thread waiter([&] {
     DirectoryLock lock;
-    saw_release = lock.Lock(dir.path()) && released;
+    saw_release = lock.LockWith(env, dir.path()).ok() && released;
   });
   std::this_thread::sleep_for(milliseconds(100));
   released = true;
@@ -63,7 +65,6 @@ TEST(DirectoryLockTest, OnlyAnExistingDirectoryIsLocked) {
   dir.Write("users.cfg", "");
   PosixEnv env;
   DirectoryLock lock;
-  EXPECT_FALSE(lock.Lock(dir.path() + "missing/"));
   EXPECT_EQ(lock.LockWith(env, dir.path() + "missing/").code(), StatusCode::kNotFound);
   EXPECT_EQ(lock.LockWith(env, dir.path() + "users.cfg").code(), StatusCode::kInvalidArgument);
   ASSERT_TRUE(lock.LockWith(env, dir.path()).ok());

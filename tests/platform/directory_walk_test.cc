@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/posix_env.h"
 #include "support/temp_dir.h"
 
 namespace tarvelin {
@@ -14,8 +15,9 @@ namespace {
 using testing::TempDir;
 
 std::vector<std::string> Walk(const std::string& root, bool recursive) {
+  PosixEnv env;
   std::vector<std::string> seen;
-  WalkFiles(root, recursive, [&](const WalkedFile& file) {
+  WalkFiles(env, root, recursive, [&](const WalkedFile& file) {
     seen.push_back(file.relative);
     return true;
   });
@@ -32,6 +34,7 @@ class DirectoryWalkTest : public ::testing::Test {
     dir_.Write("c/x", "x");
   }
   TempDir dir_;
+  PosixEnv env_;
 };
 
 TEST_F(DirectoryWalkTest, VisitsFilesInNameOrderWithTheirSizes) {
@@ -39,7 +42,7 @@ TEST_F(DirectoryWalkTest, VisitsFilesInNameOrderWithTheirSizes) {
             (std::vector<std::string>{"a.txt", "b.txt", "c/x", "sub/deeper/y.dat", "sub/z.dat"}));
   EXPECT_EQ(Walk(dir_.path(), false), (std::vector<std::string>{"a.txt", "b.txt"}));
   int64_t size = -1;
-  WalkFiles(dir_.path() + "sub", false, [&](const WalkedFile& file) {
+  WalkFiles(env_, dir_.path() + "sub", false, [&](const WalkedFile& file) {
     size = file.size;
     return true;
   });
@@ -57,13 +60,13 @@ TEST_F(DirectoryWalkTest, FollowsFileLinksButNeverDirectoryLinks) {
 
 TEST_F(DirectoryWalkTest, StopsWhenTheVisitorSaysSo) {
   int visited = 0;
-  EXPECT_FALSE(WalkFiles(dir_.path(), true, [&](const WalkedFile&) { return ++visited < 2; }));
+  EXPECT_FALSE(WalkFiles(env_, dir_.path(), true, [&](const WalkedFile&) { return ++visited < 2; }));
   EXPECT_EQ(visited, 2);
 }
 
 TEST_F(DirectoryWalkTest, MissingRootIsReported) {
-  EXPECT_FALSE(WalkFiles(dir_.path() + "missing", true, [](const WalkedFile&) { return true; }));
-  EXPECT_TRUE(WalkFiles(dir_.path() + "c\\", true, [](const WalkedFile&) { return true; }))
+  EXPECT_FALSE(WalkFiles(env_, dir_.path() + "missing", true, [](const WalkedFile&) { return true; }));
+  EXPECT_TRUE(WalkFiles(env_, dir_.path() + "c\\", true, [](const WalkedFile&) { return true; }))
       << "stored paths may use backslashes";
 }
 

@@ -1,5 +1,8 @@
 #include "platform/file_system.h"
 
+#include "platform/posix/file_calls.h"
+#include "platform/posix_env.h"
+
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
@@ -21,6 +24,8 @@ class FileSystemTest : public testing::Test {
   void TearDown() override { std::filesystem::remove_all(dir_); }
 
   std::string Path(const std::string& name) const { return dir_ + "/" + name; }
+
+  PosixEnv env_;
 
   // Written without the code under test.
   void Plant(const std::string& name, const std::string& content) const {
@@ -46,34 +51,34 @@ class FileSystemTest : public testing::Test {
 };
 
 TEST_F(FileSystemTest, AtomicWriteCreatesAndReplaces) {
-  ASSERT_TRUE(WriteFileAtomic(Path("users.cfg"), "first version"));
+  ASSERT_TRUE(WriteFileAtomic(env_, Path("users.cfg"), "first version").ok());
   EXPECT_EQ(Read("users.cfg"), "first version");
-  ASSERT_TRUE(WriteFileAtomic(Path("users.cfg"), "2nd"));
+  ASSERT_TRUE(WriteFileAtomic(env_, Path("users.cfg"), "2nd").ok());
   EXPECT_EQ(Read("users.cfg"), "2nd");
-  ASSERT_TRUE(WriteFileAtomic(Path("users.cfg"), ""));
+  ASSERT_TRUE(WriteFileAtomic(env_, Path("users.cfg"), "").ok());
   EXPECT_EQ(Read("users.cfg"), "");
   EXPECT_EQ(Names(dir_), std::vector<std::string>{"users.cfg"});
 }
 
 TEST_F(FileSystemTest, AtomicWriteFailureLeavesNothingBehind) {
-  EXPECT_FALSE(WriteFileAtomic(Path("missing/users.cfg"), "x"));
-  EXPECT_FALSE(DirectoryExists(Path("missing")));
+  EXPECT_FALSE(WriteFileAtomic(env_, Path("missing/users.cfg"), "x").ok());
+  EXPECT_FALSE(DirectoryExists(env_, Path("missing")));
 
   // A directory cannot be replaced by a file: the temporary file goes away.
-  ASSERT_TRUE(CreateDirectories(Path("taken")));
-  EXPECT_FALSE(WriteFileAtomic(Path("taken"), "x"));
-  EXPECT_TRUE(DirectoryExists(Path("taken")));
+  ASSERT_TRUE(env_.CreateDirectories(Path("taken")).ok());
+  EXPECT_FALSE(WriteFileAtomic(env_, Path("taken"), "x").ok());
+  EXPECT_TRUE(DirectoryExists(env_, Path("taken")));
   EXPECT_EQ(Names(dir_), std::vector<std::string>{"taken"});
 }
 
 TEST_F(FileSystemTest, StampChangesOnEveryRewrite) {
   const std::string path = Path("domain.cfg");
   EXPECT_FALSE(GetFileStamp(path).exists);
-  ASSERT_TRUE(WriteFileAtomic(path, "same content"));
+  ASSERT_TRUE(WriteFileAtomic(env_, path, "same content").ok());
   const FileStamp first = GetFileStamp(path);
-  ASSERT_TRUE(WriteFileAtomic(path, "same content"));
+  ASSERT_TRUE(WriteFileAtomic(env_, path, "same content").ok());
   const FileStamp second = GetFileStamp(path);
-  ASSERT_TRUE(WriteFileAtomic(path, "same content"));
+  ASSERT_TRUE(WriteFileAtomic(env_, path, "same content").ok());
   const FileStamp third = GetFileStamp(path);
 
   EXPECT_TRUE(first.exists);
@@ -85,7 +90,7 @@ TEST_F(FileSystemTest, StampChangesOnEveryRewrite) {
 
 TEST_F(FileSystemTest, ExistenceAndSize) {
   Plant("file", "12345");
-  ASSERT_TRUE(CreateDirectories(Path("dir")));
+  ASSERT_TRUE(env_.CreateDirectories(Path("dir")).ok());
   const struct {
     std::string path;
     bool file;
@@ -98,9 +103,9 @@ TEST_F(FileSystemTest, ExistenceAndSize) {
       {Path("file/below"), false, false, -1},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(FileExists(c.path), c.file) << c.path;
-    EXPECT_EQ(DirectoryExists(c.path), c.directory) << c.path;
-    EXPECT_EQ(FileSize(c.path), c.size) << c.path;
+    EXPECT_EQ(FileExists(env_, c.path), c.file) << c.path;
+    EXPECT_EQ(DirectoryExists(env_, c.path), c.directory) << c.path;
+    EXPECT_EQ(FileSize(env_, c.path), c.size) << c.path;
   }
 }
 
@@ -151,25 +156,25 @@ TEST_F(FileSystemTest, ReadPrefixAndRange) {
 }
 
 TEST_F(FileSystemTest, CreateDirectoriesMakesAllParents) {
-  EXPECT_TRUE(CreateDirectories(Path("a/b/c")));
-  EXPECT_TRUE(DirectoryExists(Path("a/b/c")));
-  EXPECT_TRUE(CreateDirectories(Path("a/b/c")));  // already there
-  EXPECT_TRUE(CreateDirectories(Path("a//b2/")));
-  EXPECT_TRUE(DirectoryExists(Path("a/b2")));
+  EXPECT_TRUE(env_.CreateDirectories(Path("a/b/c")).ok());
+  EXPECT_TRUE(DirectoryExists(env_, Path("a/b/c")));
+  EXPECT_TRUE(env_.CreateDirectories(Path("a/b/c")).ok());  // already there
+  EXPECT_TRUE(env_.CreateDirectories(Path("a//b2/")).ok());
+  EXPECT_TRUE(DirectoryExists(env_, Path("a/b2")));
 
   Plant("file", "x");
-  EXPECT_FALSE(CreateDirectories(Path("file")));
-  EXPECT_FALSE(CreateDirectories(Path("file/sub")));
+  EXPECT_FALSE(env_.CreateDirectories(Path("file")).ok());
+  EXPECT_FALSE(env_.CreateDirectories(Path("file/sub")).ok());
 }
 
 TEST_F(FileSystemTest, BackslashPathsAreMapped) {
   const std::string dir = dir_ + "\\mail\\domains";
-  ASSERT_TRUE(CreateDirectories(dir));
-  EXPECT_TRUE(DirectoryExists(Path("mail/domains")));
-  ASSERT_TRUE(WriteFileAtomic(dir + "\\a.cfg", "abc"));
+  ASSERT_TRUE(env_.CreateDirectories(dir).ok());
+  EXPECT_TRUE(DirectoryExists(env_, Path("mail/domains")));
+  ASSERT_TRUE(WriteFileAtomic(env_, dir + "\\a.cfg", "abc").ok());
   EXPECT_EQ(Read("mail/domains/a.cfg"), "abc");
-  EXPECT_TRUE(FileExists(dir + "\\a.cfg"));
-  EXPECT_EQ(FileSize(dir + "\\a.cfg"), 3);
+  EXPECT_TRUE(FileExists(env_, dir + "\\a.cfg"));
+  EXPECT_EQ(FileSize(env_, dir + "\\a.cfg"), 3);
   EXPECT_TRUE(GetFileStamp(dir + "\\a.cfg").exists);
   std::string out;
   EXPECT_EQ(ReadFilePrefix(dir + "\\a.cfg", 2, &out), ReadResult::kOk);
@@ -189,7 +194,7 @@ TEST_F(FileSystemTest, RenameRefusesToReplaceUnlessAsked) {
 
   EXPECT_TRUE(RenamePath(Path("from"), Path("to"), true));
   EXPECT_EQ(Read("to"), "new");
-  EXPECT_FALSE(FileExists(Path("from")));
+  EXPECT_FALSE(FileExists(env_, Path("from")));
 
   EXPECT_TRUE(RenamePath(Path("to"), Path("free"), false));
   EXPECT_EQ(Read("free"), "new");
@@ -199,14 +204,14 @@ TEST_F(FileSystemTest, RenameRefusesToReplaceUnlessAsked) {
 TEST_F(FileSystemTest, RemoveFile) {
   Plant("f", "x");
   EXPECT_TRUE(RemoveFile(Path("f")));
-  EXPECT_FALSE(FileExists(Path("f")));
+  EXPECT_FALSE(FileExists(env_, Path("f")));
   EXPECT_FALSE(RemoveFile(Path("f")));
 }
 
 TEST_F(FileSystemTest, ListDirectoryDescribesEntries) {
   Plant("one.dat", "12345");
   Plant(".hidden", "");
-  ASSERT_TRUE(CreateDirectories(Path("sub/deeper")));
+  ASSERT_TRUE(env_.CreateDirectories(Path("sub/deeper")).ok());
   std::vector<DirectoryEntry> entries;
   ASSERT_TRUE(ListDirectory(dir_, &entries));
   std::sort(entries.begin(), entries.end(),
@@ -230,13 +235,13 @@ TEST_F(FileSystemTest, ListDirectoryKeepsDanglingLinks) {
 }
 
 TEST_F(FileSystemTest, AppendCreatesTheFileButNotItsFolder) {
-  ASSERT_TRUE(AppendToFile(Path("a.log"), "one\r\n"));
-  ASSERT_TRUE(AppendToFile(Path("a.log"), "two\r\n"));
-  ASSERT_TRUE(AppendToFile(Path("a.log"), ""));
+  ASSERT_TRUE(AppendToFile(env_, Path("a.log"), "one\r\n").ok());
+  ASSERT_TRUE(AppendToFile(env_, Path("a.log"), "two\r\n").ok());
+  ASSERT_TRUE(AppendToFile(env_, Path("a.log"), "").ok());
   EXPECT_EQ(Read("a.log"), "one\r\ntwo\r\n");
-  EXPECT_FALSE(AppendToFile(Path("missing/a.log"), "x"));
-  EXPECT_FALSE(DirectoryExists(Path("missing")));
-  EXPECT_FALSE(AppendToFile(dir_, "x")) << "a directory";
+  EXPECT_FALSE(AppendToFile(env_, Path("missing/a.log"), "x").ok());
+  EXPECT_FALSE(DirectoryExists(env_, Path("missing")));
+  EXPECT_FALSE(AppendToFile(env_, dir_, "x").ok()) << "a directory";
 }
 
 TEST_F(FileSystemTest, ConcurrentAppendsNeverInterleave) {
@@ -247,7 +252,7 @@ TEST_F(FileSystemTest, ConcurrentAppendsNeverInterleave) {
   for (int w = 0; w < kWriters; ++w) {
     writers.emplace_back([this, w] {
       const std::string line = std::string(kLength, static_cast<char>('a' + w)) + "\n";
-      for (int i = 0; i < kLines; ++i) AppendToFile(Path("shared.log"), line);
+      for (int i = 0; i < kLines; ++i) AppendToFile(env_, Path("shared.log"), line);
     });
   }
   for (std::thread& writer : writers) writer.join();

@@ -1,27 +1,28 @@
-#include "platform/path_identity.h"
-
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include "platform/posix_env.h"
 #include "support/temp_dir.h"
 
 namespace tarvelin {
 namespace {
 
-TEST(GetPathIdentity, LinksLeadToTheSameObject) {
+TEST(PathIdentity, LinksLeadToTheSameObject) {
   testing::TempDir dir;
+  PosixEnv env;
   dir.Write("a/file", "x");
   dir.Write("b/file", "x");
   ASSERT_EQ(symlink((dir.path() + "a").c_str(), (dir.path() + "link").c_str()), 0);
-  PathIdentity a, b, link, trailing;
-  ASSERT_TRUE(GetPathIdentity(dir.path() + "a", &a));
-  ASSERT_TRUE(GetPathIdentity(dir.path() + "b", &b));
-  ASSERT_TRUE(GetPathIdentity(dir.path() + "link", &link));
-  ASSERT_TRUE(GetPathIdentity(dir.path() + "a/", &trailing));
-  EXPECT_EQ(a, link);
-  EXPECT_EQ(a, trailing);
-  EXPECT_FALSE(a == b);
-  EXPECT_FALSE(GetPathIdentity(dir.path() + "missing", &a));
+  const auto identity = [&](const std::string& path) {
+    const Result<PathInfo> info = env.GetPathInfo(path, Links::kFollow);
+    EXPECT_TRUE(info.ok()) << path;
+    return info.ok() ? info->identity() : PathIdentity{};
+  };
+  const PathIdentity a = identity(dir.path() + "a");
+  EXPECT_EQ(a, identity(dir.path() + "link"));
+  EXPECT_EQ(a, identity(dir.path() + "a/"));
+  EXPECT_FALSE(a == identity(dir.path() + "b"));
+  EXPECT_FALSE(env.GetPathInfo(dir.path() + "missing", Links::kFollow).ok());
 }
 
 }  // namespace

@@ -364,8 +364,10 @@ TEST_F(PosixEnvTest, ClocksAgree) {
   const CivilDateTime now = env_.NowLocal();
   EXPECT_EQ(local.when.date.year, now.date.year);
   const int64_t start = env_.NowMonotonicSeconds();
+  const int64_t start_micros = env_.NowMonotonicMicros();
   env_.SleepForMicroseconds(1000);
   EXPECT_GE(env_.NowMonotonicSeconds(), start);
+  EXPECT_GE(env_.NowMonotonicMicros() - start_micros, 1000);
   // Four draws that are all equal mean the generator is not being asked.
   const uint32_t first = env_.RandomUint32();
   bool differs = false;

@@ -1,4 +1,4 @@
-#include "platform/processes.h"
+#include "platform/posix/processes.h"
 
 #include <gtest/gtest.h>
 #include <signal.h>

@@ -1,4 +1,4 @@
-#include "platform/unix_stream.h"
+#include "platform/posix/unix_stream.h"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>

@@ -1,8 +1,8 @@
-#include "platform/unix_time.h"
+#include "platform/posix/unix_time.h"
 
 #include <gtest/gtest.h>
 
-#include "platform/file_system.h"
+#include "platform/posix/file_calls.h"
 #include "support/temp_dir.h"
 
 namespace tarvelin {

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "core/accounts/user_settings.h"
+#include "platform/posix_env.h"
 #include "support/property_file.h"
 #include "support/temp_dir.h"
 
@@ -47,21 +48,22 @@ TEST(PropertyTable, CommandsAreCutTo255Characters) {
 
 TEST(PropertyTable, TheFirstCandidateThatExistsIsRead) {
   testing::TempDir dir;
+  PosixEnv env;
   const std::string install = dir.path() + "server/";
   dir.Write("server/settings.cfg", "");
   EXPECT_EQ(PropertyFileCandidates(install),
             (std::vector<std::string>{install + "api/delphi/apiconst.pas", install + "apiconst.pas",
                                       install + "../api/apiconst.pas"}));
-  EXPECT_TRUE(LoadPropertyTable(install).entries().empty()) << "no file: an empty table";
+  EXPECT_TRUE(LoadPropertyTable(env, install).entries().empty()) << "no file: an empty table";
 
   dir.Write("api/apiconst.pas", "Third = 3; //\n");
-  EXPECT_NE(LoadPropertyTable(install).Lookup("third"), nullptr);
+  EXPECT_NE(LoadPropertyTable(env, install).Lookup("third"), nullptr);
   dir.Write("server/apiconst.pas", "Second = 2; //\n");
-  EXPECT_EQ(LoadPropertyTable(install).Lookup("third"), nullptr);
-  EXPECT_NE(LoadPropertyTable(install).Lookup("second"), nullptr);
+  EXPECT_EQ(LoadPropertyTable(env, install).Lookup("third"), nullptr);
+  EXPECT_NE(LoadPropertyTable(env, install).Lookup("second"), nullptr);
   dir.Write("server/api/delphi/apiconst.pas", "");
-  EXPECT_TRUE(LoadPropertyTable(install).entries().empty()) << "an empty first file wins too";
-  EXPECT_TRUE(LoadPropertyTable("").entries().empty());
+  EXPECT_TRUE(LoadPropertyTable(env, install).entries().empty()) << "an empty first file wins too";
+  EXPECT_TRUE(LoadPropertyTable(env, "").entries().empty());
 }
 
 TEST(PropertyTable, AContextLoadsItsInstallationsTableOnce) {

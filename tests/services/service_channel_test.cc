@@ -17,7 +17,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/unix_stream.h"
+#include "platform/posix_env.h"
 #include "support/fake_service.h"
 
 namespace tarvelin {
@@ -50,6 +50,7 @@ class ServiceChannelTest : public ::testing::Test {
   }
 
   std::string run_dir_;
+  PosixEnv env_;
 };
 
 // The next connection, or -1 when none comes: a channel that gave up must
@@ -120,7 +121,7 @@ TEST_F(ServiceChannelTest, CommandReachesTheIdsServiceAsTwentyBytes) {
        77},
       {10, "TarvelinControl", Call::kSend, 4, 0, 0, "0010000004000000000000000000000000000000", 1},
   };
-  ServiceChannel channel(run_dir_);
+  ServiceChannel channel(env_, run_dir_);
   for (const Case& c : kCases) {
     SCOPED_TRACE(testing::Message() << "id " << c.id);
     FakeService service(run_dir_, c.service, 77);
@@ -131,7 +132,7 @@ TEST_F(ServiceChannelTest, CommandReachesTheIdsServiceAsTwentyBytes) {
 }
 
 TEST_F(ServiceChannelTest, RequestReturnsTheSignedAnswer) {
-  ServiceChannel channel(run_dir_);
+  ServiceChannel channel(env_, run_dir_);
   for (int32_t answer : {-7, 0, 0x7fffffff, 123456}) {
     FakeService service(run_dir_, "TarvelinCalendar", answer);
     ASSERT_TRUE(service.ready());
@@ -142,7 +143,7 @@ TEST_F(ServiceChannelTest, RequestReturnsTheSignedAnswer) {
 TEST_F(ServiceChannelTest, SequentialCommandsEachUseTheirOwnConnection) {
   FakeService service(run_dir_, "TarvelinSMTP");
   ASSERT_TRUE(service.ready());
-  ServiceChannel channel(run_dir_);
+  ServiceChannel channel(env_, run_dir_);
   Lines expected;
   for (uint32_t i = 0; i < 30; ++i) {
     if (i % 2 == 0) {
@@ -159,7 +160,7 @@ TEST_F(ServiceChannelTest, SequentialCommandsEachUseTheirOwnConnection) {
 TEST_F(ServiceChannelTest, RunningFollowsThePidFile) {
   FakeService service(run_dir_, "TarvelinControl");
   ASSERT_TRUE(service.ready());
-  ServiceChannel channel(run_dir_);
+  ServiceChannel channel(env_, run_dir_);
   for (int id : {2, 7, 10}) EXPECT_TRUE(channel.IsServiceRunning(id)) << id;
   EXPECT_FALSE(channel.IsServiceRunning(0));
 
@@ -180,7 +181,7 @@ TEST_F(ServiceChannelTest, ServiceNotRunningGetsNothing) {
       {"not a number", "service\n"},
       {"empty", ""},
   };
-  ServiceChannel channel(run_dir_);
+  ServiceChannel channel(env_, run_dir_);
   for (const Case& c : kCases) {
     SCOPED_TRACE(c.what);
     FakeService service(run_dir_, "TarvelinIM");
@@ -199,7 +200,7 @@ TEST_F(ServiceChannelTest, SendServiceCommandDoesNotCheckRunning) {
   FakeService service(run_dir_, "TarvelinPOP3", 9);
   ASSERT_TRUE(service.ready());
   std::filesystem::remove(PidPath("TarvelinPOP3"));
-  ServiceChannel channel(run_dir_);
+  ServiceChannel channel(env_, run_dir_);
   ASSERT_FALSE(channel.IsServiceRunning(1));
 
   EXPECT_EQ(channel.SendServiceCommand(1, 10, 0, 0, false), 1);
@@ -210,7 +211,7 @@ TEST_F(ServiceChannelTest, SendServiceCommandDoesNotCheckRunning) {
 
 TEST_F(ServiceChannelTest, RunningServiceWithoutSocketGivesZero) {
   WritePidFile("TarvelinSMTP", std::to_string(::getpid()));
-  ServiceChannel channel(run_dir_);
+  ServiceChannel channel(env_, run_dir_);
   ASSERT_TRUE(channel.IsServiceRunning(0));
   EXPECT_EQ(channel.NotifyService(0, 1, 0, 0), 0);
   EXPECT_EQ(channel.RequestService(0, 1, 0, 0), 0);
@@ -223,7 +224,7 @@ TEST_F(ServiceChannelTest, UnknownIdsFailAndSendNothing) {
     services.push_back(std::make_unique<FakeService>(run_dir_, name));
     ASSERT_TRUE(services.back()->ready());
   }
-  ServiceChannel channel(run_dir_);
+  ServiceChannel channel(env_, run_dir_);
   for (int id : {-1, 5, 6, 9, 11, 13, 100}) {
     SCOPED_TRACE(id);
     EXPECT_FALSE(channel.IsServiceRunning(id));
@@ -248,7 +249,7 @@ TEST_F(ServiceChannelTest, AnswerIsTheFirstFourBytesOfOneRead) {
       {"four bytes", std::string("\xfe\xff\xff\xff", 4), -2},
       {"longer", std::string("\x05\x00\x00\x00xyz", 7), 5},
   };
-  ServiceChannel channel(run_dir_);
+  ServiceChannel channel(env_, run_dir_);
   for (const Case& c : kCases) {
     SCOPED_TRACE(c.what);
     int listener = ListenAs("TarvelinIM");
@@ -277,7 +278,7 @@ TEST_F(ServiceChannelTest, SilentServiceTimesOutWithZero) {
     ::recv(fd, &byte, 1, 0);  // holds the connection until the client leaves
     ::close(fd);
   });
-  ServiceChannel channel(run_dir_, 50);
+  ServiceChannel channel(env_, run_dir_, 50);
   EXPECT_EQ(channel.RequestService(4, 1, 0, 0), 0);
   peer.join();
   ::close(listener);
@@ -294,7 +295,7 @@ TEST_F(ServiceChannelTest, ServiceClosingAtOnceIsHarmless) {
       ::close(fd);
     }
   });
-  ServiceChannel channel(run_dir_);
+  ServiceChannel channel(env_, run_dir_);
   for (int i = 0; i < kRounds; ++i) {
     // Whether the write lands before the close is a race; a broken pipe must
     // only ever give 0, never end the process.
@@ -310,8 +311,9 @@ TEST_F(ServiceChannelTest, BusyServiceIsWaitedFor) {
   int listener = ListenAs("TarvelinSMTP", 0);
   ASSERT_GE(listener, 0);
   // Backlog 0 holds one pending connection: this one fills the queue.
-  UnixStream filler;
-  ASSERT_EQ(filler.Connect(run_dir_ + "TarvelinSMTP.sock"), UnixStream::ConnectResult::kConnected);
+  const Result<std::unique_ptr<StreamSocket>> filler =
+      env_.ConnectUnixStream(run_dir_ + "TarvelinSMTP.sock");
+  ASSERT_TRUE(filler.ok()) << filler.status().ToString();
   std::string received;
   std::thread peer([&] {
     // Accepting late, the channel has to wait for room in the queue.
@@ -321,7 +323,7 @@ TEST_F(ServiceChannelTest, BusyServiceIsWaitedFor) {
     received = ReadCommand(fd);
     ::close(fd);
   });
-  ServiceChannel channel(run_dir_);
+  ServiceChannel channel(env_, run_dir_);
   EXPECT_EQ(channel.NotifyService(0, 9, 8, 7), 1);
   peer.join();
   ::close(listener);
@@ -342,6 +344,7 @@ class RunDirectoryTest : public ::testing::Test {
     }
   }
   std::optional<std::string> saved_;
+  PosixEnv env_;
 };
 
 TEST_F(RunDirectoryTest, EnvironmentOverridesInstallPath) {
@@ -363,8 +366,26 @@ TEST_F(RunDirectoryTest, EnvironmentOverridesInstallPath) {
     } else {
       ::setenv("TARVELIN_RUN_DIR", c.environment, 1);
     }
-    EXPECT_EQ(ServiceChannel::RunDirectory(c.install_path), c.expected)
+    EXPECT_EQ(ServiceChannel::RunDirectory(env_, c.install_path), c.expected)
         << (c.environment ? c.environment : "(unset)") << " " << c.install_path;
+  }
+}
+
+TEST(ParsePidFile, TheFirstLineIsOneDecimalPid) {
+  const struct {
+    std::string content;
+    std::optional<int64_t> pid;
+  } cases[] = {
+      {"1234\n", 1234},          {"1234", 1234},
+      {"  77 \r\n", 77},         {"42\nsomething else\n", 42},
+      {"4194304\n", 4194304},    {"", std::nullopt},
+      {"\n42\n", std::nullopt},  {"abc\n", std::nullopt},
+      {"12abc\n", std::nullopt}, {"12 34\n", std::nullopt},
+      {"-5\n", std::nullopt},    {"+5\n", std::nullopt},
+      {"0\n", std::nullopt},     {"99999999999999999999999\n", std::nullopt},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(ParsePidFile(c.content), c.pid) << "\"" << c.content << "\"";
   }
 }
 

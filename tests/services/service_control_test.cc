@@ -14,7 +14,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/processes.h"
+#include "platform/posix_env.h"
 #include "support/fake_service.h"
 #include "support/temp_dir.h"
 
@@ -36,7 +36,7 @@ bool Eventually(Condition done) {
 // One installation with the fake program under every service program name.
 struct Installation {
   explicit Installation(const std::string& dir)
-      : path(dir), channel(ServiceChannel::RunDirectory(dir)) {
+      : path(dir), channel(env, ServiceChannel::RunDirectory(env, dir)) {
     fs::create_directories(dir);
     installed = InstallFakePrograms(dir);
   }
@@ -46,13 +46,14 @@ struct Installation {
     StartStopService(path, channel, id, start, wait);
   }
   std::vector<int64_t> ProcessesOf(const char* program) const {
-    return FindProcessesByProgram(path + program);
+    return env.FindProcessesByProgram(path + program);
   }
   void MarkStubborn(const std::string& service) const {
     fs::create_directories(channel.run_dir());
     std::ofstream(channel.run_dir() + service + ".stubborn") << "";
   }
 
+  mutable PosixEnv env;
   std::string path;
   ServiceChannel channel;
   bool installed = false;
@@ -121,7 +122,7 @@ TEST_F(ServiceControlTest, StopWithWaitEndsTheServiceCleanly) {
   const int64_t pid = *install_.channel.RunningPid(2);
   install_.StartStop(10, /*start=*/false, /*wait=*/true);
   EXPECT_FALSE(install_.channel.IsServiceRunning(2));
-  EXPECT_FALSE(ProcessRunning(pid));
+  EXPECT_FALSE(install_.env.ProcessRunning(pid));
   EXPECT_FALSE(fs::exists(install_.channel.run_dir() + "TarvelinControl.pid"))
       << "SIGTERM let the service remove its own pid file";
 }
@@ -132,7 +133,7 @@ TEST_F(ServiceControlTest, StopWithoutWaitOnlyAsks) {
   const int64_t pid = *install_.channel.RunningPid(3);
   install_.StartStop(3, /*start=*/false, /*wait=*/false);
   std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  EXPECT_TRUE(ProcessRunning(pid)) << "nothing is killed without waiting first";
+  EXPECT_TRUE(install_.env.ProcessRunning(pid)) << "nothing is killed without waiting first";
 
   fs::remove(install_.channel.run_dir() + "TarvelinIM.stubborn");
   install_.StartStop(3, true, true);  // still running: nothing happens
@@ -172,10 +173,10 @@ TEST_F(ServiceControlTest, ServiceIgnoringTheStopIsKilledAfterTenSeconds) {
   const int64_t stubborn = *install_.channel.RunningPid(1);
 
   install_.StartStop(8, /*start=*/false, /*wait=*/true);
-  EXPECT_FALSE(ProcessRunning(stubborn));
+  EXPECT_FALSE(install_.env.ProcessRunning(stubborn));
   EXPECT_FALSE(install_.channel.IsServiceRunning(1));
   EXPECT_EQ(install_.ProcessesOf("pop3"), std::vector<int64_t>{});
-  EXPECT_TRUE(ProcessRunning(bystander));
+  EXPECT_TRUE(install_.env.ProcessRunning(bystander));
   EXPECT_EQ(other.ProcessesOf("pop3"), std::vector<int64_t>{bystander});
 }
 

@@ -19,6 +19,7 @@
 #include "schema/config_offsets.h"
 #include "core/config/config_variables.h"
 #include "core/context.h"
+#include "platform/posix_env.h"
 #include "services/service_control.h"
 #include "services/session_record.h"
 #include "support/fake_service.h"
@@ -52,8 +53,8 @@ class ServiceRequestsTest : public ::testing::Test {
  protected:
   ServiceRequestsTest()
       : install_(dir_.path()),
-        run_dir_(ServiceChannel::RunDirectory(install_)),
-        channel_(run_dir_) {}
+        run_dir_(ServiceChannel::RunDirectory(env_, install_)),
+        channel_(env_, run_dir_) {}
   void SetUp() override {
     ASSERT_TRUE(InstallFakePrograms(install_));
     std::filesystem::create_directories(run_dir_);  // canned answers go there before a start
@@ -73,6 +74,7 @@ class ServiceRequestsTest : public ::testing::Test {
   }
   Lines Requests(const std::string& service) { return RecordedRequests(run_dir_, service); }
 
+  PosixEnv env_;
   testing::TempDir dir_;
   std::string install_;
   std::string run_dir_;
@@ -282,6 +284,7 @@ class MisbehavingServiceTest : public ::testing::Test {
   int listener_ = -1;
   std::thread peer_;
   std::string received_;
+  PosixEnv env_;
 };
 
 TEST_F(MisbehavingServiceTest, BrokenLengthPrefixesGiveNoAnswer) {
@@ -300,7 +303,7 @@ TEST_F(MisbehavingServiceTest, BrokenLengthPrefixesGiveNoAnswer) {
       {"closes at once", "", std::nullopt},
       {"count honoured", LE32(3) + "abcdef", std::string("abc")},
   };
-  ServiceChannel channel(dir_.path());
+  ServiceChannel channel(env_, dir_.path());
   for (const Case& c : kCases) {
     SCOPED_TRACE(c.what);
     Serve(7, [&](int fd) { Send(fd, c.answer); });
@@ -327,7 +330,7 @@ TEST_F(MisbehavingServiceTest, AnnouncedCountIsNotAllocatedAhead) {
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     during = resident_kib();
   });
-  ServiceChannel channel(dir_.path());
+  ServiceChannel channel(env_, dir_.path());
   EXPECT_EQ(RequestSessions(channel, 1, false), std::nullopt);
   peer_.join();
   EXPECT_LT(during - before, 4 * 1024) << "KiB grown while the answer was pending";
@@ -336,7 +339,7 @@ TEST_F(MisbehavingServiceTest, AnnouncedCountIsNotAllocatedAhead) {
 TEST_F(MisbehavingServiceTest, LargestAllowedAnswerArrivesWhole) {
   const std::string body = Pattern(kLengthPrefixedAnswerMax, 9);
   Serve(7, [&](int fd) { Send(fd, LE32(body.size()) + body); });
-  ServiceChannel channel(dir_.path());
+  ServiceChannel channel(env_, dir_.path());
   const std::optional<std::string> answer = RequestSessions(channel, 1, false);
   ASSERT_TRUE(answer.has_value());
   EXPECT_TRUE(*answer == body);
@@ -371,7 +374,7 @@ TEST_F(MisbehavingServiceTest, SilentServiceTimesOut) {
       {"sessions stalling after the count", 7, LE32(8) + "1234",
        [](const ServiceChannel& channel) { return !RequestSessions(channel, 1, true); }},
   };
-  ServiceChannel channel(dir_.path(), 50);
+  ServiceChannel channel(env_, dir_.path(), 50);
   for (const Case& c : kCases) {
     SCOPED_TRACE(c.what);
     Serve(c.request_size, [&](int fd) {
@@ -384,7 +387,7 @@ TEST_F(MisbehavingServiceTest, SilentServiceTimesOut) {
 }
 
 TEST_F(MisbehavingServiceTest, ServiceClosingWithoutAnswerFailsTheRequest) {
-  ServiceChannel channel(dir_.path());
+  ServiceChannel channel(env_, dir_.path());
   Serve(5, [](int) {});
   StatisticsBlock block;
   EXPECT_FALSE(RequestStatistics(channel, 1, &block));

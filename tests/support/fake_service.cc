@@ -16,7 +16,7 @@
 #include <utility>
 
 #include "foundation/bytes.h"
-#include "platform/processes.h"
+#include "platform/posix_env.h"
 
 namespace tarvelin {
 
@@ -165,15 +165,16 @@ bool InstallFakePrograms(const std::string& install_dir) {
 }
 
 void EndInstalledPrograms(const std::string& install_dir) {
+  PosixEnv env;
   std::vector<int64_t> killed;
   for (const char* program : kServicePrograms) {
-    for (int64_t pid : FindProcessesByProgram(WithSlash(install_dir) + program)) {
-      if (KillProcess(pid)) killed.push_back(pid);
+    for (int64_t pid : env.FindProcessesByProgram(WithSlash(install_dir) + program)) {
+      if (env.KillProcess(pid).ok()) killed.push_back(pid);
     }
   }
   auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kStartWaitMs);
   for (int64_t pid : killed) {
-    while (ProcessRunning(pid) && std::chrono::steady_clock::now() < deadline) {
+    while (env.ProcessRunning(pid) && std::chrono::steady_clock::now() < deadline) {
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
   }

@@ -50,8 +50,8 @@
 #include "foundation/base64.h"
 #include "foundation/bytes.h"
 #include "foundation/text.h"
-#include "platform/environment.h"
 #include "platform/file_system.h"
+#include "platform/posix_env.h"
 
 namespace {
 
@@ -68,6 +68,12 @@ constexpr size_t kMigrationSize = 40;
 constexpr size_t kPlainAnswerMax = 2048;
 constexpr size_t kRequestMax = 2048;
 constexpr size_t kSessionsRequestMax = 255;
+
+// The program's one Env.
+tarvelin::Env& TheEnv() {
+  static tarvelin::PosixEnv env;
+  return env;
+}
 constexpr size_t kGroupwareRequestMax = 16 << 20;
 constexpr int kRequestWaitMs = 5000;  // the rest of a known request is on its way
 constexpr int kPauseMs = 100;         // silence that ends an unknown request
@@ -106,7 +112,7 @@ std::string CannedFile(const Options& options, const char* suffix) {
 // The file's bytes, or `fallback` when it cannot be read.
 std::string Canned(const Options& options, const char* suffix, std::string fallback) {
   std::string content;
-  if (tarvelin::ReadFile(CannedFile(options, suffix), &content) != tarvelin::ReadResult::kOk) {
+  if (!TheEnv().ReadFile(CannedFile(options, suffix), &content).ok()) {
     return fallback;
   }
   return content;
@@ -181,8 +187,7 @@ std::string GroupwareAnswer(const Options& options, const std::string& request) 
   }
   fields.resize(5);
   std::string canned;
-  if (tarvelin::ReadFile(options.run_dir + options.name + ".call-" + fields[0], &canned) ==
-      tarvelin::ReadResult::kOk) {
+  if (TheEnv().ReadFile(options.run_dir + options.name + ".call-" + fields[0], &canned).ok()) {
     return canned;
   }
   if (fields[0] == "LoginUser") return fields[1].empty() ? "" : "session-1";
@@ -203,7 +208,7 @@ std::string Answer(const Options& options, uint32_t code, const std::string& req
           .substr(0, kPlainAnswerMax);
     case kStatisticsResetCode:
       if (request.size() == 5 + kStatisticsSize) {
-        tarvelin::WriteFileAtomic(CannedFile(options, ".statistics"), request.substr(5));
+        tarvelin::WriteFileAtomic(TheEnv(), CannedFile(options, ".statistics"), request.substr(5));
       }
       return AsLE32(1);
     case kMigrationStatusCode:
@@ -293,12 +298,15 @@ bool DeriveFromProgramName(const char* argv0, Options* options) {
     if (file == program.file) options->name = program.service;
   }
   if (options->name.empty()) return false;
-  options->run_dir = tarvelin::GetEnvironment("TARVELIN_RUN_DIR");
-  if (options->run_dir.empty()) options->run_dir = tarvelin::ExecutableDirectory() + "run/";
+  options->run_dir = TheEnv().GetVariable("TARVELIN_RUN_DIR");
+  if (options->run_dir.empty()) {
+    const std::string program = TheEnv().ProgramPath().value_or("");
+    options->run_dir = program.substr(0, program.rfind('/') + 1) + "run/";
+  }
   if (options->run_dir.back() != '/') options->run_dir += '/';
-  tarvelin::CreateDirectories(options->run_dir);
+  TheEnv().CreateDirectories(options->run_dir);
   options->log_path = options->run_dir + options->name + ".requests";
-  options->stubborn = tarvelin::FileExists(CannedFile(*options, ".stubborn"));
+  options->stubborn = tarvelin::FileExists(TheEnv(), CannedFile(*options, ".stubborn"));
   return true;
 }
 
@@ -340,7 +348,7 @@ int main(int argc, char** argv) {
     return Fail("bind");
   }
   if (::listen(listener, 16) != 0) return Fail("listen");
-  if (!tarvelin::WriteFileAtomic(pid_path, std::to_string(::getpid()) + "\n")) {
+  if (!tarvelin::WriteFileAtomic(TheEnv(), pid_path, std::to_string(::getpid()) + "\n").ok()) {
     return Fail("pid file");
   }
 

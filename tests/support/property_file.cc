@@ -2,13 +2,14 @@
 
 #include <stdexcept>
 
-#include "platform/file_system.h"
+#include "platform/posix_env.h"
 
 namespace tarvelin::testing {
 
 std::string ShippedPropertyFile() {
+  PosixEnv env;
   std::string text;
-  if (ReadFile(TARVELIN_BINARY_DIR "/apiconst.pas", &text) != ReadResult::kOk) {
+  if (!env.ReadFile(TARVELIN_BINARY_DIR "/apiconst.pas", &text).ok()) {
     throw std::runtime_error("apiconst.pas is missing from the build tree");
   }
   return text;

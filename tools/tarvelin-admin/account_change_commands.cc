@@ -6,11 +6,11 @@
 #include <vector>
 
 #include "schema/user_record.h"
+#include "api/c/the_context.h"
 #include "cli_context.h"
 #include "foundation/list_match.h"
 #include "foundation/text.h"
 #include "new_account.h"
-#include "platform/file_system.h"
 #include "tarvelin/api.h"
 
 namespace tarvelin::cli {
@@ -76,7 +76,7 @@ std::string ReadRecordFile(const std::string& file) {
   if (file == "-") {
     bytes.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
     if (std::cin.bad()) throw CommandError("cannot read standard input");
-  } else if (ReadFile(file, &bytes) != ReadResult::kOk) {
+  } else if (!TheContext().env().ReadFile(file, &bytes).ok()) {
     throw CommandError("cannot read " + file);
   }
   if (bytes.size() != static_cast<size_t>(kUserRecordSize)) {

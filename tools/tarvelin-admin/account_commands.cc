@@ -180,7 +180,7 @@ void AccountSet(const Output& out, const std::string& address, int32_t id,
   Context& context = TheContext();
   if (!SetUserSetting(found.record.data(), id, bytes.data(), static_cast<int32_t>(bytes.size()))
            .ok() ||
-      !WriteAccountAt(context, found.domain, found.record, &found.position)) {
+      !WriteAccountAt(context, found.domain, found.record, &found.position).ok()) {
     throw CommandError("setting " + std::to_string(id) + " of " + address + " was not saved");
   }
   std::string human;

@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "schema/user_record.h"
+#include "api/c/the_context.h"
 #include "cli_context.h"
 #include "cli_values.h"
 #include "new_account.h"
-#include "platform/file_system.h"
 #include "platform/terminal.h"
 
 namespace tarvelin::cli {
@@ -42,7 +42,7 @@ std::string ReadImportFile(const std::string& file) {
   if (file == "-") {
     text.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
     if (std::cin.bad()) throw CommandError("cannot read standard input");
-  } else if (ReadFile(file, &text) != ReadResult::kOk) {
+  } else if (!TheContext().env().ReadFile(file, &text).ok()) {
     throw CommandError("cannot read " + file);
   }
   return text;

@@ -78,7 +78,8 @@ void RegisterAuthCommands(CLI::App& app, Session& session) {
   CLI::App* generate = password->add_subcommand("generate", "A new password by the policy");
   generate->callback([&session] {
     session.Open();
-    const std::string generated = GenerateAccountPassword(TheContext().config.record);
+    const std::string generated =
+        GenerateAccountPassword(TheContext().config.record, EnvRandomBelow(TheContext().env()));
     session.out.Emit({{"password", generated}}, generated);
   });
 }

@@ -17,7 +17,7 @@ void CreateInstallation(const Output& out, const std::string& install_dir,
   Context context;
   context.api.install_path = WithTrailingSeparator(ToOsPath(install_dir));
   context.api.config_path = context.api.install_path + "config" + kPathSeparator;
-  if (FileExists(context.api.config_path + "settings.cfg")) {
+  if (FileExists(context.env(), context.api.config_path + "settings.cfg")) {
     throw CommandError("an installation exists already in " + install_dir);
   }
   // Empty directory fields make the defaults pass place temp/, mail/ and

@@ -7,7 +7,6 @@
 #include "api/c/the_context.h"
 #include "core/context.h"
 #include "log/log_kinds.h"
-#include "platform/clock.h"
 #include "platform/file_system.h"
 
 namespace tarvelin::cli {
@@ -28,7 +27,7 @@ int CounterOf(std::string_view name, std::string_view prefix) {
 
 // Today's file of the kind as the writer names it: with rotation, the
 // highest-numbered file of today.
-std::string TodaysFile(const LogSettings& config, int kind, const CivilDate& today) {
+std::string TodaysFile(Env& env, const LogSettings& config, int kind, const CivilDate& today) {
   const std::string stem = LogFileStem(config, kind);
   const std::string plain = LogFileName(stem, today, -1);
   if (config.record.Number(log_offsets::kRotationSize, 4) == 0) return plain;
@@ -37,7 +36,7 @@ std::string TodaysFile(const LogSettings& config, int kind, const CivilDate& tod
   const std::string base = LogFileName(stem.substr(slash + 1), today, -1);
   const std::string prefix = base.substr(0, base.size() - 4) + "-";
   std::vector<DirectoryEntry> entries;
-  ListDirectory(directory, &entries);
+  env.ListDirectory(directory, &entries);
   int highest = -1;
   for (const DirectoryEntry& entry : entries) {
     if (!entry.is_directory) highest = std::max(highest, CounterOf(entry.name, prefix));
@@ -46,8 +45,8 @@ std::string TodaysFile(const LogSettings& config, int kind, const CivilDate& tod
 }
 
 // The last `count` lines, read from the end so large files cost little.
-std::vector<std::string> LastLines(const std::string& path, size_t count) {
-  const int64_t size = FileSize(path);
+std::vector<std::string> LastLines(Env& env, const std::string& path, size_t count) {
+  const int64_t size = FileSize(env, path);
   if (size < 0) throw CommandError("no log file for today: " + path);
   std::string tail;
   int64_t start = size;
@@ -55,7 +54,7 @@ std::vector<std::string> LastLines(const std::string& path, size_t count) {
     const int64_t chunk = std::min<int64_t>(start, kReadChunk);
     start -= chunk;
     std::string piece;
-    if (ReadFileRange(path, start, static_cast<size_t>(chunk), &piece) != ReadResult::kOk) {
+    if (!env.ReadFileRange(path, start, static_cast<size_t>(chunk), &piece).ok()) {
       throw CommandError("cannot read " + path);
     }
     tail.insert(0, piece);
@@ -68,8 +67,9 @@ std::vector<std::string> LastLines(const std::string& path, size_t count) {
 }
 
 void LogTail(const Output& out, int kind, size_t count) {
-  const std::string path = TodaysFile(TheContext().log_settings(), kind, LocalNow().date);
-  const std::vector<std::string> lines = LastLines(path, count);
+  Env& env = TheContext().env();
+  const std::string path = TodaysFile(env, TheContext().log_settings(), kind, env.NowLocal().date);
+  const std::vector<std::string> lines = LastLines(env, path, count);
   std::string human;
   for (const std::string& line : lines) human += line + "\n";
   out.Emit({{"kind", kind}, {"file", path}, {"lines", lines}}, human);

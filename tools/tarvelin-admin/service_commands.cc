@@ -11,7 +11,7 @@
 #include "foundation/date_time.h"
 #include "api/c/the_context.h"
 #include "core/context.h"
-#include "platform/clock.h"
+#include "platform/local_now.h"
 #include "platform/file_system.h"
 #include "services/service_control.h"
 #include "services/service_ids.h"
@@ -89,7 +89,7 @@ void Stats(const Output& out, const Service& service) {
   }
   const double start = StatisticsStartTime(block);
   // Running time in whole seconds; a start time that is no number has none.
-  const double seconds = std::trunc((LocalNowAsDateTime() - start) * 86400);
+  const double seconds = std::trunc((LocalNowAsDateTime(TheContext().env()) - start) * 86400);
   const bool known = std::isfinite(seconds) && std::fabs(seconds) < 9e15;
   const nlohmann::json running =
       known ? nlohmann::json(static_cast<int64_t>(seconds)) : nlohmann::json(nullptr);
@@ -148,7 +148,7 @@ void StartOrStop(const Output& out, const Service& service, bool start) {
     throw CommandError(service.label + " has no program of its own; it runs inside the " +
                        FindServiceNames(service.id)->service_name + " program");
   }
-  if (start && !FileExists(program)) throw CommandError("no program file " + program);
+  if (start && !FileExists(TheContext().env(), program)) throw CommandError("no program file " + program);
   const Context& context = TheContext();
   const ServiceChannel channel = context.Channel();
   const bool was_running = channel.IsServiceRunning(service.id);

@@ -12,24 +12,22 @@
 #include "foundation/list_match.h"
 #include "foundation/text.h"
 #include "core/context.h"
-#include "platform/clock.h"
-#include "platform/file_system.h"
-#include "platform/local_time.h"
+#include "platform/local_now.h"
 
 namespace tarvelin {
 
 namespace {
 
-bool Expired(const UserRecord& record) {
+bool Expired(Env& env, const UserRecord& record) {
   if (record[user_offsets::kAccountExpires] == 0) return false;
   const double expiry = GetDouble(record.data() + user_offsets::kAccountExpiryDate);
-  return std::floor(LocalNowAsDateTime()) > std::floor(expiry);
+  return std::floor(LocalNowAsDateTime(env)) > std::floor(expiry);
 }
 
-bool Inactive(const UserRecord& record, const std::string& folder) {
+bool Inactive(Env& env, const UserRecord& record, const std::string& folder) {
   const uint32_t limit = GetLE(record.data() + user_offsets::kInactivity, 4) >> 16;
   if (limit == 0 || folder.empty()) return false;
-  const int64_t days = DaysSinceActivity(folder, UnixSecondsNow());
+  const int64_t days = DaysSinceActivity(env, folder, env.NowUnixSeconds());
   return days > 0 && days > limit;
 }
 
@@ -37,14 +35,15 @@ bool Inactive(const UserRecord& record, const std::string& folder) {
 
 bool ValidateAccountAccess(Context& context, const UserRecord& record) {
   if (AccountTypeOf(record) != kUserAccount) return true;
-  if (record[user_offsets::kAccountState] != 0 || Expired(record)) return false;
+  Env& env = context.env();
+  if (record[user_offsets::kAccountState] != 0 || Expired(env, record)) return false;
   const std::string folder = AccountMailFolder(context, record);
-  if (Inactive(record, folder)) return false;
+  if (Inactive(env, record, folder)) return false;
   if (folder.empty()) return true;
-  CreateDirectories(folder);
+  env.CreateDirectories(folder);
   const ServerConfig& config = context.config.record;
   if (config.Byte(offsets::kRecordAccess) != 0 || config.Byte(offsets::kRecordAccessToo) != 0) {
-    RecordAccess(folder, LocalNowAsDateTime());
+    RecordAccess(env, folder, LocalNowAsDateTime(env));
   }
   return true;
 }

@@ -7,7 +7,7 @@
 #include "foundation/bytes.h"
 #include "foundation/text.h"
 #include "core/context.h"
-#include "platform/clock.h"
+#include "platform/local_now.h"
 #include "platform/file_system.h"
 #include "platform/os_path.h"
 
@@ -148,15 +148,15 @@ std::string AccountDefaultsPath(const Context& context, std::string_view domain)
   if (IsPlainDirectoryName(domain)) {
     const std::string own =
         context.api.config_path + ToLower(domain) + kPathSeparator + kDefaultsFileName;
-    if (FileExists(own)) return own;
+    if (FileExists(context.env(), own)) return own;
   }
   return context.api.config_path + kDefaultsFileName;
 }
 
 void ApplyAccountDefaults(const Context& context, std::string_view domain, uint8_t* record) {
   std::vector<DefaultsLine> lines;
-  if (!ReadDefaultsFile(AccountDefaultsPath(context, domain), &lines)) return;
-  ApplyAccountKeys(lines, LocalNowAsDateTime(), record);
+  if (!ReadDefaultsFile(context.env(), AccountDefaultsPath(context, domain), &lines)) return;
+  ApplyAccountKeys(lines, LocalNowAsDateTime(context.env()), record);
 }
 
 bool SetUserDefaults(const Context& context, uint8_t* record, int32_t force) {

@@ -75,7 +75,7 @@ std::string DomainFolder(const Context& context, std::string_view domain) {
 }
 
 GroupFileReader GroupFilesOf(const Context& context) {
-  return GroupFilesIn(context.api.config_path);
+  return GroupFilesIn(context.env(), context.api.config_path);
 }
 
 int CountAccounts(const Context& context, std::string_view domain) {
@@ -149,14 +149,14 @@ bool FindAccount(Context& context, std::string_view address, bool follow_domain_
   return false;
 }
 
-bool WriteAccountAt(const Context& context, std::string_view domain, const UserRecord& record,
-                    int* position) {
-  return context.accounts().Write(domain, record, position).ok();
+Status WriteAccountAt(const Context& context, std::string_view domain, const UserRecord& record,
+                      int* position) {
+  return context.accounts().Write(domain, record, position);
 }
 
-bool RemoveAccountAt(const Context& context, std::string_view domain, int position,
-                     UserRecord* removed, std::vector<UserRecord>* groups) {
-  return context.accounts().Remove(domain, position, removed, groups).ok();
+Status RemoveAccountAt(const Context& context, std::string_view domain, int position,
+                       UserRecord* removed, std::vector<UserRecord>* groups) {
+  return context.accounts().Remove(domain, position, removed, groups);
 }
 
 }  // namespace tarvelin

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "foundation/status.h"
 #include "schema/user_record.h"
 #include "foundation/list_match.h"
 
@@ -52,9 +53,9 @@ bool FindAccount(Context& context, std::string_view address, bool follow_domain_
                  FoundAccount* found);
 
 // AccountStore::Write / Remove, the password stored as variable 205 says.
-bool WriteAccountAt(const Context& context, std::string_view domain, const UserRecord& record,
-                    int* position);
-bool RemoveAccountAt(const Context& context, std::string_view domain, int position,
-                     UserRecord* removed, std::vector<UserRecord>* groups = nullptr);
+Status WriteAccountAt(const Context& context, std::string_view domain, const UserRecord& record,
+                      int* position);
+Status RemoveAccountAt(const Context& context, std::string_view domain, int position,
+                       UserRecord* removed, std::vector<UserRecord>* groups = nullptr);
 
 }  // namespace tarvelin

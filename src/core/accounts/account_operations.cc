@@ -103,11 +103,6 @@ Status CheckPassword(const Context& context, const UserRecord& record) {
   return Status::Refused("the password does not meet the password policy");
 }
 
-Status WriteFailed(std::string_view domain, int position) {
-  return Status::IOError("account " + std::to_string(position) + " of " + std::string(domain) +
-                         " could not be written");
-}
-
 }  // namespace
 
 Result<std::string> ResolveDomainName(const Context& context, std::string_view name) {
@@ -152,7 +147,7 @@ Result<int> AddAccount(Context& context, std::string_view domain, UserRecord rec
   }
   if (AccountTypeOf(record) == kListServer) record[kListServerFlag] = 1;
   int position = -1;
-  if (!WriteAccount(context, domain, record, &position, actor)) return WriteFailed(domain, -1);
+  TARVELIN_RETURN_IF_ERROR(WriteAccount(context, domain, record, &position, actor));
   return position;
 }
 
@@ -183,26 +178,15 @@ Status SaveAccount(Context& context, std::string_view domain, int position, User
     TARVELIN_RETURN_IF_ERROR(CheckPassword(context, record));
   }
   int at = position;
-  if (!WriteAccount(context, domain, record, &at, actor)) return WriteFailed(domain, position);
-  return Status();
+  return WriteAccount(context, domain, record, &at, actor);
 }
 
 Status DeleteAccount(Context& context, std::string_view domain, int position,
                      std::string_view actor) {
   UserRecord removed{};
-  switch (RemoveAccount(context, domain, position, actor, &removed)) {
-    case RemoveOutcome::kFailed:
-      if (position < 0) return Status::InvalidArgument("no position " + std::to_string(position));
-      if (!context.accounts().Exists(domain)) {
-        return Status::NotFound(std::string(domain) + " has no accounts");
-      }
-      return Status::IOError("account " + std::to_string(position) + " of " +
-                             std::string(domain) + " could not be removed");
-    case RemoveOutcome::kNothingThere:
-      return Status();
-    case RemoveOutcome::kRemoved:
-      break;
-  }
+  const Result<RemoveOutcome> outcome = RemoveAccount(context, domain, position, actor, &removed);
+  if (!outcome.ok()) return outcome.status();
+  if (*outcome == RemoveOutcome::kNothingThere) return Status();
   // The record is gone first, so a failed removal never leaves an account
   // without its mail; the folder is the removed record's own.
   if (AccountTypeOf(removed) == kUserAccount) RemoveMailFolder(context, removed);

@@ -35,7 +35,8 @@ Result<UserRecord> LoadAccount(const Context& context, std::string_view domain, 
 // another account has; InvalidArgument for an empty or invalid alias list
 // or an invalid mailbox name; Refused for a mailbox name and password that
 // make logins ambiguous and for a password the policy (variable 155)
-// refuses; IOError when it could not be written.
+// refuses; the store's failure, naming users.cfg, when it could not be
+// written.
 Result<int> AddAccount(Context& context, std::string_view domain, UserRecord record,
                        std::string_view actor);
 
@@ -49,7 +50,7 @@ Status SaveAccount(Context& context, std::string_view domain, int position, User
 // at or beyond the end. The mail folder of a removed user account goes
 // after the record, where mail_folder_removal.h allows it. InvalidArgument
 // for a negative position, NotFound for a domain without an account store,
-// IOError for a failed rewrite.
+// the store's failure for a rewrite that did not happen.
 Status DeleteAccount(Context& context, std::string_view domain, int position,
                      std::string_view actor);
 

@@ -56,10 +56,10 @@ void FollowUserAccount(Context& context, const UserRecord& record, const UserRec
   const std::string folder = AccountMailFolder(context, record);
   if (!folder.empty()) {
     if ((record[user_offsets::kResponderMode] & kResponderKeepsFile) == 0) {
-      RemoveFile(folder + "respond.dat");
+      context.env().RemoveFile(folder + "respond.dat");
     }
-    if (GetLE(record.data() + kInactivityLimit, 2) != 0 && !FileExists(folder + "active.dat")) {
-      TouchActivity(folder);
+    if (GetLE(record.data() + kInactivityLimit, 2) != 0 && !FileExists(context.env(), folder + "active.dat")) {
+      TouchActivity(context.env(), folder);
     }
   }
   const uint8_t old_mode = old[user_offsets::kMailboxMode];
@@ -68,7 +68,7 @@ void FollowUserAccount(Context& context, const UserRecord& record, const UserRec
     MailboxConversion how;
     how.from_imap = old_mode != 0;
     ConvertMailbox(
-        MailRootFolder(context),
+        context.env(), MailRootFolder(context),
         GetPString(record.data() + user_offsets::kMailboxPath, user_offsets::kMailboxPathCapacity),
         how);
   }
@@ -92,19 +92,19 @@ void RemoveTypeFile(const Context& context, const UserRecord& record) {
   }
   const std::optional<std::string> path = ResolveStateFile(
       context.api.config_path, GetPString(record.data() + offset, kTypeFileCapacity));
-  if (path) RemoveFile(*path);
+  if (path) context.env().RemoveFile(*path);
 }
 
 }  // namespace
 
-bool WriteAccount(Context& context, std::string_view domain, const UserRecord& record,
-                  int* position, std::string_view actor) {
+Status WriteAccount(Context& context, std::string_view domain, const UserRecord& record,
+                    int* position, std::string_view actor) {
   const bool is_new = *position == -1;
   UserRecord old{};
   if (!is_new) LoadAccountAt(context, domain, *position, &old);
   const bool alias_changed = !is_new && PrimaryAliasOf(old) != PrimaryAliasOf(record);
 
-  if (!WriteAccountAt(context, domain, record, position)) return false;
+  TARVELIN_RETURN_IF_ERROR(WriteAccountAt(context, domain, record, position));
   LogChange(context, actor, is_new ? "created" : "updated", AddressOf(record, domain), is_new);
   if (alias_changed) {
     ReplaceMemberEverywhere(context,
@@ -118,20 +118,20 @@ bool WriteAccount(Context& context, std::string_view domain, const UserRecord& r
   if (MirrorOn(context)) {
     context.hooks().MirrorToDirectory(domain, record, is_new ? DirectoryAction::kNew : DirectoryAction::kChanged);
   }
-  return true;
+  return Status::Ok();
 }
 
-RemoveOutcome RemoveAccount(Context& context, std::string_view domain, int position,
-                            std::string_view actor, UserRecord* removed) {
-  if (position < 0) return RemoveOutcome::kFailed;
-  if (!context.accounts().Exists(domain)) return RemoveOutcome::kFailed;
+Result<RemoveOutcome> RemoveAccount(Context& context, std::string_view domain, int position,
+                                    std::string_view actor, UserRecord* removed) {
+  if (position < 0) return Status::InvalidArgument("no position " + std::to_string(position));
+  if (!context.accounts().Exists(domain)) {
+    return Status::NotFound(std::string(domain) + " has no accounts");
+  }
   if (position >= CountAccounts(context, domain)) return RemoveOutcome::kNothingThere;
 
   UserRecord record{};
   KnownGroups groups{std::string(domain), {}};
-  if (!RemoveAccountAt(context, domain, position, &record, &groups.records)) {
-    return RemoveOutcome::kFailed;
-  }
+  TARVELIN_RETURN_IF_ERROR(RemoveAccountAt(context, domain, position, &record, &groups.records));
   if (removed != nullptr) *removed = record;
   RemoveTypeFile(context, record);
   LogChange(context, actor, "deleted", AddressOf(record, domain), false);
@@ -145,7 +145,7 @@ RemoveOutcome RemoveAccount(Context& context, std::string_view domain, int posit
         context.api.config_path,
         MemberItem(GetPString(record.data() + user_offsets::kListMemberFile, kTypeFileCapacity),
                    0));
-    if (member_file) RemoveFile(*member_file);
+    if (member_file) context.env().RemoveFile(*member_file);
   }
   return RemoveOutcome::kRemoved;
 }

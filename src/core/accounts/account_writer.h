@@ -21,6 +21,7 @@
 
 #include <string_view>
 
+#include "foundation/status.h"
 #include "schema/user_record.h"
 
 namespace tarvelin {
@@ -28,20 +29,21 @@ namespace tarvelin {
 class Context;
 
 // Writes `record` at `*position` (-1: a new account, whose position is
-// given back). False, with nothing else done, when the record could not
-// be written.
-bool WriteAccount(Context& context, std::string_view domain, const UserRecord& record,
-                  int* position, std::string_view actor);
+// given back). The store's failure, with nothing else done, when the
+// record could not be written.
+Status WriteAccount(Context& context, std::string_view domain, const UserRecord& record,
+                    int* position, std::string_view actor);
 
 enum class RemoveOutcome {
   kRemoved,
   kNothingThere,  // a position at or beyond the end: nothing changed
-  kFailed,        // a negative position, no users.cfg, or not rewritten
 };
 
 // Removes the account at `position`; the follow-ups run only for
-// kRemoved. `removed` (optional) receives the record.
-RemoveOutcome RemoveAccount(Context& context, std::string_view domain, int position,
-                            std::string_view actor, UserRecord* removed = nullptr);
+// kRemoved. `removed` (optional) receives the record. InvalidArgument for
+// a negative position, NotFound for a domain without a users.cfg, the
+// store's failure when the file was not rewritten.
+Result<RemoveOutcome> RemoveAccount(Context& context, std::string_view domain, int position,
+                                    std::string_view actor, UserRecord* removed = nullptr);
 
 }  // namespace tarvelin

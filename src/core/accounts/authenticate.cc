@@ -12,7 +12,7 @@
 #include "foundation/secret_compare.h"
 #include "foundation/text.h"
 #include "mailstore/login_files.h"
-#include "platform/clock.h"
+#include "platform/local_now.h"
 #include "schema/config_offsets.h"
 #include "schema/domain_record_layout.h"
 #include "schema/user_record_offsets.h"
@@ -55,12 +55,12 @@ void CountAttempt(Search& search, const UserRecord& record, bool matched) {
   const std::string folder = AccountMailFolder(search.context, record);
   if (limit == 0 || folder.empty()) return;
   if (matched) {
-    ClearLoginFailures(folder);
+    ClearLoginFailures(search.context.env(), folder);
     return;
   }
-  const double now = LocalNowAsDateTime();
+  const double now = LocalNowAsDateTime(search.context.env());
   LoginFailures failures;
-  CountLoginFailure(folder, now, &failures);
+  CountLoginFailure(search.context.env(), folder, now, &failures);
   const double lock_days = Signed(config, kLockMinutes) / 1440.0;
   search.locked = failures.count() >= limit && now <= failures.last_failure() + lock_days;
 }
@@ -165,7 +165,7 @@ bool SearchStore(Search& search, const std::vector<int>& passes, AuthResult* res
 void RecordSuccess(const Context& context, const UserRecord& record) {
   if ((GetLE(record.data() + user_offsets::kInactivity, 4) >> 16) == 0) return;
   const std::string folder = AccountMailFolder(context, record);
-  if (!folder.empty()) TouchActivity(folder);
+  if (!folder.empty()) TouchActivity(context.env(), folder);
 }
 
 }  // namespace

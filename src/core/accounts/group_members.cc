@@ -121,12 +121,12 @@ bool ReplaceGroupMember(Context& context, const GroupRef& group, const MemberCha
     // Lock 2 keeps rewrites of list files from losing each other's change.
     ScopedLock lock(context.locks(), LockId::kMailingLists);
     std::string content;
-    const ReadResult read = ReadFile(path, &content);
-    if (read == ReadResult::kNotFound) return true;
-    if (read != ReadResult::kOk) return false;
+    const Status read = context.env().ReadFile(path, &content);
+    if (read.Is(StatusCode::kNotFound)) return true;
+    if (!read.ok()) return false;
     const MemberRewrite rewrite = RewriteMembers(content, change);
     if (!rewrite.changed) return true;
-    if (!WriteFileAtomic(path, rewrite.content)) return false;
+    if (!WriteFileAtomic(context.env(), path, rewrite.content).ok()) return false;
   }
   PushGroupToGroupware(context, group.record, group.domain, /*removed=*/false);
   return true;

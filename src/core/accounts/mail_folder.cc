@@ -31,15 +31,15 @@ ProtectedFolders ProtectedFoldersOf(const Context& context) {
 }
 
 std::string MailFolderToRemove(const Context& context, const UserRecord& record) {
-  return MailPathToRemove(ProtectedFoldersOf(context), MailboxPathOf(record));
+  return MailPathToRemove(context.env(), ProtectedFoldersOf(context), MailboxPathOf(record));
 }
 
 bool RemoveMailFolder(const Context& context, const UserRecord& record) {
-  return RemoveMailPath(ProtectedFoldersOf(context), MailboxPathOf(record));
+  return RemoveMailPath(context.env(), ProtectedFoldersOf(context), MailboxPathOf(record));
 }
 
 bool RemoveMailPath(const Context& context, std::string_view path) {
-  return RemoveMailPath(ProtectedFoldersOf(context), path);
+  return RemoveMailPath(context.env(), ProtectedFoldersOf(context), path);
 }
 
 }  // namespace tarvelin

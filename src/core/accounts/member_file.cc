@@ -3,7 +3,6 @@
 #include "foundation/bytes.h"
 #include "foundation/text.h"
 #include "core/context.h"
-#include "platform/file_system.h"
 #include "platform/os_path.h"
 
 namespace tarvelin {
@@ -24,7 +23,7 @@ std::vector<std::string> ReadMemberLines(const Context& context, const UserRecor
   std::vector<std::string> lines;
   const std::string path = MemberFilePath(context, record);
   std::string content;
-  if (path.empty() || ReadFile(path, &content) != ReadResult::kOk) return lines;
+  if (path.empty() || !context.env().ReadFile(path, &content).ok()) return lines;
   for (std::string& line : SplitLines(content)) {
     if (!Trim(line).empty()) lines.push_back(std::move(line));
   }

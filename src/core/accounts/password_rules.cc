@@ -6,7 +6,6 @@
 #include "schema/server_config.h"
 #include "foundation/list_match.h"
 #include "foundation/text.h"
-#include "platform/clock.h"
 
 namespace tarvelin {
 
@@ -73,15 +72,17 @@ bool CheckPasswordRules(const ServerConfig& config, std::string_view password,
          (others == 0 || other_count >= others);
 }
 
-uint32_t SystemRandomBelow(uint32_t bound) {
-  if (bound <= 1) return 0;
-  // Rejection keeps the draw uniform.
-  const uint32_t limit = UINT32_MAX - UINT32_MAX % bound;
-  uint32_t value;
-  do {
-    value = RandomUint32();
-  } while (value >= limit);
-  return value % bound;
+RandomBelow EnvRandomBelow(Env& env) {
+  return [&env](uint32_t bound) -> uint32_t {
+    if (bound <= 1) return 0;
+    // Rejection keeps the draw uniform.
+    const uint32_t limit = UINT32_MAX - UINT32_MAX % bound;
+    uint32_t value;
+    do {
+      value = env.RandomUint32();
+    } while (value >= limit);
+    return value % bound;
+  };
 }
 
 std::string GenerateAccountPassword(const ServerConfig& config, const RandomBelow& random) {

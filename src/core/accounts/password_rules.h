@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/env.h"
+
 namespace tarvelin {
 
 class ServerConfig;
@@ -25,14 +27,13 @@ bool PasswordPolicyAccepts(const ServerConfig& config, std::string_view password
 
 // Gives a number in 0 .. bound-1, uniformly.
 using RandomBelow = std::function<uint32_t(uint32_t bound)>;
-// The system's random source.
-uint32_t SystemRandomBelow(uint32_t bound);
+// The random source of `env`, which outlives the function.
+RandomBelow EnvRandomBelow(Env& env);
 
 // A new password: L letters (8 when L is 0, at most 63), D digits and the
 // minimum of other characters ("~!@#$%&*-_:?.") placed at random
 // positions (a digit may give way to another character), lower-cased. No
 // kind is placed more often than the password is long.
-std::string GenerateAccountPassword(const ServerConfig& config,
-                                    const RandomBelow& random = SystemRandomBelow);
+std::string GenerateAccountPassword(const ServerConfig& config, const RandomBelow& random);
 
 }  // namespace tarvelin

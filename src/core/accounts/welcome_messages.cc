@@ -10,7 +10,6 @@
 #include "mailstore/message_conversion.h"
 #include "mailstore/message_file_name.h"
 #include "platform/atomic_file_writer.h"
-#include "platform/clock.h"
 #include "platform/file_system.h"
 #include "platform/os_path.h"
 
@@ -21,11 +20,12 @@ namespace {
 constexpr int kNameAttempts = 8;
 
 // Date, time and a random part; no "-", which layout conversions cut.
-std::string NewMessageName() {
-  const CivilDateTime now = LocalNow();
+std::string NewMessageName(Env& env) {
+  const CivilDateTime now = env.NowLocal();
   char name[32];
   std::snprintf(name, sizeof(name), "%04d%02d%02d%02d%02d%02d%08x", now.date.year, now.date.month,
-                now.date.day, now.time.hour, now.time.minute, now.time.second, RandomUint32());
+                now.date.day, now.time.hour, now.time.minute, now.time.second,
+                env.RandomUint32());
   return name;
 }
 
@@ -38,15 +38,15 @@ std::string StoredForm(const std::string& message, bool imap) {
   return stuffed + std::string(kPop3EndMarker);
 }
 
-bool PlaceMessage(const std::string& folder, std::string_view extension,
+bool PlaceMessage(Env& env, const std::string& folder, std::string_view extension,
                   const std::string& stored) {
   for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-    const std::string target = folder + NewMessageName() + std::string(extension);
-    if (FileExists(target)) continue;
-    AtomicFileWriter out;
+    const std::string target = folder + NewMessageName(env) + std::string(extension);
+    if (FileExists(env, target)) continue;
+    AtomicFileWriter out(env);
     if (!out.Open(target) || !out.Append(stored.data(), stored.size())) return false;
     if (out.CommitAsNew()) return true;
-    if (!FileExists(target)) return false;  // failed for another reason than the name
+    if (!FileExists(env, target)) return false;  // failed for another reason than the name
   }
   return false;
 }
@@ -54,13 +54,14 @@ bool PlaceMessage(const std::string& folder, std::string_view extension,
 }  // namespace
 
 int PlaceWelcomeMessages(const Context& context, const UserRecord& record) {
+  Env& env = context.env();
   std::string list;
-  if (ReadFile(context.api.config_path + "messages.dat", &list) != ReadResult::kOk) return 0;
+  if (!env.ReadFile(context.api.config_path + "messages.dat", &list).ok()) return 0;
   const std::string mail_folder = AccountMailFolder(context, record);
   if (mail_folder.empty()) return 0;
   const bool imap = record[user_offsets::kMailboxMode] != 0;
   const std::string folder = imap ? mail_folder + "inbox" + kPathSeparator : mail_folder;
-  if (!CreateDirectories(folder)) return 0;
+  if (!env.CreateDirectories(folder).ok()) return 0;
 
   int placed = 0;
   for (const std::string& line : SplitLines(list)) {
@@ -68,8 +69,8 @@ int PlaceWelcomeMessages(const Context& context, const UserRecord& record) {
     if (name.empty()) continue;
     const std::string path = IsAbsolutePath(name) ? name : context.api.config_path + name;
     std::string message;
-    if (ReadFile(path, &message) != ReadResult::kOk) continue;
-    if (PlaceMessage(folder, imap ? kImapExtension : kPop3Extension, StoredForm(message, imap))) {
+    if (!env.ReadFile(path, &message).ok()) continue;
+    if (PlaceMessage(env, folder, imap ? kImapExtension : kPop3Extension, StoredForm(message, imap))) {
       ++placed;
     }
   }

@@ -86,9 +86,9 @@ Result<int32_t> GetSpecial(Context& context, int32_t id, void* buffer, int32_t s
     case kInstallPathSetting:
       return PutText(context.api.install_path, buffer, size);
     case kSpamDbDateSetting:
-      return PutText(ReadSpamDbHeader(context.config.derived.spam_directory).date, buffer, size);
+      return PutText(ReadSpamDbHeader(context.env(), context.config.derived.spam_directory).date, buffer, size);
     case kSpamDbField5Setting:
-      return PutText(ReadSpamDbHeader(context.config.derived.spam_directory).field5, buffer, size);
+      return PutText(ReadSpamDbHeader(context.env(), context.config.derived.spam_directory).field5, buffer, size);
     case kAntispamVersionSetting:
       return PutText(kAntispamVersion, buffer, size);
     case kVersionSetting:

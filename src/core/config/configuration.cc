@@ -7,7 +7,7 @@ namespace tarvelin {
 
 bool LoadConfiguration(Context& context, bool must_exist) {
   const bool loaded =
-      LoadServerConfig(context.api, context.config, context.reloaders(), must_exist);
+      LoadServerConfig(context.env(), context.api, context.config, context.reloaders(), must_exist);
   context.domains().Load();
   context.domains().SetUpCache();
   context.accounts().SetUpCache();
@@ -15,7 +15,7 @@ bool LoadConfiguration(Context& context, bool must_exist) {
 }
 
 bool SaveConfiguration(const Context& context) {
-  bool written = SaveServerConfig(context.api, context.config);
+  bool written = SaveServerConfig(context.env(), context.api, context.config).ok();
   written |= context.domains().SaveList().ok();
   return written;
 }

@@ -7,7 +7,6 @@
 #include "core/config/configuration.h"
 #include "foundation/text.h"
 #include "core/context.h"
-#include "platform/environment.h"
 #include "platform/os_path.h"
 
 namespace tarvelin {
@@ -20,8 +19,21 @@ std::string SettingsFile(const Context& context) {
   return context.api.config_path + "settings.cfg";
 }
 
+// A stamp that cannot be taken matches no loaded version.
+FileStamp SettingsStamp(const Context& context) {
+  return context.env().GetFileStamp(SettingsFile(context)).value_or(FileStamp{});
+}
+
+// The folder of the running program, with a trailing separator; empty when
+// it cannot be found.
+std::string ProgramDirectory(const Context& context) {
+  const Result<std::string> program = context.env().ProgramPath();
+  if (!program.ok()) return std::string();
+  return program->substr(0, program->rfind(kPathSeparator) + 1);
+}
+
 Status InitFromEnvironment(Context& context) {
-  std::string install = GetEnvironment("TARVELIN_INSTALL_DIR");
+  std::string install = context.env().GetVariable("TARVELIN_INSTALL_DIR");
   if (!install.empty() && !HasTrailingSeparator(install)) install += kPathSeparator;
   context.api.install_path = CutTo(install, kPathMax);
   Status result = Init(context, context.api.install_path.c_str());
@@ -33,7 +45,7 @@ Status InitFromEnvironment(Context& context) {
 
 Status Init(Context& context, const char* path) {
   ApiState& api = context.api;
-  if (api.initialised && GetFileStamp(SettingsFile(context)) == api.settings_stamp) {
+  if (api.initialised && SettingsStamp(context) == api.settings_stamp) {
     return Status();
   }
   if (path == nullptr) return InitFromEnvironment(context);
@@ -44,7 +56,7 @@ Status Init(Context& context, const char* path) {
   api.config_path = CutTo(install + "config" + kPathSeparator, kPathMax);
 
   PathDat found;
-  ReadPathDat(api.install_path, &found);
+  ReadPathDat(context.env(), api.install_path, &found);
   if (!found.line(kPathDatConfigDirectory).empty()) {
     api.config_path = found.line(kPathDatConfigDirectory);
   }
@@ -53,7 +65,7 @@ Status Init(Context& context, const char* path) {
   if (!LoadConfiguration(context, /*must_exist=*/true)) {
     return Status::NotLoadable("cannot read " + SettingsFile(context), errno);
   }
-  api.settings_stamp = GetFileStamp(SettingsFile(context));
+  api.settings_stamp = SettingsStamp(context);
   api.initialised = true;
   return Status();
 }
@@ -63,7 +75,7 @@ void Done(Context& context) {
 }
 
 bool AutoInit(Context& context) {
-  return Init(context, ExecutableDirectory().c_str()).ok() || Init(context, nullptr).ok();
+  return Init(context, ProgramDirectory(context).c_str()).ok() || Init(context, nullptr).ok();
 }
 
 }  // namespace tarvelin

@@ -4,7 +4,6 @@
 #include <string>
 
 #include "foundation/text.h"
-#include "platform/file_system.h"
 
 namespace tarvelin {
 
@@ -20,9 +19,9 @@ uint32_t ParseQuota(std::string_view text) {
 
 }  // namespace
 
-uint32_t DiskQuotaFromFile(std::string_view path, std::string_view domain) {
+uint32_t DiskQuotaFromFile(Env& env, std::string_view path, std::string_view domain) {
   std::string content;
-  if (ReadFile(path, &content) != ReadResult::kOk) return 0;
+  if (!env.ReadFile(path, &content).ok()) return 0;
   const std::string name = ToLower(domain);
   for (const std::string& raw : SplitLines(content)) {
     const std::string line = ToLower(Trim(raw));

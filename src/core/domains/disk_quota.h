@@ -6,12 +6,14 @@
 #include <cstdint>
 #include <string_view>
 
+#include "platform/env.h"
+
 namespace tarvelin {
 
 // The quota of the first line (trimmed, lower-cased) whose name part is
 // the domain or "*"; the number after the first "=" read as an unsigned
 // decimal, 0 when unreadable. 0 when no line applies or the file is
 // missing.
-uint32_t DiskQuotaFromFile(std::string_view path, std::string_view domain);
+uint32_t DiskQuotaFromFile(Env& env, std::string_view path, std::string_view domain);
 
 }  // namespace tarvelin

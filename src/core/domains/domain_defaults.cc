@@ -5,7 +5,7 @@
 
 #include "schema/domain_record_layout.h"
 #include "foundation/bytes.h"
-#include "platform/clock.h"
+#include "platform/local_now.h"
 
 namespace tarvelin {
 
@@ -53,10 +53,10 @@ void ApplyDomainDefaults(const std::vector<DefaultsLine>& lines, double today, u
   }
 }
 
-bool ApplyDomainDefaultsFile(std::string_view config_path, uint8_t* record) {
+bool ApplyDomainDefaultsFile(Env& env, std::string_view config_path, uint8_t* record) {
   std::vector<DefaultsLine> lines;
-  if (!ReadDefaultsFile(std::string(config_path) + "default.ini", &lines)) return false;
-  ApplyDomainDefaults(lines, std::floor(LocalNowAsDateTime()), record);
+  if (!ReadDefaultsFile(env, std::string(config_path) + "default.ini", &lines)) return false;
+  ApplyDomainDefaults(lines, std::floor(LocalNowAsDateTime(env)), record);
   return true;
 }
 

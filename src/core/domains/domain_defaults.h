@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "config/defaults_file.h"
+#include "platform/env.h"
 
 namespace tarvelin {
 
@@ -24,6 +25,6 @@ void ApplyDomainDefaults(const std::vector<DefaultsLine>& lines, double today, u
 
 // The domain keys of `config_path` + "default.ini", with today's local
 // date. False, and the record untouched, when the file cannot be read.
-bool ApplyDomainDefaultsFile(std::string_view config_path, uint8_t* record);
+bool ApplyDomainDefaultsFile(Env& env, std::string_view config_path, uint8_t* record);
 
 }  // namespace tarvelin

@@ -92,7 +92,7 @@ Status AddDomain(Context& context, std::string_view name, const DomainRecord& re
 
 bool SetDomainDefaults(Context& context, uint8_t* record, int32_t force) {
   if (force == 0 && context.config.record.Byte(kNewDomainsGetDefaultsOffset) == 0) return false;
-  ApplyDomainDefaultsFile(context.api.config_path, record);
+  ApplyDomainDefaultsFile(context.env(), context.api.config_path, record);
   return true;
 }
 

@@ -9,9 +9,7 @@
 #include "foundation/text.h"
 #include "core/context.h"
 #include "core/logging.h"
-#include "platform/clock.h"
-#include "platform/file_system.h"
-#include "platform/monotonic_clock.h"
+#include "platform/local_now.h"
 #include "platform/os_path.h"
 
 namespace tarvelin {
@@ -60,7 +58,7 @@ bool DomainQuotaCheck(Context& context, std::string_view name, const DomainRecor
       quota = GetLE(loaded.data() + domain_offsets::kDiskQuota, 4);
     }
   }
-  if (quota == 0) quota = DiskQuotaFromFile(context.api.config_path + "diskquot.dat", name);
+  if (quota == 0) quota = DiskQuotaFromFile(context.env(), context.api.config_path + "diskquot.dat", name);
   // A name that is no folder name has no mail folder to measure, and must
   // not lead the measurement (and its size.dat files) elsewhere.
   const std::string lower = ToLower(name);
@@ -68,7 +66,8 @@ bool DomainQuotaCheck(Context& context, std::string_view name, const DomainRecor
 
   const ServerConfig& config = context.config.record;
   const std::string folder = WithTrailingSeparator(config.Text(offsets::kMailRoot)) + lower;
-  const FolderTotals totals = MeasureFolder(folder, FolderSizeCacheOf(config, context.locks()));
+  const FolderTotals totals = MeasureFolder(
+      context.env(), folder, FolderSizeCacheOf(context.env(), config, context.locks()));
   if (size_low != nullptr) *size_low = static_cast<uint32_t>(totals.bytes);
   return totals.bytes / kKilobyte < quota;
 }
@@ -78,7 +77,7 @@ bool DomainNotExpired(Context& context, std::string_view name) {
   if (!LoadDomainRecord(context, name, &record)) return true;
   const double expiry = GetDouble(record.data() + domain_offsets::kExpiryDate);
   if (record[domain_offsets::kExpires] == 0 || expiry == 0) return true;
-  return !(std::floor(LocalNowAsDateTime()) > expiry);
+  return !(std::floor(LocalNowAsDateTime(context.env())) > expiry);
 }
 
 bool DomainNotDisabled(Context& context, std::string_view name) {

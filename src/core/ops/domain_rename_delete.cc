@@ -49,7 +49,7 @@ Status RenameDomain(Context& context, std::string_view old_name, std::string_vie
   // The folders carry the stored, lower-case names: on this platform the
   // caller's spelling could name no folder at all.
   if (!old_folder.empty() && !new_folder.empty() && old_folder != new_folder) {
-    RenamePath(old_folder, new_folder, /*replace=*/false);
+    context.env().RenameFile(old_folder, new_folder, /*replace=*/false);
   }
   domains.SetBinding(position, binding);
   SaveConfig(context);
@@ -72,7 +72,7 @@ Status DeleteDomain(Context& context, int position) {
   LogChange(context, "", "deleted", name, /*is_new=*/false);
   if (!name.empty()) {
     const std::string folder = DomainFolder(context, name);
-    if (!folder.empty()) RemoveTree(folder);
+    if (!folder.empty()) RemoveTree(context.env(), folder);
   }
   domains.RemoveEntry(position);
   SaveConfig(context);

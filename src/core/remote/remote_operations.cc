@@ -43,7 +43,7 @@ Status DeleteRemoteAccount(Context& context, int position) {
     // Only once the account is gone from the list: a failed rewrite keeps
     // the account and the state it still needs.
     if (removal.ok()) {
-      RemoveStateFiles(context.api.config_path,
+      RemoveStateFiles(context.env(), context.api.config_path,
                        GetPString(removed.data() + remote_offsets::kStateFile,
                                   remote_offsets::kStateFileCapacity));
     }

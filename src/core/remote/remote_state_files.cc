@@ -1,7 +1,6 @@
 #include "core/remote/remote_state_files.h"
 
 #include "foundation/text.h"
-#include "platform/file_system.h"
 #include "platform/os_path.h"
 
 namespace tarvelin {
@@ -32,10 +31,10 @@ std::optional<std::string> ResolveStateFile(std::string_view config_folder,
   return std::string(config_folder) + name;
 }
 
-void RemoveStateFiles(std::string_view config_folder, std::string_view stored_name) {
+void RemoveStateFiles(Env& env, std::string_view config_folder, std::string_view stored_name) {
   const std::optional<std::string> path = ResolveStateFile(config_folder, stored_name);
   if (!path) return;
-  for (const char* suffix : {"", ".hdr", ".dom", ".rt"}) RemoveFile(*path + suffix);
+  for (const char* suffix : {"", ".hdr", ".dom", ".rt"}) env.RemoveFile(*path + suffix);
 }
 
 }  // namespace tarvelin

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/env.h"
+
 namespace tarvelin {
 
 // The path of the state file named `stored_name`: an absolute name as
@@ -18,6 +20,6 @@ std::optional<std::string> ResolveStateFile(std::string_view config_folder,
 
 // Removes the state file and its companions where they exist; nothing for
 // a name ResolveStateFile refuses.
-void RemoveStateFiles(std::string_view config_folder, std::string_view stored_name);
+void RemoveStateFiles(Env& env, std::string_view config_folder, std::string_view stored_name);
 
 }  // namespace tarvelin

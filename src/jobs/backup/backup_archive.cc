@@ -4,7 +4,6 @@
 
 #include "foundation/bytes.h"
 #include "foundation/text.h"
-#include "platform/random_access_file.h"
 
 namespace tarvelin {
 
@@ -20,8 +19,9 @@ void AppendLE32(std::string* out, uint32_t value) {
 }
 
 // Exactly `length` bytes at `offset`, or false.
-bool ReadExact(const RandomAccessFile& file, int64_t offset, void* buffer, size_t length) {
-  return file.ReadAt(offset, buffer, length) == static_cast<int64_t>(length);
+bool ReadExact(const ReadableFile& file, int64_t offset, void* buffer, size_t length) {
+  const Result<size_t> read = file.ReadAt(offset, buffer, length);
+  return read.ok() && *read == length;
 }
 
 }  // namespace
@@ -42,7 +42,7 @@ std::string EncodeEntryHead(std::string_view name, uint32_t data_size) {
   return head;
 }
 
-bool ReadArchiveLayout(const RandomAccessFile& file, ArchiveLayout* layout) {
+bool ReadArchiveLayout(const ReadableFile& file, ArchiveLayout* layout) {
   *layout = ArchiveLayout();
   uint8_t start[8];
   if (!ReadExact(file, 0, start, sizeof start) || std::memcmp(start, kArchiveMagic, 4) != 0) {
@@ -59,12 +59,12 @@ bool ReadArchiveLayout(const RandomAccessFile& file, ArchiveLayout* layout) {
   layout->compressed = block[0] != 0;
   layout->fixed_names = version == 1;
   layout->first_entry = 8 + static_cast<int64_t>(block_size);
-  return layout->first_entry <= file.size();
+  return layout->first_entry <= file.stamp().size;
 }
 
-EntryHeadStatus ReadEntryHead(const RandomAccessFile& file, const ArchiveLayout& layout,
+EntryHeadStatus ReadEntryHead(const ReadableFile& file, const ArchiveLayout& layout,
                               int64_t offset, EntryHead* head) {
-  if (offset >= file.size()) return EntryHeadStatus::kEnd;
+  if (offset >= file.stamp().size) return EntryHeadStatus::kEnd;
   uint8_t length = 0;
   if (!ReadExact(file, offset, &length, 1)) return EntryHeadStatus::kBroken;
   char name[kFixedNameField];
@@ -76,7 +76,7 @@ EntryHeadStatus ReadEntryHead(const RandomAccessFile& file, const ArchiveLayout&
   if (!ReadExact(file, size_at, size, sizeof size)) return EntryHeadStatus::kBroken;
   head->data_offset = size_at + 4;
   head->data_size = GetLE(size, 4);
-  if (head->data_size > file.size() - head->data_offset) return EntryHeadStatus::kBroken;
+  if (head->data_size > file.stamp().size - head->data_offset) return EntryHeadStatus::kBroken;
   return EntryHeadStatus::kEntry;
 }
 

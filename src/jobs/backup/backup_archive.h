@@ -12,9 +12,9 @@
 #include <string>
 #include <string_view>
 
-namespace tarvelin {
+#include "platform/env.h"
 
-class RandomAccessFile;
+namespace tarvelin {
 
 inline constexpr char kArchiveMagic[] = "ILDS";
 inline constexpr uint32_t kArchiveVersion = 2;
@@ -34,7 +34,7 @@ struct ArchiveLayout {
 };
 // False for an archive whose header cannot be read or names a version
 // this reader does not know.
-bool ReadArchiveLayout(const RandomAccessFile& file, ArchiveLayout* layout);
+bool ReadArchiveLayout(const ReadableFile& file, ArchiveLayout* layout);
 
 struct EntryHead {
   std::string name;
@@ -47,7 +47,7 @@ enum class EntryHeadStatus {
   kBroken,  // cut off, or data reaching past the end of the file
 };
 // Reads the entry that begins at `offset`.
-EntryHeadStatus ReadEntryHead(const RandomAccessFile& file, const ArchiveLayout& layout,
+EntryHeadStatus ReadEntryHead(const ReadableFile& file, const ArchiveLayout& layout,
                               int64_t offset, EntryHead* head);
 
 }  // namespace tarvelin

@@ -3,21 +3,18 @@
 #include "jobs/backup/backup_entry_name.h"
 #include "jobs/backup/backup_sources.h"
 #include "jobs/backup/backup_writer.h"
-#include <cerrno>
-
 #include "core/context.h"
-#include "platform/clock.h"
-#include "platform/unix_time.h"
 
 namespace tarvelin {
 
 namespace {
 
 // Totals for the progress display: the same walk, counting only.
-ArchiveProgress CountFiles(const std::vector<BackupSource>& sources, const MailFilter& filter) {
+ArchiveProgress CountFiles(Env& env, const std::vector<BackupSource>& sources,
+                           const MailFilter& filter) {
   ArchiveProgress totals;
   for (const BackupSource& source : sources) {
-    WalkSource(source, filter, [&](const WalkedFile& file) {
+    WalkSource(env, source, filter, [&](const WalkedFile& file) {
       ++totals.files_total;
       totals.bytes_total += file.size;
       return true;
@@ -47,14 +44,15 @@ std::string ExpandDateStamps(std::string_view path, const CivilDateTime& now) {
 
 Status BackupConfiguration(Context& context, std::string_view path,
                            const ArchiveProgressFn& progress) {
-  const std::string target = ExpandDateStamps(path, LocalNow());
+  Env& env = context.env();
+  const std::string target = ExpandDateStamps(path, env.NowLocal());
   if (target.empty()) return Status::InvalidArgument("no archive path");
 
-  const std::vector<BackupSource> sources = BackupSources(context.api, context.config);
-  const MailFilter filter = MailFilterOf(context.config.record, UnixTimeNs());
+  const std::vector<BackupSource> sources = BackupSources(env, context.api, context.config);
+  const MailFilter filter = MailFilterOf(context.config.record, env.NowUnixNanos());
   ArchiveProgressFn report;
   if (progress) {
-    const ArchiveProgress totals = CountFiles(sources, filter);
+    const ArchiveProgress totals = CountFiles(env, sources, filter);
     report = [&progress, totals](const ArchiveProgress& done) {
       ArchiveProgress shown = done;
       shown.files_total = totals.files_total;
@@ -63,12 +61,12 @@ Status BackupConfiguration(Context& context, std::string_view path,
     };
   }
 
-  ArchiveWriter writer(PipelineThreads(), std::move(report));
-  if (!writer.Create(target)) return Status::IOError("cannot create the archive " + target, errno);
+  ArchiveWriter writer(env, PipelineThreads(), std::move(report));
+  TARVELIN_RETURN_IF_ERROR(writer.Create(target));
   // Once a write failed, the later sources are not walked.
   for (const BackupSource& source : sources) {
     if (writer.failed()) break;
-    WalkSource(source, filter, [&](const WalkedFile& file) {
+    WalkSource(env, source, filter, [&](const WalkedFile& file) {
       if (writer.IsArchive(file.device, file.inode)) return true;
       std::string name;
       if (!MakeEntryName(source.prefix, file.relative, &name)) {

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -13,7 +14,6 @@
 #include "platform/atomic_file_writer.h"
 #include "platform/file_system.h"
 #include "platform/os_path.h"
-#include "platform/random_access_file.h"
 
 namespace tarvelin {
 
@@ -27,8 +27,14 @@ constexpr int64_t kMaxBytesInFlight = 256 << 20;
 constexpr int64_t kBatchBytes = 256 << 20;
 constexpr size_t kBatchFiles = 4096;
 
+// Exactly `length` bytes at `offset`, or false.
+bool ReadWhole(const ReadableFile& file, int64_t offset, void* buffer, size_t length) {
+  const Result<size_t> read = file.ReadAt(offset, buffer, length);
+  return read.ok() && *read == length;
+}
+
 // Copies or inflates `head`'s data into `out`, reading bounded blocks.
-bool ExtractData(const RandomAccessFile& archive, const EntryHead& head, bool compressed,
+bool ExtractData(const ReadableFile& archive, const EntryHead& head, bool compressed,
                  AtomicFileWriter* out) {
   std::vector<unsigned char> in(std::min<size_t>(kBlock, std::max<uint32_t>(head.data_size, 1)));
   int64_t offset = head.data_offset;
@@ -36,7 +42,7 @@ bool ExtractData(const RandomAccessFile& archive, const EntryHead& head, bool co
   if (!compressed || left == 0) {
     while (left > 0) {
       const size_t want = static_cast<size_t>(std::min<int64_t>(left, in.size()));
-      if (archive.ReadAt(offset, in.data(), want) != static_cast<int64_t>(want)) return false;
+      if (!ReadWhole(archive, offset, in.data(), want)) return false;
       if (!out->Append(in.data(), want)) return false;
       offset += static_cast<int64_t>(want);
       left -= static_cast<int64_t>(want);
@@ -51,7 +57,7 @@ bool ExtractData(const RandomAccessFile& archive, const EntryHead& head, bool co
     if (stream.avail_in == 0) {
       if (left == 0) break;  // the data ended inside the stream
       const size_t want = static_cast<size_t>(std::min<int64_t>(left, in.size()));
-      if (archive.ReadAt(offset, in.data(), want) != static_cast<int64_t>(want)) break;
+      if (!ReadWhole(archive, offset, in.data(), want)) break;
       offset += static_cast<int64_t>(want);
       left -= static_cast<int64_t>(want);
       stream.next_in = in.data();
@@ -71,23 +77,32 @@ bool ExtractData(const RandomAccessFile& archive, const EntryHead& head, bool co
   return status == Z_STREAM_END;
 }
 
+// An entry that was not put in place, as the target and the cause say.
+Status EntryFailure(const std::string& target, const Status& cause) {
+  return Status::IOError("cannot restore " + target + ": " + cause.message(), cause.sys_errno());
+}
+
 struct Extracted {
+  explicit Extracted(Env& env) : file(env) {}
   AtomicFileWriter file;  // closed, waiting to be put in place
-  bool ok = false;
+  Status status;
   int64_t archive_end = 0;
   int64_t size = 0;
 };
 
 class Unpacker {
  public:
-  Unpacker(std::string_view target, const UnpackOptions& options)
-      : target_(ToOsPath(target)), options_(options) {}
+  Unpacker(Env& env, std::string_view target, const UnpackOptions& options)
+      : env_(env), target_(ToOsPath(target)), options_(options) {}
 
   UnpackResult Run(std::string_view archive_path) {
-    if (!archive_.Open(archive_path) || !ReadArchiveLayout(archive_, &layout_)) return result_;
+    Result<std::unique_ptr<ReadableFile>> opened = env_.NewReadableFile(archive_path);
+    if (!opened.ok()) return result_;
+    archive_ = std::move(*opened);
+    if (!ReadArchiveLayout(*archive_, &layout_)) return result_;
     result_.opened = true;
     all_written_ = true;
-    progress_.bytes_total = archive_.size();
+    progress_.bytes_total = archive_->stamp().size;
     {
       OrderedPipeline<Extracted> pipeline(
           options_.threads, static_cast<size_t>(4 * options_.threads + 4), kMaxBytesInFlight,
@@ -95,7 +110,7 @@ class Unpacker {
       int64_t offset = layout_.first_entry;
       while (true) {
         EntryHead head;
-        const EntryHeadStatus status = ReadEntryHead(archive_, layout_, offset, &head);
+        const EntryHeadStatus status = ReadEntryHead(*archive_, layout_, offset, &head);
         if (status != EntryHeadStatus::kEntry) {
           result_.complete = status == EntryHeadStatus::kEnd;
           break;
@@ -103,7 +118,7 @@ class Unpacker {
         offset = head.data_offset + head.data_size;
         std::string relative;
         if (!EntryNameToPath(head.name, &relative)) {
-          all_written_ = false;
+          Fail(Status::InvalidArgument("the entry " + head.name + " leads outside the target"));
           continue;
         }
         pipeline.Submit(head.data_size,
@@ -118,22 +133,32 @@ class Unpacker {
 
  private:
   Extracted Extract(const EntryHead& head, const std::string& relative, int64_t archive_end) {
-    Extracted done;
+    Extracted done(env_);
     done.archive_end = archive_end;
     const std::string path = target_ + relative;
     const std::string folder = path.substr(0, path.rfind('/') + 1);
-    if (!CreateDirectories(folder) || !done.file.Open(path)) return done;
-    done.ok = ExtractData(archive_, head, layout_.compressed, &done.file) &&
-              done.file.Close(/*durable=*/false);
-    if (!done.ok) done.file.Discard();
+    done.status = env_.CreateDirectories(folder);
+    if (done.status.ok()) done.status = done.file.OpenFile(path);
+    if (done.status.ok() && !(ExtractData(*archive_, head, layout_.compressed, &done.file) &&
+                              done.file.Close(/*durable=*/false))) {
+      // The writer keeps a failed write; otherwise the data were broken.
+      done.status = done.file.failure().ok()
+                        ? Status::Corruption("the data of the entry " + head.name +
+                                             " cannot be read or inflated")
+                        : done.file.failure();
+    }
+    if (!done.status.ok()) {
+      done.status = EntryFailure(path, done.status);
+      done.file.Discard();
+    }
     done.size = head.data_size;
     return done;
   }
 
   // Runs in archive order.
   void Place(Extracted&& done) {
-    if (!done.ok) {
-      all_written_ = false;
+    if (!done.status.ok()) {
+      Fail(done.status);
     } else if (!options_.durable) {
       Commit(done.file);
     } else {
@@ -155,7 +180,7 @@ class Unpacker {
       folders.emplace(file.device(), file.target().substr(0, file.target().rfind('/') + 1));
     }
     for (const auto& [device, folder] : folders) {
-      if (!SyncFileSystemOf(folder)) all_written_ = false;
+      if (Status synced = env_.SyncFileSystem(folder); !synced.ok()) Fail(synced);
     }
     for (AtomicFileWriter& file : batch_) Commit(file);
     batch_.clear();
@@ -166,13 +191,20 @@ class Unpacker {
     if (file.Commit()) {
       ++result_.files_written;
     } else {
-      all_written_ = false;
+      Fail(EntryFailure(file.target(), file.failure()));
     }
   }
 
+  // Keeps the first failure.
+  void Fail(const Status& status) {
+    all_written_ = false;
+    if (result_.failure.ok()) result_.failure = status;
+  }
+
+  Env& env_;
   const std::string target_;
   const UnpackOptions& options_;
-  RandomAccessFile archive_;
+  std::unique_ptr<ReadableFile> archive_;
   ArchiveLayout layout_;
   UnpackResult result_;
   bool all_written_ = false;
@@ -183,9 +215,9 @@ class Unpacker {
 
 }  // namespace
 
-UnpackResult UnpackArchive(std::string_view archive_path, std::string_view target,
+UnpackResult UnpackArchive(Env& env, std::string_view archive_path, std::string_view target,
                            const UnpackOptions& options) {
-  return Unpacker(target, options).Run(archive_path);
+  return Unpacker(env, target, options).Run(archive_path);
 }
 
 }  // namespace tarvelin

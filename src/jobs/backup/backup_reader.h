@@ -7,7 +7,9 @@
 #include <cstdint>
 #include <string_view>
 
+#include "foundation/status.h"
 #include "jobs/backup/backup_progress.h"
+#include "platform/env.h"
 
 namespace tarvelin {
 
@@ -24,6 +26,9 @@ struct UnpackResult {
   bool complete = false;     // read to its end or its end marker
   bool all_written = false;  // and every entry was put in place
   int64_t files_written = 0;
+  // Why the first entry that was not put in place failed, naming its
+  // target; ok when none failed.
+  Status failure;
 };
 
 // Unpacks into `target` (an existing directory, ending with a separator).
@@ -31,7 +36,7 @@ struct UnpackResult {
 // EntryNameToPath), whose data do not inflate, or whose file cannot be
 // created is skipped; a cut-off entry ends the unpacking. What was written
 // stays.
-UnpackResult UnpackArchive(std::string_view archive_path, std::string_view target,
+UnpackResult UnpackArchive(Env& env, std::string_view archive_path, std::string_view target,
                            const UnpackOptions& options);
 
 }  // namespace tarvelin

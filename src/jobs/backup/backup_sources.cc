@@ -26,27 +26,27 @@ std::string SiblingPrefix(std::string_view folder) {
   return prefix;
 }
 
-void AddExisting(std::vector<BackupSource>* sources, std::string directory, std::string prefix,
-                 bool recursive) {
+void AddExisting(Env& env, std::vector<BackupSource>* sources, std::string directory,
+                 std::string prefix, bool recursive) {
   directory = WithTrailingSeparator(directory);
-  if (!DirectoryExists(directory)) return;
+  if (!DirectoryExists(env, directory)) return;
   sources->push_back({std::move(directory), std::move(prefix), recursive, false});
 }
 
 }  // namespace
 
-std::vector<BackupSource> BackupSources(const ApiState& api, const ConfigState& config) {
+std::vector<BackupSource> BackupSources(Env& env, const ApiState& api, const ConfigState& config) {
   const ServerConfig& record = config.record;
   std::vector<BackupSource> sources;
   sources.push_back({WithTrailingSeparator(api.config_path), "", true, false});
-  AddExisting(&sources, api.install_path + "webmail/config/", "..\\webmail\\config\\", true);
+  AddExisting(env, &sources, api.install_path + "webmail/config/", "..\\webmail\\config\\", true);
   const std::string spam = WithTrailingSeparator(config.derived.spam_directory);
-  AddExisting(&sources, spam, "..\\spam\\", false);
-  AddExisting(&sources, spam + "rules/", "..\\spam\\rules\\", true);
+  AddExisting(env, &sources, spam, "..\\spam\\", false);
+  AddExisting(env, &sources, spam + "rules/", "..\\spam\\rules\\", true);
   if (record.Byte(backup_offsets::kTakeLogs) != 0) {
-    AddExisting(&sources, record.Text(offsets::kLogDirectory), "..\\logs\\", true);
+    AddExisting(env, &sources, record.Text(offsets::kLogDirectory), "..\\logs\\", true);
   }
-  AddExisting(&sources, config.derived.calendar_directory, "..\\calendar\\", true);
+  AddExisting(env, &sources, config.derived.calendar_directory, "..\\calendar\\", true);
   if (record.Byte(backup_offsets::kTakeMail) != 0) {
     sources.push_back(
         {WithTrailingSeparator(record.Text(offsets::kMailRoot)), "..\\mail\\", true, true});
@@ -83,9 +83,9 @@ bool MailFileWanted(const MailFilter& filter, std::string_view file_name, int64_
   return true;
 }
 
-void WalkSource(const BackupSource& source, const MailFilter& filter,
+void WalkSource(Env& env, const BackupSource& source, const MailFilter& filter,
                 const std::function<bool(const WalkedFile&)>& take) {
-  WalkFiles(source.directory, source.recursive, [&](const WalkedFile& file) {
+  WalkFiles(env, source.directory, source.recursive, [&](const WalkedFile& file) {
     if (source.mail) {
       const std::string_view name =
           std::string_view(file.relative).substr(file.relative.rfind('/') + 1);

@@ -36,7 +36,7 @@ struct BackupSource {
 
 // The sources whose conditions hold now (a directory that must exist is
 // checked here).
-std::vector<BackupSource> BackupSources(const ApiState& api, const ConfigState& config);
+std::vector<BackupSource> BackupSources(Env& env, const ApiState& api, const ConfigState& config);
 
 // Which mail files a backup takes.
 struct MailFilter {
@@ -50,7 +50,7 @@ bool MailFileWanted(const MailFilter& filter, std::string_view file_name, int64_
 
 // Calls `take` for every file of `source` that passes its filters; false
 // from `take` stops the walk. A directory that cannot be read adds nothing.
-void WalkSource(const BackupSource& source, const MailFilter& filter,
+void WalkSource(Env& env, const BackupSource& source, const MailFilter& filter,
                 const std::function<bool(const WalkedFile&)>& take);
 
 }  // namespace tarvelin

@@ -3,10 +3,10 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <memory>
 #include <vector>
 
 #include "jobs/backup/backup_archive.h"
-#include "platform/random_access_file.h"
 
 namespace tarvelin {
 
@@ -21,30 +21,33 @@ enum class PackStatus { kPacked, kUnreadable, kTooLarge };
 
 // Compresses the whole file as one zlib stream (default level), reading it
 // in blocks.
-PackStatus CompressFile(const std::string& path, std::string* out, int64_t* source_bytes) {
-  RandomAccessFile file;
-  if (!file.Open(path)) return PackStatus::kUnreadable;
+PackStatus CompressFile(Env& env, const std::string& path, std::string* out,
+                        int64_t* source_bytes) {
+  Result<std::unique_ptr<ReadableFile>> opened = env.NewReadableFile(path);
+  if (!opened.ok()) return PackStatus::kUnreadable;
+  const ReadableFile& file = **opened;
+  const int64_t size = file.stamp().size;
   z_stream stream{};
   if (deflateInit(&stream, Z_DEFAULT_COMPRESSION) != Z_OK) return PackStatus::kUnreadable;
   // Room for the usual case; a large file's output grows as it comes.
-  out->reserve(deflateBound(&stream, static_cast<uLong>(std::min<int64_t>(file.size(), 64 << 20))));
+  out->reserve(deflateBound(&stream, static_cast<uLong>(std::min<int64_t>(size, 64 << 20))));
   // One byte more than the file holds, so a short read shows its end.
   std::vector<unsigned char> block(
-      static_cast<size_t>(std::min<int64_t>(file.size() + 1, static_cast<int64_t>(kReadBlock))));
+      static_cast<size_t>(std::min<int64_t>(size + 1, static_cast<int64_t>(kReadBlock))));
   std::vector<unsigned char> chunk(64 * 1024);
   int64_t offset = 0;
   PackStatus status = PackStatus::kPacked;
   int flush = Z_NO_FLUSH;
   while (flush != Z_FINISH) {
-    const int64_t got = file.ReadAt(offset, block.data(), block.size());
-    if (got < 0) {
+    const Result<size_t> got = file.ReadAt(offset, block.data(), block.size());
+    if (!got.ok()) {
       status = PackStatus::kUnreadable;
       break;
     }
-    offset += got;
-    flush = static_cast<size_t>(got) < block.size() ? Z_FINISH : Z_NO_FLUSH;
+    offset += static_cast<int64_t>(*got);
+    flush = *got < block.size() ? Z_FINISH : Z_NO_FLUSH;
     stream.next_in = block.data();
-    stream.avail_in = static_cast<uInt>(got);
+    stream.avail_in = static_cast<uInt>(*got);
     int result = Z_OK;
     do {
       stream.next_out = chunk.data();
@@ -76,27 +79,29 @@ struct ArchiveWriter::Packed {
   int64_t source_bytes = 0;
 };
 
-ArchiveWriter::ArchiveWriter(int threads, ArchiveProgressFn progress)
-    : progress_(std::move(progress)),
+ArchiveWriter::ArchiveWriter(Env& env, int threads, ArchiveProgressFn progress)
+    : env_(env),
+      out_(env),
+      progress_(std::move(progress)),
       pipeline_(std::make_unique<OrderedPipeline<Packed>>(
           threads, static_cast<size_t>(4 * threads + 4), kMaxBytesInFlight,
           [this](Packed&& packed) { Write(std::move(packed)); })) {}
 
 ArchiveWriter::~ArchiveWriter() = default;
 
-bool ArchiveWriter::Create(std::string_view path) {
-  if (!out_.Open(path)) return false;
+Status ArchiveWriter::Create(std::string_view path) {
+  TARVELIN_RETURN_IF_ERROR(out_.OpenFile(path));
   const std::string header = EncodeArchiveHeader(/*compressed=*/true);
   failed_ = !out_.Append(header.data(), header.size());
-  return true;
+  return Status::Ok();
 }
 
 void ArchiveWriter::AddFile(std::string name, std::string source_path, int64_t size_hint) {
   if (failed_) return;
-  pipeline_->Submit(size_hint, [name = std::move(name), path = std::move(source_path)] {
+  pipeline_->Submit(size_hint, [this, name = std::move(name), path = std::move(source_path)] {
     Packed packed;
     packed.name = name;
-    packed.status = CompressFile(path, &packed.data, &packed.source_bytes);
+    packed.status = CompressFile(env_, path, &packed.data, &packed.source_bytes);
     return packed;
   });
 }

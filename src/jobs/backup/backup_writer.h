@@ -10,19 +10,22 @@
 
 #include "jobs/backup/backup_pipeline.h"
 #include "jobs/backup/backup_progress.h"
+#include "foundation/status.h"
 #include "platform/atomic_file_writer.h"
+#include "platform/env.h"
 
 namespace tarvelin {
 
 class ArchiveWriter {
  public:
-  // `threads` as for OrderedPipeline; `progress` may be empty.
-  ArchiveWriter(int threads, ArchiveProgressFn progress);
+  // Reads and writes through `env`, which outlives the writer. `threads`
+  // as for OrderedPipeline; `progress` may be empty.
+  ArchiveWriter(Env& env, int threads, ArchiveProgressFn progress);
   ~ArchiveWriter();
 
   // Creates the archive (beside its target until Finish) and writes the
-  // header. False when it cannot be created.
-  bool Create(std::string_view path);
+  // header. A failure when it cannot be created.
+  Status Create(std::string_view path);
   // Queues `source_path` as the entry `name` (at most 255 bytes). A file
   // that cannot be opened or read is left out.
   void AddFile(std::string name, std::string source_path, int64_t size_hint);
@@ -44,6 +47,7 @@ class ArchiveWriter {
   struct Packed;
   void Write(Packed&& packed);
 
+  Env& env_;
   AtomicFileWriter out_;
   ArchiveProgressFn progress_;
   ArchiveProgress done_;

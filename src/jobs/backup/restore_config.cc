@@ -1,6 +1,5 @@
 #include "jobs/backup/restore_config.h"
 
-#include <cerrno>
 #include <string>
 
 #include "jobs/backup/backup_pipeline.h"
@@ -9,7 +8,6 @@
 #include "core/config/config_save.h"
 #include "core/config/configuration.h"
 #include "core/context.h"
-#include "platform/file_system.h"
 #include "platform/os_path.h"
 
 namespace tarvelin {
@@ -21,17 +19,15 @@ constexpr int kSmtp = 0, kPop3 = 1, kInstantMessaging = 3, kGroupware = 4;
 Status Unpack(const Context& context, std::string_view path, const ArchiveProgressFn& progress) {
   const std::string target = WithTrailingSeparator(ToOsPath(context.api.config_path));
   if (path.empty()) return Status::InvalidArgument("no archive path");
-  if (target.empty() || !CreateDirectories(target)) {
-    return Status::IOError("cannot create the configuration folder " + target, errno);
-  }
+  if (target.empty()) return Status::InvalidArgument("no configuration folder");
+  TARVELIN_RETURN_IF_ERROR(context.env().CreateDirectories(target));
   UnpackOptions options;
   options.threads = PipelineThreads();
   options.progress = progress;
-  if (!UnpackArchive(std::string(path), target, options).all_written) {
-    return Status::IOError("the archive " + std::string(path) +
-                           " is missing or damaged, or an entry could not be written");
-  }
-  return Status();
+  const UnpackResult unpacked = UnpackArchive(context.env(), std::string(path), target, options);
+  if (unpacked.all_written) return Status();
+  if (!unpacked.failure.ok()) return unpacked.failure;
+  return Status::IOError("the archive " + std::string(path) + " is missing or damaged");
 }
 
 }  // namespace

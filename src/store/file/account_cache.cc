@@ -12,7 +12,6 @@
 #include "foundation/expire_hash_collection.h"
 #include "foundation/text.h"
 #include "platform/lock_table.h"
-#include "platform/monotonic_clock.h"
 
 namespace tarvelin {
 
@@ -114,7 +113,7 @@ size_t AccountCacheCapacity(const ServerConfig& record) {
   return capacity;
 }
 
-AccountCache::AccountCache(LockTable& locks) : locks_(locks) {}
+AccountCache::AccountCache(Env& env, LockTable& locks) : env_(env), locks_(locks) {}
 AccountCache::~AccountCache() = default;
 
 void AccountCache::SetUp(const ServerConfig& record) {
@@ -145,7 +144,7 @@ bool AccountCache::Get(std::string_view local_part, std::string_view domain,
     entries.Remove(key);
     return false;
   }
-  Entry* used = entries.Use(key, MonotonicSeconds());
+  Entry* used = entries.Use(key, env_.NowMonotonicSeconds());
   used->sequence = state_->next_sequence++;
   *account = used->account;
   return true;
@@ -160,7 +159,7 @@ void AccountCache::Put(std::string_view local_part, std::string_view domain,
   const std::string key = KeyOf(local_part, domain);
   cache->entries.Put(
       key, Entry{std::string(users_path), ToLower(domain), stamp, account, cache->next_sequence++},
-      MonotonicSeconds());
+      env_.NowMonotonicSeconds());
   if (cache->rebuild) return;
   if (cache->unindexed.size() > 2 * cache->entries.capacity() + 64) {
     cache->unindexed.clear();
@@ -224,7 +223,7 @@ bool AccountCache::Confirm(std::string_view key, const FileStamp& current) {
     cache->entries.Remove(key);
     return false;
   }
-  cache->entries.Use(key, MonotonicSeconds())->sequence = cache->next_sequence++;
+  cache->entries.Use(key, env_.NowMonotonicSeconds())->sequence = cache->next_sequence++;
   return true;
 }
 

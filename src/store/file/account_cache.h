@@ -21,7 +21,7 @@
 #include "store/login_name.h"
 #include "schema/user_record.h"
 #include "foundation/list_match.h"
-#include "platform/file_system.h"
+#include "platform/env.h"
 #include "platform/lock_table.h"
 
 namespace tarvelin {
@@ -47,7 +47,8 @@ struct CachedCandidate {
 
 class AccountCache {
  public:
-  explicit AccountCache(LockTable& locks);
+  // Ages entries by the monotonic clock of `env`, which outlives the cache.
+  AccountCache(Env& env, LockTable& locks);
   ~AccountCache();
   AccountCache(const AccountCache&) = delete;
   AccountCache& operator=(const AccountCache&) = delete;
@@ -77,6 +78,7 @@ class AccountCache {
   struct State;  // the entries and their login index
 
  private:
+  Env& env_;
   LockTable& locks_;
   std::unique_ptr<State> state_;  // null without a cache
 };

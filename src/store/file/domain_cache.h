@@ -17,7 +17,7 @@
 
 #include "schema/domain_record_layout.h"
 #include "foundation/expire_hash_collection.h"
-#include "platform/file_system.h"
+#include "platform/env.h"
 #include "platform/lock_table.h"
 
 namespace tarvelin {

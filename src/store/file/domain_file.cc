@@ -7,13 +7,13 @@
 
 namespace tarvelin {
 
-bool ReadDomainFile(std::string_view path, DomainRecord* record) {
+Status ReadDomainFile(Env& env, std::string_view path, DomainRecord* record) {
   record->fill(0);
   std::string bytes;
-  if (ReadFilePrefix(path, kDomainRecordSize, &bytes) != ReadResult::kOk) return false;
+  TARVELIN_RETURN_IF_ERROR(env.ReadFilePrefix(path, kDomainRecordSize, &bytes));
   std::memcpy(record->data(), bytes.data(), bytes.size());
   ScrambleBytes(record->data(), bytes.size(), 0);
-  return true;
+  return Status::Ok();
 }
 
 std::string DomainFileImage(const DomainRecord& record) {
@@ -22,11 +22,9 @@ std::string DomainFileImage(const DomainRecord& record) {
   return bytes;
 }
 
-bool WriteDomainFile(std::string_view folder, const DomainRecord& record) {
-  const std::string path = std::string(folder) + kDomainFileName;
-  const std::string image = DomainFileImage(record);
-  if (WriteFileAtomic(path, image)) return true;
-  return CreateDirectories(folder) && WriteFileAtomic(path, image);
+Status WriteDomainFile(Env& env, std::string_view folder, const DomainRecord& record) {
+  return WriteFileAtomicCreatingFolder(env, std::string(folder) + kDomainFileName,
+                                       DomainFileImage(record));
 }
 
 }  // namespace tarvelin

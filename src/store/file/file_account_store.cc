@@ -5,7 +5,6 @@
 #include "foundation/text.h"
 #include "platform/file_system.h"
 #include "platform/os_path.h"
-#include "platform/stamped_file.h"
 #include "schema/user_record_offsets.h"
 #include "store/domain_store.h"
 #include "store/file/group_files.h"
@@ -21,19 +20,24 @@ constexpr int kEncipherPasswords = 187;  // variable 205
 constexpr int kWalkRecordsPerRead = 32;
 constexpr int kLoginRecordsPerRead = 64;
 
-std::string Describe(std::string_view domain, int position) {
-  return "account " + std::to_string(position) + " of " + std::string(domain);
-}
-
 Status NoFolder(std::string_view domain) {
   return Status::InvalidArgument("\"" + std::string(domain) + "\" cannot be a domain folder");
 }
 
 }  // namespace
 
-FileAccountStore::FileAccountStore(const std::string& config_path, const ServerConfig& record,
-                                   LockTable& locks)
-    : config_path_(config_path), record_(record), indexes_(locks), cache_(locks) {}
+FileAccountStore::FileAccountStore(Env& env, const std::string& config_path,
+                                   const ServerConfig& record, LockTable& locks)
+    : env_(env),
+      config_path_(config_path),
+      record_(record),
+      indexes_(env, locks),
+      mailbox_indexes_(env),
+      cache_(env, locks) {}
+
+FileStamp FileAccountStore::StampOf(const std::string& path) const {
+  return env_.GetFileStamp(path).value_or(FileStamp{});
+}
 
 void FileAccountStore::SetUpCache() { cache_.SetUp(record_); }
 
@@ -50,18 +54,18 @@ std::string FileAccountStore::UsersPath(std::string_view domain) const {
 
 bool FileAccountStore::Exists(std::string_view domain) {
   const std::string path = UsersPath(domain);
-  return !path.empty() && FileExists(path);
+  return !path.empty() && FileExists(env_, path);
 }
 
 int FileAccountStore::Count(std::string_view domain) {
   const std::string folder = Folder(domain);
-  return folder.empty() ? 0 : CountUsers(folder);
+  return folder.empty() ? 0 : CountUsers(env_, folder);
 }
 
 int FileAccountStore::Load(std::string_view domain, int position, UserRecord* record) {
   record->fill(0);
   const std::string folder = Folder(domain);
-  return folder.empty() ? 0 : LoadUserAt(folder, position, record);
+  return folder.empty() ? 0 : LoadUserAt(env_, folder, position, record);
 }
 
 IndexedFile FileAccountStore::IndexOf(const std::string& path, const FileStamp& stamp,
@@ -77,9 +81,10 @@ int FileAccountStore::PositionOfAlias(std::string_view domain, std::string_view 
   const std::string path = UsersPath(domain);
   if (path.empty()) return -1;
   // A stamp check is all a known version costs.
-  const IndexedFile indexed = IndexOf(path, GetFileStamp(path), /*with_file=*/false);
-  return indexed.index == nullptr ? -1
-                                  : indexed.index->FindFirst(alias, GroupFilesIn(config_path_));
+  const IndexedFile indexed = IndexOf(path, StampOf(path), /*with_file=*/false);
+  return indexed.index == nullptr
+             ? -1
+             : indexed.index->FindFirst(alias, GroupFilesIn(env_, config_path_));
 }
 
 bool FileAccountStore::FindByAlias(std::string_view domain, std::string_view local_part,
@@ -87,7 +92,7 @@ bool FileAccountStore::FindByAlias(std::string_view domain, std::string_view loc
   const std::string path = UsersPath(domain);
   if (path.empty()) return false;
   // One stamp serves the cache and the index.
-  const FileStamp current = GetFileStamp(path);
+  const FileStamp current = StampOf(path);
   const std::string key = ToLower(Trim(local_part));
   CachedAccount cached;
   if (use_cache && current.exists && cache_.Get(key, domain, path, current, &cached)) {
@@ -97,7 +102,7 @@ bool FileAccountStore::FindByAlias(std::string_view domain, std::string_view loc
   }
   const IndexedFile indexed = IndexOf(path, current, /*with_file=*/true);
   if (indexed.file == nullptr) return false;
-  const int found = indexed.index->FindFirst(local_part, GroupFilesIn(config_path_));
+  const int found = indexed.index->FindFirst(local_part, GroupFilesIn(env_, config_path_));
   if (found < 0) return false;
   UserRecord stored;
   if (indexed.file->ReadAt(int64_t{found} * kUserRecordSize, stored.data(), stored.size()) !=
@@ -127,7 +132,7 @@ bool FileAccountStore::FindCachedLogin(const LoginName& login, const GroupFileRe
   for (const CachedCandidate& candidate : cache_.Candidates(login, groups)) {
     if (!check(candidate.account.record, candidate.domain)) continue;
     const std::string path = UsersPath(candidate.domain);
-    const FileStamp current = path.empty() ? FileStamp{} : GetFileStamp(path);
+    const FileStamp current = path.empty() ? FileStamp{} : StampOf(path);
     if (!cache_.Confirm(candidate.key, current)) return false;
     *record = candidate.account.record;
     *domain = candidate.domain;
@@ -156,7 +161,7 @@ bool FileAccountStore::FindLogin(std::string_view domain, const LoginName& login
   const std::string path = UsersPath(domain);
   if (path.empty()) return false;
   auto file = std::make_shared<StampedFile>();
-  if (!file->Open(path)) return false;
+  if (!file->OpenFile(env_, path).ok()) return false;
   int first = 0;
   // With alias logins the alias index names the first record that can
   // match; a scan goes on from there only when that one fails.
@@ -186,7 +191,7 @@ std::unique_ptr<AccountIterator> FileAccountStore::NewIterator(std::string_view 
   const std::string path = UsersPath(domain);
   if (path.empty()) return nullptr;
   auto file = std::make_shared<StampedFile>();
-  if (!file->Open(path)) return nullptr;
+  if (!file->OpenFile(env_, path).ok()) return nullptr;
   return std::make_unique<UsersFileIterator>(std::move(file), kWalkRecordsPerRead);
 }
 
@@ -195,10 +200,8 @@ Status FileAccountStore::Write(std::string_view domain, const UserRecord& record
   if (folder.empty()) return NoFolder(domain);
   const std::string path = UsersFilePath(folder);
   UsersFileAppend append;
-  const int wanted = *position;
-  if (!WriteUserAt(folder, record, position, record_.Byte(kEncipherPasswords) != 0, &append)) {
-    return Status::IOError("cannot write " + Describe(domain, wanted) + " to " + path);
-  }
+  TARVELIN_RETURN_IF_ERROR(WriteUserAt(env_, folder, record, position,
+                                       record_.Byte(kEncipherPasswords) != 0, &append));
   if (append.done) {
     // Provisioning appends account after account: the indexes grow with
     // the file instead of being built anew for each.
@@ -216,9 +219,7 @@ Status FileAccountStore::Remove(std::string_view domain, int position, UserRecor
   const std::string folder = Folder(domain);
   if (folder.empty()) return NoFolder(domain);
   const std::string path = UsersFilePath(folder);
-  if (!RemoveUserAt(folder, position, removed, groups)) {
-    return Status::IOError("cannot remove " + Describe(domain, position) + " from " + path);
-  }
+  TARVELIN_RETURN_IF_ERROR(RemoveUserAt(env_, folder, position, removed, groups));
   indexes_.Forget(path);
   return Status();
 }

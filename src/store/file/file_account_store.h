@@ -10,7 +10,9 @@
 #include <string>
 #include <string_view>
 
+#include "platform/env.h"
 #include "platform/lock_table.h"
+#include "platform/stamped_file.h"
 #include "schema/server_config.h"
 #include "store/account_store.h"
 #include "store/file/account_cache.h"
@@ -23,8 +25,9 @@ class FileAccountStore : public AccountStore {
  public:
   // Follows the configuration folder and the record (variable 205 decides
   // whether passwords are stored enciphered; the cache settings) as their
-  // owner changes them.
-  FileAccountStore(const std::string& config_path, const ServerConfig& record, LockTable& locks);
+  // owner changes them; works through `env`, which outlives the store.
+  FileAccountStore(Env& env, const std::string& config_path, const ServerConfig& record,
+                   LockTable& locks);
 
   void SetUpCache() override;
   bool Exists(std::string_view domain) override;
@@ -61,6 +64,11 @@ class FileAccountStore : public AccountStore {
   void CacheFound(const std::string& path, const StampedFile& file, std::string_view domain,
                   const UserRecord& record, int position, const GroupFileReader& groups);
 
+  // A missing file, or one that cannot be examined, has the stamp of a
+  // missing file.
+  FileStamp StampOf(const std::string& path) const;
+
+  Env& env_;
   const std::string& config_path_;
   const ServerConfig& record_;
   IndexRegistry indexes_;

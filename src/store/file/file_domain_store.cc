@@ -1,6 +1,7 @@
 #include "store/file/file_domain_store.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 #include "schema/config_offsets.h"
@@ -11,8 +12,6 @@
 #include "foundation/scramble.h"
 #include "foundation/text.h"
 #include "platform/file_system.h"
-#include "platform/monotonic_clock.h"
-#include "platform/network_info.h"
 #include "platform/os_path.h"
 
 namespace tarvelin {
@@ -31,11 +30,20 @@ constexpr int kMaxDomains = 1000000;
 constexpr char kBindFile[] = "bind.dat";
 constexpr size_t kBindingMax = 255;
 
-bool IsLocalAddress(std::string_view address) {
-  for (const std::string& own : LocalAddresses()) {
+bool IsLocalAddress(Env& env, std::string_view address) {
+  const Result<std::vector<std::string>> addresses = env.LocalAddresses();
+  if (!addresses.ok()) return false;
+  for (const std::string& own : *addresses) {
     if (own == address) return true;
   }
   return false;
+}
+
+// Failures to write are never NotFound, which callers take for a missing
+// domain.
+Status AsWriteFailure(Status status) {
+  if (!status.Is(StatusCode::kNotFound)) return status;
+  return Status::IOError(status.message(), ENOENT);
 }
 
 }  // namespace
@@ -92,7 +100,7 @@ std::string FileDomainStore::GetBinding(int position) const {
   if (!BindingFlag(position)) return {};
   const std::string folder = FolderOf(NameAt(position));
   std::string content;
-  if (folder.empty() || ReadFile(folder + kBindFile, &content) != ReadResult::kOk) return {};
+  if (folder.empty() || !env_.ReadFile(folder + kBindFile, &content).ok()) return {};
   const std::vector<std::string> lines = SplitLines(content);
   return lines.empty() ? std::string() : Trim(lines.front());
 }
@@ -104,13 +112,9 @@ bool FileDomainStore::SetBinding(int position, std::string_view addresses) {
   const std::string path = folder + kBindFile;
   const std::string text = CutTo(addresses, kBindingMax);
   if (text.empty()) {
-    if (!RemoveFile(path) && FileExists(path)) return false;
-  } else {
-    const std::string content = text + "\r\n";
-    if (!WriteFileAtomic(path, content) &&
-        !(CreateDirectories(folder) && WriteFileAtomic(path, content))) {
-      return false;
-    }
+    if (!env_.RemoveFile(path).ok() && FileExists(env_, path)) return false;
+  } else if (!WriteFileAtomicCreatingFolder(env_, path, text + "\r\n").ok()) {
+    return false;
   }
   ScopedLock lock(locks_, LockId::kGeneral);
   SetBindingFlag(position, !text.empty());
@@ -130,7 +134,7 @@ bool FileDomainStore::Load() {
   long_name_bound_.clear();
   const std::string domains_cfg = config_path_ + "domains.cfg";
   bool read = false;
-  if (FileExists(domains_cfg)) {
+  if (FileExists(env_, domains_cfg)) {
     ReadDomainsFile(domains_cfg);
     read = true;
   } else {
@@ -148,14 +152,14 @@ bool FileDomainStore::Load() {
 }
 
 void FileDomainStore::ReadDomainsFile(const std::string& path) {
-  const int64_t size = std::max<int64_t>(FileSize(path), 0);
+  const int64_t size = std::max<int64_t>(FileSize(env_, path), 0);
   if (Count() == 0 || Count() > kMaxDomains) {
     SetCount(static_cast<int>(std::min<int64_t>(size / kDomainEntrySize, kMaxDomains)));
   }
   table_.assign(static_cast<size_t>(Count()) * kDomainEntrySize, 0);
   std::string bytes;
   // A failed read keeps what arrived; the missing entries stay empty.
-  ReadFilePrefix(path, table_.size(), &bytes);
+  env_.ReadFilePrefix(path, table_.size(), &bytes);
   std::memcpy(table_.data(), bytes.data(), std::min(bytes.size(), table_.size()));
 }
 
@@ -163,7 +167,8 @@ void FileDomainStore::ReadLegacySettings() {
   if (Count() > kMaxDomains) SetCount(0);
   table_.assign(static_cast<size_t>(Count()) * kDomainEntrySize, 0);
   std::string bytes;
-  ReadFileRange(config_path_ + "settings.cfg", kLegacySettingsOffset, table_.size(), &bytes);
+  env_.ReadFileRange(config_path_ + "settings.cfg", kLegacySettingsOffset, table_.size(),
+                     &bytes);
   const size_t n = std::min(bytes.size(), table_.size());
   std::memcpy(table_.data(), bytes.data(), n);
   ScrambleBytes(table_.data(), n, kLegacySettingsOffset % 16);
@@ -208,7 +213,7 @@ void FileDomainStore::RebuildIndex() {
     if (length == kDomainNameMax) {
       const std::string folder = FolderOf(name);
       long_name_bound_[static_cast<size_t>(position)] =
-          !folder.empty() && FileExists(folder + kBindFile);
+          !folder.empty() && FileExists(env_, folder + kBindFile);
     }
   }
   RebuildNameIndex();
@@ -265,7 +270,7 @@ std::string FileDomainStore::ResolveRecordName(std::string_view name) const {
   }
   if (subdomains_enabled_) {
     const std::string folder = FolderOf(lower);
-    if (folder.empty() || !FileExists(folder + kDomainFileName)) {
+    if (folder.empty() || !FileExists(env_, folder + kDomainFileName)) {
       Resolution mapped = ResolveSubdomain(lower);
       if (mapped.position >= 0) lower = std::move(mapped.name);
     }
@@ -277,8 +282,7 @@ void FileDomainStore::SetUpCache() { cache_.SetUp(record_); }
 
 Status FileDomainStore::SaveList() const {
   const std::string path = config_path_ + "domains.cfg";
-  if (!WriteFileAtomic(path, FileImage())) return Status::IOError("cannot write " + path);
-  return Status();
+  return AsWriteFailure(WriteFileAtomic(env_, path, FileImage()));
 }
 
 Status FileDomainStore::LoadRecord(std::string_view resolved_name, DomainRecord* record) {
@@ -286,10 +290,13 @@ Status FileDomainStore::LoadRecord(std::string_view resolved_name, DomainRecord*
   const std::string folder = FolderOf(resolved_name);
   if (folder.empty()) return Status::NotFound("no domain folder for \"" + std::string(resolved_name) + "\"");
   const std::string path = folder + kDomainFileName;
-  const FileStamp stamp = GetFileStamp(path);
-  const int64_t now = MonotonicSeconds();
+  const FileStamp stamp = env_.GetFileStamp(path).value_or(FileStamp{});
+  const int64_t now = env_.NowMonotonicSeconds();
   if (cache_.Get(resolved_name, stamp, now, record)) return Status();
-  if (!ReadDomainFile(path, record)) return Status::NotFound("cannot read " + path);
+  // Callers take any failure for a domain without its file.
+  if (Status read = ReadDomainFile(env_, path, record); !read.ok()) {
+    return read.Is(StatusCode::kNotFound) ? read : Status::NotFound(read.ToString());
+  }
   cache_.Put(resolved_name, *record, stamp, now);
   return Status();
 }
@@ -297,8 +304,7 @@ Status FileDomainStore::LoadRecord(std::string_view resolved_name, DomainRecord*
 Status FileDomainStore::SaveRecord(std::string_view name, const DomainRecord& record) {
   const std::string folder = FolderOf(name);
   if (folder.empty()) return Status::InvalidArgument("no domain folder for \"" + std::string(name) + "\"");
-  if (!WriteDomainFile(folder, record)) return Status::IOError("cannot write " + folder + kDomainFileName);
-  return Status();
+  return AsWriteFailure(WriteDomainFile(env_, folder, record));
 }
 
 int FileDomainStore::IndexLookup(const std::string& lower_name) const {
@@ -317,13 +323,13 @@ FileDomainStore::Resolution FileDomainStore::ResolveAddressLiteral(std::string_v
     }
     return {};
   }
-  if (IsLocalAddress(address)) return {0, NameAt(0)};
+  if (IsLocalAddress(env_, address)) return {0, NameAt(0)};
   return {};
 }
 
 FileDomainStore::Resolution FileDomainStore::ResolveSubdomain(const std::string& lower_name) const {
   std::string content;
-  if (ReadFile(config_path_ + "subdomains.dat", &content) != ReadResult::kOk) return {};
+  if (!env_.ReadFile(config_path_ + "subdomains.dat", &content).ok()) return {};
   for (const std::string& raw : SplitLines(content)) {
     const std::string line = ToLower(Trim(raw));
     const size_t equals = line.find('=');

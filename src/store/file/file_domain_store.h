@@ -18,6 +18,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/env.h"
 #include "platform/lock_table.h"
 #include "store/domain_store.h"
 #include "store/file/domain_cache.h"
@@ -32,10 +33,12 @@ class FileDomainStore : public DomainStore {
  public:
   // The list follows the installation as its owner changes it: the
   // configuration folder, the record that holds the count (offset 7020),
-  // and whether subdomains.dat exists.
-  FileDomainStore(const std::string& config_path, ServerConfig& record, const bool& subdomains_enabled,
-             LockTable& locks)
-      : config_path_(config_path),
+  // and whether subdomains.dat exists. Works through `env`, which outlives
+  // the store.
+  FileDomainStore(Env& env, const std::string& config_path, ServerConfig& record,
+                  const bool& subdomains_enabled, LockTable& locks)
+      : env_(env),
+        config_path_(config_path),
         record_(record),
         subdomains_enabled_(subdomains_enabled),
         locks_(locks),
@@ -136,6 +139,7 @@ class FileDomainStore : public DomainStore {
   Resolution ResolveSubdomain(const std::string& lower_name) const;
   int FindPositionWithoutFallback(const std::string& lower_name) const;
 
+  Env& env_;
   const std::string& config_path_;
   ServerConfig& record_;
   const bool& subdomains_enabled_;

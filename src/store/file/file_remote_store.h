@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "platform/env.h"
 #include "platform/lock_table.h"
 #include "store/remote_store.h"
 
@@ -11,9 +12,10 @@ namespace tarvelin {
 
 class FileRemoteStore : public RemoteStore {
  public:
-  // Follows the configuration folder as its owner changes it.
-  FileRemoteStore(const std::string& config_path, LockTable& locks)
-      : config_path_(config_path), locks_(locks) {}
+  // Follows the configuration folder as its owner changes it; works
+  // through `env`, which outlives the store.
+  FileRemoteStore(Env& env, const std::string& config_path, LockTable& locks)
+      : env_(env), config_path_(config_path), locks_(locks) {}
 
   int Count() override;
   int Load(int position, RemoteAccountRecord* record) override;
@@ -21,6 +23,7 @@ class FileRemoteStore : public RemoteStore {
   Status Remove(int position, RemoteAccountRecord* removed) override;
 
  private:
+  Env& env_;
   const std::string& config_path_;
   LockTable& locks_;
 };

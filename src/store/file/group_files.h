@@ -5,9 +5,11 @@
 #include <string>
 
 #include "foundation/list_match.h"
+#include "platform/env.h"
 
 namespace tarvelin {
 
-GroupFileReader GroupFilesIn(std::string config_path);
+// Reads through `env`, which outlives the reader.
+GroupFileReader GroupFilesIn(Env& env, std::string config_path);
 
 }  // namespace tarvelin

@@ -29,7 +29,7 @@ IndexedFile IndexRegistry::Find(const std::string& path, const FileStamp& stamp)
 
 IndexedFile IndexRegistry::Open(const std::string& path) {
   auto file = std::make_shared<StampedFile>();
-  if (!file->Open(path)) {
+  if (!file->OpenFile(env_, path).ok()) {
     Forget(path);
     return {};
   }

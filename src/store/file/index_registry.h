@@ -15,7 +15,7 @@
 #include <unordered_map>
 
 #include "store/file/alias_index.h"
-#include "platform/file_system.h"
+#include "platform/env.h"
 #include "platform/lock_table.h"
 #include "platform/stamped_file.h"
 
@@ -31,7 +31,8 @@ class IndexRegistry {
  public:
   static constexpr size_t kOpenFiles = 32;
 
-  explicit IndexRegistry(LockTable& locks) : locks_(locks) {}
+  // Opens files through `env`, which outlives the registry.
+  IndexRegistry(Env& env, LockTable& locks) : env_(env), locks_(locks) {}
 
   // The index built from the version with `stamp`, or nothing.
   IndexedFile Find(const std::string& path, const FileStamp& stamp);
@@ -56,6 +57,7 @@ class IndexRegistry {
   void Hold(const std::string& path, Entry& entry);
   void Release(Entry& entry);
 
+  Env& env_;
   LockTable& locks_;
   std::unordered_map<std::string, Entry> by_path_;
   std::list<std::string> open_;  // paths whose file is held, most recent first

@@ -49,14 +49,14 @@ std::vector<int> MailboxIndex::PositionsOf(const std::string& lower_name) const 
 }
 
 std::shared_ptr<const MailboxIndex> MailboxIndexes::ForFile(const std::string& path) {
-  const FileStamp current = GetFileStamp(path);
+  const FileStamp current = env_.GetFileStamp(path).value_or(FileStamp{});
   {
     std::lock_guard<std::mutex> lock(lock_);
     const auto found = by_path_.find(path);
     if (found != by_path_.end() && found->second->stamp() == current) return found->second;
   }
   StampedFile file;
-  if (!file.Open(path)) return nullptr;
+  if (!file.OpenFile(env_, path).ok()) return nullptr;
   auto index = std::make_shared<MailboxIndex>();
   index->stamp_ = file.stamp();
   const int64_t total = file.stamp().size / kUserRecordSize;

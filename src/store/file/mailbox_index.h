@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "schema/user_record.h"
-#include "platform/file_system.h"
+#include "platform/env.h"
 
 namespace tarvelin {
 
@@ -36,6 +36,9 @@ class MailboxIndex {
 
 class MailboxIndexes {
  public:
+  // Reads files through `env`, which outlives the indexes.
+  explicit MailboxIndexes(Env& env) : env_(env) {}
+
   // The index of the version of `path` on disk now (built in one pass when
   // not known); null when the file cannot be read whole.
   std::shared_ptr<const MailboxIndex> ForFile(const std::string& path);
@@ -48,6 +51,7 @@ class MailboxIndexes {
  private:
   void Remember(const std::string& path, std::shared_ptr<const MailboxIndex> index);
 
+  Env& env_;
   std::mutex lock_;
   std::unordered_map<std::string, std::shared_ptr<const MailboxIndex>> by_path_;
 };

@@ -1,7 +1,9 @@
 #include "store/file/remote_file.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
+#include <string>
 
 #include "foundation/scramble.h"
 #include "platform/directory_lock.h"
@@ -19,17 +21,18 @@ int RecordsIn(const std::string& content) {
 }
 
 // The whole file; an empty text unless it was read.
-ReadResult ReadContent(std::string_view config_folder, std::string* content) {
-  const ReadResult result = ReadFile(RemoteFilePath(config_folder), content);
-  if (result != ReadResult::kOk) content->clear();
-  return result;
+Status ReadContent(Env& env, std::string_view config_folder, std::string* content) {
+  const Status status = env.ReadFile(RemoteFilePath(config_folder), content);
+  if (!status.ok()) content->clear();
+  return status;
 }
 
-bool Replace(std::string_view config_folder, const std::string& content) {
+Status Replace(Env& env, std::string_view config_folder, const std::string& content) {
   const std::string path = RemoteFilePath(config_folder);
-  ReplacementFile next;
-  return next.Open(path + ".tmp", path) && next.Append(content.data(), content.size()) &&
-         next.Commit();
+  ReplacementFile next(env);
+  TARVELIN_RETURN_IF_ERROR(next.OpenFile(path + ".tmp", path));
+  TARVELIN_RETURN_IF_ERROR(next.Append(content.data(), content.size()));
+  return next.CommitFile();
 }
 
 }  // namespace
@@ -38,16 +41,16 @@ std::string RemoteFilePath(std::string_view config_folder) {
   return std::string(config_folder) + "remote.cfg";
 }
 
-int CountRemoteAccounts(std::string_view config_folder) {
-  const std::string path = RemoteFilePath(config_folder);
-  const int64_t size = FileExists(path) ? FileSize(path) : -1;
+int CountRemoteAccounts(Env& env, std::string_view config_folder) {
+  const int64_t size = FileSize(env, RemoteFilePath(config_folder));
   return size < 0 ? 0 : static_cast<int>(std::min<int64_t>(size / kRemoteRecordSize, INT32_MAX));
 }
 
-int LoadRemoteAt(std::string_view config_folder, int position, RemoteAccountRecord* record) {
+int LoadRemoteAt(Env& env, std::string_view config_folder, int position,
+                 RemoteAccountRecord* record) {
   record->fill(0);
   std::string content;
-  if (ReadContent(config_folder, &content) != ReadResult::kOk) return 0;
+  if (!ReadContent(env, config_folder, &content).ok()) return 0;
   const int count = RecordsIn(content);
   if (position >= 0 && position < count) {
     std::memcpy(record->data(), content.data() + static_cast<size_t>(position) * kSize, kSize);
@@ -56,15 +59,22 @@ int LoadRemoteAt(std::string_view config_folder, int position, RemoteAccountReco
   return count;
 }
 
-bool WriteRemoteAt(std::string_view config_folder, const RemoteAccountRecord& record,
-                   int position) {
+Status WriteRemoteAt(Env& env, std::string_view config_folder, const RemoteAccountRecord& record,
+                     int position) {
   DirectoryLock lock;
-  if (!lock.Lock(config_folder)) return false;
+  TARVELIN_RETURN_IF_ERROR(lock.LockWith(env, config_folder));
   std::string content;
-  if (ReadContent(config_folder, &content) == ReadResult::kError) return false;
+  // A missing file is an empty list.
+  if (Status read = ReadContent(env, config_folder, &content);
+      !read.ok() && !read.Is(StatusCode::kNotFound)) {
+    return read;
+  }
   const int count = RecordsIn(content);
   const int at = position == -1 ? count : position;
-  if (at < 0 || at > count) return false;
+  if (at < 0 || at > count) {
+    return Status::InvalidArgument("no position " + std::to_string(position) + " in " +
+                                   RemoteFilePath(config_folder));
+  }
 
   RemoteAccountRecord stored = record;
   ScrambleBytes(stored.data(), kSize, 0);
@@ -73,25 +83,30 @@ bool WriteRemoteAt(std::string_view config_folder, const RemoteAccountRecord& re
   // replaced one leaves everything after it as it was.
   if (at == count) content.resize(start + kSize);
   std::memcpy(content.data() + start, stored.data(), kSize);
-  return Replace(config_folder, content);
+  return Replace(env, config_folder, content);
 }
 
-RemoteRemoval RemoveRemoteAt(std::string_view config_folder, int position,
-                             RemoteAccountRecord* removed) {
+Status RemoveRemoteAt(Env& env, std::string_view config_folder, int position,
+                      RemoteAccountRecord* removed) {
   DirectoryLock lock;
-  if (!lock.Lock(config_folder)) return RemoteRemoval::kFailed;
+  TARVELIN_RETURN_IF_ERROR(lock.LockWith(env, config_folder));
   std::string content;
-  if (ReadContent(config_folder, &content) != ReadResult::kOk) return RemoteRemoval::kFailed;
-  if (position < 0 || position >= RecordsIn(content)) return RemoteRemoval::kNoSuchRecord;
+  if (Status read = ReadContent(env, config_folder, &content); !read.ok()) {
+    // Nothing to remove from is a failure, not a position outside the list.
+    return read.Is(StatusCode::kNotFound) ? Status::IOError(read.message(), ENOENT) : read;
+  }
+  if (position < 0 || position >= RecordsIn(content)) {
+    return Status::NotFound("no remote account at position " + std::to_string(position));
+  }
 
   const size_t start = static_cast<size_t>(position) * kSize;
   RemoteAccountRecord record;
   std::memcpy(record.data(), content.data() + start, kSize);
   content.erase(start, kSize);
-  if (!Replace(config_folder, content)) return RemoteRemoval::kFailed;
+  TARVELIN_RETURN_IF_ERROR(Replace(env, config_folder, content));
   ScrambleBytes(record.data(), kSize, 0);
   *removed = record;
-  return RemoteRemoval::kRemoved;
+  return Status::Ok();
 }
 
 }  // namespace tarvelin

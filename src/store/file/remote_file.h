@@ -13,32 +13,34 @@
 #include <string>
 #include <string_view>
 
+#include "foundation/status.h"
+#include "platform/env.h"
 #include "schema/remote_record_layout.h"
 
 namespace tarvelin {
 
-// `config_folder` ends with a separator.
+// `config_folder` ends with a separator. Every call goes through `env`.
 std::string RemoteFilePath(std::string_view config_folder);
 
 // The number of records; 0 when the file is missing.
-int CountRemoteAccounts(std::string_view config_folder);
+int CountRemoteAccounts(Env& env, std::string_view config_folder);
 
 // The record at `position` (unscrambled), or a zero record when the
 // position is outside the file; the result is the number of records.
-int LoadRemoteAt(std::string_view config_folder, int position, RemoteAccountRecord* record);
+int LoadRemoteAt(Env& env, std::string_view config_folder, int position,
+                 RemoteAccountRecord* record);
 
 // Replaces the record at `position`, or appends it when `position` is -1 or
-// the number of records (the file is created when missing). False, with
-// nothing changed, for any other position or a failed write.
-bool WriteRemoteAt(std::string_view config_folder, const RemoteAccountRecord& record, int position);
+// the number of records (the file is created when missing). A failure,
+// with nothing changed, for any other position or a failed call.
+Status WriteRemoteAt(Env& env, std::string_view config_folder, const RemoteAccountRecord& record,
+                     int position);
 
-enum class RemoteRemoval {
-  kRemoved,       // later records moved down one position
-  kNoSuchRecord,  // the position is outside the file, which is unchanged
-  kFailed,        // the file is missing or was not rewritten; it is unchanged
-};
-// Removes the record at `position`; `removed` receives it unscrambled.
-RemoteRemoval RemoveRemoteAt(std::string_view config_folder, int position,
-                             RemoteAccountRecord* removed);
+// Removes the record at `position` (later records move down one position);
+// `removed` receives it unscrambled. NotFound, with the file unchanged,
+// for a position outside the file; an IOError, with the file unchanged,
+// when it is missing or was not rewritten.
+Status RemoveRemoteAt(Env& env, std::string_view config_folder, int position,
+                      RemoteAccountRecord* removed);
 
 }  // namespace tarvelin

@@ -1,7 +1,9 @@
 #include "store/file/users_file.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "store/file/stored_record.h"
@@ -22,17 +24,25 @@ int RecordsIn(const StampedFile& file) {
   return static_cast<int>(std::min<int64_t>(file.stamp().size / kUserRecordSize, INT32_MAX));
 }
 
+Status ReadError(const std::string& path, int64_t offset) {
+  return Status::IOError("read " + path + " at " + std::to_string(offset), EIO);
+}
+
 // Copies the bytes [from, to) of `source` into `target`, whole records in
 // chunks of whole records, collecting the groups it meets into `groups`.
-bool CopyRange(const StampedFile& source, int64_t from, int64_t to, ReplacementFile& target,
-               std::vector<UserRecord>* groups = nullptr) {
+Status CopyRange(const StampedFile& source, const std::string& path, int64_t from, int64_t to,
+                 ReplacementFile& target, std::vector<UserRecord>* groups = nullptr) {
   constexpr int64_t kChunk = int64_t{368} * kUserRecordSize;  // about 1 MB
   std::vector<uint8_t> buffer(
       static_cast<size_t>(std::min(kChunk, std::max<int64_t>(to - from, 0))));
   while (from < to) {
     const size_t length = static_cast<size_t>(std::min(kChunk, to - from));
-    if (source.ReadAt(from, buffer.data(), length) != static_cast<int64_t>(length)) return false;
-    if (!target.Append(buffer.data(), length)) return false;
+    if (source.ReadAt(from, buffer.data(), length) != static_cast<int64_t>(length)) {
+      return ReadError(path, from);
+    }
+    if (Status appended = target.Append(buffer.data(), length); !appended.ok()) {
+      return appended;
+    }
     for (size_t at = 0; groups != nullptr && at + kUserRecordSize <= length;
          at += kUserRecordSize) {
       uint8_t type = buffer[at + user_offsets::kAccountType];
@@ -41,22 +51,22 @@ bool CopyRange(const StampedFile& source, int64_t from, int64_t to, ReplacementF
     }
     from += static_cast<int64_t>(length);
   }
-  return true;
+  return Status::Ok();
 }
 
 }  // namespace
 
 std::string UsersFilePath(std::string_view folder) { return std::string(folder) + "users.cfg"; }
 
-int CountUsers(std::string_view folder) {
+int CountUsers(Env& env, std::string_view folder) {
   StampedFile file;
-  return file.Open(UsersFilePath(folder)) ? RecordsIn(file) : 0;
+  return file.OpenFile(env, UsersFilePath(folder)).ok() ? RecordsIn(file) : 0;
 }
 
-int LoadUserAt(std::string_view folder, int position, UserRecord* record) {
+int LoadUserAt(Env& env, std::string_view folder, int position, UserRecord* record) {
   record->fill(0);
   StampedFile file;
-  if (!file.Open(UsersFilePath(folder))) return 0;
+  if (!file.OpenFile(env, UsersFilePath(folder)).ok()) return 0;
   const int count = RecordsIn(file);
   if (position >= 0 && position < count) {
     UserRecord stored;
@@ -68,71 +78,86 @@ int LoadUserAt(std::string_view folder, int position, UserRecord* record) {
   return count;
 }
 
-bool WriteUserAt(std::string_view folder, const UserRecord& record, int* position, bool encipher,
-                 UsersFileAppend* append) {
-  if (ListItems(AliasListOf(record)).empty()) return false;
+Status WriteUserAt(Env& env, std::string_view folder, const UserRecord& record, int* position,
+                   bool encipher, UsersFileAppend* append) {
+  const std::string path = UsersFilePath(folder);
+  if (ListItems(AliasListOf(record)).empty()) {
+    return Status::InvalidArgument("an account without an alias for " + path);
+  }
   UserRecord stored;
-  if (!StoredFromRecord(record, encipher, &stored)) return false;
-  if (!DirectoryExists(folder) && !CreateDirectories(folder)) return false;
+  if (!StoredFromRecord(record, encipher, &stored)) {
+    return Status::InvalidArgument("a password that cannot be stored in " + path);
+  }
+  if (!DirectoryExists(env, folder)) TARVELIN_RETURN_IF_ERROR(env.CreateDirectories(folder));
 
   DirectoryLock lock;
-  if (!lock.Lock(folder)) return false;
+  TARVELIN_RETURN_IF_ERROR(lock.LockWith(env, folder));
   StampedFile current;
-  const bool exists = current.Open(UsersFilePath(folder));
+  const bool exists = current.OpenFile(env, path).ok();
   const int count = exists ? RecordsIn(current) : 0;
   const int at = *position == -1 ? count : *position;
-  if (at < 0 || at > count) return false;
+  if (at < 0 || at > count) {
+    return Status::NotFound("account " + std::to_string(at) + " in " + path);
+  }
   if (exists && at == count) {
     UsersFileAppend appended;
     int64_t index = 0;
-    if (!AppendRecord(UsersFilePath(folder), stored.data(), stored.size(), &appended.before,
-                      &appended.after, &index)) {
-      return false;
-    }
+    TARVELIN_RETURN_IF_ERROR(AppendRecord(env, path, stored.data(), stored.size(), &appended.before,
+                                 &appended.after, &index));
     appended.done = true;
     if (append != nullptr) *append = appended;
     *position = static_cast<int>(index);
-    return true;
+    return Status::Ok();
   }
 
-  ReplacementFile next;
-  if (!next.Open(UsersFilePath(folder) + ".tmp", UsersFilePath(folder))) return false;
+  ReplacementFile next(env);
+  TARVELIN_RETURN_IF_ERROR(next.OpenFile(path + ".tmp", path));
   const int64_t start = static_cast<int64_t>(at) * kUserRecordSize;
-  if (!CopyRange(current, 0, start, next) || !next.Append(stored.data(), stored.size())) {
-    return false;
-  }
+  TARVELIN_RETURN_IF_ERROR(CopyRange(current, path, 0, start, next));
+  TARVELIN_RETURN_IF_ERROR(next.Append(stored.data(), stored.size()));
   // An appended record takes the place of a trailing partial record; a
   // replaced one leaves everything after it as it was.
-  if (at < count && !CopyRange(current, start + kUserRecordSize, current.stamp().size, next)) {
-    return false;
+  if (at < count) {
+    TARVELIN_RETURN_IF_ERROR(
+        CopyRange(current, path, start + kUserRecordSize, current.stamp().size, next));
   }
-  if (!next.Commit()) return false;
+  TARVELIN_RETURN_IF_ERROR(next.CommitFile());
   *position = at;
-  return true;
+  return Status::Ok();
 }
 
-bool RemoveUserAt(std::string_view folder, int position, UserRecord* removed,
-                  std::vector<UserRecord>* groups) {
-  if (position < 0) return false;
+Status RemoveUserAt(Env& env, std::string_view folder, int position, UserRecord* removed,
+                    std::vector<UserRecord>* groups) {
+  const std::string path = UsersFilePath(folder);
+  const auto missing = [&] {
+    return Status::NotFound("account " + std::to_string(position) + " in " + path);
+  };
+  if (position < 0) return missing();
   DirectoryLock lock;
-  if (!lock.Lock(folder)) return false;
+  TARVELIN_RETURN_IF_ERROR(lock.LockWith(env, folder));
   StampedFile current;
-  if (!current.Open(UsersFilePath(folder)) || position >= RecordsIn(current)) return false;
+  TARVELIN_RETURN_IF_ERROR(current.OpenFile(env, path));
+  if (position >= RecordsIn(current)) return missing();
 
   const int64_t start = static_cast<int64_t>(position) * kUserRecordSize;
   UserRecord record;
-  if (current.ReadAt(start, record.data(), record.size()) != kUserRecordSize) return false;
-  ReplacementFile next;
-  if (!next.Open(UsersFilePath(folder) + ".tmp", UsersFilePath(folder)) ||
-      !CopyRange(current, 0, start, next, groups) ||
-      !CopyRange(current, start + kUserRecordSize, current.stamp().size, next, groups) ||
-      !next.Commit()) {
+  if (current.ReadAt(start, record.data(), record.size()) != kUserRecordSize) {
+    return ReadError(path, start);
+  }
+  ReplacementFile next(env);
+  Status status = next.OpenFile(path + ".tmp", path);
+  if (status.ok()) status = CopyRange(current, path, 0, start, next, groups);
+  if (status.ok()) {
+    status = CopyRange(current, path, start + kUserRecordSize, current.stamp().size, next, groups);
+  }
+  if (status.ok()) status = next.CommitFile();
+  if (!status.ok()) {
     if (groups != nullptr) groups->clear();
-    return false;
+    return status;
   }
   ScrambleRecord(record);
   *removed = record;
-  return true;
+  return Status::Ok();
 }
 
 }  // namespace tarvelin

@@ -17,42 +17,44 @@
 #include <string_view>
 #include <vector>
 
+#include "foundation/status.h"
+#include "platform/env.h"
 #include "schema/user_record.h"
-#include "platform/file_system.h"
 
 namespace tarvelin {
 
 // `folder` is the domain's configuration folder, ending with a separator.
+// Every call goes through `env`.
 std::string UsersFilePath(std::string_view folder);
 
 // The number of records; 0 when the file is missing.
-int CountUsers(std::string_view folder);
+int CountUsers(Env& env, std::string_view folder);
 
 // The record at `position` (unscrambled, password deciphered), or a zero
 // record when the position is outside the file; the result is the number
 // of records.
-int LoadUserAt(std::string_view folder, int position, UserRecord* record);
+int LoadUserAt(Env& env, std::string_view folder, int position, UserRecord* record);
 
 // Replaces the record at `position`, or appends it when `position` is -1 or
 // the number of records (and gives the new position back). The folder and
 // the file are created when missing. `encipher` is configuration variable
-// 205. False, with nothing changed, for a record without an alias, a
+// 205. A failure, with nothing changed, for a record without an alias, a
 // position beyond the end, a password that cannot be stored, or a failed
-// write.
+// call (whose status names the file).
 struct UsersFileAppend {
   bool done = false;  // the record was appended in place
   FileStamp before;   // the stamps of the file around the append
   FileStamp after;
 };
-bool WriteUserAt(std::string_view folder, const UserRecord& record, int* position, bool encipher,
-                 UsersFileAppend* append = nullptr);
+Status WriteUserAt(Env& env, std::string_view folder, const UserRecord& record, int* position,
+                   bool encipher, UsersFileAppend* append = nullptr);
 
 // Removes the record at `position`; later records move down one position.
-// `removed` receives it unscrambled with its password as stored. False,
-// with nothing changed, for a position outside the file or a failed write.
+// `removed` receives it unscrambled with its password as stored. A failure,
+// with nothing changed, for a position outside the file or a failed call.
 // `groups`, when given, receives the group accounts (type 7) of the new
 // file in file order, as the copy met them (saves their finders a pass).
-bool RemoveUserAt(std::string_view folder, int position, UserRecord* removed,
-                  std::vector<UserRecord>* groups = nullptr);
+Status RemoveUserAt(Env& env, std::string_view folder, int position, UserRecord* removed,
+                    std::vector<UserRecord>* groups = nullptr);
 
 }  // namespace tarvelin

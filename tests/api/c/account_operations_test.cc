@@ -88,7 +88,7 @@ class AccountFunctionsTest : public testing::AccountInstallation {
   Strings ChangeLog() {
     Strings lines;
     std::vector<DirectoryEntry> entries;
-    ListDirectory(dir_.path() + "logs/maintenance/", &entries);
+    context_.env().ListDirectory(dir_.path() + "logs/maintenance/", &entries);
     for (const DirectoryEntry& entry : entries) {
       for (const std::string& line : SplitLines(dir_.Read("logs/maintenance/" + entry.name))) {
         lines.push_back(line.substr(line.find('\'')));
@@ -274,7 +274,7 @@ TEST_F(AccountFunctionsTest, UserAccountFilesFollowTheRecord) {
   PutLE(john.data() + 660, 4, 30u << 16);
   ASSERT_EQ(Add(john), 0);
   std::vector<DirectoryEntry> entries;
-  ASSERT_TRUE(ListDirectory(dir_.path() + "mail/example.org/john/", &entries));
+  ASSERT_TRUE(context_.env().ListDirectory(dir_.path() + "mail/example.org/john/", &entries).ok());
   Strings names;
   for (const DirectoryEntry& entry : entries) names.push_back(entry.name);
   std::sort(names.begin(), names.end());
@@ -290,14 +290,14 @@ TEST_F(AccountFunctionsTest, UserAccountFilesFollowTheRecord) {
   EXPECT_TRUE(dir_.Exists("mail/example.org/ann/respond.dat")) << "the responder keeps it";
   EXPECT_FALSE(dir_.Exists("mail/example.org/ann/active.dat")) << "no inactivity limit";
   entries.clear();
-  ListDirectory(dir_.path() + "mail/example.org/ann/", &entries);
+  context_.env().ListDirectory(dir_.path() + "mail/example.org/ann/", &entries);
   EXPECT_EQ(entries.size(), 1u) << "no welcome message";
 
   // Saving an existing account sends no welcome again.
   UserRecord saved = Load(0);
   ASSERT_EQ(Save(0, saved), 0);
   entries.clear();
-  ListDirectory(dir_.path() + "mail/example.org/john/", &entries);
+  context_.env().ListDirectory(dir_.path() + "mail/example.org/john/", &entries);
   EXPECT_EQ(entries.size(), 2u);
 }
 

@@ -103,7 +103,7 @@ TEST_F(UserWalkTest, WalkReadsTheVersionItStartedOn) {
   ASSERT_TRUE(StartUserWalk(context_, "example.org", "", 0, &state));
   ASSERT_TRUE(AdvanceUserWalk(context_, &state));
   UserRecord removed;
-  ASSERT_TRUE(RemoveUserAt(dir_.path() + "config/example.org/", 1, &removed));
+  ASSERT_TRUE(RemoveUserAt(context_.env(), dir_.path() + "config/example.org/", 1, &removed).ok());
   ASSERT_TRUE(AdvanceUserWalk(context_, &state));
   EXPECT_EQ(PrimaryAliasOf(RecordIn(state)), "news");
   int count = 2;

@@ -14,7 +14,7 @@
 #include "schema/config_offsets.h"
 #include "foundation/bytes.h"
 #include "core/context.h"
-#include "platform/clock.h"
+#include "platform/local_now.h"
 #include "support/installation.h"
 #include "support/temp_dir.h"
 
@@ -63,9 +63,9 @@ TEST_F(AccountChecksTest, DisabledExpiredAndInactiveAccountsAreRefused) {
 
   UserRecord expiring = user;
   expiring[user_offsets::kAccountExpires] = 1;
-  PutDouble(expiring.data() + user_offsets::kAccountExpiryDate, LocalNowAsDateTime() - 1);
+  PutDouble(expiring.data() + user_offsets::kAccountExpiryDate, LocalNowAsDateTime(context_.env()) - 1);
   EXPECT_FALSE(ValidateAccountAccess(context_, expiring));
-  PutDouble(expiring.data() + user_offsets::kAccountExpiryDate, LocalNowAsDateTime());
+  PutDouble(expiring.data() + user_offsets::kAccountExpiryDate, LocalNowAsDateTime(context_.env()));
   EXPECT_TRUE(ValidateAccountAccess(context_, expiring)) << "valid through its last day";
 
   UserRecord idle = user;
@@ -89,7 +89,7 @@ TEST_F(AccountChecksTest, AccessIsRecordedWhenAsked) {
   const std::string bytes = dir_.Read("mail/a.org/ann/useraccess.dat");
   ASSERT_EQ(bytes.size(), 160u);
   const double when = GetDouble(reinterpret_cast<const uint8_t*>(bytes.data()) + 16);
-  EXPECT_NEAR(when, LocalNowAsDateTime(), 0.001);
+  EXPECT_NEAR(when, LocalNowAsDateTime(context_.env()), 0.001);
 }
 
 TEST_F(AccountChecksTest, MailboxConflicts) {
@@ -132,7 +132,7 @@ TEST_F(AccountChecksTest, ConflictsFollowAppendsAndForeignRewrites) {
   PutUsers("a.org", {testing::MakeUser("ann", "box", "pw")});
   EXPECT_FALSE(FindMailboxConflict(context_, "new", "pw", "x", "a.org"));
   int position = -1;
-  ASSERT_TRUE(WriteAccountAt(context_, "a.org", testing::MakeUser("nina", "NEW", "pw"), &position));
+  ASSERT_TRUE(WriteAccountAt(context_, "a.org", testing::MakeUser("nina", "NEW", "pw"), &position).ok());
   EXPECT_EQ(position, 1);
   EXPECT_TRUE(FindMailboxConflict(context_, "new", "pw", "x", "a.org")) << "the appended one";
   EXPECT_TRUE(FindMailboxConflict(context_, "box", "pw", "x", "a.org"));

@@ -10,7 +10,7 @@
 #include "schema/user_record_layout.h"
 #include "foundation/bytes.h"
 #include "core/context.h"
-#include "platform/clock.h"
+#include "platform/local_now.h"
 #include "support/temp_dir.h"
 
 namespace tarvelin {
@@ -223,9 +223,9 @@ TEST_F(AccountDefaultsFileTest, MissingOrUnreadableFileAppliesNothing) {
 TEST_F(AccountDefaultsFileTest, ExpiryCountsFromTodaysDate) {
   dir_.Write("config/default.ini", "ExpiresInDays=10\n");
   Record record{};
-  const double before = std::floor(LocalNowAsDateTime());
+  const double before = std::floor(LocalNowAsDateTime(context_.env()));
   ApplyAccountDefaults(context_, "", record.data());
-  const double after = std::floor(LocalNowAsDateTime());
+  const double after = std::floor(LocalNowAsDateTime(context_.env()));
   const double expiry = GetDouble(record.data() + 648);
   EXPECT_TRUE(expiry == before + 10 || expiry == after + 10) << expiry;
   EXPECT_EQ(record[645], 1);

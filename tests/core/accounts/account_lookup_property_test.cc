@@ -22,6 +22,7 @@
 #include "foundation/text.h"
 #include "core/context.h"
 #include "platform/file_system.h"
+#include "platform/posix_env.h"
 #include "support/installation.h"
 #include "support/temp_dir.h"
 
@@ -126,7 +127,7 @@ class LookupPropertyTest : public ::testing::Test {
   // The reference: every record in file order, ListMatch with groups.
   int Scan(const std::string& query) const {
     std::string bytes;
-    if (ReadFile(Path(), &bytes) != ReadResult::kOk) return -1;
+    if (!context_.env().ReadFile(Path(), &bytes).ok()) return -1;
     const GroupFileReader groups = GroupFilesOf(context_);
     for (size_t i = 0; (i + 1) * kUserRecordSize <= bytes.size(); ++i) {
       UserRecord record;
@@ -150,7 +151,7 @@ class LookupPropertyTest : public ::testing::Test {
       if (!hit) continue;
       ASSERT_EQ(found.position, expected) << context << " '" << query << "'";
       UserRecord stored;
-      LoadUserAt(Folder(), expected, &stored);
+      LoadUserAt(context_.env(), Folder(), expected, &stored);
       ASSERT_EQ(found.record, stored) << context << " '" << query << "'";
     }
   }
@@ -159,16 +160,17 @@ class LookupPropertyTest : public ::testing::Test {
   // at the same size, a whole same-size file renamed over it, a removal, or
   // a new groups.dat.
   void ChangeInOtherProcess(int kind) {
-    const int count = CountUsers(Folder());
+    const int count = CountUsers(context_.env(), Folder());
     const UserRecord record = RandomRecord();
     const std::vector<UserRecord> replacement = RandomStore(static_cast<size_t>(count));
     const int position = count == 0 ? -1 : static_cast<int>(Pick(static_cast<size_t>(count)));
     const int write_at = Chance(50) ? -1 : position;
     InOtherProcess([&] {
+      PosixEnv env;  // the other program's own
       switch (kind) {
         case 0: {
           int at = write_at;
-          WriteUserAt(Folder(), record, &at, false);
+          WriteUserAt(env, Folder(), record, &at, false);
           break;
         }
         case 1:
@@ -181,11 +183,11 @@ class LookupPropertyTest : public ::testing::Test {
           }
           break;
         case 2:
-          WriteFileAtomic(Path(), FileOf(replacement));
+          WriteFileAtomic(env, Path(), FileOf(replacement));
           break;
         case 3: {
           UserRecord removed;
-          RemoveUserAt(Folder(), position, &removed);
+          RemoveUserAt(env, Folder(), position, &removed);
           break;
         }
         default:

@@ -263,7 +263,7 @@ TEST_F(AccountStoreTest, EveryDomainIsSearchedWhenConfigured) {
   dir_.Write("config/example.org/domain.cfg", DomainRecordFile(3, ""));
   Find("john@example.org");
   EXPECT_FALSE(found_) << "only from a domain of type 0";
-  RemoveFile(dir_.path() + "config/example.org/domain.cfg");
+  context_.env().RemoveFile(dir_.path() + "config/example.org/domain.cfg");
   Find("john@example.org");
   EXPECT_FALSE(found_) << "only when the domain record loads";
 }
@@ -279,18 +279,18 @@ TEST_F(AccountStoreTest, SubdomainsResolveToTheirDomain) {
 
 TEST_F(AccountStoreTest, WritesAndRemovalsThroughTheLibrary) {
   int position = -1;
-  ASSERT_TRUE(WriteAccountAt(context_, "New.org", MakeRecord("john", "abc"), &position));
+  ASSERT_TRUE(WriteAccountAt(context_, "New.org", MakeRecord("john", "abc"), &position).ok());
   EXPECT_EQ(position, 0);
   EXPECT_EQ(PasswordOf(RecordOfFile("new.org")), "abc") << "variable 205 off: stored plain";
   context_.config.record.SetByte(kEncipherPasswords, 1);
   position = 0;
-  ASSERT_TRUE(WriteAccountAt(context_, "new.org", MakeRecord("john", "abc"), &position));
+  ASSERT_TRUE(WriteAccountAt(context_, "new.org", MakeRecord("john", "abc"), &position).ok());
   EXPECT_EQ(PasswordOf(RecordOfFile("new.org")), "~#1OAj/");
   UserRecord loaded;
   EXPECT_EQ(LoadAccountAt(context_, "new.org", 0, &loaded), 1);
   EXPECT_EQ(PasswordOf(loaded), "abc");
   UserRecord removed;
-  ASSERT_TRUE(RemoveAccountAt(context_, "new.org", 0, &removed));
+  ASSERT_TRUE(RemoveAccountAt(context_, "new.org", 0, &removed).ok());
   EXPECT_EQ(PasswordOf(removed), "~#1OAj/");
   EXPECT_EQ(CountAccounts(context_, "new.org"), 0);
 }
@@ -300,11 +300,11 @@ TEST_F(AccountStoreTest, DomainNamesThatLeaveTheConfigurationFolderAreRefused) {
   for (const char* name : {"", ".", "..", "../config/example.org", "a/b", "a\\b"}) {
     int position = -1;
     UserRecord record;
-    EXPECT_FALSE(WriteAccountAt(context_, name, MakeRecord("x"), &position)) << name;
+    EXPECT_FALSE(WriteAccountAt(context_, name, MakeRecord("x"), &position).ok()) << name;
     EXPECT_EQ(CountAccounts(context_, name), 0) << name;
     EXPECT_EQ(LoadAccountAt(context_, name, 0, &record), 0) << name;
     EXPECT_EQ(PositionOfAlias(context_, name, "john"), -1) << name;
-    EXPECT_FALSE(RemoveAccountAt(context_, name, 0, &record)) << name;
+    EXPECT_FALSE(RemoveAccountAt(context_, name, 0, &record).ok()) << name;
   }
   EXPECT_FALSE(dir_.Exists("users.cfg"));
   EXPECT_FALSE(dir_.Exists("config/users.cfg"));
@@ -329,7 +329,7 @@ TEST_F(AccountCacheFreshnessTest, RewriteByRenameInAnotherProcess) {
   const std::string folder = dir_.path() + "config/example.org/";
   InOtherProcess([&] {
     int position = 0;
-    WriteUserAt(folder, MakeRecord("john", "new"), &position, false);
+    WriteUserAt(context_.env(), folder, MakeRecord("john", "new"), &position, false);
   });
   EXPECT_EQ(PasswordOf(Find("john@example.org").record), "new");
 }
@@ -348,7 +348,7 @@ TEST_F(AccountCacheFreshnessTest, SameSizeRewriteInPlaceInAnotherProcess) {
 }
 
 TEST_F(AccountCacheFreshnessTest, RemovedFileServesNothing) {
-  RemoveFile(UsersPath("example.org"));
+  context_.env().RemoveFile(UsersPath("example.org"));
   Find("john@example.org");
   EXPECT_FALSE(found_);
 }

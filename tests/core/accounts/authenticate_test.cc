@@ -158,7 +158,7 @@ TEST_F(AuthenticateTest, FailuresAreCountedAndLockLengthensTheWait) {
   const std::string folder = dir_.path() + "mail/example.org/ann/";
   for (int i = 1; i <= 2; ++i) {
     EXPECT_FALSE(Login("ann", "wrong"));
-    EXPECT_EQ(ReadLoginFailures(folder).count(), i);
+    EXPECT_EQ(ReadLoginFailures(context_.env(), folder).count(), i);
   }
   EXPECT_EQ(waits_, (std::vector<int>{3, 3}));
   waits_.clear();

@@ -8,6 +8,7 @@
 
 #include "core/accounts/account_installation.h"
 #include "platform/file_system.h"
+#include "platform/posix_env.h"
 
 namespace tarvelin {
 namespace {
@@ -18,7 +19,8 @@ using testing::SetText;
 // The files of a folder (not below it).
 std::vector<DirectoryEntry> FilesIn(const std::string& folder) {
   std::vector<DirectoryEntry> entries, files;
-  ListDirectory(folder, &entries);
+  PosixEnv env;
+  env.ListDirectory(folder, &entries);
   for (const DirectoryEntry& entry : entries) {
     if (!entry.is_directory) files.push_back(entry);
   }
@@ -49,7 +51,7 @@ TEST_F(WelcomeMessagesTest, Pop3LayoutGetsStuffedTmpFiles) {
     EXPECT_EQ(file.name.substr(22), ".tmp");
     EXPECT_EQ(file.name.find('-'), std::string::npos);
     std::string content;
-    ASSERT_EQ(ReadFile(folder + file.name, &content), ReadResult::kOk);
+    ASSERT_TRUE(context_.env().ReadFile(folder + file.name, &content).ok());
     contents.push_back(content);
   }
   std::sort(contents.begin(), contents.end());
@@ -77,7 +79,7 @@ TEST_F(WelcomeMessagesTest, ImapLayoutGetsTheMessagesAsTheyAreInTheInbox) {
 TEST_F(WelcomeMessagesTest, NothingWithoutListOrFolder) {
   UserRecord no_folder = MakeRecord("ann", "pw");
   EXPECT_EQ(PlaceWelcomeMessages(context_, no_folder), 0);
-  RemoveFile(dir_.path() + "config/messages.dat");
+  context_.env().RemoveFile(dir_.path() + "config/messages.dat");
   EXPECT_EQ(PlaceWelcomeMessages(context_, user_), 0);
   EXPECT_FALSE(dir_.Exists("mail/example.org/john"));
 }

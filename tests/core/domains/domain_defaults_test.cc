@@ -6,7 +6,8 @@
 
 #include "schema/domain_record_layout.h"
 #include "foundation/bytes.h"
-#include "platform/clock.h"
+#include "platform/local_now.h"
+#include "platform/posix_env.h"
 #include "support/temp_dir.h"
 
 namespace tarvelin {
@@ -96,13 +97,14 @@ TEST(ApplyDomainDefaults, LaterLinesWinAndOtherKeysAreIgnored) {
 
 TEST(ApplyDomainDefaultsFile, ReadsConfigPathDefaultIni) {
   testing::TempDir dir;
+  PosixEnv env;
   DomainRecord record{};
-  EXPECT_FALSE(ApplyDomainDefaultsFile(dir.path(), record.data()));
+  EXPECT_FALSE(ApplyDomainDefaultsFile(env, dir.path(), record.data()));
   EXPECT_EQ(record, DomainRecord{});
   dir.Write("default.ini", "DomainExpiresInDays=1\nDomainDiskQuota=9\n");
-  ASSERT_TRUE(ApplyDomainDefaultsFile(dir.path(), record.data()));
+  ASSERT_TRUE(ApplyDomainDefaultsFile(env, dir.path(), record.data()));
   EXPECT_EQ(GetLE(record.data() + 57, 4), 9u);
-  EXPECT_EQ(GetDouble(record.data() + 899), std::floor(LocalNowAsDateTime()) + 1);
+  EXPECT_EQ(GetDouble(record.data() + 899), std::floor(LocalNowAsDateTime(env)) + 1);
 }
 
 }  // namespace

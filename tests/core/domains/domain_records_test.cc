@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 
+#include "platform/posix_env.h"
 #include "support/store_probe.h"
 #include <sys/stat.h>
 
@@ -16,7 +17,7 @@
 #include "foundation/scramble.h"
 #include "core/context.h"
 #include "log/log_kinds.h"
-#include "platform/clock.h"
+#include "platform/local_now.h"
 #include "support/installation.h"
 #include "support/temp_dir.h"
 
@@ -33,7 +34,8 @@ std::string AllFilesBelow(const std::string& folder) {
   for (const auto& entry : std::filesystem::recursive_directory_iterator(folder, error)) {
     if (!entry.is_regular_file()) continue;
     std::string content;
-    ReadFile(entry.path().string(), &content);
+    PosixEnv env;
+    env.ReadFile(entry.path().string(), &content);
     all += content;
   }
   return all;
@@ -53,7 +55,7 @@ class DomainStoreTest : public ::testing::Test {
     context_.domains().SetUpCache();
   }
   void WriteRecord(const std::string& name, const DomainRecord& record) {
-    ASSERT_TRUE(WriteDomainFile(context_.api.config_path + name + "/", record));
+    ASSERT_TRUE(WriteDomainFile(context_.env(), context_.api.config_path + name + "/", record).ok());
   }
   static DomainRecord RecordWith(int offset, uint8_t value) {
     DomainRecord record{};
@@ -179,7 +181,7 @@ TEST_F(DomainStoreTest, QuotaFromTheLoadedRecordThenDiskquotDat) {
 }
 
 TEST_F(DomainStoreTest, ExpiryCountsWholeDays) {
-  const double today = std::floor(LocalNowAsDateTime());
+  const double today = std::floor(LocalNowAsDateTime(context_.env()));
   struct Case {
     uint8_t expires;
     double date;

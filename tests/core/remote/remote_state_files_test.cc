@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/posix_env.h"
 #include "support/temp_dir.h"
 
 namespace tarvelin {
@@ -42,11 +43,12 @@ class RemoveStateFilesTest : public ::testing::Test {
     for (const char* suffix : {"", ".hdr", ".dom", ".rt", ".keep"}) dir_.Write(base + suffix, "x");
   }
   testing::TempDir dir_;
+  PosixEnv env_;
 };
 
 TEST_F(RemoveStateFilesTest, RemovesTheFileAndItsCompanionsOnly) {
   WriteSet("config/pop/acct");
-  RemoveStateFiles(dir_.path() + "config/", "pop\\acct");
+  RemoveStateFiles(env_, dir_.path() + "config/", "pop\\acct");
   for (const char* suffix : {"", ".hdr", ".dom", ".rt"}) {
     EXPECT_FALSE(dir_.Exists(std::string("config/pop/acct") + suffix)) << suffix;
   }
@@ -55,7 +57,7 @@ TEST_F(RemoveStateFilesTest, RemovesTheFileAndItsCompanionsOnly) {
 
 TEST_F(RemoveStateFilesTest, AbsoluteNamesAreRemovedWhereTheyPoint) {
   WriteSet("elsewhere/acct");
-  RemoveStateFiles(dir_.path() + "config/", dir_.path() + "elsewhere/acct");
+  RemoveStateFiles(env_, dir_.path() + "config/", dir_.path() + "elsewhere/acct");
   EXPECT_FALSE(dir_.Exists("elsewhere/acct"));
   EXPECT_FALSE(dir_.Exists("elsewhere/acct.rt"));
 }
@@ -63,8 +65,8 @@ TEST_F(RemoveStateFilesTest, AbsoluteNamesAreRemovedWhereTheyPoint) {
 TEST_F(RemoveStateFilesTest, NamesClimbingOutOfTheFolderRemoveNothing) {
   WriteSet("victim");
   dir_.Write("config/settings.cfg", "x");
-  RemoveStateFiles(dir_.path() + "config/", "../victim");
-  RemoveStateFiles(dir_.path() + "config/", "");
+  RemoveStateFiles(env_, dir_.path() + "config/", "../victim");
+  RemoveStateFiles(env_, dir_.path() + "config/", "");
   EXPECT_TRUE(dir_.Exists("victim"));
   EXPECT_TRUE(dir_.Exists("victim.hdr"));
   EXPECT_TRUE(dir_.Exists("config/settings.cfg"));

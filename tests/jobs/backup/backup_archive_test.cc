@@ -2,10 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
 #include "jobs/backup/test_archive.h"
-#include "platform/random_access_file.h"
+#include "platform/posix_env.h"
 #include "support/temp_dir.h"
 
 namespace tarvelin {
@@ -24,13 +25,16 @@ TEST(BackupArchive, WriterHeaderAndEntryHeadBytes) {
 
 class ArchiveFileTest : public ::testing::Test {
  protected:
-  const RandomAccessFile& Open(const std::string& bytes) {
+  const ReadableFile& Open(const std::string& bytes) {
     dir_.Write("archive", bytes);
-    EXPECT_TRUE(file_.Open(dir_.path() + "archive"));
-    return file_;
+    Result<std::unique_ptr<ReadableFile>> file = env_.NewReadableFile(dir_.path() + "archive");
+    EXPECT_TRUE(file.ok());
+    file_ = std::move(*file);
+    return *file_;
   }
   TempDir dir_;
-  RandomAccessFile file_;
+  PosixEnv env_;
+  std::unique_ptr<ReadableFile> file_;
 };
 
 TEST_F(ArchiveFileTest, Version2EntriesFollowOneAnother) {

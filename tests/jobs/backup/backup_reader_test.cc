@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "jobs/backup/test_archive.h"
+#include "platform/posix_env.h"
 #include "support/temp_dir.h"
 
 namespace tarvelin {
@@ -31,7 +32,7 @@ class UnpackTest : public ::testing::Test {
     UnpackOptions options;
     options.threads = threads;
     options.durable = false;
-    return UnpackArchive(dir_.path() + "archive", dir_.path() + "inst/config/", options);
+    return UnpackArchive(env_, dir_.path() + "archive", dir_.path() + "inst/config/", options);
   }
 
   // Files below inst/, relative to it.
@@ -54,6 +55,7 @@ class UnpackTest : public ::testing::Test {
   }
 
   TempDir dir_;
+  PosixEnv env_;
 };
 
 TEST_F(UnpackTest, EntriesLandBelowTheTargetAndItsParent) {
@@ -179,7 +181,7 @@ TEST_F(UnpackTest, AnEntryThatCannotBeCreatedIsReported) {
 TEST_F(UnpackTest, MissingOrUnreadableArchive) {
   UnpackOptions options;
   EXPECT_FALSE(
-      UnpackArchive(dir_.path() + "missing", dir_.path() + "inst/config/", options).opened);
+      UnpackArchive(env_, dir_.path() + "missing", dir_.path() + "inst/config/", options).opened);
   const UnpackResult bad_header = Unpack(std::string("ILDS\x05\0\0\0\x01\x09\0\0\0", 13));
   EXPECT_FALSE(bad_header.opened);
   EXPECT_FALSE(bad_header.all_written);
@@ -192,7 +194,7 @@ TEST_F(UnpackTest, DurableModeAndProgress) {
   options.threads = 2;
   options.progress = [&](const ArchiveProgress& p) { seen.push_back(p); };
   ASSERT_TRUE(
-      UnpackArchive(dir_.path() + "archive", dir_.path() + "inst/config/", options).all_written);
+      UnpackArchive(env_, dir_.path() + "archive", dir_.path() + "inst/config/", options).all_written);
   EXPECT_EQ(dir_.Read("inst/config/b"), "22");
   ASSERT_EQ(seen.size(), 2u);
   EXPECT_EQ(seen[1].files_done, 2);

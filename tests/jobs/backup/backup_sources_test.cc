@@ -9,6 +9,7 @@
 #include "schema/config_offsets.h"
 #include "config/config_state.h"
 #include "config/api_state.h"
+#include "platform/posix_env.h"
 #include "support/temp_dir.h"
 
 namespace tarvelin {
@@ -43,13 +44,14 @@ class BackupSourcesTest : public ::testing::Test {
   };
   std::vector<Row> Rows() const {
     std::vector<Row> rows;
-    for (const BackupSource& s : BackupSources(api_, config_)) {
+    for (const BackupSource& s : BackupSources(env_, api_, config_)) {
       rows.push_back({s.directory, s.prefix, s.recursive, s.mail});
     }
     return rows;
   }
 
   TempDir dir_;
+  mutable PosixEnv env_;
   std::string root_;
   ApiState api_;
   ConfigState config_;
@@ -143,12 +145,13 @@ TEST(MailFilter, WhichFilesAreTaken) {
 
 TEST(WalkSource, FiltersOnlyTheMailRootByFileName) {
   TempDir dir;
+  PosixEnv env;
   dir.Write("mail/d/u/1.imap", "x");
   dir.Write("mail/d/u/2.eml", "x");
   dir.Write("mail/d/u/index.dat", "x");
   for (bool mail : {true, false}) {
     std::vector<std::string> seen;
-    WalkSource({dir.path() + "mail/", "..\\mail\\", true, mail}, MailFilter(),
+    WalkSource(env, {dir.path() + "mail/", "..\\mail\\", true, mail}, MailFilter(),
                [&](const WalkedFile& file) {
                  seen.push_back(file.relative);
                  return true;

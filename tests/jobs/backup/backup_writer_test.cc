@@ -7,6 +7,7 @@
 
 #include "jobs/backup/test_archive.h"
 #include "platform/directory_walk.h"
+#include "platform/posix_env.h"
 #include "support/temp_dir.h"
 
 namespace tarvelin {
@@ -18,6 +19,7 @@ using testing::TempDir;
 
 TEST(ArchiveWriter, EntriesInTheOrderAddedWhateverTheirSizes) {
   TempDir dir;
+  PosixEnv env;
   std::vector<ArchiveEntry> expected;
   for (int i = 0; i < 30; ++i) {
     // Large files first, so later small ones finish compressing earlier.
@@ -28,8 +30,8 @@ TEST(ArchiveWriter, EntriesInTheOrderAddedWhateverTheirSizes) {
   }
   for (int threads : {0, 3}) {
     const std::string archive = "a" + std::to_string(threads) + ".ilds";
-    ArchiveWriter writer(threads, {});
-    ASSERT_TRUE(writer.Create(dir.path() + archive));
+    ArchiveWriter writer(env, threads, {});
+    ASSERT_TRUE(writer.Create(dir.path() + archive).ok());
     for (int i = 0; i < 30; ++i) {
       writer.AddFile("f\\" + std::to_string(i), dir.path() + "src/" + std::to_string(i), 0);
     }
@@ -41,9 +43,10 @@ TEST(ArchiveWriter, EntriesInTheOrderAddedWhateverTheirSizes) {
 
 TEST(ArchiveWriter, FilesThatCannotBeOpenedAreLeftOut) {
   TempDir dir;
+  PosixEnv env;
   dir.Write("there", "content");
-  ArchiveWriter writer(2, {});
-  ASSERT_TRUE(writer.Create(dir.path() + "a.ilds"));
+  ArchiveWriter writer(env, 2, {});
+  ASSERT_TRUE(writer.Create(dir.path() + "a.ilds").ok());
   writer.AddFile("gone", dir.path() + "gone", 10);
   writer.AddFile("there", dir.path() + "there", 7);
   writer.AddFile("a folder", dir.path(), 0);
@@ -53,9 +56,10 @@ TEST(ArchiveWriter, FilesThatCannotBeOpenedAreLeftOut) {
 
 TEST(ArchiveWriter, IncompleteArchivesAreKeptButReported) {
   TempDir dir;
+  PosixEnv env;
   dir.Write("x", "x");
-  ArchiveWriter writer(1, {});
-  ASSERT_TRUE(writer.Create(dir.path() + "a.ilds"));
+  ArchiveWriter writer(env, 1, {});
+  ASSERT_TRUE(writer.Create(dir.path() + "a.ilds").ok());
   writer.AddFile("x", dir.path() + "x", 1);
   writer.MarkIncomplete();
   EXPECT_FALSE(writer.Finish());
@@ -64,14 +68,15 @@ TEST(ArchiveWriter, IncompleteArchivesAreKeptButReported) {
 
 TEST(ArchiveWriter, KnowsItsOwnFileAndReportsProgress) {
   TempDir dir;
+  PosixEnv env;
   dir.Write("x", "12345");
   std::vector<ArchiveProgress> seen;
-  ArchiveWriter writer(1, [&](const ArchiveProgress& p) { seen.push_back(p); });
+  ArchiveWriter writer(env, 1, [&](const ArchiveProgress& p) { seen.push_back(p); });
   EXPECT_FALSE(writer.IsArchive(0, 0));
-  EXPECT_FALSE(writer.Create(dir.path() + "missing/a.ilds"));
-  ASSERT_TRUE(writer.Create(dir.path() + "a.ilds"));
+  EXPECT_FALSE(writer.Create(dir.path() + "missing/a.ilds").ok());
+  ASSERT_TRUE(writer.Create(dir.path() + "a.ilds").ok());
   bool found = false;
-  WalkFiles(dir.path(), false, [&](const WalkedFile& file) {
+  WalkFiles(env, dir.path(), false, [&](const WalkedFile& file) {
     found |= writer.IsArchive(file.device, file.inode);
     return true;
   });

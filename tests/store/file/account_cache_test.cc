@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/posix_env.h"
 #include "support/users_file_builder.h"
 #include "schema/config_offsets.h"
 #include "config/config_state.h"
@@ -40,7 +41,7 @@ TEST(AccountCacheTest, CapacityFromTheSettings) {
 
 class AccountCacheEntriesTest : public ::testing::Test {
  protected:
-  AccountCacheEntriesTest() : cache_(locks_) {
+  AccountCacheEntriesTest() : cache_(env_, locks_) {
     ServerConfig record;
     record.SetNumber(offsets::kAccountCacheEntries, 4, 2);
     record.SetNumber(offsets::kAccountCacheMegabytes, 4, 0);
@@ -54,6 +55,7 @@ class AccountCacheEntriesTest : public ::testing::Test {
     return cache_.Get(local, "example.ORG", path, stamp, &got_);
   }
 
+  PosixEnv env_;
   LockTable locks_;
   AccountCache cache_;
 

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <string>
 
+#include "platform/posix_env.h"
 #include "support/users_file_builder.h"
 #include "support/temp_dir.h"
 
@@ -21,11 +22,12 @@ class AliasIndexTest : public ::testing::Test {
   std::unique_ptr<AliasIndex> BuildFrom(const std::string& bytes) {
     dir_.Write("users.cfg", bytes);
     file_ = std::make_unique<StampedFile>();
-    EXPECT_TRUE(file_->Open(dir_.path() + "users.cfg"));
+    EXPECT_TRUE(file_->OpenFile(env_, dir_.path() + "users.cfg").ok());
     return AliasIndex::Build(*file_);
   }
 
   testing::TempDir dir_;
+  PosixEnv env_;
   std::unique_ptr<StampedFile> file_;
 };
 
@@ -82,7 +84,7 @@ TEST_F(AliasIndexTest, FileCutShortWhileReadingGivesAnIncompleteIndex) {
   for (int i = 0; i < 600; ++i) records.push_back(MakeRecord("u" + std::to_string(i)));
   dir_.Write("users.cfg", FileOf(records));
   StampedFile file;
-  ASSERT_TRUE(file.Open(dir_.path() + "users.cfg"));
+  ASSERT_TRUE(file.OpenFile(env_, dir_.path() + "users.cfg").ok());
   std::filesystem::resize_file(dir_.path() + "users.cfg", 300 * kUserRecordSize + 5);
   const auto index = AliasIndex::Build(file);
   EXPECT_FALSE(index->complete());

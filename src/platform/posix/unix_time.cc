@@ -1,4 +1,4 @@
-#include "platform/unix_time.h"
+#include "platform/posix/unix_time.h"
 
 #include <time.h>
 

@@ -1,4 +1,4 @@
-#include "platform/local_time.h"
+#include "platform/posix/local_time.h"
 
 #include <time.h>
 

@@ -1,34 +1,11 @@
-#include "platform/network_info.h"
+#include "platform/posix/network_info.h"
 
 #include <arpa/inet.h>
 #include <ifaddrs.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 
-#include "foundation/text.h"
-#include "platform/file_system.h"
-
 namespace tarvelin {
-
-std::vector<std::string> ReadDnsServers(std::string_view resolv_conf) {
-  std::vector<std::string> servers;
-  std::string content;
-  if (ReadFile(resolv_conf, &content) != ReadResult::kOk) return servers;
-  for (const std::string& raw : SplitLines(content)) {
-    std::string line = raw;
-    const size_t comment = line.find_first_of("#;");
-    if (comment != std::string::npos) line.resize(comment);
-    for (char& c : line) {
-      if (c == '\t') c = ' ';
-    }
-    std::vector<std::string> words;
-    for (const std::string& word : Split(Trim(line), ' ')) {
-      if (!word.empty()) words.push_back(word);
-    }
-    if (words.size() >= 2 && words[0] == "nameserver") servers.push_back(words[1]);
-  }
-  return servers;
-}
 
 std::vector<std::string> LocalAddresses() {
   std::vector<std::string> addresses;

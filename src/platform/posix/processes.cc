@@ -1,4 +1,4 @@
-#include "platform/processes.h"
+#include "platform/posix/processes.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -13,7 +13,7 @@
 #include <climits>
 #include <cstring>
 
-#include "platform/file_system.h"
+#include "platform/posix/file_calls.h"
 #include "platform/os_path.h"
 
 namespace tarvelin {

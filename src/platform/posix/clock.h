@@ -9,8 +9,6 @@ namespace tarvelin {
 
 // The current local date and time.
 CivilDateTime LocalNow();
-// The current local date and time as a date-time double.
-double LocalNowAsDateTime();
 // A 32-bit random number from the system's generator.
 uint32_t RandomUint32();
 

@@ -1,4 +1,4 @@
-#include "platform/self_process.h"
+#include "platform/posix/self_process.h"
 
 #include <unistd.h>
 

@@ -1,4 +1,4 @@
-#include "platform/debug_output.h"
+#include "platform/posix/debug_output.h"
 
 #include <unistd.h>
 

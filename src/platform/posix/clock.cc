@@ -1,4 +1,4 @@
-#include "platform/clock.h"
+#include "platform/posix/clock.h"
 
 #include <sys/random.h>
 #include <time.h>
@@ -18,14 +18,6 @@ CivilDateTime LocalNow() {
   when.time = {local.tm_hour, local.tm_min, local.tm_sec > 59 ? 59 : local.tm_sec,
                static_cast<int>(now.tv_nsec / 1000000)};
   return when;
-}
-
-double LocalNowAsDateTime() {
-  const CivilDateTime now = LocalNow();
-  double date = 0, time = 0;
-  EncodeDate(now.date, &date);
-  EncodeTime(now.time, &time);
-  return date + time;
 }
 
 uint32_t RandomUint32() {
