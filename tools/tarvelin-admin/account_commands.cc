@@ -81,22 +81,6 @@ void AccountFind(const Output& out, const std::string& address) {
 
 // account show / account set: the settings of one account by id.
 
-const char* SettingKindName(UserSettingKind kind) {
-  switch (kind) {
-    case UserSettingKind::kNumber:
-      return "number";
-    case UserSettingKind::kFlag:
-      return "flag";
-    case UserSettingKind::kDateTime:
-      return "date-time";
-    case UserSettingKind::kText:
-      return "text";
-    case UserSettingKind::kUnknown:
-      break;
-  }
-  return "unknown";
-}
-
 // The account an address reaches, as users.cfg holds it: the lookup may
 // hand out folder delivery in its copy, so the record is read again.
 FoundAccount StoredAccount(const std::string& address) {
@@ -109,29 +93,31 @@ FoundAccount StoredAccount(const std::string& address) {
   return found;
 }
 
-nlohmann::json SettingValue(const UserRecord& record, int32_t id, std::string* human) {
-  const UserSettingKind kind = DescribeUserSetting(id);
+SettingKind KindOf(int32_t id) { return DescribeUserSetting(id)->kind; }
+
+nlohmann::json ShownValue(const UserRecord& record, int32_t id, std::string* human) {
+  const SettingKind kind = KindOf(id);
   std::vector<uint8_t> buffer(8192, 0);
-  const int32_t size = kind == UserSettingKind::kText       ? static_cast<int32_t>(buffer.size())
-                       : kind == UserSettingKind::kDateTime ? 8
-                                                            : 4;
+  const int32_t size = kind == SettingKind::kText       ? static_cast<int32_t>(buffer.size())
+                       : kind == SettingKind::kDateTime ? 8
+                                                        : 4;
   const Result<int32_t> n =
       GetUserSetting(TheContext().config.record, record.data(), id, buffer.data(), size);
   if (!n.ok()) throw CommandError("setting " + std::to_string(id) + " is not available");
   switch (kind) {
-    case UserSettingKind::kNumber:
-    case UserSettingKind::kFlag: {
+    case SettingKind::kNumber:
+    case SettingKind::kFlag: {
       const uint32_t number = GetLE(buffer.data(), 4);
       *human = std::to_string(number);
       return number;
     }
-    case UserSettingKind::kDateTime: {
+    case SettingKind::kDateTime: {
       const double value = GetDouble(buffer.data());
       *human = DateTimeText(value);
       return value;
     }
-    case UserSettingKind::kText:
-    case UserSettingKind::kUnknown:
+    case SettingKind::kText:
+    case SettingKind::kBlock:
       break;
   }
   const std::string text =
@@ -164,8 +150,8 @@ void AccountShow(const Output& out, const std::string& address) {
                       TypeName(AccountTypeOf(found.record)) + "\n";
   for (int32_t id : UserSettingIds(AccountTypeOf(found.record))) {
     std::string text;
-    const nlohmann::json value = SettingValue(found.record, id, &text);
-    const char* kind = SettingKindName(DescribeUserSetting(id));
+    const nlohmann::json value = ShownValue(found.record, id, &text);
+    const char* kind = SettingKindName(KindOf(id));
     json["settings"].push_back({{"id", id}, {"kind", kind}, {"value", value}});
     human += std::to_string(id) + "\t" + kind + "\t" + text + "\n";
   }
@@ -175,7 +161,7 @@ void AccountShow(const Output& out, const std::string& address) {
 void AccountSet(const Output& out, const std::string& address, int32_t id,
                 const std::string& text) {
   const std::vector<uint8_t> bytes = AccountSettingBytes(id, text);
-  const UserSettingKind kind = DescribeUserSetting(id);
+  const SettingKind kind = KindOf(id);
   FoundAccount found = StoredAccount(address);
   Context& context = TheContext();
   if (!SetUserSetting(found.record.data(), id, bytes.data(), static_cast<int32_t>(bytes.size()))
@@ -187,7 +173,7 @@ void AccountSet(const Output& out, const std::string& address, int32_t id,
   nlohmann::json json = AccountHeader(found);
   json["id"] = id;
   json["kind"] = SettingKindName(kind);
-  json["value"] = SettingValue(found.record, id, &human);
+  json["value"] = ShownValue(found.record, id, &human);
   json["saved"] = true;
   out.Emit(json, std::to_string(id) + " = " + human);
 }

@@ -9,21 +9,22 @@ namespace tarvelin::cli {
 
 std::vector<uint8_t> AccountSettingBytes(int32_t id, const std::string& text) {
   std::vector<uint8_t> bytes;
-  switch (DescribeUserSetting(id)) {
-    case UserSettingKind::kUnknown:
-      throw CommandError("unknown account setting id " + std::to_string(id));
-    case UserSettingKind::kNumber:
+  const Result<SettingShape> shape = DescribeUserSetting(id);
+  if (!shape.ok()) throw CommandError("unknown account setting id " + std::to_string(id));
+  switch (shape->kind) {
+    case SettingKind::kNumber:
       bytes.resize(4);
       PutLE(bytes.data(), 4, ParseNumber(text));
       break;
-    case UserSettingKind::kFlag:
+    case SettingKind::kFlag:
       bytes.push_back(ParseFlag(text));
       break;
-    case UserSettingKind::kDateTime:
+    case SettingKind::kDateTime:
       bytes.resize(8);
       PutDouble(bytes.data(), ParseDateTime(text));
       break;
-    case UserSettingKind::kText:
+    case SettingKind::kText:
+    case SettingKind::kBlock:
       bytes.assign(text.begin(), text.end());
       break;
   }

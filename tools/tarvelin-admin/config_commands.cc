@@ -17,29 +17,13 @@ namespace {
 
 constexpr int32_t kValueBufferSize = 65536;
 
-const char* KindName(SettingKind kind) {
-  switch (kind) {
-    case SettingKind::kFlag:
-      return "flag";
-    case SettingKind::kNumber:
-      return "number";
-    case SettingKind::kText:
-      return "text";
-    case SettingKind::kBlock:
-      return "block";
-    case SettingKind::kUnknown:
-      break;
-  }
-  return "unknown";
+SettingShape KnownSetting(int32_t id) {
+  const Result<SettingShape> shape = DescribeConfigSetting(id);
+  if (!shape.ok()) throw CommandError("unknown setting id " + std::to_string(id));
+  return *shape;
 }
 
-SettingShape KnownSetting(int32_t id) {
-  const SettingShape shape = DescribeConfigSetting(id);
-  if (shape.kind == SettingKind::kUnknown) {
-    throw CommandError("unknown setting id " + std::to_string(id));
-  }
-  return shape;
-}
+const char* KindName(const SettingShape& shape) { return SettingKindName(shape.kind); }
 
 // The value of one setting as JSON.
 nlohmann::json ReadSetting(int32_t id, const SettingShape& shape) {
@@ -60,7 +44,7 @@ nlohmann::json ReadSetting(int32_t id, const SettingShape& shape) {
       return std::string(reinterpret_cast<const char*>(buffer.data()), static_cast<size_t>(n));
     case SettingKind::kBlock:
       return Hex(buffer.data(), static_cast<size_t>(n));
-    case SettingKind::kUnknown:
+    case SettingKind::kDateTime:
       break;
   }
   return nullptr;
@@ -73,7 +57,7 @@ namespace {
 void ConfigGet(const Output& out, int32_t id) {
   const SettingShape shape = KnownSetting(id);
   const nlohmann::json value = ReadSetting(id, shape);
-  out.Emit({{"id", id}, {"kind", KindName(shape.kind)}, {"value", value}}, HumanText(value));
+  out.Emit({{"id", id}, {"kind", KindName(shape)}, {"value", value}}, HumanText(value));
 }
 
 void ConfigSet(const Output& out, int32_t id, const std::string& text) {
@@ -102,13 +86,13 @@ void ConfigSet(const Output& out, int32_t id, const std::string& text) {
       result = ::SetConfigSetting(id, bytes.data(), static_cast<int32_t>(bytes.size()));
       break;
     }
-    case SettingKind::kUnknown:
+    case SettingKind::kDateTime:
       break;
   }
   if (result != 0) throw CommandError("setting " + std::to_string(id) + " was refused");
   ::SaveConfig();
   const nlohmann::json value = ReadSetting(id, shape);
-  out.Emit({{"id", id}, {"kind", KindName(shape.kind)}, {"value", value}, {"saved", true}},
+  out.Emit({{"id", id}, {"kind", KindName(shape)}, {"value", value}, {"saved", true}},
            std::to_string(id) + " = " + HumanText(value));
 }
 
@@ -121,10 +105,10 @@ void ConfigDump(const Output& out) {
   }
   std::sort(ids.begin(), ids.end());
   for (int32_t id : ids) {
-    const SettingShape shape = DescribeConfigSetting(id);
+    const SettingShape shape = KnownSetting(id);
     const nlohmann::json value = ReadSetting(id, shape);
-    all.push_back({{"id", id}, {"kind", KindName(shape.kind)}, {"value", value}});
-    human << id << "\t" << KindName(shape.kind) << "\t" << HumanText(value) << "\n";
+    all.push_back({{"id", id}, {"kind", KindName(shape)}, {"value", value}});
+    human << id << "\t" << KindName(shape) << "\t" << HumanText(value) << "\n";
   }
   out.Emit(all, human.str());
 }
