@@ -1,12 +1,17 @@
 #include "jobs/mailbox_conversion.h"
 
 #include "core/accounts/mail_folder.h"
+#include "mailstore/mailbox_location.h"
 
 namespace tarvelin {
 
 bool ConvertMailbox(const Context& context, std::string_view mailbox_path,
                     const MailboxConversion& how) {
   return ConvertMailbox(MailRootFolder(context), mailbox_path, how);
+}
+
+std::string MailboxConversionFolder(const Context& context, std::string_view mailbox_path) {
+  return MailboxFolder(MailRootFolder(context), mailbox_path);
 }
 
 }  // namespace tarvelin

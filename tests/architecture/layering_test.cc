@@ -1,6 +1,7 @@
 // Every #include under src/ and tools/ points to the includer's own layer
-// or to a layer below it (src/layers.txt), apart from the allowed pairs that
-// file lists.
+// or to a layer below it (src/layers.txt), and from a layer with a reach
+// line only to the layers it names, apart from the allowed pairs that file
+// lists.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -19,6 +20,7 @@ namespace fs = std::filesystem;
 struct Rules {
   std::map<std::string, int> rank;  // layer folder -> line number of its layer
   std::map<std::string, std::set<std::string>> public_users;  // include root -> layers
+  std::map<std::string, std::set<std::string>> reach;         // layer -> the layers it may include
   std::set<std::pair<std::string, std::string>> allowed;      // file, header
 };
 
@@ -41,6 +43,8 @@ Rules ReadRules(const fs::path& file) {
       ++rank;
     } else if (words[0] == "public" && words.size() >= 2) {
       for (size_t i = 2; i < words.size(); ++i) rules.public_users[words[1]].insert(words[i]);
+    } else if (words[0] == "reach" && words.size() >= 2) {
+      rules.reach[words[1]].insert(words.begin() + 2, words.end());
     } else if (words[0] == "allow" && words.size() == 3) {
       rules.allowed.emplace(words[1], words[2]);
     } else {
@@ -98,6 +102,9 @@ std::string Violation(const Rules& rules, const Include& include) {
   const std::string to = LayerOf(rules, include.header);
   if (to.empty()) return "the header lies in no layer";
   if (to == from) return "";
+  if (rules.reach.count(from) != 0 && rules.reach.at(from).count(to) == 0) {
+    return "reaches " + to + ", which " + from + " may not include";
+  }
   const int from_rank = rules.rank.at(from), to_rank = rules.rank.at(to);
   if (to_rank > from_rank) return "points up from " + from + " to " + to;
   if (to_rank == from_rank) return "points sideways from " + from + " to " + to;
@@ -132,8 +139,10 @@ TEST(LayeringTest, EveryIncludePointsDownOrIsAllowed) {
 
 TEST(LayeringTest, AViolationIsFound) {
   Rules rules;
-  rules.rank = {{"foundation", 0}, {"platform", 1}, {"services", 2}, {"log", 2}, {"api/c", 3}};
+  rules.rank = {{"foundation", 0}, {"platform", 1}, {"services", 2}, {"log", 2},
+                {"core", 3},       {"api/c", 4},    {"tools", 5}};
   rules.public_users["tarvelin"] = {"api/c"};
+  rules.reach["tools"] = {"core", "foundation"};
   const struct {
     const char* file;
     const char* header;
@@ -143,6 +152,10 @@ TEST(LayeringTest, AViolationIsFound) {
       {"foundation/a.cc", "platform/b.h", false}, {"log/a.cc", "services/b.h", false},
       {"api/c/a.cc", "tarvelin/api.h", true},     {"log/a.cc", "tarvelin/api.h", false},
       {"api/c/a.cc", "log/b.h", true},            {"odd/a.cc", "log/b.h", false},
+      {"tools/x/a.cc", "core/b.h", true},         {"tools/x/a.cc", "foundation/b.h", true},
+      {"tools/x/a.cc", "a.h", true},              {"tools/x/a.cc", "platform/b.h", false},
+      {"tools/x/a.cc", "log/b.h", false},         {"tools/x/a.cc", "api/c/b.h", false},
+      {"tools/x/a.cc", "tarvelin/api.h", false},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(Violation(rules, {c.file, c.header, 1}).empty(), c.ok) << c.file << " -> " << c.header;
