@@ -38,7 +38,8 @@ Status NotRunning(int service_id) {
 Result<std::string> ProgramOf(const Context& context, int service_id) {
   const std::string program = ServiceProgramPath(context.api.install_path, service_id);
   if (program.empty()) {
-    return Status::NotFound(ServiceLabel(service_id) + " has no program of its own; it runs inside the " +
+    return Status::NotFound(ServiceLabel(service_id) +
+                            " has no program of its own; it runs inside the " +
                             ServiceName(service_id) + " program");
   }
   return program;
@@ -108,12 +109,12 @@ Result<ServiceStatistics> ServiceStatisticsOf(const Context& context, int servic
   if (!ServiceRuns(context, service_id)) return NotRunning(service_id);
   StatisticsBlock block;
   if (!RequestStatistics(context.Channel(), service_id, &block)) {
-    return Status::Unavailable(ServiceLabel(service_id) +
-                               " did not answer the statistics request");
+    return Status::Unavailable(ServiceLabel(service_id) + " did not answer the statistics request");
   }
   ServiceStatistics statistics;
   statistics.start_time = StatisticsStartTime(block);
-  const double seconds = std::trunc((LocalNowAsDateTime() - statistics.start_time) * kSecondsPerDay);
+  const double seconds =
+      std::trunc((LocalNowAsDateTime() - statistics.start_time) * kSecondsPerDay);
   if (std::isfinite(seconds) && std::fabs(seconds) < kRunningSecondsMax) {
     statistics.running_seconds = static_cast<int64_t>(seconds);
   }
@@ -126,8 +127,7 @@ Result<ServiceStatistics> ServiceStatisticsOf(const Context& context, int servic
 
 Result<std::vector<SessionRecord>> ServiceSessions(const Context& context, int service_id,
                                                    bool history) {
-  const std::optional<std::string> answer =
-      RequestSessions(context.Channel(), service_id, history);
+  const std::optional<std::string> answer = RequestSessions(context.Channel(), service_id, history);
   if (!answer) {
     return Status::Unavailable(ServiceLabel(service_id) + " did not answer the sessions request");
   }

@@ -56,8 +56,8 @@ Result<std::vector<SessionRecord>> ServiceSessions(const Context& context, int s
                                                    bool history);
 
 struct ServiceChange {
-  std::string program;  // the program file
-  bool changed = false;  // false when it ran (or was stopped) already
+  std::string program;         // the program file
+  bool changed = false;        // false when it ran (or was stopped) already
   std::optional<int64_t> pid;  // while it runs
 };
 

@@ -36,9 +36,8 @@ Result<SettingShape> DescribeDomainSetting(int32_t id) {
 Result<SettingValue> DomainSettingValue(const uint8_t* record, int32_t id) {
   const Result<SettingShape> shape = DescribeDomainSetting(id);
   if (!shape.ok()) return shape.status();
-  return ReadSettingValue(*shape, [&](void* buffer, int32_t size) {
-    return GetDomainField(record, id, buffer, size);
-  });
+  return ReadSettingValue(
+      *shape, [&](void* buffer, int32_t size) { return GetDomainField(record, id, buffer, size); });
 }
 
 Status SetDomainSettingValue(uint8_t* record, int32_t id, const SettingValue& value) {

@@ -36,9 +36,8 @@ Result<SettingShape> DescribeRemoteSetting(int32_t id) {
 Result<SettingValue> RemoteSettingValue(const uint8_t* record, int32_t id) {
   const Result<SettingShape> shape = DescribeRemoteSetting(id);
   if (!shape.ok()) return shape.status();
-  return ReadSettingValue(*shape, [&](void* buffer, int32_t size) {
-    return GetRemoteField(record, id, buffer, size);
-  });
+  return ReadSettingValue(
+      *shape, [&](void* buffer, int32_t size) { return GetRemoteField(record, id, buffer, size); });
 }
 
 Status SetRemoteSettingValue(uint8_t* record, int32_t id, const SettingValue& value) {

@@ -26,7 +26,8 @@ Status CheckNumberFits(const SettingShape& shape, int64_t number) {
         number <= std::numeric_limits<int32_t>::max()) {
       return Status::Ok();
     }
-    return Status::InvalidArgument(std::to_string(number) + " is outside -2147483648 to 2147483647");
+    return Status::InvalidArgument(std::to_string(number) +
+                                   " is outside -2147483648 to 2147483647");
   }
   const int width = shape.size < 1 || shape.size > 4 ? 4 : shape.size;
   const int64_t max = (int64_t{1} << (8 * width)) - 1;
@@ -50,8 +51,8 @@ Status CheckSettingValueFits(const SettingShape& shape, const SettingValue& valu
     case SettingKind::kText:
       if (shape.size > 0 && value.text().size() > static_cast<size_t>(shape.size)) {
         return Status::InvalidArgument(
-            "a text of " + Plural(static_cast<int64_t>(value.text().size()), "character",
-                                  "characters") +
+            "a text of " +
+            Plural(static_cast<int64_t>(value.text().size()), "character", "characters") +
             " is longer than the " + std::to_string(shape.size) + " the setting holds");
       }
       return Status::Ok();

@@ -95,14 +95,15 @@ TEST_F(AccountImportCommandTest, ReadsStandardInputAndAnswersInJson) {
   ASSERT_EQ(json["failed"].size(), 1u);
   EXPECT_EQ(json["failed"][0]["line"], 2);
   EXPECT_EQ(json["failed"][0]["address"], "a@example.org");
-  EXPECT_EQ(json["failed"][0]["error"], "an alias of \"a\" belongs to another account of example.org");
+  EXPECT_EQ(json["failed"][0]["error"],
+            "an alias of \"a\" belongs to another account of example.org");
 }
 
 TEST_F(AccountImportCommandTest, AMissingFileIsAnError) {
   const CommandRun run = Run("account import " + dir_.path() + "missing.txt");
   EXPECT_EQ(run.exit_code, 1);
-  EXPECT_EQ(run.output,
-            "tarvelin-admin: cannot read " + dir_.path() + "missing.txt: No such file or directory\n");
+  EXPECT_EQ(run.output, "tarvelin-admin: cannot read " + dir_.path() +
+                            "missing.txt: No such file or directory\n");
 }
 
 TEST_F(AccountImportCommandTest, CountsWithoutATerminal) {

@@ -25,9 +25,8 @@ class LogFilesTest : public ::testing::Test {
 TEST_F(LogFilesTest, TodaysFileOfTheKind) {
   const Result<LogTail> none = TailOfTodaysLog(context_, 0, 5);
   ASSERT_EQ(none.status(), StatusCode::kNotFound);
-  EXPECT_EQ(none.status().message().rfind("no log file for today: " + dir_.path() + "inst/logs/s",
-                                          0),
-            0u)
+  EXPECT_EQ(
+      none.status().message().rfind("no log file for today: " + dir_.path() + "inst/logs/s", 0), 0u)
       << none.status().message();
 
   const std::string file = none.status().message().substr(sizeof "no log file for today: " - 1);

@@ -59,10 +59,11 @@ void ExpectKeptAndRefused(const Family& family, const std::vector<Kept>& kept,
 
 TEST(SettingValueFamilies, Domain) {
   DomainRecord record{};
-  const Family family{
-      [&](int32_t id) { return DomainSettingValue(record.data(), id); },
-      [&](int32_t id, const SettingValue& v) { return SetDomainSettingValue(record.data(), id, v); },
-      [&] { return std::vector<uint8_t>(record.begin(), record.end()); }};
+  const Family family{[&](int32_t id) { return DomainSettingValue(record.data(), id); },
+                      [&](int32_t id, const SettingValue& v) {
+                        return SetDomainSettingValue(record.data(), id, v);
+                      },
+                      [&] { return std::vector<uint8_t>(record.begin(), record.end()); }};
   ExpectKeptAndRefused(family,
                        {{11, SettingValue::Number(4294967295)},
                         {9, SettingValue::Number(65535)},
@@ -83,10 +84,11 @@ TEST(SettingValueFamilies, Domain) {
 
 TEST(SettingValueFamilies, RemoteAccount) {
   RemoteAccountRecord record{};
-  const Family family{
-      [&](int32_t id) { return RemoteSettingValue(record.data(), id); },
-      [&](int32_t id, const SettingValue& v) { return SetRemoteSettingValue(record.data(), id, v); },
-      [&] { return std::vector<uint8_t>(record.begin(), record.end()); }};
+  const Family family{[&](int32_t id) { return RemoteSettingValue(record.data(), id); },
+                      [&](int32_t id, const SettingValue& v) {
+                        return SetRemoteSettingValue(record.data(), id, v);
+                      },
+                      [&] { return std::vector<uint8_t>(record.begin(), record.end()); }};
   std::vector<uint8_t> schedule(kScheduleRecordSize, 0xAB);
   ExpectKeptAndRefused(
       family,
@@ -108,22 +110,22 @@ TEST(SettingValueFamilies, Account) {
       [&](int32_t id) { return UserSettingValue(config, record.data(), id); },
       [&](int32_t id, const SettingValue& v) { return SetUserSettingValue(record.data(), id, v); },
       [&] { return std::vector<uint8_t>(record.begin(), record.end()); }};
-  ExpectKeptAndRefused(family,
-                       {{0, SettingValue::Number(0)},
-                        {3, SettingValue::Text("john;js")},
-                        {33, SettingValue::Text(std::string(127, 'p'))},
-                        {58, SettingValue::Number(70000)},
-                        {23, SettingValue::Number(65535)},
-                        {65, SettingValue::Number(30)},
-                        {70, SettingValue::Flag(false)},
-                        {19, SettingValue::DateTime(47514.5)},
-                        {2, SettingValue::Text("John Smith")}},
-                       {{23, SettingValue::Number(65536), StatusCode::kInvalidArgument},
-                        {33, SettingValue::Text(std::string(128, 'p')),
-                         StatusCode::kInvalidArgument},
-                        {42, SettingValue::Number(256), StatusCode::kInvalidArgument},
-                        {19, SettingValue::Text("2030-01-31"), StatusCode::kInvalidArgument},
-                        {7, SettingValue::Number(1), StatusCode::kNotFound}});
+  ExpectKeptAndRefused(
+      family,
+      {{0, SettingValue::Number(0)},
+       {3, SettingValue::Text("john;js")},
+       {33, SettingValue::Text(std::string(127, 'p'))},
+       {58, SettingValue::Number(70000)},
+       {23, SettingValue::Number(65535)},
+       {65, SettingValue::Number(30)},
+       {70, SettingValue::Flag(false)},
+       {19, SettingValue::DateTime(47514.5)},
+       {2, SettingValue::Text("John Smith")}},
+      {{23, SettingValue::Number(65536), StatusCode::kInvalidArgument},
+       {33, SettingValue::Text(std::string(128, 'p')), StatusCode::kInvalidArgument},
+       {42, SettingValue::Number(256), StatusCode::kInvalidArgument},
+       {19, SettingValue::Text("2030-01-31"), StatusCode::kInvalidArgument},
+       {7, SettingValue::Number(1), StatusCode::kNotFound}});
   EXPECT_EQ(AliasListOf(record), "john;js");
   EXPECT_EQ(UserSettingValue(config, record.data(), 65)->number(), 30)
       << "the high half keeps its own value";
@@ -162,12 +164,11 @@ TEST(SettingValueFamilies, Configuration) {
 TEST(SettingValueFamilies, Schedule) {
   std::array<uint8_t, kScheduleRecordSize> block{};
   constexpr int32_t kItem = 3;
-  const Family family{
-      [&](int32_t type) { return ScheduleSettingValue(block.data(), kItem, type); },
-      [&](int32_t type, const SettingValue& v) {
-        return SetScheduleSettingValue(block.data(), kItem, type, v);
-      },
-      [&] { return std::vector<uint8_t>(block.begin(), block.end()); }};
+  const Family family{[&](int32_t type) { return ScheduleSettingValue(block.data(), kItem, type); },
+                      [&](int32_t type, const SettingValue& v) {
+                        return SetScheduleSettingValue(block.data(), kItem, type, v);
+                      },
+                      [&] { return std::vector<uint8_t>(block.begin(), block.end()); }};
   ExpectKeptAndRefused(family,
                        {{0, SettingValue::Flag(true)},
                         {4, SettingValue::Flag(true)},

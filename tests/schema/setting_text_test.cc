@@ -95,9 +95,14 @@ TEST(SettingTextTest, ValuesReadAsTheyAreTyped) {
     SettingShape shape;
     std::string text;
   } cases[] = {
-      {kLong, "4294967295"},          {kSigned, "-2147483648"},        {kFlag, "1"},
-      {kFlag, "0"},                   {kDate, "2031-12-24 18:30:00"}, {kDate, "1899-12-30 00:00:00"},
-      {kText5, "caf\xE9"},            {kBlock3, "00aaff"},
+      {kLong, "4294967295"},
+      {kSigned, "-2147483648"},
+      {kFlag, "1"},
+      {kFlag, "0"},
+      {kDate, "2031-12-24 18:30:00"},
+      {kDate, "1899-12-30 00:00:00"},
+      {kText5, "caf\xE9"},
+      {kBlock3, "00aaff"},
   };
   for (const auto& c : cases) {
     const Result<SettingValue> value = ParseSettingValue(c.shape, c.text);

@@ -133,9 +133,12 @@ TEST(SettingValueTest, ReadGrowsTheBufferForLongTexts) {
       });
   EXPECT_EQ(number.status(), StatusCode::kBufferTooSmall);
   EXPECT_EQ(calls, 1);
-  EXPECT_EQ(ReadSettingValue(kText5, [](void*, int32_t) -> Result<int32_t> {
-              return Status::NotFound("setting 7 is unknown");
-            }).status().message(),
+  EXPECT_EQ(ReadSettingValue(kText5,
+                             [](void*, int32_t) -> Result<int32_t> {
+                               return Status::NotFound("setting 7 is unknown");
+                             })
+                .status()
+                .message(),
             "setting 7 is unknown");
 }
 
@@ -152,9 +155,9 @@ TEST(SettingValueTest, WriteHandsOnlyFittingValuesToTheSetFunction) {
   EXPECT_EQ(calls, 0);
   EXPECT_TRUE(WriteSettingValue(kWord, SettingValue::Number(513), set).ok());
   EXPECT_EQ(received, (Bytes{1, 2, 0, 0}));
-  const Status refused = WriteSettingValue(kFlag, SettingValue::Flag(true), [](const void*, int32_t) {
-    return Status::Refused("setting 170 can only be read");
-  });
+  const Status refused = WriteSettingValue(
+      kFlag, SettingValue::Flag(true),
+      [](const void*, int32_t) { return Status::Refused("setting 170 can only be read"); });
   EXPECT_EQ(refused.message(), "setting 170 can only be read");
 }
 

@@ -80,8 +80,7 @@ FoundAccount StoredAccount(Context& context, const std::string& address) {
 
 // Accounts have always shown their date-times as day numbers in JSON.
 nlohmann::json AccountValueJson(const SettingValue& value) {
-  return value.kind() == SettingKind::kDateTime ? nlohmann::json(value.date_time())
-                                                : JsonOf(value);
+  return value.kind() == SettingKind::kDateTime ? nlohmann::json(value.date_time()) : JsonOf(value);
 }
 
 nlohmann::json AccountHeader(const FoundAccount& found) {
@@ -109,8 +108,7 @@ void AccountShow(Session& session, const std::string& address) {
   session.out.Emit(json, human);
 }
 
-void AccountSet(Session& session, const std::string& address, int32_t id,
-                const std::string& text) {
+void AccountSet(Session& session, const std::string& address, int32_t id, const std::string& text) {
   Context& context = session.context();
   const SettingShape shape = Checked(DescribeUserSetting(id));
   const SettingValue value = ValueOfText(shape, text);

@@ -151,8 +151,8 @@ void RegisterAccountImportCommand(CLI::App& account, Session& session) {
   import->add_option("FILE", file, "The list; \"-\" for standard input")->required();
   import->callback([&session] {
     session.Open();
-    AccountImport(session, file);
-  });
-}
+  AccountImport(session, file);
+});
+}  // namespace tarvelin::cli
 
 }  // namespace tarvelin::cli

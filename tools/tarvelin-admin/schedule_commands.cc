@@ -39,8 +39,7 @@ void ScheduleShow(Session& session, int32_t id) {
   // The packed block travels to another schedule with type 15.
   const nlohmann::json packed = JsonOf(ValueOf(block, 0, kPackedType));
   session.out.Emit(
-      {{"id", id}, {"flag", flag}, {"count", count}, {"items", items}, {"packed", packed}},
-      human);
+      {{"id", id}, {"flag", flag}, {"count", count}, {"items", items}, {"packed", packed}}, human);
 }
 
 void ScheduleSet(Session& session, int32_t id, int32_t item, int32_t type,

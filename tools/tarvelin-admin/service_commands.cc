@@ -36,16 +36,15 @@ void Stats(Session& session, int id) {
                                      : nlohmann::json(nullptr);
   const std::string started = DateTimeText(statistics.start_time);
   nlohmann::json counters = nlohmann::json::array();
-  std::string human = "service\t" + ServiceLabel(id) + "\nstarted\t" + started +
-                      "\nrunning for\t" +
+  std::string human = "service\t" + ServiceLabel(id) + "\nstarted\t" + started + "\nrunning for\t" +
                       (statistics.running_seconds ? running.dump() + " s" : "unknown") + "\n";
   for (const ServiceCounter& counter : statistics.counters) {
     counters.push_back({{"property", counter.property},
                         {"offset", counter.offset},
                         {"bytes", counter.bytes},
                         {"value", counter.value}});
-    human += "property " + std::to_string(counter.property) + "\t" +
-             std::to_string(counter.value) + (counter.bytes ? " bytes" : "") + "\n";
+    human += "property " + std::to_string(counter.property) + "\t" + std::to_string(counter.value) +
+             (counter.bytes ? " bytes" : "") + "\n";
   }
   session.out.Emit({{"id", id},
                     {"service", ServiceShortText(id)},
@@ -82,8 +81,8 @@ void Sessions(Session& session, int id, bool history) {
 }
 
 void StartOrStop(Session& session, int id, bool start) {
-  const ServiceChange change = Checked(start ? StartService(session.context(), id)
-                                             : StopService(session.context(), id));
+  const ServiceChange change =
+      Checked(start ? StartService(session.context(), id) : StopService(session.context(), id));
   const std::string state = start ? "running" : "stopped";
   nlohmann::json answer = {{"id", id},
                            {"service", ServiceShortText(id)},
@@ -91,8 +90,7 @@ void StartOrStop(Session& session, int id, bool start) {
                            {"state", state},
                            {"changed", change.changed}};
   if (change.pid) answer["pid"] = *change.pid;
-  session.out.Emit(answer, ServiceLabel(id) + " " + (change.changed ? "" : "was already ") +
-                               state +
+  session.out.Emit(answer, ServiceLabel(id) + " " + (change.changed ? "" : "was already ") + state +
                                (change.pid ? " (pid " + std::to_string(*change.pid) + ")" : ""));
 }
 

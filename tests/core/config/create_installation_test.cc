@@ -21,8 +21,8 @@ TEST(CreateInstallationTest, WritesAConfigurationThatLoads) {
   testing::TempDir dir;
   {
     Context context;
-    ASSERT_TRUE(CreateInstallation(context, dir.path() + "inst", {"Example.org", "example.net"})
-                    .ok());
+    ASSERT_TRUE(
+        CreateInstallation(context, dir.path() + "inst", {"Example.org", "example.net"}).ok());
   }
   Context opened;
   ASSERT_TRUE(Init(opened, (dir.path() + "inst").c_str()).ok());
@@ -41,12 +41,18 @@ TEST(CreateInstallationTest, RefusalsWriteNothing) {
     std::string message;
   } cases[] = {
       {"", {}, StatusCode::kInvalidArgument, "no installation folder given"},
-      {dir.path() + "taken", {}, StatusCode::kAlreadyExists,
+      {dir.path() + "taken",
+       {},
+       StatusCode::kAlreadyExists,
        "an installation exists already in " + dir.path() + "taken"},
-      {dir.path() + "new", {"ok.example", "bad_name"}, StatusCode::kInvalidArgument,
+      {dir.path() + "new",
+       {"ok.example", "bad_name"},
+       StatusCode::kInvalidArgument,
        "not a valid domain name: bad_name"},
       {dir.path() + "new", {""}, StatusCode::kInvalidArgument, "not a valid domain name: "},
-      {dir.path() + "new", {"a.example", "A.EXAMPLE"}, StatusCode::kInvalidArgument,
+      {dir.path() + "new",
+       {"a.example", "A.EXAMPLE"},
+       StatusCode::kInvalidArgument,
        "domain listed twice: A.EXAMPLE"},
   };
   for (const auto& c : cases) {
