@@ -3,6 +3,7 @@
 // (mailstore/mailbox_conversion.h has the rules).
 #pragma once
 
+#include <string>
 #include <string_view>
 
 #include "mailstore/mailbox_conversion.h"
@@ -15,5 +16,9 @@ class Context;
 // mail root then).
 bool ConvertMailbox(const Context& context, std::string_view mailbox_path,
                     const MailboxConversion& how);
+
+// The folder a conversion of `mailbox_path` works on, ending with a
+// separator; empty for none (an empty path, or a relative one before Init).
+std::string MailboxConversionFolder(const Context& context, std::string_view mailbox_path);
 
 }  // namespace tarvelin

@@ -25,8 +25,8 @@ Status ErrorOf(std::string_view call, std::string_view path, int error) {
   std::string message(call);
   message.push_back(' ');
   message.append(path);
-  if (error == ENOENT || error == ENOTDIR) return Status::NotFound(std::move(message));
-  if (error == EEXIST) return Status::AlreadyExists(std::move(message));
+  if (error == ENOENT || error == ENOTDIR) return Status::NotFound(std::move(message), error);
+  if (error == EEXIST) return Status::AlreadyExists(std::move(message), error);
   return Status::IOError(std::move(message), error);
 }
 

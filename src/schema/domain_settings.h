@@ -6,6 +6,8 @@
 #include <cstdint>
 
 #include "foundation/status.h"
+#include "schema/setting_shape.h"
+#include "schema/setting_value.h"
 
 namespace tarvelin {
 
@@ -19,5 +21,14 @@ Result<int32_t> GetDomainField(const uint8_t* record, int32_t id, void* buffer, 
 // cleared by a false one. NotFound for an unknown id and BufferTooSmall for
 // a date of fewer than 8 bytes, the record then unchanged.
 Status SetDomainField(uint8_t* record, int32_t id, const void* buffer, int32_t size);
+
+// How the value of `id` travels (every id can be written); NotFound for an
+// unknown id.
+Result<SettingShape> DescribeDomainSetting(int32_t id);
+
+// The same as typed values. The set refuses a value that does not fit the
+// id's shape (InvalidArgument), the record then left as it was.
+Result<SettingValue> DomainSettingValue(const uint8_t* record, int32_t id);
+Status SetDomainSettingValue(uint8_t* record, int32_t id, const SettingValue& value);
 
 }  // namespace tarvelin

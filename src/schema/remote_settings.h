@@ -7,6 +7,8 @@
 #include <cstdint>
 
 #include "foundation/status.h"
+#include "schema/setting_shape.h"
+#include "schema/setting_value.h"
 
 namespace tarvelin {
 
@@ -21,5 +23,14 @@ Result<int32_t> GetRemoteField(const uint8_t* record, int32_t id, void* buffer, 
 // min(size, 284) bytes, the packed record over the whole record. NotFound
 // for an unknown id, the record then unchanged.
 Status SetRemoteField(uint8_t* record, int32_t id, const void* buffer, int32_t size);
+
+// How the value of `id` travels (every id can be written); NotFound for an
+// unknown id.
+Result<SettingShape> DescribeRemoteSetting(int32_t id);
+
+// The same as typed values. The set refuses a value that does not fit the
+// id's shape (InvalidArgument), the record then left as it was.
+Result<SettingValue> RemoteSettingValue(const uint8_t* record, int32_t id);
+Status SetRemoteSettingValue(uint8_t* record, int32_t id, const SettingValue& value);
 
 }  // namespace tarvelin

@@ -1,5 +1,7 @@
 #include "schema/schedule_layout.h"
 
+#include "foundation/bytes.h"
+
 namespace tarvelin {
 
 namespace {
@@ -18,6 +20,10 @@ constexpr ScheduleField kFields[] = {
 };
 
 }  // namespace
+
+int ScheduleItemsInUse(const ScheduleRecord& block) {
+  return static_cast<int>(GetLE(block.data() + kScheduleCountOffset, 2));
+}
 
 std::span<const ScheduleField> ScheduleFields() { return kFields; }
 

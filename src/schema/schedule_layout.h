@@ -16,6 +16,8 @@
 namespace tarvelin {
 
 inline constexpr int kScheduleRecordSize = 284;
+using ScheduleRecord = std::array<uint8_t, kScheduleRecordSize>;
+inline constexpr int kScheduleCountOffset = 0;
 inline constexpr int kScheduleItemsOffset = 4;
 inline constexpr int kScheduleItemSize = 40;
 inline constexpr int kScheduleItemCount = 7;
@@ -35,6 +37,9 @@ struct ScheduleField {
 
 // The configuration variables whose value is a schedule block.
 inline constexpr std::array<int, 6> kConfigScheduleIds = {149, 321, 355, 374, 382, 431};
+
+// The item count of the block: how many items its owner uses.
+int ScheduleItemsInUse(const ScheduleRecord& block);
 
 // Every setting type, by type number.
 std::span<const ScheduleField> ScheduleFields();

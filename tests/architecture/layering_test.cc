@@ -1,6 +1,7 @@
 // Every #include under src/ and tools/ points to the includer's own layer
-// or to a layer below it (src/layers.txt), apart from the allowed pairs that
-// file lists; a private folder is included by its own layer only.
+// or to a layer below it (src/layers.txt), and from a layer with a reach
+// line only to the layers it names, apart from the allowed pairs that file
+// lists; a private folder is included by its own layer only.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -20,6 +21,7 @@ struct Rules {
   std::map<std::string, int> rank;  // layer folder -> line number of its layer
   std::map<std::string, std::set<std::string>> public_users;  // include root -> layers
   std::map<std::string, std::string> private_folders;          // folder -> its only layer
+  std::map<std::string, std::set<std::string>> reach;         // layer -> the layers it may include
   std::set<std::pair<std::string, std::string>> allowed;      // file, header
 };
 
@@ -44,6 +46,8 @@ Rules ReadRules(const fs::path& file) {
       for (size_t i = 2; i < words.size(); ++i) rules.public_users[words[1]].insert(words[i]);
     } else if (words[0] == "private" && words.size() == 3) {
       rules.private_folders[words[1]] = words[2];
+    } else if (words[0] == "reach" && words.size() >= 2) {
+      rules.reach[words[1]].insert(words.begin() + 2, words.end());
     } else if (words[0] == "allow" && words.size() == 3) {
       rules.allowed.emplace(words[1], words[2]);
     } else {
@@ -106,6 +110,9 @@ std::string Violation(const Rules& rules, const Include& include) {
   const std::string to = LayerOf(rules, include.header);
   if (to.empty()) return "the header lies in no layer";
   if (to == from) return "";
+  if (rules.reach.count(from) != 0 && rules.reach.at(from).count(to) == 0) {
+    return "reaches " + to + ", which " + from + " may not include";
+  }
   const int from_rank = rules.rank.at(from), to_rank = rules.rank.at(to);
   if (to_rank > from_rank) return "points up from " + from + " to " + to;
   if (to_rank == from_rank) return "points sideways from " + from + " to " + to;
@@ -140,9 +147,11 @@ TEST(LayeringTest, EveryIncludePointsDownOrIsAllowed) {
 
 TEST(LayeringTest, AViolationIsFound) {
   Rules rules;
-  rules.rank = {{"foundation", 0}, {"platform", 1}, {"services", 2}, {"log", 2}, {"api/c", 3}};
+  rules.rank = {{"foundation", 0}, {"platform", 1}, {"services", 2}, {"log", 2},
+                {"core", 3},       {"api/c", 4},    {"tools", 5}};
   rules.public_users["tarvelin"] = {"api/c"};
   rules.private_folders["platform/posix"] = "platform";
+  rules.reach["tools"] = {"core", "foundation"};
   const struct {
     const char* file;
     const char* header;
@@ -157,6 +166,10 @@ TEST(LayeringTest, AViolationIsFound) {
       {"log/a.cc", "platform/posix/b.h", false},
       {"api/c/a.cc", "platform/posix/b.h", false},
       {"log/a.cc", "platform/b.h", true},
+      {"tools/x/a.cc", "core/b.h", true},         {"tools/x/a.cc", "foundation/b.h", true},
+      {"tools/x/a.cc", "a.h", true},              {"tools/x/a.cc", "platform/b.h", false},
+      {"tools/x/a.cc", "log/b.h", false},         {"tools/x/a.cc", "api/c/b.h", false},
+      {"tools/x/a.cc", "tarvelin/api.h", false},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(Violation(rules, {c.file, c.header, 1}).empty(), c.ok) << c.file << " -> " << c.header;

@@ -125,8 +125,9 @@ TEST_F(AccountChangeCommandsTest, AddRefusalsSayWhyAndWriteNothing) {
     std::string arguments;
     std::string message;
   } cases[] = {
-      {"", "account add TAKEN@example.org", "TAKEN is already an alias in example.org"},
-      {"", "account add x@missing.example", "no domain missing.example"},
+      {"", "account add TAKEN@example.org",
+       "an alias of \"TAKEN\" belongs to another account of example.org"},
+      {"", "account add x@missing.example", "no domain \"missing.example\""},
       {"", "account add 'a;b@example.org'", "one alias per address: \";\" in a;b@example.org"},
       {"", "account add plain", "not an address (local@domain): plain"},
       {"", "account add a@b@example.org", "not an address (local@domain): a@b@example.org"},
@@ -134,16 +135,14 @@ TEST_F(AccountChangeCommandsTest, AddRefusalsSayWhyAndWriteNothing) {
       {"", "account add " + long_local + "@example.org",
        "the local part of " + long_local + "@example.org is longer than 255 characters"},
       {"", "account add 'a b@example.org'",
-       "cannot add a b@example.org: an alias is taken or not valid, the mailbox name is not "
-       "valid or makes logins ambiguous, the password policy refuses the password, or "
-       "users.cfg could not be written"},
+       "the alias list \"a b\" holds a character an alias may not"},
       {"pw\n", "account add l@example.org --type 1 --password-stdin",
        "only user accounts (type 0) have a password"},
       {"", "account add p@example.org --password-stdin", "no password on standard input"},
       {"\n", "account add p@example.org --password-stdin", "no password on standard input"},
       {std::string(128, 'p') + "\n", "account add p@example.org --password-stdin",
        "the password is longer than 127 characters"},
-      {"", "account add s@example.org --set 7=1", "unknown account setting id 7"},
+      {"", "account add s@example.org --set 7=1", "account setting 7 is unknown"},
       {"", "account add s@example.org --set 27=lots", "not a number: lots"},
       {"", "account add s@example.org --set 27", "not ID=VALUE: 27"},
   };
@@ -179,7 +178,7 @@ TEST_F(AccountChangeCommandsTest, DeleteRemovesTheAccountAndItsMailFolder) {
     std::string message;
   } cases[] = {
       {"account delete john@example.org", "no account has the alias john@example.org"},
-      {"account delete john@missing.example", "no domain missing.example"},
+      {"account delete john@missing.example", "no domain \"missing.example\""},
       {"account delete john", "not an address (local@domain): john"},
   };
   for (const auto& c : cases) {
@@ -227,14 +226,14 @@ TEST_F(AccountChangeCommandsTest, SaveRefusalsSayWhyAndWriteNothing) {
        dir + "long holds 2849 bytes; an account record is exactly 2848"},
       {"account save example.org 0 - < " + dir + "short",
        "standard input holds 2847 bytes; an account record is exactly 2848"},
-      {"account save example.org 0 " + dir + "missing", "cannot read " + dir + "missing"},
-      {"account save missing.example 0 " + dir + "good", "no domain missing.example"},
+      {"account save example.org 0 " + dir + "missing",
+       "cannot read " + dir + "missing: No such file or directory"},
+      {"account save missing.example 0 " + dir + "good", "no domain \"missing.example\""},
       {"account save example.org 2 " + dir + "good", "no account at position 2 of example.org"},
       {"account save example.org -1 " + dir + "good", "no account at position -1 of example.org"},
       {"account save example.org 0 " + dir + "taken",
-       "cannot save the account at position 0 of example.org: an alias is taken or not valid, "
-       "the mailbox name is not valid or makes logins ambiguous, the password policy refuses "
-       "the password, or users.cfg could not be written"},
+       "cannot save the account at position 0 of example.org: an alias of \"ann;\" belongs to "
+       "another account of example.org"},
   };
   for (const auto& c : cases) {
     const CommandRun run = Run(c.arguments);

@@ -85,7 +85,7 @@ TEST_F(AccountCommandsTest, FailuresAreOneLineWithANonZeroExit) {
     std::string arguments;
     std::string message;
   } cases[] = {
-      {"account list unknown.org", "tarvelin-admin: unknown domain: unknown.org\n"},
+      {"account list unknown.org", "tarvelin-admin: no domain \"unknown.org\"\n"},
       {"account find nobody@example.org", "tarvelin-admin: no account for nobody@example.org\n"},
       {"account find john@unknown.org", "tarvelin-admin: no account for john@unknown.org\n"},
   };
@@ -194,7 +194,7 @@ TEST_F(AccountCommandsTest, SetRefusesWhatItCannotStore) {
     std::string arguments;
     std::string message;
   } cases[] = {
-      {"account set john@example.org 7 x", "tarvelin-admin: unknown account setting id 7\n"},
+      {"account set john@example.org 7 x", "tarvelin-admin: account setting 7 is unknown\n"},
       {"account set john@example.org 27 abc", "tarvelin-admin: not a number: abc\n"},
       {"account set john@example.org 36 maybe",
        "tarvelin-admin: not a flag (1/0, true/false, on/off): maybe\n"},
@@ -205,7 +205,9 @@ TEST_F(AccountCommandsTest, SetRefusesWhatItCannotStore) {
       {"account set nobody@example.org 45 x",
        "tarvelin-admin: no account for nobody@example.org\n"},
       {"account set john@example.org 3 ''",
-       "tarvelin-admin: setting 3 of john@example.org was not saved\n"},
+       "tarvelin-admin: setting 3 of john@example.org was not saved: the account has no alias\n"},
+      {"account set john@example.org 27 4294967296",
+       "tarvelin-admin: 4294967296 does not fit in 4 bytes (0 to 4294967295)\n"},
       {"account show nobody@example.org", "tarvelin-admin: no account for nobody@example.org\n"},
   };
   for (const auto& c : cases) {

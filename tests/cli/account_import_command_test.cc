@@ -60,9 +60,10 @@ TEST_F(AccountImportCommandTest, AddsEveryGoodLineAndListsTheOthers) {
   EXPECT_EQ(run.output,
             "added 3, failed 4\n"
             "line 5: no-domain: not an address (local@domain): no-domain\n"
-            "line 6: taken@example.org: taken is already an alias in example.org\n"
+            "line 6: taken@example.org: an alias of \"taken\" belongs to another account of "
+            "example.org\n"
             "line 7: zed@example.org: no password after the address\n"
-            "line 9: x@missing.example: no domain missing.example\n"
+            "line 9: x@missing.example: no domain \"missing.example\"\n"
             "tarvelin-admin: 4 of 7 accounts were not added\n");
   EXPECT_EQ(Run("account list example.org").output,
             "0\tuser\ttaken\n1\tuser\tann\n2\tuser\tdora\n");
@@ -94,13 +95,15 @@ TEST_F(AccountImportCommandTest, ReadsStandardInputAndAnswersInJson) {
   ASSERT_EQ(json["failed"].size(), 1u);
   EXPECT_EQ(json["failed"][0]["line"], 2);
   EXPECT_EQ(json["failed"][0]["address"], "a@example.org");
-  EXPECT_EQ(json["failed"][0]["error"], "a is already an alias in example.org");
+  EXPECT_EQ(json["failed"][0]["error"],
+            "an alias of \"a\" belongs to another account of example.org");
 }
 
 TEST_F(AccountImportCommandTest, AMissingFileIsAnError) {
   const CommandRun run = Run("account import " + dir_.path() + "missing.txt");
   EXPECT_EQ(run.exit_code, 1);
-  EXPECT_EQ(run.output, "tarvelin-admin: cannot read " + dir_.path() + "missing.txt\n");
+  EXPECT_EQ(run.output, "tarvelin-admin: cannot read " + dir_.path() +
+                            "missing.txt: No such file or directory\n");
 }
 
 TEST_F(AccountImportCommandTest, CountsWithoutATerminal) {

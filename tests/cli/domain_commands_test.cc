@@ -101,17 +101,17 @@ TEST_F(DomainCommandsTest, ErrorsAreOneLineWithANonZeroExit) {
     std::string message;
   };
   const Case cases[] = {
-      {"domain show missing.example", "no domain missing.example"},
+      {"domain show missing.example", "no domain \"missing.example\""},
       {"domain add EXAMPLE.ORG", "cannot add domain EXAMPLE.ORG"},
       {"domain add bad_name", "cannot add domain bad_name"},
-      {"domain set example.net 2 x", "unknown domain setting id 2"},
+      {"domain set example.net 2 x", "domain setting 2 is unknown"},
       {"domain set example.net 11 lots", "not a number"},
       {"domain set example.net 16 maybe", "not a flag"},
       {"domain set example.net 22 tomorrow", "not a date"},
       {"domain set example.net 22 2030-02-30", "not a date"},
-      {"domain ip missing.example 192.0.2.1", "no domain missing.example"},
-      {"domain show example.org", "cannot read the settings of domain example.org"},
-      {"domain set example.org 11 5", "cannot read the settings of domain example.org"},
+      {"domain ip missing.example 192.0.2.1", "no domain \"missing.example\""},
+      {"domain show example.org", "the domain example.org has no readable record"},
+      {"domain set example.org 11 5", "the domain example.org has no readable record"},
   };
   for (const Case& c : cases) {
     const CommandRun run = Run(c.arguments);
@@ -149,7 +149,7 @@ TEST_F(DomainCommandsTest, DeleteRemovesTheDomainAndItsFolder) {
   EXPECT_EQ(json["deleted"], true);
   EXPECT_EQ(Run("domain list").output, "0\texample.org\n");
   EXPECT_FALSE(dir_.Exists("inst/config/example.net/users.cfg"));
-  EXPECT_EQ(Run("domain delete example.net").output, "tarvelin-admin: no domain example.net\n");
+  EXPECT_EQ(Run("domain delete example.net").output, "tarvelin-admin: no domain \"example.net\"\n");
 }
 
 TEST_F(DomainCommandsTest, RenameRefusalsSayWhy) {
@@ -157,11 +157,13 @@ TEST_F(DomainCommandsTest, RenameRefusalsSayWhy) {
     std::string arguments;
     std::string message;
   } cases[] = {
-      {"domain rename missing.example new.example", "no domain missing.example"},
-      {"domain rename example.net EXAMPLE.org", "domain EXAMPLE.org exists"},
+      {"domain rename missing.example new.example",
+       "cannot rename domain missing.example to new.example: no domain \"missing.example\""},
+      {"domain rename example.net EXAMPLE.org",
+       "cannot rename domain example.net to EXAMPLE.org: the domain \"example.org\" exists "
+       "already"},
       {"domain rename example.net bad_name",
-       "cannot rename domain example.net to bad_name: the new name is not 1 to 95 letters, "
-       "digits, \"-\" and \".\""},
+       "cannot rename domain example.net to bad_name: \"bad_name\" is no valid domain name"},
   };
   for (const auto& c : cases) {
     const CommandRun run = Run(c.arguments);

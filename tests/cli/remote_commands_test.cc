@@ -62,10 +62,10 @@ TEST_F(RemoteCommandsTest, SetByKindIsSaved) {
   };
   const Case cases[] = {
       {224, "'pop.example.net'", "pop.example.net"},
-      {230, std::string(70, 'x'), std::string(60, 'x')},
+      {230, std::string(60, 'x'), std::string(60, 'x')},
       {228, "on", 1},
-      {247, "0x1ff", 255},
-      {241, "70000", 70000 & 0xFFFF},
+      {247, "0xff", 255},
+      {241, "65535", 65535},
       {246, "0100" + std::string(564, 'f'), "0100" + std::string(564, 'f')},
       {235, "'caf\xe9'", "caf\xc3\xa9"},
   };
@@ -87,12 +87,17 @@ TEST_F(RemoteCommandsTest, ErrorsAreOneLineWithANonZeroExit) {
       {"remote show -- -1", "no remote account -1"},
       {"remote set 3 224 x", "no remote account 3"},
       {"remote delete 1", "no remote account 1"},
-      {"remote set 0 249 x", "unknown remote account setting id 249"},
+      {"remote set 0 249 x", "remote account setting 249 is unknown"},
       {"remote set 0 240 lots", "not a number"},
       {"remote set 0 228 maybe", "not a flag"},
       {"remote set 0 246 abc", "even number of hex digits"},
       {"remote add --set 224", "not ID=VALUE"},
-      {"remote add --set 300=x", "unknown remote account setting id 300"},
+      {"remote add --set 300=x", "remote account setting 300 is unknown"},
+      // A value beyond its field is refused, not cut.
+      {"remote set 0 230 " + std::string(61, 'x'),
+       "a text of 61 characters is longer than the 60 the setting holds"},
+      {"remote set 0 247 0x1ff", "511 does not fit in 1 byte (0 to 255)"},
+      {"remote set 0 241 70000", "70000 does not fit in 2 bytes (0 to 65535)"},
   };
   for (const Case& c : cases) {
     const CommandRun run = Run(c.arguments);

@@ -49,7 +49,7 @@ TEST_F(ScheduleCommandsTest, SetIsSavedIntoTheConfiguration) {
   };
   const Case cases[] = {
       {2, 10, "3600", 3600}, {2, 13, "-- -5", -5}, {6, 14, "123456", 123456},
-      {0, 9, "0x1ff", 255},  {4, 8, "on", 1},      {1, 11, "4000000000", 4000000000u},
+      {0, 9, "0xff", 255},  {4, 8, "on", 1},      {1, 11, "4000000000", 4000000000u},
   };
   for (const Case& c : cases) {
     const CommandRun set = Run("schedule set 321 " + std::to_string(c.item) + " " +
@@ -81,9 +81,11 @@ TEST_F(ScheduleCommandsTest, ErrorsAreOneLineWithANonZeroExit) {
   const Case cases[] = {
       {"schedule show 148", "is no schedule"},
       {"schedule set 150 0 8 1", "is no schedule"},
-      {"schedule set 149 7 8 1", "no schedule item 7"},
-      {"schedule set 149 0 1 1", "unknown schedule type 1"},
-      {"schedule set 149 0 16 1", "unknown schedule type 16"},
+      {"schedule set 149 7 8 1", "schedule item 7 is outside 0 to 6"},
+      {"schedule set 149 0 1 1", "schedule setting type 1 is unknown"},
+      {"schedule set 149 0 16 1", "schedule setting type 16 is unknown"},
+      {"schedule set 149 0 9 0x1ff", "511 does not fit in 1 byte (0 to 255)"},
+      {"schedule set 149 0 13 2147483648", "2147483648 is outside -2147483648 to 2147483647"},
       {"schedule set 149 0 13 many", "not a whole number"},
       {"schedule set 149 0 11 -- -1", "not a number"},
   };

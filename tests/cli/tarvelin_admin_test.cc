@@ -65,11 +65,13 @@ TEST_F(TarvelinAdminTest, ErrorsAreOneLineWithANonZeroExit) {
     std::string message;
   };
   const Case cases[] = {
-      {install_ + " config get 16", "unknown setting id 16"},
-      {install_ + " config set 170 /x", "read-only"},
+      {install_ + " config get 16", "setting 16 is unknown"},
+      {install_ + " config set 170 /x", "setting 170 can only be read"},
       {install_ + " config set 27 many", "not a number"},
       {install_ + " config set 41 maybe", "not a flag"},
-      {"--install-dir " + dir_.path() + "missing config get 27", "cannot load the installation"},
+      {"--install-dir " + dir_.path() + "missing config get 27",
+       "cannot load the installation in " + dir_.path() + "missing: not loadable: cannot read " +
+           dir_.path() + "missing/config/settings.cfg: No such file or directory"},
       {install_ + " create", "exists already"},
   };
   for (const Case& c : cases) {

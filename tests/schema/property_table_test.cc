@@ -134,16 +134,16 @@ TEST(PropertyTable, ShippedFileNamesEveryAccountSetting) {
     if (entry.name.starts_with("u_")) accounts.emplace(entry.number, entry.kind);
   }
   for (int32_t id = -1; id <= 256; ++id) {
-    const UserSettingKind kind = DescribeUserSetting(id);
+    const Result<SettingShape> shape = DescribeUserSetting(id);
     const auto named = accounts.find(id);
-    if (kind == UserSettingKind::kUnknown) {
+    if (!shape.ok()) {
       EXPECT_EQ(named, accounts.end()) << id;
       continue;
     }
     ASSERT_NE(named, accounts.end()) << id;
-    const ValueKind expected = kind == UserSettingKind::kText       ? ValueKind::kText
-                               : kind == UserSettingKind::kDateTime ? ValueKind::kDateTime
-                                                                    : ValueKind::kInteger;
+    const ValueKind expected = shape->kind == SettingKind::kText       ? ValueKind::kText
+                               : shape->kind == SettingKind::kDateTime ? ValueKind::kDateTime
+                                                                       : ValueKind::kInteger;
     EXPECT_EQ(named->second, expected) << id;
   }
 }

@@ -48,5 +48,13 @@ TEST(ScheduleLayout, ConfigScheduleIdsAreTheScheduleBlocksOfTheConfiguration) {
   }
 }
 
+TEST(ScheduleLayout, TheItemCountIsTheFirstSixteenBits) {
+  ScheduleRecord block{};
+  block[0] = 0x07;
+  block[1] = 0x01;
+  block[2] = 0xFF;  // the schedule flag is no part of it
+  EXPECT_EQ(ScheduleItemsInUse(block), 0x107);
+}
+
 }  // namespace
 }  // namespace tarvelin

@@ -444,10 +444,11 @@ TEST_F(MigrationSettingsTest, ValuesComeFromTheStatusBlockWhileSwitchedOn) {
   EXPECT_EQ(narrow, 0xfffe);
   const uint32_t value = 1;
   EXPECT_EQ(SetConfigSetting(context_, 375, &value, 4), StatusCode::kRefused);
-  const SettingShape shape = DescribeConfigSetting(380);
-  EXPECT_EQ(shape.kind, SettingKind::kNumber);
-  EXPECT_EQ(shape.size, 4);
-  EXPECT_FALSE(shape.writable);
+  const Result<SettingShape> shape = DescribeConfigSetting(380);
+  ASSERT_TRUE(shape.ok());
+  EXPECT_EQ(shape->kind, SettingKind::kNumber);
+  EXPECT_EQ(shape->size, 4);
+  EXPECT_FALSE(shape->writable);
 }
 
 TEST_F(MigrationSettingsTest, DatesThatAreNoWholeDayNumberReadAsZero) {

@@ -5,13 +5,14 @@
 #include <string>
 #include <vector>
 
-#include "schema/user_record.h"
-#include "api/c/the_context.h"
 #include "cli_context.h"
+#include "core/accounts/account_lookup.h"
+#include "core/accounts/account_operations.h"
+#include "core/named_file.h"
 #include "foundation/list_match.h"
 #include "foundation/text.h"
 #include "new_account.h"
-#include "tarvelin/api.h"
+#include "schema/user_record.h"
 
 namespace tarvelin::cli {
 
@@ -27,14 +28,13 @@ std::string PasswordFromStandardInput() {
   return password;
 }
 
-void AccountAdd(const Output& out, const NewAccount& account) {
-  const int32_t position = AddNewAccount(account);
-  const AccountAddress address = SplitAccountAddress(account.address);
-  out.Emit({{"domain", ToLower(address.domain)},
-            {"position", position},
-            {"type", account.type},
-            {"added", true}},
-           "added " + account.address + " at " + std::to_string(position));
+void AccountAdd(Session& session, const NewAccount& account) {
+  const AddedAccount added = AddNewAccount(session.context(), account);
+  session.out.Emit({{"domain", added.domain},
+                    {"position", added.position},
+                    {"type", account.type},
+                    {"added", true}},
+                   "added " + account.address + " at " + std::to_string(added.position));
 }
 
 bool HoldsAlias(const UserRecord& record, const std::string& alias) {
@@ -44,66 +44,50 @@ bool HoldsAlias(const UserRecord& record, const std::string& alias) {
   return false;
 }
 
-// The account whose own alias list names the local part: a group item
-// that merely matches it must not make another account the one deleted.
-int32_t PositionOfOwnAlias(const AccountAddress& address, const std::string& text) {
-  if (::GetDomainIndex(address.domain.c_str()) < 0) {
-    throw CommandError("no domain " + address.domain);
-  }
-  const int32_t position = ::GetUserIndex(address.domain.c_str(), address.local.c_str());
-  UserRecord record{};
-  if (position < 0 ||
-      ::LoadUser(address.domain.c_str(), position, record.data(), kUserRecordSize) !=
-          kUserRecordSize ||
-      !HoldsAlias(record, address.local)) {
+void AccountDelete(Session& session, const std::string& text) {
+  Context& context = session.context();
+  const AccountAddress address = SplitAccountAddress(text);
+  const std::string domain = Checked(ResolveDomainName(context, address.domain));
+  // The account whose own alias list names the local part: a group item
+  // that merely matches it must not make another account the one deleted.
+  const int position = PositionOfAlias(context, domain, address.local);
+  const Result<UserRecord> record = LoadAccount(context, domain, position);
+  if (position < 0 || !record.ok() || !HoldsAlias(*record, address.local)) {
     throw CommandError("no account has the alias " + text);
   }
-  return position;
+  Check(DeleteAccount(context, domain, position, ""), "cannot delete " + text);
+  session.out.Emit({{"domain", domain}, {"position", position}, {"deleted", true}},
+                   "deleted " + text + " (position " + std::to_string(position) + ")");
 }
 
-void AccountDelete(const Output& out, const std::string& text) {
-  const AccountAddress address = SplitAccountAddress(text);
-  const int32_t position = PositionOfOwnAlias(address, text);
-  if (::DeleteUser(address.domain.c_str(), position) != 0) {
-    throw CommandError("cannot delete " + text + ": users.cfg could not be rewritten");
-  }
-  out.Emit({{"domain", ToLower(address.domain)}, {"position", position}, {"deleted", true}},
-           "deleted " + text + " (position " + std::to_string(position) + ")");
-}
-
-std::string ReadRecordFile(const std::string& file) {
+UserRecord ReadRecord(const Context& context, const std::string& file) {
   std::string bytes;
   if (file == "-") {
     bytes.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
     if (std::cin.bad()) throw CommandError("cannot read standard input");
-  } else if (!TheContext().env().ReadFile(file, &bytes).ok()) {
-    throw CommandError("cannot read " + file);
+  } else {
+    bytes = Checked(ReadNamedFile(context, file));
   }
-  if (bytes.size() != static_cast<size_t>(kUserRecordSize)) {
+  UserRecord record{};
+  if (bytes.size() != record.size()) {
     throw CommandError((file == "-" ? std::string("standard input") : file) + " holds " +
                        std::to_string(bytes.size()) + " bytes; an account record is exactly " +
-                       std::to_string(kUserRecordSize));
+                       std::to_string(record.size()));
   }
-  return bytes;
+  std::copy(bytes.begin(), bytes.end(), record.begin());
+  return record;
 }
 
-void AccountSave(const Output& out, const std::string& domain, int32_t position,
+void AccountSave(Session& session, const std::string& domain_name, int32_t position,
                  const std::string& file) {
-  const std::string bytes = ReadRecordFile(file);
-  if (::GetDomainIndex(domain.c_str()) < 0) throw CommandError("no domain " + domain);
-  UserRecord stored{};
-  if (::LoadUser(domain.c_str(), position, stored.data(), kUserRecordSize) != kUserRecordSize) {
-    throw CommandError("no account at position " + std::to_string(position) + " of " + domain);
-  }
-  if (::SaveUser(domain.c_str(), position, bytes.data(), kUserRecordSize) != 0) {
-    throw CommandError("cannot save the account at position " + std::to_string(position) + " of " +
-                       domain +
-                       ": an alias is taken or not valid, the mailbox name is not valid or "
-                       "makes logins ambiguous, the password policy refuses the password, or "
-                       "users.cfg could not be written");
-  }
-  out.Emit({{"domain", ToLower(domain)}, {"position", position}, {"saved", true}},
-           "saved the account at position " + std::to_string(position) + " of " + ToLower(domain));
+  Context& context = session.context();
+  const UserRecord record = ReadRecord(context, file);
+  const std::string domain = Checked(ResolveDomainName(context, domain_name));
+  Checked(LoadAccount(context, domain, position));  // only an existing account is replaced
+  Check(SaveAccount(context, domain, position, record, ""),
+        "cannot save the account at position " + std::to_string(position) + " of " + domain);
+  session.out.Emit({{"domain", domain}, {"position", position}, {"saved", true}},
+                   "saved the account at position " + std::to_string(position) + " of " + domain);
 }
 
 }  // namespace
@@ -126,7 +110,7 @@ void RegisterAccountChangeCommands(CLI::App& account, Session& session) {
     session.Open();
     added.type = static_cast<uint8_t>(type);
     if (password_stdin) added.password = PasswordFromStandardInput();
-    AccountAdd(session.out, added);
+    AccountAdd(session, added);
   });
 
   static std::string address;
@@ -135,7 +119,7 @@ void RegisterAccountChangeCommands(CLI::App& account, Session& session) {
   remove->add_option("ADDRESS", address, "local@domain")->required();
   remove->callback([&session] {
     session.Open();
-    AccountDelete(session.out, address);
+    AccountDelete(session, address);
   });
 
   static std::string domain;
@@ -149,7 +133,7 @@ void RegisterAccountChangeCommands(CLI::App& account, Session& session) {
       ->required();
   save->callback([&session] {
     session.Open();
-    AccountSave(session.out, domain, position, file);
+    AccountSave(session, domain, position, file);
   });
 }
 

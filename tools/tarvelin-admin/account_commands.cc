@@ -1,25 +1,15 @@
-#include <algorithm>
-#include <charconv>
-#include <cmath>
-#include <cstdio>
-#include <cstdlib>
+// `account list|find|show|set`: the accounts of a domain, where an address
+// leads, and the settings of one account by id.
+#include <memory>
 #include <string>
-#include <string_view>
-#include <vector>
 
-#include "account_setting_value.h"
-#include "core/accounts/account_lookup.h"
-#include "schema/user_record.h"
-#include "core/accounts/user_settings.h"
-#include "core/accounts/account_walk.h"
-#include "schema/property_table.h"
 #include "cli_context.h"
 #include "cli_values.h"
-#include "foundation/bytes.h"
-#include "foundation/date_time.h"
-#include "foundation/text.h"
-#include "api/c/the_context.h"
-#include "core/context.h"
+#include "core/accounts/account_lookup.h"
+#include "core/accounts/account_operations.h"
+#include "core/accounts/account_walk.h"
+#include "core/accounts/user_settings.h"
+#include "schema/user_record.h"
 
 namespace tarvelin::cli {
 
@@ -45,15 +35,13 @@ std::string AccountLine(int position, const UserRecord& record) {
 
 // A query names account settings as apiconst.pas does; without that file
 // every query would quietly match nothing.
-void AccountList(const Output& out, const std::string& domain, const std::string& query) {
-  const Context& context = TheContext();
-  const int position = context.domains().FindPosition(domain, /*strict=*/true);
-  if (position < 0) throw CommandError("unknown domain: " + domain);
+void AccountList(Session& session, const std::string& domain, const std::string& query) {
+  const Context& context = session.context();
+  const std::string name = Checked(ResolveDomainName(context, domain));
   if (!query.empty() && context.properties().entries().empty()) {
     throw CommandError("no property names for the query: apiconst.pas is missing from " +
                        context.api.install_path);
   }
-  const std::string name = context.domains().NameAt(position);
   nlohmann::json accounts = nlohmann::json::array();
   std::string human;
   if (std::unique_ptr<AccountWalk> walk = AccountWalk::Start(context, name, query)) {
@@ -66,87 +54,33 @@ void AccountList(const Output& out, const std::string& domain, const std::string
     human = query.empty() ? "(no accounts in " + name + ")"
                           : "(no accounts in " + name + " match the query)";
   }
-  out.Emit(accounts, human);
+  session.out.Emit(accounts, human);
 }
 
-void AccountFind(const Output& out, const std::string& address) {
+void AccountFind(Session& session, const std::string& address) {
   FoundAccount found;
-  if (!FindAccount(TheContext(), address, /*follow_domain_alias=*/true, &found)) {
+  if (!FindAccount(session.context(), address, /*follow_domain_alias=*/true, &found)) {
     throw CommandError("no account for " + address);
   }
   nlohmann::json json = AccountJson(found.position, found.record);
   json["domain"] = found.domain;
-  out.Emit(json, found.domain + "\t" + AccountLine(found.position, found.record));
-}
-
-// account show / account set: the settings of one account by id.
-
-const char* SettingKindName(UserSettingKind kind) {
-  switch (kind) {
-    case UserSettingKind::kNumber:
-      return "number";
-    case UserSettingKind::kFlag:
-      return "flag";
-    case UserSettingKind::kDateTime:
-      return "date-time";
-    case UserSettingKind::kText:
-      return "text";
-    case UserSettingKind::kUnknown:
-      break;
-  }
-  return "unknown";
+  session.out.Emit(json, found.domain + "\t" + AccountLine(found.position, found.record));
 }
 
 // The account an address reaches, as users.cfg holds it: the lookup may
-// hand out folder delivery in its copy, so the record is read again.
-FoundAccount StoredAccount(const std::string& address) {
-  Context& context = TheContext();
+// hand out folder delivery in its copy, so the record is loaded again.
+FoundAccount StoredAccount(Context& context, const std::string& address) {
   FoundAccount found;
-  if (!FindAccount(context, address, /*follow_domain_alias=*/true, &found) ||
-      LoadAccountAt(context, found.domain, found.position, &found.record) <= found.position) {
+  if (!FindAccount(context, address, /*follow_domain_alias=*/true, &found)) {
     throw CommandError("no account for " + address);
   }
+  found.record = Checked(LoadAccount(context, found.domain, found.position));
   return found;
 }
 
-nlohmann::json SettingValue(const UserRecord& record, int32_t id, std::string* human) {
-  const UserSettingKind kind = DescribeUserSetting(id);
-  std::vector<uint8_t> buffer(8192, 0);
-  const int32_t size = kind == UserSettingKind::kText       ? static_cast<int32_t>(buffer.size())
-                       : kind == UserSettingKind::kDateTime ? 8
-                                                            : 4;
-  const Result<int32_t> n =
-      GetUserSetting(TheContext().config.record, record.data(), id, buffer.data(), size);
-  if (!n.ok()) throw CommandError("setting " + std::to_string(id) + " is not available");
-  switch (kind) {
-    case UserSettingKind::kNumber:
-    case UserSettingKind::kFlag: {
-      const uint32_t number = GetLE(buffer.data(), 4);
-      *human = std::to_string(number);
-      return number;
-    }
-    case UserSettingKind::kDateTime: {
-      const double value = GetDouble(buffer.data());
-      *human = DateTimeText(value);
-      return value;
-    }
-    case UserSettingKind::kText:
-    case UserSettingKind::kUnknown:
-      break;
-  }
-  const std::string text =
-      Utf8OfLatin1(std::string(reinterpret_cast<const char*>(buffer.data()), *n));
-  // One line per setting: control characters are shown as \xNN.
-  human->clear();
-  for (char c : text) {
-    if (static_cast<unsigned char>(c) >= 32) {
-      *human += c;
-    } else {
-      static const char kDigits[] = "0123456789abcdef";
-      *human += std::string("\\x") + kDigits[c >> 4] + kDigits[c & 15];
-    }
-  }
-  return text;
+// Accounts have always shown their date-times as day numbers in JSON.
+nlohmann::json AccountValueJson(const SettingValue& value) {
+  return value.kind() == SettingKind::kDateTime ? nlohmann::json(value.date_time()) : JsonOf(value);
 }
 
 nlohmann::json AccountHeader(const FoundAccount& found) {
@@ -156,40 +90,40 @@ nlohmann::json AccountHeader(const FoundAccount& found) {
           {"kind", TypeName(AccountTypeOf(found.record))}};
 }
 
-void AccountShow(const Output& out, const std::string& address) {
-  const FoundAccount found = StoredAccount(address);
+void AccountShow(Session& session, const std::string& address) {
+  Context& context = session.context();
+  const FoundAccount found = StoredAccount(context, address);
   nlohmann::json json = AccountHeader(found);
   json["settings"] = nlohmann::json::array();
   std::string human = found.domain + "\t" + std::to_string(found.position) + "\t" +
                       TypeName(AccountTypeOf(found.record)) + "\n";
   for (int32_t id : UserSettingIds(AccountTypeOf(found.record))) {
-    std::string text;
-    const nlohmann::json value = SettingValue(found.record, id, &text);
-    const char* kind = SettingKindName(DescribeUserSetting(id));
-    json["settings"].push_back({{"id", id}, {"kind", kind}, {"value", value}});
-    human += std::to_string(id) + "\t" + kind + "\t" + text + "\n";
+    const SettingShape shape = Checked(DescribeUserSetting(id));
+    const SettingValue value =
+        Checked(UserSettingValue(context.config.record, found.record.data(), id));
+    const char* kind = SettingKindName(shape.kind);
+    json["settings"].push_back({{"id", id}, {"kind", kind}, {"value", AccountValueJson(value)}});
+    human += std::to_string(id) + "\t" + kind + "\t" + HumanOf(value) + "\n";
   }
-  out.Emit(json, human);
+  session.out.Emit(json, human);
 }
 
-void AccountSet(const Output& out, const std::string& address, int32_t id,
-                const std::string& text) {
-  const std::vector<uint8_t> bytes = AccountSettingBytes(id, text);
-  const UserSettingKind kind = DescribeUserSetting(id);
-  FoundAccount found = StoredAccount(address);
-  Context& context = TheContext();
-  if (!SetUserSetting(found.record.data(), id, bytes.data(), static_cast<int32_t>(bytes.size()))
-           .ok() ||
-      !WriteAccountAt(context, found.domain, found.record, &found.position).ok()) {
-    throw CommandError("setting " + std::to_string(id) + " of " + address + " was not saved");
-  }
-  std::string human;
+void AccountSet(Session& session, const std::string& address, int32_t id, const std::string& text) {
+  Context& context = session.context();
+  const SettingShape shape = Checked(DescribeUserSetting(id));
+  const SettingValue value = ValueOfText(shape, text);
+  FoundAccount found = StoredAccount(context, address);
+  const std::string what = "setting " + std::to_string(id) + " of " + address + " was not saved";
+  Check(SetUserSettingValue(found.record.data(), id, value), what);
+  Check(SaveAccount(context, found.domain, found.position, found.record, ""), what);
+  const SettingValue stored =
+      Checked(UserSettingValue(context.config.record, found.record.data(), id));
   nlohmann::json json = AccountHeader(found);
   json["id"] = id;
-  json["kind"] = SettingKindName(kind);
-  json["value"] = SettingValue(found.record, id, &human);
+  json["kind"] = SettingKindName(shape.kind);
+  json["value"] = AccountValueJson(stored);
   json["saved"] = true;
-  out.Emit(json, std::to_string(id) + " = " + human);
+  session.out.Emit(json, std::to_string(id) + " = " + HumanOf(stored));
 }
 
 }  // namespace
@@ -207,7 +141,7 @@ void RegisterAccountCommands(CLI::App& app, Session& session) {
                    "\"U_Alias like 'a%'\"");
   list->callback([&session] {
     session.Open();
-    AccountList(session.out, domain, query);
+    AccountList(session, domain, query);
   });
 
   static std::string address;
@@ -216,14 +150,14 @@ void RegisterAccountCommands(CLI::App& app, Session& session) {
   find->add_option("ADDRESS", address, "local@domain, or a bare local part")->required();
   find->callback([&session] {
     session.Open();
-    AccountFind(session.out, address);
+    AccountFind(session, address);
   });
 
   CLI::App* show = account->add_subcommand("show", "Show every setting of an account by id");
   show->add_option("ADDRESS", address, "local@domain, or a bare local part")->required();
   show->callback([&session] {
     session.Open();
-    AccountShow(session.out, address);
+    AccountShow(session, address);
   });
 
   static int32_t id = 0;
@@ -236,7 +170,7 @@ void RegisterAccountCommands(CLI::App& app, Session& session) {
       ->required();
   set->callback([&session] {
     session.Open();
-    AccountSet(session.out, address, id, value);
+    AccountSet(session, address, id, value);
   });
 
   RegisterAccountChangeCommands(*account, session);

@@ -8,12 +8,12 @@
 #include <string_view>
 #include <vector>
 
-#include "schema/user_record.h"
-#include "api/c/the_context.h"
 #include "cli_context.h"
 #include "cli_values.h"
+#include "core/named_file.h"
 #include "new_account.h"
-#include "platform/terminal.h"
+#include "schema/user_record.h"
+#include "terminal.h"
 
 namespace tarvelin::cli {
 
@@ -37,14 +37,10 @@ struct ImportFailure {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
-std::string ReadImportFile(const std::string& file) {
-  std::string text;
-  if (file == "-") {
-    text.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
-    if (std::cin.bad()) throw CommandError("cannot read standard input");
-  } else if (!TheContext().env().ReadFile(file, &text).ok()) {
-    throw CommandError("cannot read " + file);
-  }
+std::string ReadImportFile(const Context& context, const std::string& file) {
+  if (file != "-") return Checked(ReadNamedFile(context, file));
+  std::string text(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>{});
+  if (std::cin.bad()) throw CommandError("cannot read standard input");
   return text;
 }
 
@@ -109,16 +105,16 @@ class ImportProgress {
   int last_filled_ = -1;
 };
 
-void AccountImport(const Output& out, const std::string& file) {
+void AccountImport(Session& session, const std::string& file) {
   std::vector<ImportLine> lines;
   std::vector<ImportFailure> failures;
-  ParseImport(ReadImportFile(file), &lines, &failures);
+  ParseImport(ReadImportFile(session.context(), file), &lines, &failures);
   int added = 0;
   {
     ImportProgress progress(static_cast<int>(lines.size()));
     for (size_t i = 0; i < lines.size(); ++i) {
       try {
-        AddNewAccount({lines[i].address, kUserAccount, lines[i].password, {}});
+        AddNewAccount(session.context(), {lines[i].address, kUserAccount, lines[i].password, {}});
         ++added;
       } catch (const CommandError& error) {
         failures.push_back({lines[i].number, lines[i].address, error.what()});
@@ -138,7 +134,7 @@ void AccountImport(const Output& out, const std::string& file) {
     human += "line " + std::to_string(failure.number) + ": " + failure.address + ": " +
              failure.error + "\n";
   }
-  out.Emit({{"added", added}, {"failed", failed}}, human);
+  session.out.Emit({{"added", added}, {"failed", failed}}, human);
   if (!failures.empty()) {
     throw CommandError(std::to_string(failures.size()) + " of " +
                        std::to_string(added + static_cast<int>(failures.size())) +
@@ -155,7 +151,7 @@ void RegisterAccountImportCommand(CLI::App& account, Session& session) {
   import->add_option("FILE", file, "The list; \"-\" for standard input")->required();
   import->callback([&session] {
     session.Open();
-  AccountImport(session.out, file);
+  AccountImport(session, file);
 });
 }  // namespace tarvelin::cli
 

@@ -2,12 +2,10 @@
 #include <iostream>
 #include <string>
 
+#include "cli_context.h"
 #include "core/accounts/authenticate.h"
 #include "core/accounts/password_rules.h"
 #include "schema/user_record.h"
-#include "cli_context.h"
-#include "api/c/the_context.h"
-#include "core/context.h"
 
 namespace tarvelin::cli {
 
@@ -22,7 +20,7 @@ std::string ReadSecret() {
   return secret;
 }
 
-void Authenticate(const Output& out, const std::string& login, const std::string& method,
+void Authenticate(Session& session, const std::string& login, const std::string& method,
                   const std::string& challenge, const std::string& address) {
   AuthRequest request;
   request.method = HashMethodOfName(method);
@@ -31,20 +29,20 @@ void Authenticate(const Output& out, const std::string& login, const std::string
   request.address = address;
   request.challenge = challenge;
   AuthResult result;
-  if (!AuthenticateAccount(TheContext(), request, &result)) {
+  if (!AuthenticateAccount(session.context(), request, &result)) {
     throw CommandError("login refused: " + login);
   }
   const std::string aliases = AliasListOf(result.record);
-  out.Emit({{"accepted", true}, {"domain", result.domain}, {"aliases", aliases}},
-           "accepted: " + aliases + " in " + result.domain);
+  session.out.Emit({{"accepted", true}, {"domain", result.domain}, {"aliases", aliases}},
+                   "accepted: " + aliases + " in " + result.domain);
 }
 
-void PasswordCheck(const Output& out, const std::string& password, const std::string& mailbox,
+void PasswordCheck(Session& session, const std::string& password, const std::string& mailbox,
                    const std::string& aliases) {
-  if (!PasswordPolicyAccepts(TheContext().config.record, password, mailbox, aliases)) {
+  if (!PasswordPolicyAccepts(session.context().config.record, password, mailbox, aliases)) {
     throw CommandError("the password does not meet the policy");
   }
-  out.Emit({{"accepted", true}}, "the password meets the policy");
+  session.out.Emit({{"accepted", true}}, "the password meets the policy");
 }
 
 }  // namespace
@@ -60,7 +58,7 @@ void RegisterAuthCommands(CLI::App& app, Session& session) {
   auth->add_option("--address", address, "The server address the client connected to");
   auth->callback([&session] {
     session.Open();
-    Authenticate(session.out, login, method, challenge, address);
+    Authenticate(session, login, method, challenge, address);
   });
 
   CLI::App* password = app.add_subcommand("password", "The password policy");
@@ -72,14 +70,14 @@ void RegisterAuthCommands(CLI::App& app, Session& session) {
   check->add_option("ALIASES", aliases, "The account's aliases, separated by \";\"")->required();
   check->callback([&session] {
     session.Open();
-    PasswordCheck(session.out, text, mailbox, aliases);
+    PasswordCheck(session, text, mailbox, aliases);
   });
 
   CLI::App* generate = password->add_subcommand("generate", "A new password by the policy");
   generate->callback([&session] {
     session.Open();
-    const std::string generated =
-        GenerateAccountPassword(TheContext().config.record, EnvRandomBelow(TheContext().env()));
+    const std::string generated = GenerateAccountPassword(
+        session.context().config.record, EnvRandomBelow(session.context().env()));
     session.out.Emit({{"password", generated}}, generated);
   });
 }

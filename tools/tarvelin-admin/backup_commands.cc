@@ -6,9 +6,7 @@
 #include "cli_context.h"
 #include "jobs/backup/backup_config.h"
 #include "jobs/backup/restore_config.h"
-#include "api/c/the_context.h"
-#include "core/context.h"
-#include "platform/terminal.h"
+#include "terminal.h"
 
 namespace tarvelin::cli {
 
@@ -63,26 +61,24 @@ ArchiveProgressFn ProgressFor(ProgressBar* bar) {
   return [bar](const ArchiveProgress& progress) { bar->Show(progress); };
 }
 
-void Backup(const Output& out, const std::string& file) {
+void Backup(Session& session, const std::string& file) {
   Status result;
   {
     ProgressBar bar("backup");
-    result = BackupConfiguration(TheContext(), file, ProgressFor(&bar));
+    result = BackupConfiguration(session.context(), file, ProgressFor(&bar));
   }
-  if (!result.ok()) throw CommandError("backup to " + file + " failed: " + result.ToString());
-  out.Emit({{"backup", file}, {"result", 0}}, "backed up to " + file);
+  Check(result, "backup to " + file + " failed");
+  session.out.Emit({{"backup", file}, {"result", 0}}, "backed up to " + file);
 }
 
-void Restore(const Output& out, const std::string& file) {
+void Restore(Session& session, const std::string& file) {
   Status result;
   {
     ProgressBar bar("restore");
-    result = RestoreConfiguration(TheContext(), file, ProgressFor(&bar));
+    result = RestoreConfiguration(session.context(), file, ProgressFor(&bar));
   }
-  if (!result.ok()) {
-    throw CommandError("restore from " + file + " is incomplete: " + result.ToString());
-  }
-  out.Emit({{"restore", file}, {"result", 0}}, "restored from " + file);
+  Check(result, "restore from " + file + " is incomplete");
+  session.out.Emit({{"restore", file}, {"result", 0}}, "restored from " + file);
 }
 
 }  // namespace
@@ -94,7 +90,7 @@ void RegisterBackupCommands(CLI::App& app, Session& session) {
       ->required();
   backup->callback([&session] {
     session.Open();
-    Backup(session.out, file);
+    Backup(session, file);
   });
 
   CLI::App* restore =
@@ -102,7 +98,7 @@ void RegisterBackupCommands(CLI::App& app, Session& session) {
   restore->add_option("FILE", file, "Archive to read")->required();
   restore->callback([&session] {
     session.Open();
-    Restore(session.out, file);
+    Restore(session, file);
   });
 }
 

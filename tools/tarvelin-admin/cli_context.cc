@@ -1,16 +1,16 @@
 #include "cli_context.h"
 
-#include "tarvelin/api.h"
+#include "core/config/init.h"
 
 namespace tarvelin::cli {
 
-void Session::Open() const {
-  const int32_t result = ::Init(install_dir.empty() ? nullptr : install_dir.c_str());
-  if (result != 0) {
+void Session::Open() {
+  const Status loaded = Init(*context_, install_dir.empty() ? nullptr : install_dir.c_str());
+  if (!loaded.ok()) {
     throw CommandError("cannot load the installation" +
                        (install_dir.empty() ? std::string(" named by TARVELIN_INSTALL_DIR")
                                             : " in " + install_dir) +
-                       " (no readable config/settings.cfg)");
+                       ": " + loaded.ToString());
   }
 }
 

@@ -1,19 +1,32 @@
-// What every command of tarvelin-admin shares: the global options, and the
-// registration hook each command group provides.
+// What every command of tarvelin-admin shares: the global options, the
+// installation the command works on, and the registration hook each
+// command group provides.
 #pragma once
 
 #include <CLI/CLI.hpp>
+#include <memory>
 #include <string>
 
 #include "cli_output.h"
+#include "core/context.h"
 
 namespace tarvelin::cli {
 
-struct Session {
+class Session {
+ public:
+  Session() : context_(std::make_unique<Context>()) {}
+
   std::string install_dir;  // empty: $TARVELIN_INSTALL_DIR
   Output out;
-  // Init on the installation; throws CommandError when it cannot be loaded.
-  void Open() const;
+
+  // Opens the installation (Init); throws CommandError saying why it cannot
+  // be loaded.
+  void Open();
+  // The installation the commands work on: the CLI's own.
+  Context& context() { return *context_; }
+
+ private:
+  std::unique_ptr<Context> context_;
 };
 
 // Each group adds its subcommands to `app`; their callbacks run the command

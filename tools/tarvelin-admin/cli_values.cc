@@ -1,95 +1,57 @@
 #include "cli_values.h"
 
-#include <charconv>
-#include <cmath>
-#include <cstdio>
-#include <cstdlib>
-#include <sstream>
-
 #include "cli_output.h"
-#include "foundation/date_time.h"
-#include "foundation/text.h"
+#include "schema/setting_text.h"
 
 namespace tarvelin::cli {
 
-uint32_t ParseNumber(const std::string& text) {
-  const std::string trimmed = Trim(text);
-  const bool hex = StartsWithNoCase(trimmed, "0x");
-  const char* begin = trimmed.data() + (hex ? 2 : 0);
-  const char* end = trimmed.data() + trimmed.size();
-  uint32_t value = 0;
-  const auto [ptr, error] = std::from_chars(begin, end, value, hex ? 16 : 10);
-  if (error != std::errc() || ptr != end || begin == end) {
-    throw CommandError("not a number: " + text);
-  }
-  return value;
+namespace {
+
+constexpr SettingShape kIdShape{SettingKind::kNumber, 4};
+
+}  // namespace
+
+SettingValue ValueOfText(const SettingShape& shape, const std::string& text) {
+  return Checked(ParseSettingValue(shape, text));
 }
 
-uint8_t ParseFlag(const std::string& text) {
-  const std::string lower = ToLower(Trim(text));
-  if (lower == "true" || lower == "on" || lower == "yes") return 1;
-  if (lower == "false" || lower == "off" || lower == "no") return 0;
-  uint32_t value = 256;
-  try {
-    value = ParseNumber(text);
-  } catch (const CommandError&) {
-  }
-  if (value > 255) throw CommandError("not a flag (1/0, true/false, on/off): " + text);
-  return static_cast<uint8_t>(value);
+int32_t ParseId(const std::string& text) {
+  return static_cast<int32_t>(ValueOfText(kIdShape, text).number());
 }
 
-std::vector<uint8_t> ParseHex(const std::string& text) {
-  if (text.size() % 2 != 0) throw CommandError("a block is given as an even number of hex digits");
-  std::vector<uint8_t> bytes;
-  for (size_t i = 0; i < text.size(); i += 2) {
-    uint8_t byte = 0;
-    const auto [ptr, error] = std::from_chars(text.data() + i, text.data() + i + 2, byte, 16);
-    if (error != std::errc() || ptr != text.data() + i + 2) {
-      throw CommandError("not hex: " + text.substr(i, 2));
-    }
-    bytes.push_back(byte);
-  }
-  return bytes;
+Assignment ParseAssignment(const std::string& assignment) {
+  const size_t equals = assignment.find('=');
+  if (equals == std::string::npos) throw CommandError("not ID=VALUE: " + assignment);
+  return {ParseId(assignment.substr(0, equals)), assignment.substr(equals + 1)};
 }
 
-double ParseDateTime(const std::string& text) {
-  const std::string trimmed = Trim(text);
-  CivilDateTime when;
-  char tail = 0;
-  const int parts =
-      std::sscanf(trimmed.c_str(), "%d-%d-%d %d:%d:%d%c", &when.date.year, &when.date.month,
-                  &when.date.day, &when.time.hour, &when.time.minute, &when.time.second, &tail);
-  double date = 0, time = 0;
-  if ((parts == 3 || parts == 5 || parts == 6) && EncodeDate(when.date, &date) &&
-      EncodeTime(when.time, &time)) {
-    return date + time;
+nlohmann::json JsonOf(const SettingValue& value) {
+  switch (value.kind()) {
+    case SettingKind::kNumber:
+      return value.number();
+    case SettingKind::kFlag:
+      return value.flag() ? 1 : 0;
+    case SettingKind::kText:
+      return Utf8OfLatin1(value.text());
+    case SettingKind::kDateTime:
+    case SettingKind::kBlock:
+      break;
   }
-  char* end = nullptr;
-  const double days = std::strtod(trimmed.c_str(), &end);
-  if (trimmed.empty() || end != trimmed.c_str() + trimmed.size() || !std::isfinite(days)) {
-    throw CommandError("not a date (yyyy-mm-dd [hh:mm[:ss]]) or day number: " + text);
-  }
-  return days;
+  return SettingValueText(value);
 }
 
-std::string Hex(const uint8_t* bytes, size_t length) {
+std::string HumanOf(const SettingValue& value) {
+  if (value.kind() != SettingKind::kText) return SettingValueText(value);
   static const char kDigits[] = "0123456789abcdef";
-  std::string text;
-  for (size_t i = 0; i < length; ++i) {
-    text += kDigits[bytes[i] >> 4];
-    text += kDigits[bytes[i] & 15];
+  std::string line;
+  for (char c : Utf8OfLatin1(value.text())) {
+    if (static_cast<unsigned char>(c) >= 32) {
+      line += c;
+    } else {
+      line += std::string("\\x") + kDigits[c >> 4] + kDigits[c & 15];
+    }
   }
-  return text;
-}
-
-std::string DateTimeText(double value) {
-  CivilDateTime when;
-  if (!DecodeDate(value, &when.date) || !DecodeTime(value, &when.time)) {
-    std::ostringstream number;
-    number << value;
-    return number.str();
-  }
-  return FormatDateTime("yyyy-mm-dd hh:nn:ss", when);
+  return line;
 }
 
 std::string HumanText(const nlohmann::json& value) {

@@ -2,25 +2,22 @@
 #include <string>
 
 #include "cli_context.h"
-#include "api/c/the_context.h"
-#include "core/context.h"
-#include "core/accounts/mail_folder.h"
-#include "mailstore/mailbox_location.h"
-#include "tarvelin/api.h"
+#include "jobs/mailbox_conversion.h"
 
 namespace tarvelin::cli {
 
 namespace {
 
-void MailboxConvert(const Output& out, const std::string& path, const std::string& to,
+void MailboxConvert(Session& session, const std::string& path, const std::string& to,
                     bool recursive) {
-  const std::string folder = MailboxFolder(MailRootFolder(TheContext()), path);
+  const Context& context = session.context();
+  const std::string folder = MailboxConversionFolder(context, path);
   if (folder.empty()) throw CommandError("no mailbox path given");
   const bool to_imap = to == "imap";
-  const bool found =
-      ::MailboxConvertMessages(path.c_str(), to_imap ? 0 : 1, recursive ? 1 : 0) != 0;
+  const MailboxConversion how{.from_imap = !to_imap, .probe = false, .recursive = recursive};
+  const bool found = ConvertMailbox(context, path, how);
   const std::string layout = to_imap ? "IMAP" : "POP3";
-  out.Emit(
+  session.out.Emit(
       {{"path", path}, {"folder", folder}, {"to", to}, {"recursive", recursive}, {"found", found}},
       found ? "converted " + folder + " to the " + layout + " layout"
             : "nothing to convert in " + folder);
@@ -45,7 +42,7 @@ void RegisterMailboxCommands(CLI::App& app, Session& session) {
                     "Convert every folder of the mailbox, not only the inbox");
   convert->callback([&session] {
     session.Open();
-    MailboxConvert(session.out, path, to, recursive);
+    MailboxConvert(session, path, to, recursive);
   });
 }
 

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "core/context.h"
+
 namespace tarvelin::cli {
 
 struct NewAccount {
@@ -26,8 +28,13 @@ struct AccountAddress {
 // (which would make it several aliases); throws CommandError otherwise.
 AccountAddress SplitAccountAddress(const std::string& address);
 
-// Adds the account to its address's domain and returns its position.
-// Throws CommandError saying why it was not added; nothing is written then.
-int32_t AddNewAccount(const NewAccount& account);
+struct AddedAccount {
+  std::string domain;  // as stored
+  int position;
+};
+
+// Adds the account to its address's domain. Throws CommandError saying why
+// it was not added; nothing is written then.
+AddedAccount AddNewAccount(Context& context, const NewAccount& account);
 
 }  // namespace tarvelin::cli

@@ -1,179 +1,111 @@
 // `remote ...`: the remote accounts of remote.cfg by position, their
 // settings by id.
 #include <string>
-#include <string_view>
 #include <vector>
 
-#include "schema/remote_record_layout.h"
 #include "cli_context.h"
 #include "cli_values.h"
-#include "foundation/bytes.h"
-#include "tarvelin/api.h"
+#include "core/remote/remote_operations.h"
+#include "schema/remote_record_layout.h"
+#include "schema/remote_settings.h"
 
 namespace tarvelin::cli {
 
 namespace {
 
-constexpr int32_t kValueBufferSize = 4096;
+constexpr int32_t kLoginId = 227, kDomainId = 235, kImapId = 245;
 
-const char* KindName(FieldKind kind) {
-  switch (kind) {
-    case FieldKind::kText:
-      return "text";
-    case FieldKind::kFlag:
-      return "flag";
-    case FieldKind::kNumber:
-      return "number";
-    case FieldKind::kBlock:
-      return "schedule";  // the one block of the record
-    case FieldKind::kPacked:
-      return "packed";
-    default:
-      return "unknown";
-  }
-}
-
-int32_t Count() {
-  const int32_t count = ::GetRACount();
-  if (count < 0)
-    throw CommandError("cannot read the remote accounts (" + std::to_string(count) + ")");
-  return count;
+// The record's one block is the account's collection schedule.
+std::string KindLabel(const SettingShape& shape) {
+  return shape.kind == SettingKind::kBlock ? "schedule" : SettingKindName(shape.kind);
 }
 
 // The record at an existing position.
-RemoteAccountRecord Load(int32_t index) {
-  if (index < 0 || index >= Count())
+RemoteAccountRecord Load(const Context& context, int32_t index) {
+  if (index < 0 || index >= RemoteAccountCount(context)) {
     throw CommandError("no remote account " + std::to_string(index));
-  RemoteAccountRecord record{};
-  if (::LoadRA(index, record.data(), kRemoteRecordSize) != kRemoteRecordSize) {
-    throw CommandError("cannot read remote account " + std::to_string(index));
   }
-  return record;
+  return Checked(LoadRemoteAccount(context, index));
 }
 
-nlohmann::json ReadField(const RemoteAccountRecord& record, const RemoteField& field) {
-  std::vector<uint8_t> buffer(kValueBufferSize);
-  const int32_t n =
-      ::GetRASetting(record.data(), kRemoteRecordSize, field.id, buffer.data(), kValueBufferSize);
-  if (n < 0) throw CommandError("setting " + std::to_string(field.id) + " is not available");
-  switch (field.kind) {
-    case FieldKind::kText:
-    case FieldKind::kPacked:
-      return Utf8OfLatin1(std::string_view(reinterpret_cast<const char*>(buffer.data()), n));
-    case FieldKind::kFlag:
-      return buffer[0];
-    case FieldKind::kNumber:
-      return GetLE(buffer.data(), 4);
-    case FieldKind::kBlock:
-      return Hex(buffer.data(), static_cast<size_t>(n));
-    default:
-      return nullptr;
-  }
-}
-
-const RemoteField& FieldOf(int32_t id) {
-  const RemoteField* field = FindRemoteField(id);
-  if (field == nullptr)
-    throw CommandError("unknown remote account setting id " + std::to_string(id));
-  return *field;
+SettingValue ValueOf(const RemoteAccountRecord& record, int32_t id) {
+  return Checked(RemoteSettingValue(record.data(), id));
 }
 
 // Sets one setting from its command-line text, by the id's kind.
-void SetField(RemoteAccountRecord& record, int32_t id, const std::string& text) {
-  const RemoteField& field = FieldOf(id);
-  std::vector<uint8_t> value;
-  switch (field.kind) {
-    case FieldKind::kText:
-    case FieldKind::kPacked:
-      value.assign(text.begin(), text.end());
-      break;
-    case FieldKind::kFlag:
-      value.push_back(ParseFlag(text));
-      break;
-    case FieldKind::kNumber:
-      value.resize(4);
-      PutLE(value.data(), 4, ParseNumber(text));
-      break;
-    case FieldKind::kBlock:
-      value = ParseHex(text);
-      break;
-    default:
-      break;
-  }
-  if (::SetRASetting(record.data(), kRemoteRecordSize, id, value.data(),
-                     static_cast<int32_t>(value.size())) != 0) {
-    throw CommandError("setting " + std::to_string(id) + " was refused");
-  }
+void SetFromText(RemoteAccountRecord& record, int32_t id, const std::string& text) {
+  const SettingShape shape = Checked(DescribeRemoteSetting(id));
+  Check(SetRemoteSettingValue(record.data(), id, ValueOfText(shape, text)));
 }
 
 nlohmann::json Summary(int32_t index, const RemoteAccountRecord& record) {
   return {{"index", index},
-          {"login", ReadField(record, FieldOf(227))},
-          {"domain", ReadField(record, FieldOf(235))},
-          {"protocol", ReadField(record, FieldOf(245)) == 1 ? "IMAP" : "POP3"}};
+          {"login", JsonOf(ValueOf(record, kLoginId))},
+          {"domain", JsonOf(ValueOf(record, kDomainId))},
+          {"protocol", ValueOf(record, kImapId).flag() ? "IMAP" : "POP3"}};
 }
 
-void RemoteList(const Output& out) {
-  const int32_t count = Count();
+void RemoteList(Session& session) {
+  const Context& context = session.context();
+  const int32_t count = RemoteAccountCount(context);
   nlohmann::json accounts = nlohmann::json::array();
   std::string human;
   for (int32_t index = 0; index < count; ++index) {
-    const nlohmann::json summary = Summary(index, Load(index));
+    const nlohmann::json summary = Summary(index, Load(context, index));
     accounts.push_back(summary);
     human += std::to_string(index) + "\t" + HumanText(summary["protocol"]) + "\t" +
              HumanText(summary["login"]) + "\t" + HumanText(summary["domain"]) + "\n";
   }
-  out.Emit(accounts, count == 0 ? "(no remote accounts)" : human);
+  session.out.Emit(accounts, count == 0 ? "(no remote accounts)" : human);
 }
 
-void RemoteShow(const Output& out, int32_t index) {
-  const RemoteAccountRecord record = Load(index);
+void RemoteShow(Session& session, int32_t index) {
+  const RemoteAccountRecord record = Load(session.context(), index);
   nlohmann::json settings = nlohmann::json::array();
   std::string human;
   for (const RemoteField& field : RemoteFields()) {
     if (field.kind == FieldKind::kPacked) continue;
-    const nlohmann::json value = ReadField(record, field);
-    settings.push_back({{"id", field.id}, {"kind", KindName(field.kind)}, {"value", value}});
-    human +=
-        std::to_string(field.id) + "\t" + KindName(field.kind) + "\t" + HumanText(value) + "\n";
+    const std::string kind = KindLabel(Checked(DescribeRemoteSetting(field.id)));
+    const SettingValue value = ValueOf(record, field.id);
+    settings.push_back({{"id", field.id}, {"kind", kind}, {"value", JsonOf(value)}});
+    human += std::to_string(field.id) + "\t" + kind + "\t" + HumanOf(value) + "\n";
   }
-  out.Emit({{"index", index}, {"settings", settings}}, human);
+  session.out.Emit({{"index", index}, {"settings", settings}}, human);
 }
 
-void RemoteAdd(const Output& out, const std::vector<std::string>& assignments) {
+void RemoteAdd(Session& session, const std::vector<std::string>& assignments) {
+  Context& context = session.context();
   RemoteAccountRecord record{};
-  for (const std::string& assignment : assignments) {
-    const size_t equals = assignment.find('=');
-    if (equals == std::string::npos) throw CommandError("not ID=VALUE: " + assignment);
-    SetField(record, static_cast<int32_t>(ParseNumber(assignment.substr(0, equals))),
-             assignment.substr(equals + 1));
+  for (const std::string& text : assignments) {
+    const Assignment assignment = ParseAssignment(text);
+    SetFromText(record, assignment.id, assignment.text);
   }
-  if (::AddRA(record.data(), kRemoteRecordSize) != 0) {
-    throw CommandError("cannot write remote.cfg");
-  }
-  const int32_t index = Count() - 1;
+  Check(SaveRemoteAccount(context, -1, record), "cannot add the remote account");
+  const int32_t index = RemoteAccountCount(context) - 1;
   nlohmann::json json = Summary(index, record);
   json["added"] = true;
-  out.Emit(json, "added remote account " + std::to_string(index));
+  session.out.Emit(json, "added remote account " + std::to_string(index));
 }
 
-void RemoteSet(const Output& out, int32_t index, int32_t id, const std::string& text) {
-  const RemoteField& field = FieldOf(id);
-  RemoteAccountRecord record = Load(index);
-  SetField(record, id, text);
-  if (::SaveRA(index, record.data(), kRemoteRecordSize) != 0) {
-    throw CommandError("cannot write remote account " + std::to_string(index));
-  }
-  const nlohmann::json stored = ReadField(record, field);
-  out.Emit({{"index", index}, {"id", id}, {"value", stored}, {"saved", true}},
-           std::to_string(id) + " = " + HumanText(stored));
+void RemoteSet(Session& session, int32_t index, int32_t id, const std::string& text) {
+  Context& context = session.context();
+  Checked(DescribeRemoteSetting(id));
+  RemoteAccountRecord record = Load(context, index);
+  SetFromText(record, id, text);
+  Check(SaveRemoteAccount(context, index, record),
+        "cannot write remote account " + std::to_string(index));
+  const SettingValue stored = ValueOf(record, id);
+  session.out.Emit({{"index", index}, {"id", id}, {"value", JsonOf(stored)}, {"saved", true}},
+                   std::to_string(id) + " = " + HumanOf(stored));
 }
 
-void RemoteDelete(const Output& out, int32_t index) {
-  Load(index);
-  if (::DeleteRA(index) != 0) throw CommandError("cannot rewrite remote.cfg");
-  out.Emit({{"index", index}, {"deleted", true}},
-           "deleted remote account " + std::to_string(index));
+void RemoteDelete(Session& session, int32_t index) {
+  Context& context = session.context();
+  Load(context, index);
+  Check(DeleteRemoteAccount(context, index),
+        "cannot delete remote account " + std::to_string(index));
+  session.out.Emit({{"index", index}, {"deleted", true}},
+                   "deleted remote account " + std::to_string(index));
 }
 
 }  // namespace
@@ -189,21 +121,21 @@ void RegisterRemoteCommands(CLI::App& app, Session& session) {
   CLI::App* list = remote->add_subcommand("list", "List the remote accounts");
   list->callback([&session] {
     session.Open();
-    RemoteList(session.out);
+    RemoteList(session);
   });
 
   CLI::App* show = remote->add_subcommand("show", "Show every setting of a remote account by id");
   show->add_option("N", index, "Position in remote.cfg")->required();
   show->callback([&session] {
     session.Open();
-    RemoteShow(session.out, index);
+    RemoteShow(session, index);
   });
 
   CLI::App* add = remote->add_subcommand("add", "Add a remote account");
   add->add_option("--set", assignments, "ID=VALUE, by the id's kind (repeatable)");
   add->callback([&session] {
     session.Open();
-    RemoteAdd(session.out, assignments);
+    RemoteAdd(session, assignments);
   });
 
   CLI::App* set =
@@ -215,7 +147,7 @@ void RegisterRemoteCommands(CLI::App& app, Session& session) {
       ->required();
   set->callback([&session] {
     session.Open();
-    RemoteSet(session.out, index, id, value);
+    RemoteSet(session, index, id, value);
   });
 
   CLI::App* remove =
@@ -223,7 +155,7 @@ void RegisterRemoteCommands(CLI::App& app, Session& session) {
   remove->add_option("N", index, "Position in remote.cfg")->required();
   remove->callback([&session] {
     session.Open();
-    RemoteDelete(session.out, index);
+    RemoteDelete(session, index);
   });
 }
 

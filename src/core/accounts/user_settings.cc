@@ -335,25 +335,25 @@ Status SetUserSetting(uint8_t* record, int32_t id, const void* buffer, int32_t s
   return SetField(record, field->slot(), buffer, size);
 }
 
-UserSettingKind DescribeUserSetting(int32_t id) {
-  if (id == kWholeRecordSetting) return UserSettingKind::kText;
+Result<SettingShape> DescribeUserSetting(int32_t id) {
+  if (id == kWholeRecordSetting) return ShapeOfField(kWholeRecord);
   const UserField* field = FindUserFieldById(id);
-  if (field == nullptr) return UserSettingKind::kUnknown;
-  if (id == 42 || id == 66 || id == 122) return UserSettingKind::kNumber;
-  switch (field->kind) {
-    case FieldKind::kNumber:
-      return UserSettingKind::kNumber;
-    case FieldKind::kFlag:
-    case FieldKind::kBit:
-      return UserSettingKind::kFlag;
-    case FieldKind::kDate:
-      return UserSettingKind::kDateTime;
-    case FieldKind::kText:
-    case FieldKind::kCharacter:
-      return UserSettingKind::kText;
+  if (field == nullptr) return UnknownSetting(id);
+  switch (id) {
+    case 23:  // the halves of a 32-bit field
+    case 65:
+      return SettingShape{SettingKind::kNumber, 2};
+    case 58:  // two 16-bit halves
+      return SettingShape{SettingKind::kNumber, 4};
+    case 42:  // bit groups of one byte, and a three-state number
+    case 66:
+    case 122:
+      return SettingShape{SettingKind::kNumber, 1};
     default:
-      return UserSettingKind::kUnknown;  // no account row has another kind
+      break;
   }
+  if (const BitSetting* bit = FindBitSetting(id)) return ShapeOfField(bit->bit);
+  return ShapeOfField(field->slot());
 }
 
 std::vector<int32_t> UserSettingIds(uint8_t account_type) {
@@ -371,6 +371,23 @@ std::vector<int32_t> UserSettingIds(uint8_t account_type) {
   std::sort(ids.begin(), ids.end());
   ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
   return ids;
+}
+
+Result<SettingValue> UserSettingValue(const ServerConfig& config, const uint8_t* record,
+                                      int32_t id) {
+  const Result<SettingShape> shape = DescribeUserSetting(id);
+  if (!shape.ok()) return shape.status();
+  return ReadSettingValue(*shape, [&](void* buffer, int32_t size) {
+    return GetUserSetting(config, record, id, buffer, size);
+  });
+}
+
+Status SetUserSettingValue(uint8_t* record, int32_t id, const SettingValue& value) {
+  const Result<SettingShape> shape = DescribeUserSetting(id);
+  if (!shape.ok()) return shape.status();
+  return WriteSettingValue(*shape, value, [&](const void* buffer, int32_t size) {
+    return SetUserSetting(record, id, buffer, size);
+  });
 }
 
 }  // namespace tarvelin

@@ -125,51 +125,37 @@ Status SetSpecial(Context& context, int32_t id, const void* buffer, int32_t size
     case kWholeRecordSetting:
       return SetField(record.data(), kWholeRecord, buffer, size);
     default:
-      if (DescribeConfigSetting(id).kind == SettingKind::kUnknown) return UnknownSetting(id);
+      if (!DescribeConfigSetting(id).ok()) return UnknownSetting(id);
       return Status::Refused("setting " + std::to_string(id) + " can only be read");
   }
 }
 
 }  // namespace
 
-SettingShape DescribeConfigSetting(int32_t id) {
-  if (const ConfigField* field = FindConfigFieldById(id)) {
-    switch (field->kind) {
-      case FieldKind::kFlag:
-      case FieldKind::kInvertedFlag:
-        return {SettingKind::kFlag, 1, true};
-      case FieldKind::kNumber:
-        return {SettingKind::kNumber, field->size, true};
-      case FieldKind::kText:
-        return {SettingKind::kText, field->capacity(), true};
-      case FieldKind::kCharacter:
-        return {SettingKind::kText, 1, true};
-      case FieldKind::kBlock:
-        return {SettingKind::kBlock, field->size, true};
-      default:
-        break;  // no configuration row has another kind
-    }
-  }
+Result<SettingShape> DescribeConfigSetting(int32_t id) {
+  if (const ConfigField* field = FindConfigFieldById(id)) return ShapeOfField(field->slot());
+  constexpr bool kReadOnly = false;
   switch (id) {
     case kModeSetting:
-      return {SettingKind::kNumber, 1, true};
+      return SettingShape{SettingKind::kNumber, 1};
     case kPlatformKindSetting:
-      return {SettingKind::kNumber, 1, false};
+      return SettingShape{SettingKind::kNumber, 1, false, kReadOnly};
     case kFileNameTagSetting:
     case kInstallPathSetting:
+      return SettingShape{SettingKind::kText, static_cast<int>(kTextInputMax)};
     case kWholeRecordSetting:
-      return {SettingKind::kText, 255, true};
+      return ShapeOfField(kWholeRecord);
     case kConfigPathSetting:
     case kSpamDbDateSetting:
     case kSpamDbField5Setting:
     case kAntispamVersionSetting:
     case kVersionSetting:
-      return {SettingKind::kText, 255, false};
+      return SettingShape{SettingKind::kText, static_cast<int>(kTextInputMax), false, kReadOnly};
     default:
       if (id >= kMigrationFirstSetting && id <= kMigrationLastSetting) {
-        return {SettingKind::kNumber, 4, false};
+        return SettingShape{SettingKind::kNumber, 4, false, kReadOnly};
       }
-      return {};
+      return UnknownSetting(id);
   }
 }
 
@@ -188,6 +174,22 @@ Status SetConfigSetting(Context& context, int32_t id, const void* buffer, int32_
   }
   context.api.config_changed = true;
   return Status::Ok();
+}
+
+Result<SettingValue> ConfigSettingValue(Context& context, int32_t id) {
+  const Result<SettingShape> shape = DescribeConfigSetting(id);
+  if (!shape.ok()) return shape.status();
+  return ReadSettingValue(*shape, [&](void* buffer, int32_t size) {
+    return GetConfigSetting(context, id, buffer, size);
+  });
+}
+
+Status SetConfigSettingValue(Context& context, int32_t id, const SettingValue& value) {
+  const Result<SettingShape> shape = DescribeConfigSetting(id);
+  if (!shape.ok()) return shape.status();
+  return WriteSettingValue(*shape, value, [&](const void* buffer, int32_t size) {
+    return SetConfigSetting(context, id, buffer, size);
+  });
 }
 
 }  // namespace tarvelin

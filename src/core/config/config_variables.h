@@ -7,20 +7,15 @@
 #include <cstdint>
 
 #include "foundation/status.h"
+#include "schema/setting_shape.h"
+#include "schema/setting_value.h"
 
 namespace tarvelin {
 
 class Context;
 
-// How a setting's value travels: its kind and, for numbers and blocks, its
-// width in bytes, for texts their capacity.
-enum class SettingKind { kUnknown, kFlag, kNumber, kText, kBlock };
-struct SettingShape {
-  SettingKind kind = SettingKind::kUnknown;
-  int size = 0;
-  bool writable = false;
-};
-SettingShape DescribeConfigSetting(int32_t id);
+// How a setting's value travels; NotFound for an unknown id.
+Result<SettingShape> DescribeConfigSetting(int32_t id);
 
 // Bytes written; NotFound for an unknown id, BufferTooSmall when the buffer
 // cannot hold the value.
@@ -28,5 +23,11 @@ Result<int32_t> GetConfigSetting(Context& context, int32_t id, void* buffer, int
 // Stores the value and raises the changed flag; NotFound for an unknown id
 // and Refused for a get-only one (nothing changes then).
 Status SetConfigSetting(Context& context, int32_t id, const void* buffer, int32_t size);
+
+// The same as typed values: NotFound for an unknown id; the set refuses a
+// value that does not fit the setting's shape (InvalidArgument) and a
+// get-only id (Refused), changing nothing then.
+Result<SettingValue> ConfigSettingValue(Context& context, int32_t id);
+Status SetConfigSettingValue(Context& context, int32_t id, const SettingValue& value);
 
 }  // namespace tarvelin

@@ -6,6 +6,8 @@
 #include <cstdint>
 
 #include "foundation/status.h"
+#include "schema/setting_shape.h"
+#include "schema/setting_value.h"
 
 namespace tarvelin {
 
@@ -21,5 +23,15 @@ Result<int32_t> GetScheduleField(const uint8_t* block, int32_t item, int32_t typ
 // block unchanged, as for GetScheduleField.
 Status SetScheduleField(uint8_t* block, int32_t item, int32_t type, const void* value,
                         int32_t size);
+
+// How the value of `type` travels: flags, numbers (types 10, 13 and 14
+// signed), the packed block as a text. NotFound for an unknown type.
+Result<SettingShape> DescribeScheduleSetting(int32_t type);
+
+// The same as typed values. The set refuses a value that does not fit the
+// type's shape (InvalidArgument), the block then left as it was.
+Result<SettingValue> ScheduleSettingValue(const uint8_t* block, int32_t item, int32_t type);
+Status SetScheduleSettingValue(uint8_t* block, int32_t item, int32_t type,
+                               const SettingValue& value);
 
 }  // namespace tarvelin

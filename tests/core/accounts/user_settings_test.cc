@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -19,6 +20,12 @@ namespace tarvelin {
 namespace {
 
 using Record = std::array<uint8_t, kUserRecordSize>;
+
+// The kind DescribeUserSetting gives an id; nullopt for an unknown id.
+std::optional<SettingKind> ShapeKindOf(int32_t id) {
+  const Result<SettingShape> shape = DescribeUserSetting(id);
+  return shape.ok() ? std::optional<SettingKind>(shape->kind) : std::nullopt;
+}
 
 class UserSettingsTest : public ::testing::Test {
  protected:
@@ -93,7 +100,7 @@ TEST_F(UserSettingsTest, UnknownIdsAreNotFoundAndChangeNothing) {
   for (int32_t id : unknown) {
     EXPECT_EQ(Get(id, buffer.data(), 64), StatusCode::kNotFound) << id;
     EXPECT_EQ(Set(id, value.data(), 8), StatusCode::kNotFound) << id;
-    EXPECT_EQ(DescribeUserSetting(id), UserSettingKind::kUnknown) << id;
+    EXPECT_EQ(ShapeKindOf(id), std::nullopt) << id;
   }
   EXPECT_EQ(record_, before);
 }
@@ -130,7 +137,7 @@ TEST_F(UserSettingsTest, PlainNumbersRoundTripThroughTheirFieldWidth) {
     if (id == 0) continue;  // the type itself: below
     const UserField* field = FindUserFieldById(id);
     ASSERT_NE(field, nullptr);
-    EXPECT_EQ(DescribeUserSetting(id), UserSettingKind::kNumber);
+    EXPECT_EQ(ShapeKindOf(id), SettingKind::kNumber);
     const Record before = record_;
     SetNumber(id, 0x89ABCDEF);
     const uint32_t mask = field->width == 4 ? 0xFFFFFFFF : (1u << (8 * field->width)) - 1;
@@ -156,7 +163,7 @@ TEST_F(UserSettingsTest, PlainFlagsRoundTripAsStoredBytes) {
     record_[0] = TypeHolding(id);
     const UserField* field = FindUserFieldById(id);
     ASSERT_NE(field, nullptr);
-    EXPECT_EQ(DescribeUserSetting(id), UserSettingKind::kFlag);
+    EXPECT_EQ(ShapeKindOf(id), SettingKind::kFlag);
     const Record before = record_;
     SetFlag(id, 5);
     EXPECT_EQ(record_[field->offset], 5) << "a flag byte is stored as given";
@@ -175,7 +182,7 @@ TEST_F(UserSettingsTest, PlainTextsAreTrimmedCutToCapacityAndStayInTheirField) {
     record_[0] = TypeHolding(id);
     const UserField* field = FindUserFieldById(id);
     ASSERT_NE(field, nullptr);
-    EXPECT_EQ(DescribeUserSetting(id), UserSettingKind::kText);
+    EXPECT_EQ(ShapeKindOf(id), SettingKind::kText);
     const Record before = record_;
     SetText(id, "  value  ");
     EXPECT_EQ(GetText(id), "value");
@@ -199,7 +206,7 @@ TEST_F(UserSettingsTest, DateTimeTakesEightBytesAndShortBuffersGiveMinusThree) {
   EXPECT_EQ(Get(19, &out, 7), StatusCode::kBufferTooSmall);
   ASSERT_EQ(Set(19, &when, 4), StatusCode::kOk);
   EXPECT_EQ(GetDouble(record_.data() + 648), -3.0) << "a short date buffer reads as -3.0";
-  EXPECT_EQ(DescribeUserSetting(19), UserSettingKind::kDateTime);
+  EXPECT_EQ(ShapeKindOf(19), SettingKind::kDateTime);
 }
 
 TEST_F(UserSettingsTest, OutputBuffersTooSmallWriteNothing) {
@@ -257,7 +264,7 @@ TEST_F(UserSettingsTest, SingleBitSettingsTouchOnlyTheirBit) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.id);
-    EXPECT_EQ(DescribeUserSetting(c.id), UserSettingKind::kFlag);
+    EXPECT_EQ(ShapeKindOf(c.id), SettingKind::kFlag);
     for (uint8_t start : {uint8_t{0x00}, uint8_t{0xFF}}) {
       record_.fill(0);
       record_[c.offset] = start;
@@ -293,8 +300,8 @@ TEST_F(UserSettingsTest, ResponderModeHoldsTwoNumbersInOneByte) {
   EXPECT_EQ(GetNumber(66), 3u);
   SetNumber(66, 0x7F);
   EXPECT_EQ(record_[1293], 0xFE) << "shifted left by 2, low 8 bits";
-  EXPECT_EQ(DescribeUserSetting(42), UserSettingKind::kNumber);
-  EXPECT_EQ(DescribeUserSetting(66), UserSettingKind::kNumber);
+  EXPECT_EQ(ShapeKindOf(42), SettingKind::kNumber);
+  EXPECT_EQ(ShapeKindOf(66), SettingKind::kNumber);
 }
 
 TEST_F(UserSettingsTest, LocalMailOnlyIsBitZeroOfTheServiceByte) {
@@ -517,7 +524,7 @@ TEST_F(UserSettingsTest, WholeRecordPacksAndUnpacks) {
   EXPECT_EQ(record_, original);
   SetText(6, "not a packed record");
   EXPECT_EQ(record_, original) << "a text that does not unpack leaves the record";
-  EXPECT_EQ(DescribeUserSetting(6), UserSettingKind::kText);
+  EXPECT_EQ(ShapeKindOf(6), SettingKind::kText);
 }
 
 // Whatever bytes a record holds, every id answers without reading or
@@ -529,7 +536,7 @@ TEST_F(UserSettingsTest, RecordsOfAnyBytes) {
     std::vector<char> buffer(8192);
     for (int32_t id = -1; id <= 220; ++id) {
       const Result<int32_t> n = Get(id, buffer.data(), static_cast<int32_t>(buffer.size()));
-      if (DescribeUserSetting(id) == UserSettingKind::kUnknown) {
+      if (!DescribeUserSetting(id).ok()) {
         EXPECT_EQ(n, StatusCode::kNotFound) << id;
       } else {
         EXPECT_TRUE(n.ok()) << id;
@@ -556,7 +563,7 @@ TEST_F(UserSettingsTest, IdsOfEachAccountType) {
     const std::vector<int32_t> ids = UserSettingIds(type);
     EXPECT_TRUE(std::is_sorted(ids.begin(), ids.end()));
     for (int32_t id : common) EXPECT_TRUE(has(ids, id)) << int{type} << " " << id;
-    for (int32_t id : ids) EXPECT_NE(DescribeUserSetting(id), UserSettingKind::kUnknown) << id;
+    for (int32_t id : ids) EXPECT_NE(ShapeKindOf(id), std::nullopt) << id;
   }
   const std::vector<int32_t> user = UserSettingIds(0);
   EXPECT_TRUE(has(user, 33) && has(user, 58) && has(user, 69) && has(user, 75));

@@ -213,19 +213,28 @@ TEST_F(ConfigVariablesTest, EverySettingRoundTripsThroughItsKind) {
 namespace tarvelin {
 namespace {
 
-TEST(DescribeConfigSetting, KindsOfPlainAndSpecialIds) {
-  EXPECT_EQ(DescribeConfigSetting(27).kind, SettingKind::kNumber);
-  EXPECT_EQ(DescribeConfigSetting(27).size, 2);
-  EXPECT_EQ(DescribeConfigSetting(11).kind, SettingKind::kText);
-  EXPECT_EQ(DescribeConfigSetting(11).size, 127);
-  EXPECT_EQ(DescribeConfigSetting(396).kind, SettingKind::kFlag);
-  EXPECT_EQ(DescribeConfigSetting(149).size, 284);
-  EXPECT_EQ(DescribeConfigSetting(364).kind, SettingKind::kText);
-  EXPECT_EQ(DescribeConfigSetting(126).kind, SettingKind::kNumber);
-  EXPECT_FALSE(DescribeConfigSetting(170).writable);
-  EXPECT_TRUE(DescribeConfigSetting(4097).writable);
-  EXPECT_EQ(DescribeConfigSetting(16).kind, SettingKind::kUnknown);
-  EXPECT_EQ(DescribeConfigSetting(329).kind, SettingKind::kUnknown);
+TEST(DescribeConfigSetting, ShapesOfPlainAndSpecialIds) {
+  const struct {
+    int32_t id;
+    SettingShape shape;
+  } cases[] = {
+      {27, {SettingKind::kNumber, 2}},
+      {11, {SettingKind::kText, 127}},
+      {396, {SettingKind::kFlag, 1}},
+      {149, {SettingKind::kBlock, 284}},
+      {364, {SettingKind::kText, 1}},
+      {126, {SettingKind::kNumber, 1}},
+      {170, {SettingKind::kText, 255, false, /*writable=*/false}},
+      {4097, {SettingKind::kText, 0}},  // the packed record has no fixed length
+  };
+  for (const auto& c : cases) {
+    const Result<SettingShape> shape = DescribeConfigSetting(c.id);
+    ASSERT_TRUE(shape.ok()) << c.id;
+    EXPECT_EQ(*shape, c.shape) << c.id;
+  }
+  for (int32_t id : {16, 329}) {
+    EXPECT_EQ(DescribeConfigSetting(id).status(), StatusCode::kNotFound) << id;
+  }
 }
 
 }  // namespace

@@ -1,10 +1,10 @@
-#include "platform/terminal.h"
+#include "terminal.h"
 
 #include <unistd.h>
 
-namespace tarvelin {
+namespace tarvelin::cli {
 
 bool StandardOutputIsTerminal() { return isatty(STDOUT_FILENO) == 1; }
 bool StandardErrorIsTerminal() { return isatty(STDERR_FILENO) == 1; }
 
-}  // namespace tarvelin
+}  // namespace tarvelin::cli

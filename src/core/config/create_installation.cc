@@ -1,0 +1,54 @@
+#include "core/config/create_installation.h"
+
+#include "core/config/configuration.h"
+#include "core/context.h"
+#include "foundation/text.h"
+#include "platform/file_system.h"
+#include "platform/os_path.h"
+#include "schema/config_offsets.h"
+
+namespace tarvelin {
+
+namespace {
+
+Status CheckDomainNames(const std::vector<std::string>& domains) {
+  for (size_t i = 0; i < domains.size(); ++i) {
+    const std::string& name = domains[i];
+    if (name.empty() || name.size() > static_cast<size_t>(kDomainNameMax) ||
+        !DomainStore::ValidName(name)) {
+      return Status::InvalidArgument("not a valid domain name: " + name);
+    }
+    for (size_t j = 0; j < i; ++j) {
+      if (EqualsNoCase(domains[j], name)) {
+        return Status::InvalidArgument("domain listed twice: " + name);
+      }
+    }
+  }
+  return Status::Ok();
+}
+
+}  // namespace
+
+Status CreateInstallation(Context& context, std::string_view install_dir,
+                          const std::vector<std::string>& domains) {
+  if (install_dir.empty()) return Status::InvalidArgument("no installation folder given");
+  TARVELIN_RETURN_IF_ERROR(CheckDomainNames(domains));
+  context.api.install_path = WithTrailingSeparator(ToOsPath(install_dir));
+  context.api.config_path = context.api.install_path + "config" + kPathSeparator;
+  if (FileExists(context.env(), context.api.config_path + "settings.cfg")) {
+    return Status::AlreadyExists("an installation exists already in " + std::string(install_dir));
+  }
+  // Empty directory fields make the defaults pass place temp/, mail/ and
+  // logs/ inside the new installation instead of relative to the caller.
+  for (int offset : {offsets::kTempDirectory, offsets::kMailRoot, offsets::kLogDirectory}) {
+    context.config.record.SetText(offset, "");
+  }
+  LoadConfiguration(context, /*must_exist=*/false);
+  for (const std::string& name : domains) context.domains().Append(name);
+  if (!SaveConfiguration(context)) {
+    return Status::IOError("cannot write " + context.api.config_path);
+  }
+  return Status::Ok();
+}
+
+}  // namespace tarvelin
