@@ -28,6 +28,7 @@ Context::Context(ContextOptions options)
     : own_env_(OwnEnv(options)),
       env_(options.env != nullptr ? *options.env : *own_env_),
       locks_(std::make_unique<LockTable>()),
+      file_locks_(std::make_unique<CrossProcessLocks>(env_)),
       domains_(std::make_unique<FileDomainStore>(env_, api.config_path, config.record,
                                                  config.derived.subdomains_enabled, *locks_)),
       accounts_(std::make_unique<FileAccountStore>(env_, api.config_path, config.record, *locks_)),

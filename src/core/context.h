@@ -1,7 +1,7 @@
 // Context: one open installation and everything the library holds for it:
 // the Env that all its calls into the system go through, the ApiState, the
 // configuration, the stores of domains, accounts and remote accounts, the
-// lock table, the log writer, the account walks of the
+// lock table and the cross-process locks, the log writer, the account walks of the
 // C API, the property names, the engine hooks, the configuration reloaders
 // and the external password checkers. Nothing of it is shared with another
 // Context: the C exports work on the one Context of the process
@@ -23,6 +23,7 @@
 #include "core/accounts/engine_hooks.h"
 #include "core/accounts/external_logon.h"
 #include "log/log_writer.h"
+#include "platform/cross_process_locks.h"
 #include "platform/env.h"
 #include "platform/lock_table.h"
 #include "schema/property_table.h"
@@ -57,6 +58,7 @@ class Context {
   std::unique_ptr<Env> own_env_;
   Env& env_;
   std::unique_ptr<LockTable> locks_;
+  std::unique_ptr<CrossProcessLocks> file_locks_;
 
  public:
   explicit Context(ContextOptions options = {});
@@ -78,6 +80,9 @@ class Context {
   WalkTable& walks() const { return *walks_; }
 
   LockTable& locks() const { return *locks_; }
+  // The locks other processes honour too: every read-check-write step on a
+  // shared file holds one (store/lock_names.h names them).
+  CrossProcessLocks& file_locks() const { return *file_locks_; }
   LogWriter& log() const { return *log_; }
   // What the log writer needs of the configuration, for one entry.
   LogSettings log_settings() const;

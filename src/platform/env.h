@@ -254,6 +254,12 @@ class Env {
 
   // Waits for an exclusive lock on the file or directory at `path`.
   virtual Result<std::unique_ptr<FileLock>> LockExclusive(std::string_view path) = 0;
+  // Waits for an exclusive lock on the one byte at `offset` of the file at
+  // `path`, which is created (empty) when missing. Locks at different
+  // offsets are independent; each call owns its lock alone, so two calls in
+  // one process exclude each other like two processes. The lock dies with
+  // the process that holds it.
+  virtual Result<std::unique_ptr<FileLock>> LockByte(std::string_view path, uint64_t offset) = 0;
 
   // --- Time and randomness ---------------------------------------------
 

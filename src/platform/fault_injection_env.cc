@@ -306,6 +306,11 @@ Result<std::unique_ptr<FileLock>> FaultInjectionEnv::LockExclusive(std::string_v
   return base_.LockExclusive(path);
 }
 
+Result<std::unique_ptr<FileLock>> FaultInjectionEnv::LockByte(std::string_view path,
+                                                              uint64_t offset) {
+  return base_.LockByte(path, offset);
+}
+
 int64_t FaultInjectionEnv::NowUnixNanos() { return base_.NowUnixNanos(); }
 int64_t FaultInjectionEnv::NowUnixSeconds() { return base_.NowUnixSeconds(); }
 CivilDateTime FaultInjectionEnv::NowLocal() { return base_.NowLocal(); }

@@ -418,4 +418,26 @@ Result<std::unique_ptr<FileLock>> PosixEnv::LockExclusive(std::string_view path)
   return std::unique_ptr<FileLock>(new PosixFileLock(fd));
 }
 
+Result<std::unique_ptr<FileLock>> PosixEnv::LockByte(std::string_view path, uint64_t offset) {
+  const int fd = ::open(ToOsPath(path).c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0660);
+  if (fd < 0) return ErrorOf("open", path, errno);
+  // An open-file-description lock: owned by this open, not by the process,
+  // and gone when the process ends however it ends.
+  struct flock range {};
+  range.l_type = F_WRLCK;
+  range.l_whence = SEEK_SET;
+  range.l_start = static_cast<off_t>(offset & 0x3fffffffffffffffULL);
+  range.l_len = 1;
+  int locked;
+  do {
+    locked = ::fcntl(fd, F_OFD_SETLKW, &range);
+  } while (locked != 0 && errno == EINTR);
+  if (locked != 0) {
+    const int error = errno;
+    ::close(fd);
+    return ErrorOf("lock", path, error);
+  }
+  return std::unique_ptr<FileLock>(new PosixFileLock(fd));
+}
+
 }  // namespace tarvelin

@@ -36,6 +36,7 @@ class PosixEnv final : public Env {
   Status SyncDirectory(std::string_view path) override;
   Status SyncFileSystem(std::string_view path) override;
   Result<std::unique_ptr<FileLock>> LockExclusive(std::string_view path) override;
+  Result<std::unique_ptr<FileLock>> LockByte(std::string_view path, uint64_t offset) override;
 
   int64_t NowUnixNanos() override;
   int64_t NowUnixSeconds() override;

@@ -1,4 +1,5 @@
-// Generated from the record layout table; do not edit by hand.
+// The settings record layout, maintained by hand: one row per field, in
+// record order; a test checks that rows are ordered, fit and never overlap.
 #include "schema/server_config_layout.h"
 
 namespace tarvelin {
