@@ -42,10 +42,6 @@ Context::Context(ContextOptions options)
 
 Context::~Context() = default;
 
-LogSettings Context::log_settings() const {
-  return LogSettings{config.record, config.derived.file_name_tag};
-}
-
 void Context::set_logon(ExternalCheckers checkers) {
   logon_ = WithPlatformDefaults(std::move(checkers));
 }

@@ -85,7 +85,7 @@ class Context {
   CrossProcessLocks& file_locks() const { return *file_locks_; }
   LogWriter& log() const { return *log_; }
   // What the log writer needs of the configuration, for one entry.
-  LogSettings log_settings() const;
+  LogSettings log_settings() const { return LogSettings{config.record, config.derived.file_name_tag}; }
 
   ConfigReloaders& reloaders() { return reloaders_; }
   const ConfigReloaders& reloaders() const { return reloaders_; }

@@ -7,6 +7,8 @@ namespace tarvelin {
 
 void WriteLog(const Context& context, uint32_t thread_id, int kind, std::string_view source,
               uint32_t entry_bits, std::string_view message) {
+  // Most entries are not wanted: answered here without a call further in.
+  if (source.empty() || !LogKindWants(context.config.record, kind, entry_bits)) return;
   context.log().Write(context.log_settings(), thread_id, kind, source, entry_bits, message);
 }
 

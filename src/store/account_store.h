@@ -44,7 +44,13 @@ class AccountIterator {
   // Whether its mailbox name equals `lower_name` (compared ignoring case).
   virtual bool MailboxIs(std::string_view lower_name) const = 0;
   // The current account, password in plain text.
-  virtual UserRecord record() const = 0;
+  UserRecord record() const {
+    UserRecord account;
+    ReadRecord(&account);
+    return account;
+  }
+  // The same into `account`, for walks that keep one record and refill it.
+  virtual void ReadRecord(UserRecord* account) const = 0;
 
   // Ok unless a read failed; a failed read ends the walk.
   virtual Status status() const = 0;

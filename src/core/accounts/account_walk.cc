@@ -19,7 +19,7 @@ std::unique_ptr<AccountWalk> AccountWalk::Start(const Context& context, std::str
 
 bool AccountWalk::Next() {
   for (accounts_->Seek(position_ + 1); accounts_->Valid(); accounts_->Next()) {
-    record_ = accounts_->record();
+    accounts_->ReadRecord(&record_);
     position_ = accounts_->position();
     if (filter_ == nullptr || filter_->Accepts(record_.data())) return true;
   }

@@ -31,6 +31,12 @@ void ScrambleRecord(UserRecord& record) {
 
 UserRecord RecordFromStored(const uint8_t* stored) {
   UserRecord record;
+  DecodeStored(stored, &record);
+  return record;
+}
+
+void DecodeStored(const uint8_t* stored, UserRecord* decoded) {
+  UserRecord& record = *decoded;
   std::memcpy(record.data(), stored, record.size());
   ScrambleRecord(record);
   if (AccountTypeOf(record) == kUserAccount) {
@@ -43,7 +49,6 @@ UserRecord RecordFromStored(const uint8_t* stored) {
       std::memset(field + 1 + plain.size(), 0, user_offsets::kPasswordCapacity - plain.size());
     }
   }
-  return record;
 }
 
 bool StoredFromRecord(const UserRecord& record, bool encipher, UserRecord* stored) {

@@ -61,6 +61,6 @@ bool UsersFileIterator::MailboxIs(std::string_view lower_name) const {
                       lower_name);
 }
 
-UserRecord UsersFileIterator::record() const { return RecordFromStored(stored_); }
+void UsersFileIterator::ReadRecord(UserRecord* account) const { DecodeStored(stored_, account); }
 
 }  // namespace tarvelin
