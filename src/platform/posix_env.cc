@@ -401,14 +401,15 @@ Status PosixEnv::SyncFileSystem(std::string_view path) {
   return ErrorOf("sync file system of", path, errno);
 }
 
-Result<std::unique_ptr<FileLock>> PosixEnv::LockExclusive(std::string_view path) {
-  const int fd = ::open(ToOsPath(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return ErrorOf("open", path, errno);
-  // flock belongs to the open file, not the process: two opens in one
-  // process exclude each other like two processes.
+namespace {
+
+// Waits for `take` (retried after signals) on the open descriptor, which
+// then belongs to the lock, or is closed on failure.
+template <typename Take>
+Result<std::unique_ptr<FileLock>> HoldLock(int fd, std::string_view path, Take take) {
   int locked;
   do {
-    locked = ::flock(fd, LOCK_EX);
+    locked = take(fd);
   } while (locked != 0 && errno == EINTR);
   if (locked != 0) {
     const int error = errno;
@@ -416,6 +417,16 @@ Result<std::unique_ptr<FileLock>> PosixEnv::LockExclusive(std::string_view path)
     return ErrorOf("lock", path, error);
   }
   return std::unique_ptr<FileLock>(new PosixFileLock(fd));
+}
+
+}  // namespace
+
+Result<std::unique_ptr<FileLock>> PosixEnv::LockExclusive(std::string_view path) {
+  const int fd = ::open(ToOsPath(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return ErrorOf("open", path, errno);
+  // flock belongs to the open file, not the process: two opens in one
+  // process exclude each other like two processes.
+  return HoldLock(fd, path, [](int open) { return ::flock(open, LOCK_EX); });
 }
 
 Result<std::unique_ptr<FileLock>> PosixEnv::LockByte(std::string_view path, uint64_t offset) {
@@ -428,16 +439,7 @@ Result<std::unique_ptr<FileLock>> PosixEnv::LockByte(std::string_view path, uint
   range.l_whence = SEEK_SET;
   range.l_start = static_cast<off_t>(offset & 0x3fffffffffffffffULL);
   range.l_len = 1;
-  int locked;
-  do {
-    locked = ::fcntl(fd, F_OFD_SETLKW, &range);
-  } while (locked != 0 && errno == EINTR);
-  if (locked != 0) {
-    const int error = errno;
-    ::close(fd);
-    return ErrorOf("lock", path, error);
-  }
-  return std::unique_ptr<FileLock>(new PosixFileLock(fd));
+  return HoldLock(fd, path, [&range](int open) { return ::fcntl(open, F_OFD_SETLKW, &range); });
 }
 
 }  // namespace tarvelin
