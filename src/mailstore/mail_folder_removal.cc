@@ -47,6 +47,24 @@ std::string Parent(const std::string& normalized) {
                                                   : normalized.substr(0, slash);
 }
 
+// The real path of a normalized path: its longest existing start with the
+// links resolved, then the rest as written. A link in the rest would have
+// to exist, so the rest holds none.
+std::string Resolved(Env& env, const std::string& normalized) {
+  std::string start = normalized;
+  std::string rest;
+  for (;;) {
+    if (Result<std::string> real = env.RealPath(start); real.ok()) {
+      if (rest.empty()) return *real;
+      return *real == std::string(1, kPathSeparator) ? rest : *real + rest;
+    }
+    if (start.size() == 1) return normalized;
+    const size_t slash = start.rfind(kPathSeparator);
+    rest = start.substr(slash) + rest;
+    start = Parent(start);
+  }
+}
+
 // True when `target` is `kept` or one of the folders above it, by text.
 bool HoldsByText(const std::string& target, const std::string& kept) {
   if (target == kept) return true;
@@ -55,8 +73,8 @@ bool HoldsByText(const std::string& target, const std::string& kept) {
          kept[target.size()] == kPathSeparator;
 }
 
-// The same by the object the paths reach, so links and other names of one
-// folder cannot hide it.
+// The same by the object the paths reach, so other names of one folder
+// (a bind mount) cannot hide it.
 bool HoldsByIdentity(Env& env, const PathIdentity& target, std::string kept) {
   for (;;) {
     const Result<PathInfo> info = env.GetPathInfo(kept, Links::kFollow);
@@ -71,34 +89,68 @@ std::string ToAbsolute(const ProtectedFolders& folders, std::string path) {
   return IsAbsolutePath(path) ? path : folders.install_path + path;
 }
 
+// A MailboxPath form (absolute, or below the mail root), normalized.
+std::string MailboxTarget(const std::string& root, const std::string& mailbox) {
+  return Normalized(IsAbsolutePath(mailbox) ? mailbox : root + kPathSeparator + mailbox);
+}
+
+MailFolderCheck Kept(const std::string& folder, std::string_view why) {
+  return {"", "the folder " + folder + " " + std::string(why)};
+}
+
 }  // namespace
 
-std::string MailPathToRemove(Env& env, const ProtectedFolders& folders, std::string_view path) {
+MailFolderCheck CheckMailPath(Env& env, const ProtectedFolders& folders, std::string_view path) {
   const std::string mailbox = ToOsPath(Trim(path));
   const std::string root_text = Trim(folders.mail_root);
   if (mailbox.empty() || root_text.empty()) return {};
   const std::string root = Normalized(ToAbsolute(folders, root_text));
+  const std::string real_root = Resolved(env, root);
 
-  std::string target;
-  if (IsAbsolutePath(mailbox)) {
-    target = Normalized(mailbox);
-  } else {
-    if (DepthBelow(mailbox) <= 0) return {};
-    target = Normalized(root + kPathSeparator + mailbox);
+  const bool relative = !IsAbsolutePath(mailbox);
+  if (relative && DepthBelow(mailbox) <= 0) {
+    return Kept(mailbox, "is the mail root or lies above it");
   }
-  const std::vector<std::string> kept = {root, Normalized(ToAbsolute(folders, folders.install_path)),
-                                         Normalized(ToAbsolute(folders, folders.config_path))};
+  const std::string written = MailboxTarget(root, mailbox);
+  const std::string target = Resolved(env, written);
+  if (relative && (target == real_root || !HoldsByText(real_root, target))) {
+    return Kept(written, "leads outside the mail root (to " + target + ")");
+  }
+
+  const struct {
+    std::string path;
+    const char* name;
+  } kProtected[] = {
+      {root, "the mail root"},
+      {Normalized(ToAbsolute(folders, folders.install_path)), "the installation folder"},
+      {Normalized(ToAbsolute(folders, folders.config_path)), "the configuration folder"},
+  };
   const Result<PathInfo> info = env.GetPathInfo(target, Links::kFollow);
-  for (const std::string& folder : kept) {
-    if (HoldsByText(target, folder)) return {};
-    if (info.ok() && HoldsByIdentity(env, info->identity(), folder)) return {};
+  for (const auto& kept : kProtected) {
+    const std::string real = Resolved(env, kept.path);
+    if (HoldsByText(target, real) || HoldsByText(target, kept.path) ||
+        (info.ok() && HoldsByIdentity(env, info->identity(), real))) {
+      return Kept(target, std::string("is or holds ") + kept.name);
+    }
   }
-  return WithTrailingSeparator(target);
+  for (const HeldFolder& held : folders.held) {
+    const std::string other = Trim(held.path);
+    if (other.empty()) continue;
+    const std::string real = Resolved(env, MailboxTarget(root, ToOsPath(other)));
+    if (HoldsByText(target, real)) return Kept(target, "is or holds the mail of " + held.owner);
+  }
+  return {WithTrailingSeparator(target), ""};
 }
 
-bool RemoveMailPath(Env& env, const ProtectedFolders& folders, std::string_view path) {
-  const std::string folder = MailPathToRemove(env, folders, path);
-  return !folder.empty() && RemoveTree(env, folder).ok();
+std::string MailPathToRemove(Env& env, const ProtectedFolders& folders, std::string_view path) {
+  return CheckMailPath(env, folders, path).folder;
+}
+
+bool RemoveMailPath(Env& env, const ProtectedFolders& folders, std::string_view path,
+                    std::string* reason) {
+  const MailFolderCheck check = CheckMailPath(env, folders, path);
+  if (reason != nullptr) *reason = check.reason;
+  return !check.folder.empty() && RemoveTree(env, check.folder).ok();
 }
 
 }  // namespace tarvelin

@@ -216,6 +216,10 @@ class Env {
   // stamps are checked on every lookup.
   virtual Result<FileStamp> GetFileStamp(std::string_view path) = 0;
   virtual Result<PathInfo> GetPathInfo(std::string_view path, Links links) = 0;
+  // The absolute path of an existing file or folder with every link
+  // resolved and no "." or ".." left; no trailing separator ("/" for the
+  // root).
+  virtual Result<std::string> RealPath(std::string_view path) = 0;
 
   // The whole file; at most `max_bytes` from the start; up to `length`
   // bytes at `offset` (fewer at the end of the file). `out` is replaced.
@@ -230,7 +234,9 @@ class Env {
   virtual Result<std::unique_ptr<WritableFile>> NewWritableFile(std::string_view path,
                                                                 WriteMode mode) = 0;
   // A new file whose path is `prefix` followed by a name this Env has not
-  // handed out before; never a file that exists.
+  // handed out before; never a file that exists. The name is the calling
+  // process's id, ".", a lower-case hex nonce, "." and a number, so it
+  // tells which process made the file (platform/stale_temp_files.h).
   virtual Result<TempFile> NewTempFile(std::string_view prefix) = 0;
 
   // AlreadyExists when `to` exists and `replace` is false.

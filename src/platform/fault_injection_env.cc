@@ -202,6 +202,10 @@ Result<PathInfo> FaultInjectionEnv::GetPathInfo(std::string_view path, Links lin
   return base_.GetPathInfo(path, links);
 }
 
+Result<std::string> FaultInjectionEnv::RealPath(std::string_view path) {
+  return base_.RealPath(path);
+}
+
 Status FaultInjectionEnv::ReadFile(std::string_view path, std::string* out) {
   return base_.ReadFile(path, out);
 }

@@ -11,6 +11,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <utility>
 
@@ -228,6 +229,15 @@ Result<PathInfo> PosixEnv::GetPathInfo(std::string_view path, Links links) {
                                            : ::lstat(os_path.c_str(), &st);
   if (done != 0) return ErrorOf("stat", path, errno);
   return InfoOf(st);
+}
+
+Result<std::string> PosixEnv::RealPath(std::string_view path) {
+  const std::string os_path = ToOsPath(path);
+  char* resolved = ::realpath(os_path.c_str(), nullptr);
+  if (resolved == nullptr) return ErrorOf("resolve", path, errno);
+  std::string real(resolved);
+  std::free(resolved);
+  return real;
 }
 
 namespace {

@@ -16,6 +16,7 @@ class PosixEnv final : public Env {
 
   Result<FileStamp> GetFileStamp(std::string_view path) override;
   Result<PathInfo> GetPathInfo(std::string_view path, Links links) override;
+  Result<std::string> RealPath(std::string_view path) override;
   Status ReadFile(std::string_view path, std::string* out) override;
   Status ReadFilePrefix(std::string_view path, size_t max_bytes, std::string* out) override;
   Status ReadFileRange(std::string_view path, int64_t offset, size_t length,

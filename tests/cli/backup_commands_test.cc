@@ -2,10 +2,20 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
-#include <cstdio>
-#include <nlohmann/json.hpp>
-#include <string>
+#include <signal.h>
+#include <unistd.h>
 
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <nlohmann/json.hpp>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "jobs/backup/test_archive.h"
+#include "platform/stale_temp_files.h"
 #include "support/cli_runner.h"
 #include "support/temp_dir.h"
 
@@ -58,6 +68,101 @@ TEST_F(BackupCommandsTest, ProgressBarOnATerminal) {
   EXPECT_NE(run.output.find("backup ["), std::string::npos) << run.output;
   EXPECT_NE(run.output.find("100%"), std::string::npos) << run.output;
   EXPECT_NE(run.output.find("backed up to"), std::string::npos) << run.output;
+}
+
+namespace fs = std::filesystem;
+
+// Files below `folder` that are temporary files of some process.
+std::vector<std::string> TemporaryFiles(const std::string& folder) {
+  std::vector<std::string> found;
+  for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+    const std::string name = entry.path().filename().string();
+    if (TempFileProcess(name) >= 0) found.push_back(entry.path().string());
+  }
+  return found;
+}
+
+// tarvelin-admin run as a child of this process, killed with SIGKILL after
+// `delay`.
+void RunAndKill(const std::vector<std::string>& arguments, std::chrono::microseconds delay) {
+  std::vector<char*> argv;
+  for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+  argv.push_back(nullptr);
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::execv(argv[0], argv.data());
+    ::_exit(127);
+  }
+  std::this_thread::sleep_for(delay);
+  ::kill(child, SIGKILL);
+  ::waitpid(child, nullptr, 0);
+}
+
+TEST_F(BackupCommandsTest, RestoresKilledPartWayLeaveNoTemporaryFileBehind) {
+  // Enough data that a restore takes a while: many small files and a few
+  // larger ones.
+  std::mt19937 random(20240607);
+  for (int i = 0; i < 300; ++i) {
+    std::string data(i % 10 == 0 ? 400000 : 3000, '\0');
+    for (char& c : data) c = static_cast<char>(random());
+    dir_.Write("inst/config/example.org/files/f" + std::to_string(i) + ".dat", data);
+  }
+  ASSERT_EQ(Shell(install_ + " backup " + archive_).exit_code, 0);
+
+  const std::vector<std::string> restore = {AdminProgram(), "--install-dir", dir_.path() + "inst",
+                                            "restore", archive_};
+  std::uniform_int_distribution<int> delay_us(0, 60000);
+  for (int round = 0; round < 30; ++round) {
+    RunAndKill(restore, std::chrono::microseconds(delay_us(random)));
+  }
+  const CommandRun finished = Shell(install_ + " restore " + archive_);
+  ASSERT_EQ(finished.exit_code, 0) << finished.output;
+  EXPECT_EQ(TemporaryFiles(dir_.path() + "inst"), std::vector<std::string>{});
+
+  // A temporary file left where no entry goes is never packed, and the
+  // backup removes it.
+  dir_.Write("inst/config/.~tarvelin.999999999.00ab.1", "half written");
+  ASSERT_EQ(Shell(install_ + " backup " + archive_).exit_code, 0);
+  for (const testing::ArchiveEntry& entry : testing::ReadArchive(dir_.Read("backup.ilds"))) {
+    const std::string name = entry.name.substr(entry.name.rfind('\\') + 1);
+    EXPECT_LT(TempFileProcess(name), 0) << entry.name;
+    EXPECT_NE(name, "admin.lock");
+  }
+  EXPECT_FALSE(dir_.Exists("inst/config/.~tarvelin.999999999.00ab.1"));
+}
+
+TEST_F(BackupCommandsTest, RestoreIntoAnotherInstallationReportsAndRelocatesItsFolders) {
+  const std::string source = dir_.path() + "inst/";
+  const std::string other = AdminProgram() + " --install-dir " + dir_.path() + "other";
+  ASSERT_EQ(Shell(install_ + " backup " + archive_).exit_code, 0);
+  ASSERT_EQ(Shell(other + " create").exit_code, 0);
+  dir_.Write("other/path.dat", "\r\n\r\n\r\n\r\n\r\n" + source + "spam/\r\n");
+
+  const CommandRun reported = Shell(other + " --json restore " + archive_);
+  ASSERT_EQ(reported.exit_code, 0) << reported.output;
+  const nlohmann::json report = nlohmann::json::parse(reported.output);
+  EXPECT_EQ(report["relocated"], false);
+  std::vector<std::string> settings;
+  for (const auto& folder : report["foreign_folders"]) {
+    settings.push_back(folder["setting"]);
+    EXPECT_EQ(folder["value"].get<std::string>().rfind(source, 0), 0u) << folder;
+    EXPECT_EQ(folder["here"].get<std::string>().rfind(dir_.path() + "other/", 0), 0u) << folder;
+  }
+  EXPECT_NE(std::find(settings.begin(), settings.end(), "mail root (settings.cfg)"),
+            settings.end());
+  EXPECT_NE(std::find(settings.begin(), settings.end(), "path.dat line 6"), settings.end());
+  EXPECT_EQ(Shell(other + " config get 23").output, source + "mail/\n") << "only reported";
+
+  const CommandRun relocated = Shell(other + " restore --relocate " + archive_);
+  ASSERT_EQ(relocated.exit_code, 0) << relocated.output;
+  EXPECT_NE(relocated.output.find("now this one's"), std::string::npos) << relocated.output;
+  EXPECT_EQ(Shell(other + " config get 23").output, dir_.path() + "other/mail/\n");
+  EXPECT_EQ(dir_.Read("other/path.dat"),
+            "\r\n\r\n\r\n\r\n\r\n" + dir_.path() + "other/spam/\r\n");
+  const CommandRun again = Shell(other + " --json restore " + archive_);
+  EXPECT_EQ(nlohmann::json::parse(again.output)["foreign_folders"].size(),
+            report["foreign_folders"].size() - 1)
+      << "path.dat stays relocated; the archive brings its settings back";
 }
 
 }  // namespace

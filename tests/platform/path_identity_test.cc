@@ -25,5 +25,20 @@ TEST(PathIdentity, LinksLeadToTheSameObject) {
   EXPECT_FALSE(env.GetPathInfo(dir.path() + "missing", Links::kFollow).ok());
 }
 
+TEST(RealPath, LinksDotsAndRepeatedSeparatorsResolve) {
+  testing::TempDir dir;
+  PosixEnv env;
+  dir.Write("a/b/file", "x");
+  ASSERT_EQ(symlink((dir.path() + "a/b").c_str(), (dir.path() + "link").c_str()), 0);
+  const Result<std::string> real_b = env.RealPath(dir.path() + "a/b/");
+  ASSERT_TRUE(real_b.ok());
+  EXPECT_EQ(real_b->back(), 'b') << "no trailing separator";
+  EXPECT_EQ(*env.RealPath(dir.path() + "link"), *real_b);
+  EXPECT_EQ(*env.RealPath(dir.path() + "link/../b//./"), *real_b);
+  EXPECT_EQ(*env.RealPath(dir.path() + "link/file"), *real_b + "/file");
+  EXPECT_EQ(*env.RealPath("/"), "/");
+  EXPECT_FALSE(env.RealPath(dir.path() + "missing/x").ok());
+}
+
 }  // namespace
 }  // namespace tarvelin

@@ -2,6 +2,7 @@
 // a terminal.
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "cli_context.h"
 #include "jobs/backup/backup_config.h"
@@ -71,14 +72,29 @@ void Backup(Session& session, const std::string& file) {
   session.out.Emit({{"backup", file}, {"result", 0}}, "backed up to " + file);
 }
 
-void Restore(Session& session, const std::string& file) {
+void Restore(Session& session, const std::string& file, bool relocate) {
   Status result;
+  std::vector<ForeignFolder> foreign;
   {
     ProgressBar bar("restore");
-    result = RestoreConfiguration(session.context(), file, ProgressFor(&bar));
+    result = RestoreConfiguration(session.context(), file, ProgressFor(&bar), relocate, &foreign);
   }
   Check(result, "restore from " + file + " is incomplete");
-  session.out.Emit({{"restore", file}, {"result", 0}}, "restored from " + file);
+  nlohmann::json folders = nlohmann::json::array();
+  std::string human = "restored from " + file;
+  if (!foreign.empty()) {
+    human += relocate ? "\nfolders of the source installation, now this one's:"
+                      : "\nfolders of the source installation (--relocate rewrites them):";
+  }
+  for (const ForeignFolder& folder : foreign) {
+    folders.push_back({{"setting", folder.setting}, {"value", folder.value}, {"here", folder.here}});
+    human += "\n  " + folder.setting + ": " + folder.value + " -> " + folder.here;
+  }
+  session.out.Emit({{"restore", file},
+                    {"result", 0},
+                    {"foreign_folders", folders},
+                    {"relocated", relocate && !foreign.empty()}},
+                   human);
 }
 
 }  // namespace
@@ -95,10 +111,13 @@ void RegisterBackupCommands(CLI::App& app, Session& session) {
 
   CLI::App* restore =
       app.add_subcommand("restore", "Unpack an archive over the installation and reload");
+  static bool relocate = false;
   restore->add_option("FILE", file, "Archive to read")->required();
+  restore->add_flag("--relocate", relocate,
+                    "Rewrite folder settings of the archive's installation to this one");
   restore->callback([&session] {
     session.Open();
-    Restore(session, file);
+    Restore(session, file, relocate);
   });
 }
 

@@ -189,7 +189,7 @@ Status DeleteAccount(Context& context, std::string_view domain, int position,
   if (*outcome == RemoveOutcome::kNothingThere) return Status();
   // The record is gone first, so a failed removal never leaves an account
   // without its mail; the folder is the removed record's own.
-  if (AccountTypeOf(removed) == kUserAccount) RemoveMailFolder(context, removed);
+  if (AccountTypeOf(removed) == kUserAccount) RemoveAccountMailFolder(context, domain, removed);
   return Status();
 }
 

@@ -1,5 +1,7 @@
 #include "core/accounts/default_mailbox_path.h"
 
+#include <cstdint>
+
 #include "core/domains/domain_records.h"
 #include "foundation/text.h"
 #include "core/context.h"
@@ -20,7 +22,21 @@ std::string Without(std::string_view text, std::string_view removed) {
   return kept;
 }
 
-std::string AliasPart(std::string_view text) { return Without(text, "\"*/<>?|"); }
+// An alias part without the characters a folder name cannot hold. When
+// nothing usable is left ("*", "?", "|/"), the folder would be the one
+// above it, the domain's own: the part then becomes "_" and the hex codes
+// of its bytes ("*" gives "_2a"), a stable name that only this text makes.
+std::string AliasPart(std::string_view text) {
+  std::string part = Without(text, "\"*/<>?|");
+  if (!part.empty() || text.empty()) return part;
+  static constexpr char kHex[] = "0123456789abcdef";
+  part = "_";
+  for (const char c : text) {
+    part += kHex[static_cast<uint8_t>(c) >> 4];
+    part += kHex[static_cast<uint8_t>(c) & 0xF];
+  }
+  return part;
+}
 
 }  // namespace
 

@@ -14,7 +14,10 @@ class Context;
 // primary alias, its final "." turned into "_", and a separator. The
 // characters double quote, "*", "<", ">", "?" and "|" are left out, and so
 // is "/" inside the parts taken from the aliases: it would split them into
-// folders. Relative to the mail root unless the domain's root is absolute.
+// folders. A part taken from the aliases that keeps no character at all
+// ("*", "?", "/", "|", "**") becomes "_" and the lower-case hex codes of its
+// bytes ("*" gives "_2a"), so it is never the domain's folder itself.
+// Relative to the mail root unless the domain's root is absolute.
 std::string DefaultMailboxPath(Context& context, std::string_view domain,
                                std::string_view alias_list);
 

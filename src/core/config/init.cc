@@ -8,6 +8,7 @@
 #include "foundation/text.h"
 #include "core/context.h"
 #include "platform/os_path.h"
+#include "platform/stale_temp_files.h"
 
 namespace tarvelin {
 
@@ -67,6 +68,9 @@ Status Init(Context& context, const char* path) {
   }
   api.settings_stamp = SettingsStamp(context);
   api.initialised = true;
+  // Files half written by a program that died there: the configuration
+  // folder and each domain's folder.
+  RemoveStaleTempFiles(context.env(), api.config_path, /*depth=*/1);
   return Status();
 }
 

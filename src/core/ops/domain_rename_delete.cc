@@ -66,7 +66,7 @@ Status DeleteDomain(Context& context, int position) {
   if (!name.empty()) {
     // A name that could not be one folder below the mail root is refused
     // by the checks of the removal.
-    if (DomainStore::IsFolderName(name)) RemoveMailPath(context, name);
+    if (DomainStore::IsFolderName(name)) RemoveDomainMailFolder(context, name);
     ReplaceMemberEverywhere(context, MemberChange{EveryoneAt(name), std::nullopt, true});
   }
   LogChange(context, "", "deleted", name, /*is_new=*/false);

@@ -4,6 +4,7 @@
 #include "jobs/backup/backup_sources.h"
 #include "jobs/backup/backup_writer.h"
 #include "core/context.h"
+#include "platform/stale_temp_files.h"
 
 namespace tarvelin {
 
@@ -75,6 +76,10 @@ Status BackupConfiguration(Context& context, std::string_view path,
       }
       writer.AddFile(std::move(name), source.directory + file.relative, file.size);
       return !writer.failed();
+    }, [&](const std::string& temporary) {
+      // Left by a program that died while writing: it never goes in place.
+      const int64_t pid = TempFileProcess(temporary.substr(temporary.rfind('/') + 1));
+      if (pid > 0 && !env.ProcessRunning(pid)) env.RemoveFile(temporary);
     });
   }
   if (!writer.Finish()) {

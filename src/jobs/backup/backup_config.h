@@ -23,7 +23,8 @@ std::string ExpandDateStamps(std::string_view path, const CivilDateTime& now);
 // Writes the archive at `path` (date stamps expanded). Ok when it holds
 // everything it should; InvalidArgument for an empty path; IOError when it
 // could not be created or a write failed (it keeps what was written) or a
-// file could not be stored.
+// file could not be stored. Work files (jobs/backup/work_files.h) are never
+// packed; temporary files whose process has ended are removed on the way.
 Status BackupConfiguration(Context& context, std::string_view path,
                            const ArchiveProgressFn& progress = {});
 

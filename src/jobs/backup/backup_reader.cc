@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <map>
+#include <set>
 #include <memory>
 #include <string>
 #include <vector>
@@ -11,9 +12,11 @@
 #include "jobs/backup/backup_archive.h"
 #include "jobs/backup/backup_entry_name.h"
 #include "jobs/backup/backup_pipeline.h"
+#include "jobs/backup/work_files.h"
 #include "platform/atomic_file_writer.h"
 #include "platform/file_system.h"
 #include "platform/os_path.h"
+#include "platform/stale_temp_files.h"
 
 namespace tarvelin {
 
@@ -101,28 +104,29 @@ class Unpacker {
     archive_ = std::move(*opened);
     if (!ReadArchiveLayout(*archive_, &layout_)) return result_;
     result_.opened = true;
+    // Every head is read before anything is written, so a cut-off or
+    // damaged archive leaves the installation as it was, not half old and
+    // half new.
+    std::vector<Planned> plan;
+    if (!ReadPlan(archive_path, &plan)) return result_;
+    result_.complete = true;
+    RemoveStaleTemporaries(plan);
     all_written_ = true;
     progress_.bytes_total = archive_->stamp().size;
     {
       OrderedPipeline<Extracted> pipeline(
           options_.threads, static_cast<size_t>(4 * options_.threads + 4), kMaxBytesInFlight,
           [this](Extracted&& done) { Place(std::move(done)); });
-      int64_t offset = layout_.first_entry;
-      while (true) {
-        EntryHead head;
-        const EntryHeadStatus status = ReadEntryHead(*archive_, layout_, offset, &head);
-        if (status != EntryHeadStatus::kEntry) {
-          result_.complete = status == EntryHeadStatus::kEnd;
-          break;
-        }
-        offset = head.data_offset + head.data_size;
-        std::string relative;
-        if (!EntryNameToPath(head.name, &relative)) {
-          Fail(Status::InvalidArgument("the entry " + head.name + " leads outside the target"));
+      for (const Planned& entry : plan) {
+        if (!entry.failure.ok()) {
+          Fail(entry.failure);
           continue;
         }
-        pipeline.Submit(head.data_size,
-                        [this, head, relative, offset] { return Extract(head, relative, offset); });
+        if (entry.path.empty()) continue;
+        const int64_t end = entry.head.data_offset + entry.head.data_size;
+        pipeline.Submit(entry.head.data_size, [this, &entry, end] {
+          return Extract(entry.head, entry.path, end);
+        });
       }
       pipeline.Finish();
     }
@@ -132,10 +136,67 @@ class Unpacker {
   }
 
  private:
-  Extracted Extract(const EntryHead& head, const std::string& relative, int64_t archive_end) {
+  // One entry of the archive and what becomes of it.
+  struct Planned {
+    EntryHead head;
+    std::string path;  // the file to write; empty when the entry is passed over
+    Status failure;    // why it must not be written
+  };
+
+  // The heads of every entry up to the end or the end marker, with the
+  // file each one writes. False, with the failure set, when a head is cut
+  // off or its data reach past the end of the file.
+  bool ReadPlan(std::string_view archive_path, std::vector<Planned>* plan) {
+    int64_t offset = layout_.first_entry;
+    for (;;) {
+      Planned entry;
+      const EntryHeadStatus status = ReadEntryHead(*archive_, layout_, offset, &entry.head);
+      if (status == EntryHeadStatus::kEnd) return true;
+      if (status == EntryHeadStatus::kBroken) {
+        plan->clear();
+        result_.failure = Status::Corruption(
+            "the archive " + std::string(archive_path) + " is cut off or damaged at byte " +
+            std::to_string(offset) + "; nothing was restored");
+        return false;
+      }
+      offset = entry.head.data_offset + entry.head.data_size;
+      std::string relative;
+      if (!EntryNameToPath(entry.head.name, &relative)) {
+        entry.failure = Status::InvalidArgument("the entry " + entry.head.name +
+                                                " leads outside the target");
+      } else {
+        entry.path = PathOf(relative);
+        // Work files that an archive may carry from elsewhere never land.
+        if (entry.path == options_.left_alone ||
+            IsTemporaryFileName(entry.path.substr(entry.path.rfind('/') + 1))) {
+          entry.path.clear();
+        }
+      }
+      plan->push_back(std::move(entry));
+    }
+  }
+
+  // The target path of a relative entry path, whose single leading ".."
+  // leads to the target's parent.
+  std::string PathOf(const std::string& relative) const {
+    if (!relative.starts_with("../")) return target_ + relative;
+    const size_t parent = target_.rfind('/', target_.size() - 2);
+    return target_.substr(0, parent + 1) + relative.substr(3);
+  }
+
+  // Temporary files that a restore or a backup killed part-way left in the
+  // folders this archive writes to.
+  void RemoveStaleTemporaries(const std::vector<Planned>& plan) {
+    std::set<std::string> folders;
+    for (const Planned& entry : plan) {
+      if (!entry.path.empty()) folders.insert(entry.path.substr(0, entry.path.rfind('/') + 1));
+    }
+    for (const std::string& folder : folders) RemoveStaleTempFiles(env_, folder);
+  }
+
+  Extracted Extract(const EntryHead& head, const std::string& path, int64_t archive_end) {
     Extracted done(env_);
     done.archive_end = archive_end;
-    const std::string path = target_ + relative;
     const std::string folder = path.substr(0, path.rfind('/') + 1);
     done.status = env_.CreateDirectories(folder);
     if (done.status.ok()) done.status = done.file.OpenFile(path);

@@ -6,6 +6,7 @@
 #include "config/config_state.h"
 #include "foundation/text.h"
 #include "config/api_state.h"
+#include "jobs/backup/work_files.h"
 #include "platform/file_system.h"
 #include "platform/os_path.h"
 
@@ -84,13 +85,17 @@ bool MailFileWanted(const MailFilter& filter, std::string_view file_name, int64_
 }
 
 void WalkSource(Env& env, const BackupSource& source, const MailFilter& filter,
-                const std::function<bool(const WalkedFile&)>& take) {
+                const std::function<bool(const WalkedFile&)>& take,
+                const std::function<void(const std::string& path)>& found_temporary) {
   WalkFiles(env, source.directory, source.recursive, [&](const WalkedFile& file) {
-    if (source.mail) {
-      const std::string_view name =
-          std::string_view(file.relative).substr(file.relative.rfind('/') + 1);
-      if (!MailFileWanted(filter, name, file.size, file.mtime_ns)) return true;
+    const std::string_view name =
+        std::string_view(file.relative).substr(file.relative.rfind('/') + 1);
+    if (IsTemporaryFileName(name)) {
+      if (found_temporary) found_temporary(source.directory + file.relative);
+      return true;
     }
+    if (source.prefix.empty() && IsWorkFileOfConfig(file.relative)) return true;
+    if (source.mail && !MailFileWanted(filter, name, file.size, file.mtime_ns)) return true;
     return take(file);
   });
 }

@@ -50,7 +50,10 @@ bool MailFileWanted(const MailFilter& filter, std::string_view file_name, int64_
 
 // Calls `take` for every file of `source` that passes its filters; false
 // from `take` stops the walk. A directory that cannot be read adds nothing.
+// Work files (jobs/backup/work_files.h) never pass: temporary files go to
+// `found_temporary` instead (its full path), when given.
 void WalkSource(Env& env, const BackupSource& source, const MailFilter& filter,
-                const std::function<bool(const WalkedFile&)>& take);
+                const std::function<bool(const WalkedFile&)>& take,
+                const std::function<void(const std::string& path)>& found_temporary = {});
 
 }  // namespace tarvelin

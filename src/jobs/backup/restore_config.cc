@@ -8,7 +8,10 @@
 #include "core/config/config_save.h"
 #include "core/config/configuration.h"
 #include "core/context.h"
+#include "core/logging.h"
+#include "log/log_kinds.h"
 #include "platform/os_path.h"
+#include "store/lock_names.h"
 
 namespace tarvelin {
 
@@ -24,6 +27,8 @@ Status Unpack(const Context& context, std::string_view path, const ArchiveProgre
   UnpackOptions options;
   options.threads = PipelineThreads();
   options.progress = progress;
+  // Other programs of this installation hold their locks in it.
+  options.left_alone = target + std::string(kLockFileName);
   const UnpackResult unpacked = UnpackArchive(context.env(), std::string(path), target, options);
   if (unpacked.all_written) return Status();
   if (!unpacked.failure.ok()) return unpacked.failure;
@@ -33,8 +38,9 @@ Status Unpack(const Context& context, std::string_view path, const ArchiveProgre
 }  // namespace
 
 Status RestoreConfiguration(Context& context, std::string_view path,
-                            const ArchiveProgressFn& progress) {
-  const Status unpacked = Unpack(context, path, progress);
+                            const ArchiveProgressFn& progress, bool relocate,
+                            std::vector<ForeignFolder>* foreign) {
+  Status unpacked = Unpack(context, path, progress);
 
   ApiState& api = context.api;
   ConfigState& config = context.config;
@@ -47,6 +53,19 @@ Status RestoreConfiguration(Context& context, std::string_view path,
     SaveConfiguration(context);
     // Load again so the record in memory holds the defaults, as after Init.
     LoadConfiguration(context, /*must_exist=*/false);
+  }
+
+  const std::vector<ForeignFolder> found = FindForeignFolders(context);
+  for (const ForeignFolder& folder : found) {
+    WriteLog(context, 0, kLogKindError, "SYSTEM", 1,
+             "RestoreConfig: the " + folder.setting + " " + folder.value +
+                 " lies in the installation the archive came from" +
+                 (relocate ? "; it becomes " : "; here it would be ") + folder.here);
+  }
+  if (foreign != nullptr) *foreign = found;
+  if (relocate && !found.empty()) {
+    const Status relocated = RelocateFolders(context, found);
+    if (unpacked.ok()) unpacked = relocated;
   }
 
   const ServiceChannel channel = context.Channel();

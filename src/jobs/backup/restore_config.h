@@ -3,9 +3,11 @@
 #pragma once
 
 #include <string_view>
+#include <vector>
 
 #include "foundation/status.h"
 #include "jobs/backup/backup_progress.h"
+#include "jobs/backup/relocation.h"
 
 namespace tarvelin {
 
@@ -18,8 +20,15 @@ class Context;
 // and saves, so this installation's defaults apply; then notifies SMTP,
 // POP3, instant messaging and groupware. Ok when the archive was read to
 // its end and every entry was written; IOError otherwise (the reload and the
-// notifications still happen).
+// notifications still happen). An archive cut off or damaged in its
+// structure writes nothing.
+//
+// After the reload, folder settings that name the installation the archive
+// came from (jobs/backup/relocation.h) are logged and given in `foreign`
+// when asked for; with `relocate` they are rewritten to this installation
+// (a failure to do so fails the restore).
 Status RestoreConfiguration(Context& context, std::string_view path,
-                            const ArchiveProgressFn& progress = {});
+                            const ArchiveProgressFn& progress = {}, bool relocate = false,
+                            std::vector<ForeignFolder>* foreign = nullptr);
 
 }  // namespace tarvelin

@@ -19,6 +19,25 @@ TEST_F(DefaultMailboxPathTest, DomainPrefixThenPrimaryAlias) {
   EXPECT_EQ(DefaultMailboxPath(context_, "example.org", "a\"*/<>?|b"), "example.org/ab/");
 }
 
+TEST_F(DefaultMailboxPathTest, AnAliasWithoutUsableCharactersNeverNamesTheDomainFolder) {
+  const struct {
+    const char* aliases;
+    const char* path;
+  } kCases[] = {
+      {"*", "example.org/_2a/"},       {"?", "example.org/_3f/"},
+      {"/", "example.org/_2f/"},       {"|", "example.org/_7c/"},
+      {"**;john", "example.org/_2a2a/"}, {"\"<>", "example.org/_223c3e/"},
+      {"*.", "example.org/_/"},        {"a*", "example.org/a/"},
+  };
+  for (const auto& c : kCases) {
+    EXPECT_EQ(DefaultMailboxPath(context_, "example.org", c.aliases), c.path) << c.aliases;
+  }
+  context_.config.record.SetByte(kSplitByAliasStart, 1);
+  context_.config.record.SetByte(kSplitLength, 1);
+  EXPECT_EQ(DefaultMailboxPath(context_, "example.org", "*x"), "example.org/_2a/x/")
+      << "the split part gets a name of its own too";
+}
+
 TEST_F(DefaultMailboxPathTest, DomainMailboxRootIsThePrefix) {
   PutMailboxRoot("example.org", "/srv/boxes|");
   EXPECT_EQ(DefaultMailboxPath(context_, "example.org", "john"), "/srv/boxes/john/");

@@ -1,6 +1,7 @@
 #include "jobs/backup/backup_reader.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -116,7 +117,7 @@ TEST_F(UnpackTest, NamesLeavingTheInstallationAreSkippedAndReported) {
   EXPECT_FALSE(fs::exists("/tmp/escaped"));
 }
 
-TEST_F(UnpackTest, CutOffEntriesStopWithWhatWasWritten) {
+TEST_F(UnpackTest, CutOffEntriesWriteNothing) {
   const std::string good = ArchiveBuilder::Version2().Add("first", "1").bytes();
   struct Case {
     const char* what;
@@ -141,8 +142,69 @@ TEST_F(UnpackTest, CutOffEntriesStopWithWhatWasWritten) {
     EXPECT_TRUE(result.opened) << c.what;
     EXPECT_FALSE(result.complete) << c.what;
     EXPECT_FALSE(result.all_written) << c.what;
-    EXPECT_EQ(Files(), std::set<std::string>{"config/first"}) << c.what;
+    EXPECT_NE(result.failure.message().find("nothing was restored"), std::string::npos) << c.what;
+    EXPECT_EQ(Files(), std::set<std::string>{}) << c.what;
   }
+}
+
+// An archive cut anywhere but between two entries (inside a head, inside
+// data, just before the end marker) changes no file: not a mix of old and
+// new.
+TEST_F(UnpackTest, ATruncatedArchiveChangesNoFile) {
+  for (bool compressed : {true, false}) {
+    ArchiveBuilder archive = ArchiveBuilder::Version2(compressed);
+    std::set<size_t> boundaries = {archive.bytes().size()};
+    for (const char* name : {"settings.cfg", "example.org\\users.cfg", "..\\mail\\a\\1.tmp"}) {
+      archive.Add(name, std::string(40, 'n') + name);
+      boundaries.insert(archive.bytes().size());
+    }
+    const std::string whole = archive.End().bytes();
+    for (size_t cut = 1; cut < whole.size() - 1; ++cut) {
+      if (boundaries.count(cut) != 0) continue;
+      SCOPED_TRACE(std::to_string(cut) + (compressed ? " compressed" : " stored"));
+      fs::remove_all(dir_.path() + "inst");
+      dir_.Write("inst/config/settings.cfg", "old settings");
+      dir_.Write("inst/config/example.org/users.cfg", "old users");
+      const UnpackResult result = Unpack(whole.substr(0, cut));
+      EXPECT_FALSE(result.all_written);
+      EXPECT_EQ(result.files_written, 0);
+      EXPECT_EQ(dir_.Read("inst/config/settings.cfg"), "old settings");
+      EXPECT_EQ(dir_.Read("inst/config/example.org/users.cfg"), "old users");
+      EXPECT_EQ(Files(), (std::set<std::string>{"config/settings.cfg", "config/example.org/users.cfg"}));
+    }
+  }
+}
+
+// Entries of temporary files and of the file left alone never land, and
+// temporary files of ended processes go from the folders entries go to.
+TEST_F(UnpackTest, WorkFilesNeverLandAndStaleOnesGo) {
+  const std::string stale = ".~tarvelin.999999999.00ab.1";
+  const std::string mine = ".~tarvelin." + std::to_string(::getpid()) + ".00ab.1";
+  dir_.Write("inst/config/admin.lock", "lock");
+  dir_.Write("inst/config/" + stale, "stale");
+  dir_.Write("inst/config/" + mine, "a writer of this process");
+  dir_.Write("inst/mail/a/" + stale, "stale");
+  dir_.Write("inst/elsewhere/" + stale, "no entry goes here");
+  dir_.Write("archive", ArchiveBuilder::Version2()
+                            .Add("admin.lock", "from the archive")
+                            .Add("..\\config\\admin.lock", "from the archive")
+                            .Add(".~tarvelin.5.00ab.1", "packed by mistake")
+                            .Add("example.org\\users.cfg.tmp", "packed by mistake")
+                            .Add("settings.cfg.tmp.5.00ab.2", "packed by mistake")
+                            .Add("settings.cfg", "S")
+                            .Add("..\\mail\\a\\1.tmp", "M")
+                            .bytes());
+  UnpackOptions options;
+  options.durable = false;
+  options.left_alone = dir_.path() + "inst/config/admin.lock";
+  const UnpackResult result =
+      UnpackArchive(env_, dir_.path() + "archive", dir_.path() + "inst/config/", options);
+  EXPECT_TRUE(result.all_written);
+  EXPECT_EQ(result.files_written, 2);
+  EXPECT_EQ(dir_.Read("inst/config/admin.lock"), "lock");
+  EXPECT_EQ(Files(), (std::set<std::string>{"config/admin.lock", "config/settings.cfg",
+                                            "config/" + mine, "mail/a/1.tmp",
+                                            "elsewhere/" + stale}));
 }
 
 TEST_F(UnpackTest, DataThatDoNotInflateAreNotWritten) {
