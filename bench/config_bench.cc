@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "core/config/config_save.h"
 #include "core/config/configuration.h"
 #include "core/config/config_variables.h"
 #include "schema/server_config_layout.h"
@@ -105,6 +106,43 @@ void BM_GetDomainIndex(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_GetDomainIndex);
+
+// One setting changed and saved, nobody else writing: the lock and the
+// stamp checks on top of writing both files.
+void BM_SaveOneSetting(benchmark::State& state) {
+  Installation installation;
+  Context context;
+  Init(context, installation.path().c_str());
+  uint32_t port = 0;
+  for (auto _ : state) {
+    ++port;
+    SetConfigSetting(context, 27, &port, 4);
+    SaveConfig(context);
+  }
+}
+BENCHMARK(BM_SaveOneSetting)->Unit(benchmark::kMicrosecond);
+
+// The same after another program saved a change of its own: the reload of
+// both files and the merge.
+void BM_SaveOneSettingAfterAnotherProgram(benchmark::State& state) {
+  Installation installation;
+  Context context;
+  Context other;
+  Init(context, installation.path().c_str());
+  Init(other, installation.path().c_str());
+  uint32_t port = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    ++port;
+    SetConfigSetting(other, 27, &port, 4);
+    SaveConfig(other);
+    state.ResumeTiming();
+    const std::string host = "merged-" + std::to_string(port) + ".example";
+    SetConfigSetting(context, 11, host.data(), static_cast<int32_t>(host.size()));
+    SaveConfig(context);
+  }
+}
+BENCHMARK(BM_SaveOneSettingAfterAnotherProgram)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 }  // namespace tarvelin

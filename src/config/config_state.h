@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "config/path_dat.h"
+#include "platform/env.h"
 #include "schema/server_config.h"
 
 namespace tarvelin {
@@ -45,8 +46,21 @@ struct DnsResolverSettings {
   uint32_t option_22136 = 0;
 };
 
+// settings.cfg and domains.cfg as this process last loaded or saved them:
+// a save tells its own changes by the fields that differ from `record`, and
+// another program's by stamps that moved (core/config/config_merge.h).
+struct ConfigBaseline {
+  bool taken = false;  // no load or save yet: there is nothing to merge with
+  // As loaded (defaults pass included), except the domain count, which is
+  // what settings.cfg held: a list whose count differs still needs a save.
+  ServerConfig record;
+  FileStamp settings_stamp;  // taken before the read
+  FileStamp domains_stamp;
+};
+
 struct ConfigState {
   ServerConfig record;
+  ConfigBaseline baseline;
   PathDat path_dat;
   DerivedConfig derived;
   ProcessValues process;

@@ -10,9 +10,11 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "foundation/status.h"
 #include "schema/domain_record_layout.h"
+#include "store/domain_list_change.h"
 
 namespace tarvelin {
 
@@ -30,7 +32,8 @@ class DomainStore {
   static bool IsFolderName(std::string_view name);
 
   // Reads the list afresh (applying the upgrades of older layouts) and
-  // rebuilds the name index. True when a stored list was read.
+  // rebuilds the name index; the record of changes starts empty. True when
+  // a stored list was read.
   virtual bool Load() = 0;
   // Writes the list as a whole, so that a crash leaves the old or the new.
   virtual Status SaveList() const = 0;
@@ -72,6 +75,19 @@ class DomainStore {
   // The first position whose binding list holds the address (compared like
   // list items: case-insensitive, trimmed), or -1.
   virtual int PositionOfAddress(std::string_view address) const = 0;
+
+  // Every Append, RenameEntry, RemoveEntry and SetBinding since the last
+  // Load or TakeChanges is recorded by name, oldest first.
+  virtual bool HasChanges() const = 0;
+  // The recorded changes; the record starts empty again.
+  virtual std::vector<DomainListChange> TakeChanges() = 0;
+  // Makes the changes again, in order and by name, on the list as it is
+  // (another program's list, just loaded), recording those it makes. A
+  // change that would leave a blank entry or a name twice is skipped: an
+  // add of a name the list holds, a rename or removal or binding of a name
+  // it lacks, a rename onto a name another entry holds. A binding sets
+  // only the flag: its bind.dat was written when the change was made.
+  virtual void Replay(const std::vector<DomainListChange>& changes) = 0;
 
   // The record of a name ResolveRecordName gave, from the record cache or
   // the store (then cached). NotFound, the record all zero, when the domain

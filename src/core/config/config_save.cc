@@ -1,6 +1,6 @@
 #include "core/config/config_save.h"
 
-#include "core/config/configuration.h"
+#include "core/config/config_merge.h"
 #include "core/context.h"
 #include "services/service_channel.h"
 
@@ -14,7 +14,7 @@ constexpr int kSmtp = 0, kPop3 = 1, kControl = 2, kInstantMessaging = 3, kGroupw
 
 int32_t SaveConfig(Context& context) {
   context.api.config_changed = false;
-  SaveConfiguration(context);
+  SaveMergedConfiguration(context);
   return UpdateConfiguration(context.Channel());
 }
 

@@ -11,8 +11,10 @@ class ServiceChannel;
 inline constexpr uint32_t kReloadMessage = 1280;
 inline constexpr uint32_t kReloadServicesMessage = 1299;
 
-// Clears the changed flag, writes settings.cfg and domains.cfg, and returns
-// UpdateConfiguration's result.
+// Clears the changed flag, saves settings.cfg and domains.cfg merged with
+// what other programs saved meanwhile (config_merge.h; nothing is written
+// when this process changed nothing), and returns UpdateConfiguration's
+// result.
 int32_t SaveConfig(Context& context);
 // Tells SMTP, POP3, groupware, instant messaging and control (in this
 // order) to re-read their configuration; the control service's result.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "core/config/config_merge.h"
 #include "core/config/config_save.h"
 #include "core/context.h"
 #include "core/domains/domain_defaults.h"
@@ -70,6 +71,9 @@ Status AddDomain(Context& context, std::string_view name, const DomainRecord& re
     return Status::InvalidArgument("a domain name has at most " + std::to_string(kDomainNameMax) +
                                    " characters");
   }
+  // Held to the save: two programs adding one name give one entry.
+  const Result<CrossProcessLocks::Held> held = LockCurrentConfiguration(context);
+  if (!held.ok()) return held.status();
   if (domains.Exists(text)) return Status::AlreadyExists("the domain " + text + " exists already");
   // "." and ".." pass the character rule but would make the domain's
   // folder the configuration directory or its parent.
@@ -101,8 +105,20 @@ Result<std::string> DomainBinding(const Context& context, int position) {
   return context.domains().GetBinding(position);
 }
 
+int CurrentPosition(const Context& context, int position, const std::string& name) {
+  const DomainStore& domains = context.domains();
+  if (domains.NameAt(position) == name && position < domains.Count()) return position;
+  const int found = domains.FindPosition(name, /*strict=*/true);
+  return found >= 0 && domains.NameAt(found) == name ? found : -1;
+}
+
 Status SetDomainBinding(Context& context, int position, std::string_view addresses) {
   TARVELIN_RETURN_IF_ERROR(CheckPosition(context, position));
+  const std::string name = context.domains().NameAt(position);
+  const Result<CrossProcessLocks::Held> held = LockCurrentConfiguration(context);
+  if (!held.ok()) return held.status();
+  position = CurrentPosition(context, position, name);
+  if (position < 0) return Status::NotFound("the domain " + name + " was removed meanwhile");
   if (!context.domains().SetBinding(position, CutTo(addresses, kBindingMax))) {
     return Status::IOError("the binding of " + context.domains().NameAt(position) +
                            " could not be stored");

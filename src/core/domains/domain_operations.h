@@ -30,7 +30,8 @@ Result<DomainRecord> LoadDomain(Context& context, int position);
 Status SaveDomain(Context& context, int position, const DomainRecord& record);
 // Adds a domain with the record: appends the name (stored lower-cased),
 // saves the global configuration, logs the creation, tells the services to
-// reload and writes the domain's record. InvalidArgument for a name of 96
+// reload and writes the domain's record. The check and the save hold
+// kSettingsLock, the check against the list as last saved by any program. InvalidArgument for a name of 96
 // or more characters, empty, invalid, or "." or ".."; AlreadyExists for a
 // name that already resolves (an address counts by its domain); IOError
 // when the record cannot be written (the domain then stays in the list).
@@ -41,11 +42,16 @@ Status AddDomain(Context& context, std::string_view name, const DomainRecord& re
 // setting 77 is off. Single settings of a record are in domain_settings.h.
 bool SetDomainDefaults(Context& context, uint8_t* record, int32_t force);
 
+// Where the entry stored as `name` is now, after the list was brought up
+// to date with other programs' saves: `position` while it still holds that
+// name, else the position that does; -1 when the list lacks it.
+int CurrentPosition(const Context& context, int position, const std::string& name);
+
 // The addresses the domain at `position` is bound to.
 Result<std::string> DomainBinding(const Context& context, int position);
 // Sets the binding to `addresses` (cut to 255; empty removes it), saves the
 // global configuration and tells the services to reload; IOError when it
-// could not be stored.
+// could not be stored, NotFound when another program removed the domain.
 Status SetDomainBinding(Context& context, int position, std::string_view addresses);
 
 }  // namespace tarvelin

@@ -23,7 +23,9 @@ Status RenameDomain(Context& context, std::string_view old_name, std::string_vie
 // folder of its own below the mail root), its addresses from group member
 // files, its configuration folder and its list entry; saves the
 // configuration and tells the services. InvalidArgument for a position
-// outside the list.
+// outside the list; NotFound when another program removed the domain
+// meanwhile (an entry another program moved is found by its name). Holds
+// kSettingsLock to the save.
 Status DeleteDomain(Context& context, int position);
 
 }  // namespace tarvelin

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 #include "schema/config_offsets.h"
 #include "schema/server_config.h"
@@ -118,6 +119,7 @@ bool FileDomainStore::SetBinding(int position, std::string_view addresses) {
   }
   ScopedLock lock(locks_, LockId::kGeneral);
   SetBindingFlag(position, !text.empty());
+  Record({DomainListChange::Kind::kBind, NameAt(position), "", !text.empty()});
   return true;
 }
 
@@ -148,6 +150,8 @@ bool FileDomainStore::Load() {
   }
   record.SetByte(offsets::kDomainTableFormat, 1);
   RebuildIndex();
+  // The upgrades above append, but the list as loaded is nobody's change.
+  changes_.clear();
   return read;
 }
 
@@ -237,13 +241,17 @@ void FileDomainStore::Append(std::string_view name) {
   StoreName(count, lower);
   index_.emplace(lower, count);
   SetCount(count + 1);
+  Record({DomainListChange::Kind::kAdd, lower, "", false});
 }
 
 bool FileDomainStore::RenameEntry(int position, std::string_view name) {
   if (position < 0 || position >= Capacity()) return false;
   ScopedLock lock(locks_, LockId::kGeneral);
-  StoreName(position, CutTo(ToLower(name), kDomainNameMax));
+  const std::string old_name = NameAt(position);
+  const std::string new_name = CutTo(ToLower(name), kDomainNameMax);
+  StoreName(position, new_name);
   RebuildNameIndex();
+  Record({DomainListChange::Kind::kRename, old_name, new_name, false});
   return true;
 }
 
@@ -251,6 +259,7 @@ bool FileDomainStore::RemoveEntry(int position) {
   ScopedLock lock(locks_, LockId::kGeneral);
   const int count = std::min(Count(), Capacity());
   if (position < 0 || position >= count) return false;
+  Record({DomainListChange::Kind::kRemove, NameAt(position), "", false});
   long_name_bound_.resize(static_cast<size_t>(Capacity()), false);
   std::memmove(Entry(position), Entry(position + 1),
                static_cast<size_t>(count - position - 1) * kDomainEntrySize);
@@ -260,6 +269,51 @@ bool FileDomainStore::RemoveEntry(int position) {
   SetCount(Count() - 1);
   RebuildNameIndex();
   return true;
+}
+
+void FileDomainStore::Record(DomainListChange change) {
+  ScopedLock lock(locks_, LockId::kGeneral);
+  changes_.push_back(std::move(change));
+}
+
+bool FileDomainStore::HasChanges() const {
+  ScopedLock lock(locks_, LockId::kGeneral);
+  return !changes_.empty();
+}
+
+std::vector<DomainListChange> FileDomainStore::TakeChanges() {
+  ScopedLock lock(locks_, LockId::kGeneral);
+  return std::exchange(changes_, {});
+}
+
+void FileDomainStore::Replay(const std::vector<DomainListChange>& changes) {
+  ScopedLock lock(locks_, LockId::kGeneral);
+  for (const DomainListChange& change : changes) ReplayOne(change);
+}
+
+void FileDomainStore::ReplayOne(const DomainListChange& change) {
+  const int position = IndexLookup(change.name);
+  switch (change.kind) {
+    case DomainListChange::Kind::kAdd:
+      if (position < 0) Append(change.name);
+      return;
+    case DomainListChange::Kind::kRename: {
+      const int taken = IndexLookup(change.new_name);
+      if (position >= 0 && (taken < 0 || taken == position)) {
+        RenameEntry(position, change.new_name);
+      }
+      return;
+    }
+    case DomainListChange::Kind::kRemove:
+      if (position >= 0) RemoveEntry(position);
+      return;
+    case DomainListChange::Kind::kBind:
+      if (position >= 0) {
+        SetBindingFlag(position, change.bound);
+        Record(change);
+      }
+      return;
+  }
 }
 
 std::string FileDomainStore::ResolveRecordName(std::string_view name) const {

@@ -45,8 +45,8 @@ class FileDomainStore : public DomainStore {
         cache_(locks) {}
 
   // Reads domains.cfg (or the oldest layout inside settings.cfg), applies
-  // the layout upgrades and rebuilds the name index. True when a store was
-  // read.
+  // the layout upgrades and rebuilds the name index; the record of changes
+  // starts empty. True when a store was read.
   bool Load() override;
   // Replaces domains.cfg with FileImage().
   Status SaveList() const override;
@@ -93,6 +93,10 @@ class FileDomainStore : public DomainStore {
   // list items: case-insensitive, trimmed), or -1.
   int PositionOfAddress(std::string_view address) const override;
 
+  bool HasChanges() const override;
+  std::vector<DomainListChange> TakeChanges() override;
+  void Replay(const std::vector<DomainListChange>& changes) override;
+
   // The domain's configuration folder, ending with a separator; empty when
   // the name cannot be a folder name (empty, ".", "..", or holding a
   // separator or a zero byte), so no caller reaches outside the
@@ -127,6 +131,8 @@ class FileDomainStore : public DomainStore {
   void StoreName(int position, std::string_view lower_name);
   void SetBindingFlag(int position, bool bound);
   void RebuildNameIndex();
+  void Record(DomainListChange change);
+  void ReplayOne(const DomainListChange& change);
 
   void ReadDomainsFile(const std::string& path);
   void ReadLegacySettings();
@@ -147,6 +153,7 @@ class FileDomainStore : public DomainStore {
   std::vector<uint8_t> table_;
   std::vector<bool> long_name_bound_;           // binding flags of 95-character names
   std::unordered_map<std::string, int> index_;  // name -> position
+  std::vector<DomainListChange> changes_;       // since the last Load or TakeChanges
   DomainCache cache_;
 };
 
