@@ -31,8 +31,9 @@ Context::Context(ContextOptions options)
       file_locks_(std::make_unique<CrossProcessLocks>(env_)),
       domains_(std::make_unique<FileDomainStore>(env_, api.config_path, config.record,
                                                  config.derived.subdomains_enabled, *locks_)),
-      accounts_(std::make_unique<FileAccountStore>(env_, api.config_path, config.record, *locks_)),
-      remotes_(std::make_unique<FileRemoteStore>(env_, api.config_path, *locks_)),
+      accounts_(std::make_unique<FileAccountStore>(env_, api.config_path, config.record, *locks_,
+                                                   *file_locks_)),
+      remotes_(std::make_unique<FileRemoteStore>(env_, api.config_path, *locks_, *file_locks_)),
       walks_(std::make_unique<WalkTable>()),
       log_(std::make_unique<LogWriter>(
           env_, options.log_clock ? std::move(options.log_clock) : SystemLogClock(env_), *locks_)),

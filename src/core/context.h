@@ -22,6 +22,7 @@
 #include "config/config_state.h"
 #include "core/accounts/engine_hooks.h"
 #include "core/accounts/external_logon.h"
+#include "core/load_notes.h"
 #include "log/log_writer.h"
 #include "platform/cross_process_locks.h"
 #include "platform/env.h"
@@ -78,6 +79,9 @@ class Context {
 
   // The account walks handed out by number (the C API's walks).
   WalkTable& walks() const { return *walks_; }
+  // What the C exports last handed out by position, checked by their saves
+  // and deletes.
+  LoadNotes& load_notes() const { return *load_notes_; }
 
   LockTable& locks() const { return *locks_; }
   // The locks other processes honour too: every read-check-write step on a
@@ -113,6 +117,7 @@ class Context {
   std::unique_ptr<AccountStore> accounts_;
   std::unique_ptr<RemoteStore> remotes_;
   std::unique_ptr<WalkTable> walks_;
+  std::unique_ptr<LoadNotes> load_notes_ = std::make_unique<LoadNotes>();
   std::unique_ptr<LogWriter> log_;
   ConfigReloaders reloaders_;
   std::unique_ptr<EngineHooks> hooks_;

@@ -2,7 +2,7 @@
 // over the target when complete, so that readers and a crash see the old
 // file or the new one, never a torn one. A crash can leave the temporary
 // file behind; the next Open truncates it. Writers that share a temporary
-// name must exclude each other (DirectoryLock).
+// name must exclude each other (CrossProcessLocks).
 #pragma once
 
 #include <cstddef>

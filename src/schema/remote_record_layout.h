@@ -38,7 +38,11 @@ const RemoteField* FindRemoteField(int id);
 
 // Offsets the library's own code acts on.
 namespace remote_offsets {
+inline constexpr int kServer = 0;  // the remote server
+inline constexpr int kServerCapacity = 63;
 inline constexpr int kSchedule = 256;
+inline constexpr int kLogin = 796;  // login name at the remote server
+inline constexpr int kLoginCapacity = 127;
 inline constexpr int kStateFile = 1312;  // collection state file, removed with the account
 inline constexpr int kStateFileCapacity = 255;
 }  // namespace remote_offsets

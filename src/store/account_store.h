@@ -22,6 +22,7 @@
 #include "foundation/status.h"
 #include "schema/user_record.h"
 #include "store/login_name.h"
+#include "store/store_lock.h"
 
 namespace tarvelin {
 
@@ -105,8 +106,17 @@ class AccountStore {
   // A walk over the domain's accounts; null when the domain has no store.
   virtual std::unique_ptr<AccountIterator> NewIterator(std::string_view domain) = 0;
 
+  // Holds the domain's accounts for one step of checks and writes: Write
+  // and Remove of the holder's thread go on under it, every other writer,
+  // in this program or another, waits. Operations that check before they
+  // write (an alias is free, a position still holds the account loaded)
+  // hold it from the check to the write. Fails only when the lock cannot
+  // be had (InvalidArgument for a name that cannot be a domain).
+  virtual Result<std::unique_ptr<StoreLock>> LockDomain(std::string_view domain) = 0;
+
   // Replaces the account at `*position`, or adds one when it is -1 or the
-  // count (the new position is given back).
+  // count (the new position is given back). Takes the domain's lock for
+  // the write alone; a caller that checked first holds LockDomain.
   virtual Status Write(std::string_view domain, const UserRecord& record, int* position) = 0;
   // Removes the account at `position`; later ones move down one position.
   // `removed` receives it, password as stored; `groups`, when given, the

@@ -3,8 +3,11 @@
 // keeps them in remote.cfg.
 #pragma once
 
+#include <memory>
+
 #include "foundation/status.h"
 #include "schema/remote_record_layout.h"
+#include "store/store_lock.h"
 
 namespace tarvelin {
 
@@ -13,6 +16,10 @@ class RemoteStore {
   virtual ~RemoteStore() = default;
 
   virtual int Count() = 0;
+  // Holds the list for one step of checks and writes, as
+  // AccountStore::LockDomain holds a domain; Write and Remove take it for
+  // themselves too.
+  virtual Result<std::unique_ptr<StoreLock>> Lock() = 0;
   // The record at `position`, or a zero record for a position outside the
   // list; gives the number of records.
   virtual int Load(int position, RemoteAccountRecord* record) = 0;

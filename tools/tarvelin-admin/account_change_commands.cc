@@ -55,7 +55,9 @@ void AccountDelete(Session& session, const std::string& text) {
   if (position < 0 || !record.ok() || !HoldsAlias(*record, address.local)) {
     throw CommandError("no account has the alias " + text);
   }
-  Check(DeleteAccount(context, domain, position, ""), "cannot delete " + text);
+  // Refused, nothing deleted, if another program moved the account meanwhile.
+  Check(DeleteAccount(context, domain, position, "", AccountIdentity(*record)),
+        "cannot delete " + text);
   session.out.Emit({{"domain", domain}, {"position", position}, {"deleted", true}},
                    "deleted " + text + " (position " + std::to_string(position) + ")");
 }
@@ -83,8 +85,10 @@ void AccountSave(Session& session, const std::string& domain_name, int32_t posit
   Context& context = session.context();
   const UserRecord record = ReadRecord(context, file);
   const std::string domain = Checked(ResolveDomainName(context, domain_name));
-  Checked(LoadAccount(context, domain, position));  // only an existing account is replaced
-  Check(SaveAccount(context, domain, position, record, ""),
+  // Only an existing account is replaced, and only while it is the one
+  // loaded here.
+  const UserRecord loaded = Checked(LoadAccount(context, domain, position));
+  Check(SaveAccount(context, domain, position, record, "", AccountIdentity(loaded)),
         "cannot save the account at position " + std::to_string(position) + " of " + domain);
   session.out.Emit({{"domain", domain}, {"position", position}, {"saved", true}},
                    "saved the account at position " + std::to_string(position) + " of " + domain);

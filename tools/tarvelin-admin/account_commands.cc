@@ -68,14 +68,22 @@ void AccountFind(Session& session, const std::string& address) {
 }
 
 // The account an address reaches, as users.cfg holds it: the lookup may
-// hand out folder delivery in its copy, so the record is loaded again.
+// hand out folder delivery in its copy, so the record is loaded again. A
+// delete by another program between the lookup and the load moves the
+// account away from the position found: the lookup is made again.
 FoundAccount StoredAccount(Context& context, const std::string& address) {
-  FoundAccount found;
-  if (!FindAccount(context, address, /*follow_domain_alias=*/true, &found)) {
-    throw CommandError("no account for " + address);
+  constexpr int kAttempts = 5;
+  for (int attempt = 0; attempt < kAttempts; ++attempt) {
+    FoundAccount found;
+    if (!FindAccount(context, address, /*follow_domain_alias=*/true, &found)) {
+      throw CommandError("no account for " + address);
+    }
+    const std::string wanted = AccountIdentity(found.record);
+    found.record = Checked(LoadAccount(context, found.domain, found.position));
+    if (AccountIdentity(found.record) == wanted) return found;
   }
-  found.record = Checked(LoadAccount(context, found.domain, found.position));
-  return found;
+  throw CommandError("the account of " + address +
+                     " kept moving while other programs changed its domain; run again");
 }
 
 // Accounts have always shown their date-times as day numbers in JSON.
@@ -114,8 +122,10 @@ void AccountSet(Session& session, const std::string& address, int32_t id, const 
   const SettingValue value = ValueOfText(shape, text);
   FoundAccount found = StoredAccount(context, address);
   const std::string what = "setting " + std::to_string(id) + " of " + address + " was not saved";
+  const std::string loaded = AccountIdentity(found.record);
   Check(SetUserSettingValue(found.record.data(), id, value), what);
-  Check(SaveAccount(context, found.domain, found.position, found.record, ""), what);
+  // Refused, nothing written, if another program moved the account meanwhile.
+  Check(SaveAccount(context, found.domain, found.position, found.record, "", loaded), what);
   const SettingValue stored =
       Checked(UserSettingValue(context.config.record, found.record.data(), id));
   nlohmann::json json = AccountHeader(found);

@@ -91,8 +91,10 @@ void RemoteSet(Session& session, int32_t index, int32_t id, const std::string& t
   Context& context = session.context();
   Checked(DescribeRemoteSetting(id));
   RemoteAccountRecord record = Load(context, index);
+  const std::string loaded = RemoteIdentity(record);
   SetFromText(record, id, text);
-  Check(SaveRemoteAccount(context, index, record),
+  // Refused, nothing written, if another program moved the account meanwhile.
+  Check(SaveRemoteAccount(context, index, record, loaded),
         "cannot write remote account " + std::to_string(index));
   const SettingValue stored = ValueOf(record, id);
   session.out.Emit({{"index", index}, {"id", id}, {"value", JsonOf(stored)}, {"saved", true}},
@@ -101,8 +103,8 @@ void RemoteSet(Session& session, int32_t index, int32_t id, const std::string& t
 
 void RemoteDelete(Session& session, int32_t index) {
   Context& context = session.context();
-  Load(context, index);
-  Check(DeleteRemoteAccount(context, index),
+  const std::string loaded = RemoteIdentity(Load(context, index));
+  Check(DeleteRemoteAccount(context, index, loaded),
         "cannot delete remote account " + std::to_string(index));
   session.out.Emit({{"index", index}, {"deleted", true}},
                    "deleted remote account " + std::to_string(index));

@@ -26,6 +26,9 @@ UserRecord RecordFrom(const void* buffer) {
   return record;
 }
 
+// The scope of a domain's positions in the Context's load notes.
+std::string NotesOf(const std::string& domain) { return "users:" + domain; }
+
 }  // namespace
 
 int32_t GetUserCount(Context& context, const char* domain) {
@@ -61,6 +64,7 @@ int32_t LoadUser(Context& context, const char* domain, int32_t position, void* b
   if (!RecordFits(buffer, size)) return kResultBufferTooSmall;
   const Result<UserRecord> record = LoadAccount(context, *name, position);
   if (!record.ok()) return ApiResultOf(record.status());
+  context.load_notes().Note(NotesOf(*name), position, AccountIdentity(*record));
   std::memcpy(buffer, record->data(), kUserRecordSize);
   return kUserRecordSize;
 }
@@ -70,21 +74,31 @@ int32_t SaveUser(Context& context, const char* domain, int32_t position, const v
   const Result<std::string> name = Domain(context, domain);
   if (!name.ok()) return ApiResultOf(name.status());
   if (!RecordFits(buffer, size)) return kResultBufferTooSmall;
-  return ApiResultOf(SaveAccount(context, *name, position, RecordFrom(buffer), ""));
+  const UserRecord record = RecordFrom(buffer);
+  const Status saved = SaveAccount(context, *name, position, record, "",
+                                   context.load_notes().Find(NotesOf(*name), position));
+  if (saved.ok()) context.load_notes().Note(NotesOf(*name), position, AccountIdentity(record));
+  return ApiResultOf(saved);
 }
 
 int32_t AddUser(Context& context, const char* domain, const void* buffer, int32_t size) {
   const Result<std::string> name = Domain(context, domain);
   if (!name.ok()) return ApiResultOf(name.status());
   if (!RecordFits(buffer, size)) return kResultBufferTooSmall;
-  const Result<int> position = AddAccount(context, *name, RecordFrom(buffer), "");
-  return position.ok() ? *position : ApiResultOf(position.status());
+  const UserRecord record = RecordFrom(buffer);
+  const Result<int> position = AddAccount(context, *name, record, "");
+  if (!position.ok()) return ApiResultOf(position.status());
+  context.load_notes().Note(NotesOf(*name), *position, AccountIdentity(record));
+  return *position;
 }
 
 int32_t DeleteUser(Context& context, const char* domain, int32_t position) {
   const Result<std::string> name = Domain(context, domain);
   if (!name.ok()) return ApiResultOf(name.status());
-  return ApiResultOf(DeleteAccount(context, *name, position, ""));
+  const Status deleted =
+      DeleteAccount(context, *name, position, "", context.load_notes().Find(NotesOf(*name), position));
+  if (deleted.ok()) context.load_notes().Removed(NotesOf(*name), position);
+  return ApiResultOf(deleted);
 }
 
 }  // namespace tarvelin::capi

@@ -93,6 +93,19 @@ void FillMailboxPath(Context& context, UserRecord& record, std::string_view doma
              CutTo(path, user_offsets::kMailboxPathCapacity));
 }
 
+// Refuses a save or delete at a position that no longer holds the account
+// the caller loaded there.
+Status MovedAway(std::string_view domain, int position, const std::string& loaded) {
+  return Status::NotFound("the account at position " + std::to_string(position) + " of " +
+                          std::string(domain) + " is no longer \"" + loaded +
+                          "\": another program moved or removed it meanwhile; load it again");
+}
+
+// The domain's accounts held for one operation.
+Result<std::unique_ptr<StoreLock>> HoldDomain(const Context& context, std::string_view domain) {
+  return context.accounts().LockDomain(domain);
+}
+
 Status CheckPassword(const Context& context, const UserRecord& record) {
   if (PasswordPolicyAccepts(context.config.record,
                             TextAt(record, user_offsets::kPassword, kMailboxCapacity),
@@ -134,9 +147,13 @@ Result<UserRecord> LoadAccount(const Context& context, std::string_view domain, 
   return record;
 }
 
+std::string AccountIdentity(const UserRecord& record) { return ToLower(PrimaryAliasOf(record)); }
+
 Result<int> AddAccount(Context& context, std::string_view domain, UserRecord record,
                        std::string_view actor) {
   TARVELIN_RETURN_IF_ERROR(CheckAliasList(record));
+  const Result<std::unique_ptr<StoreLock>> held = HoldDomain(context, domain);
+  if (!held.ok()) return held.status();
   TARVELIN_RETURN_IF_ERROR(CheckAliasesFree(context, domain, AliasListOf(record)));
   if (AccountTypeOf(record) == kUserAccount) {
     FillMailbox(record);
@@ -152,12 +169,17 @@ Result<int> AddAccount(Context& context, std::string_view domain, UserRecord rec
 }
 
 Status SaveAccount(Context& context, std::string_view domain, int position, UserRecord record,
-                   std::string_view actor) {
+                   std::string_view actor, const std::optional<std::string>& loaded) {
+  const Result<std::unique_ptr<StoreLock>> held = HoldDomain(context, domain);
+  if (!held.ok()) return held.status();
   UserRecord old{};
   // Only an existing account is saved: a new one goes through AddAccount.
   if (position < 0 || position >= LoadAccountAt(context, domain, position, &old)) {
     return Status::NotFound("no account at position " + std::to_string(position) + " of " +
                             std::string(domain));
+  }
+  if (loaded && AccountIdentity(old) != *loaded && AccountIdentity(old) != AccountIdentity(record)) {
+    return MovedAway(domain, position, *loaded);
   }
   const std::string aliases = AliasListOf(record);
   if (!EqualsNoCase(aliases, AliasListOf(old)) && !ListItems(aliases).empty()) {
@@ -182,7 +204,17 @@ Status SaveAccount(Context& context, std::string_view domain, int position, User
 }
 
 Status DeleteAccount(Context& context, std::string_view domain, int position,
-                     std::string_view actor) {
+                     std::string_view actor, const std::optional<std::string>& loaded) {
+  const Result<std::unique_ptr<StoreLock>> held = HoldDomain(context, domain);
+  if (!held.ok()) return held.status();
+  // A negative position is refused as ever, below.
+  if (loaded && position >= 0) {
+    UserRecord there{};
+    if (position >= LoadAccountAt(context, domain, position, &there) ||
+        AccountIdentity(there) != *loaded) {
+      return MovedAway(domain, position, *loaded);
+    }
+  }
   UserRecord removed{};
   const Result<RemoveOutcome> outcome = RemoveAccount(context, domain, position, actor, &removed);
   if (!outcome.ok()) return outcome.status();

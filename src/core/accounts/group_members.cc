@@ -12,6 +12,7 @@
 #include "core/context.h"
 #include "platform/lock_table.h"
 #include "platform/file_system.h"
+#include "store/lock_names.h"
 
 namespace tarvelin {
 
@@ -118,7 +119,13 @@ bool ReplaceGroupMember(Context& context, const GroupRef& group, const MemberCha
   const std::string path = MemberFilePath(context, group.record);
   if (path.empty()) return true;
   {
-    // Lock 2 keeps rewrites of list files from losing each other's change.
+    // The file's cross-process lock keeps rewrites by other programs, lock
+    // 2 those of other threads, from losing each other's change; the
+    // cross-process one first, so no thread waits for another program
+    // while holding lock 2.
+    const Result<CrossProcessLocks::Held> held =
+        context.file_locks().Acquire(LockFileOf(context.api.config_path), FileLockOf(path));
+    if (!held.ok()) return false;
     ScopedLock lock(context.locks(), LockId::kMailingLists);
     std::string content;
     const Status read = context.env().ReadFile(path, &content);

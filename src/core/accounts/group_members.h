@@ -60,8 +60,9 @@ std::vector<GroupRef> GroupsContaining(Context& context, const MemberChange& cha
                                        const KnownGroups* known = nullptr);
 
 // Rewrites the group's member file (temporary file renamed over it, so a
-// crash leaves the old or the new file) and pushes the group to the
-// groupware service. Nothing is written, nor pushed, when the pass changes
+// crash leaves the old or the new file), holding the file's cross-process
+// lock from the read to the rename, and pushes the group to the groupware
+// service. Nothing is written, nor pushed, when the pass changes
 // nothing or the file is missing. False when the file could not be read
 // or written; then nothing was changed.
 bool ReplaceGroupMember(Context& context, const GroupRef& group, const MemberChange& change);

@@ -8,6 +8,7 @@
 #include "schema/user_record_offsets.h"
 #include "store/domain_store.h"
 #include "store/file/group_files.h"
+#include "store/file/held_file_lock.h"
 #include "store/file/stored_record.h"
 #include "store/file/users_file.h"
 #include "store/file/users_file_iterator.h"
@@ -27,10 +28,12 @@ Status NoFolder(std::string_view domain) {
 }  // namespace
 
 FileAccountStore::FileAccountStore(Env& env, const std::string& config_path,
-                                   const ServerConfig& record, LockTable& locks)
+                                   const ServerConfig& record, LockTable& locks,
+                                   CrossProcessLocks& file_locks)
     : env_(env),
       config_path_(config_path),
       record_(record),
+      file_locks_(file_locks),
       indexes_(env, locks),
       mailbox_indexes_(env),
       cache_(env, locks) {}
@@ -195,10 +198,18 @@ std::unique_ptr<AccountIterator> FileAccountStore::NewIterator(std::string_view 
   return std::make_unique<UsersFileIterator>(std::move(file), kWalkRecordsPerRead);
 }
 
+Result<std::unique_ptr<StoreLock>> FileAccountStore::LockDomain(std::string_view domain) {
+  const std::string lower = ToLower(domain);
+  if (!DomainStore::IsFolderName(lower)) return NoFolder(domain);
+  return HoldFileLock(file_locks_, config_path_, AccountsLockOf(lower));
+}
+
 Status FileAccountStore::Write(std::string_view domain, const UserRecord& record, int* position) {
   const std::string folder = Folder(domain);
   if (folder.empty()) return NoFolder(domain);
   const std::string path = UsersFilePath(folder);
+  Result<std::unique_ptr<StoreLock>> held = LockDomain(domain);
+  if (!held.ok()) return held.status();
   UsersFileAppend append;
   TARVELIN_RETURN_IF_ERROR(WriteUserAt(env_, folder, record, position,
                                        record_.Byte(kEncipherPasswords) != 0, &append));
@@ -219,6 +230,8 @@ Status FileAccountStore::Remove(std::string_view domain, int position, UserRecor
   const std::string folder = Folder(domain);
   if (folder.empty()) return NoFolder(domain);
   const std::string path = UsersFilePath(folder);
+  Result<std::unique_ptr<StoreLock>> held = LockDomain(domain);
+  if (!held.ok()) return held.status();
   TARVELIN_RETURN_IF_ERROR(RemoveUserAt(env_, folder, position, removed, groups));
   indexes_.Forget(path);
   return Status();

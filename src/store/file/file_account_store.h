@@ -3,13 +3,16 @@
 // each file version (index_registry.h), the account cache
 // (account_cache.h) and the mailbox-name index (mailbox_index.h). Every
 // structure serves only the file version it was built from, so a write by
-// any program is seen at the next call.
+// any program is seen at the next call. Writes hold the domain's lock of
+// the installation's cross-process locks (store/lock_names.h), which
+// LockDomain hands to callers that check before they write.
 #pragma once
 
 #include <memory>
 #include <string>
 #include <string_view>
 
+#include "platform/cross_process_locks.h"
 #include "platform/env.h"
 #include "platform/lock_table.h"
 #include "platform/stamped_file.h"
@@ -25,9 +28,10 @@ class FileAccountStore : public AccountStore {
  public:
   // Follows the configuration folder and the record (variable 205 decides
   // whether passwords are stored enciphered; the cache settings) as their
-  // owner changes them; works through `env`, which outlives the store.
+  // owner changes them; works through `env` and takes `file_locks`, which
+  // outlive the store.
   FileAccountStore(Env& env, const std::string& config_path, const ServerConfig& record,
-                   LockTable& locks);
+                   LockTable& locks, CrossProcessLocks& file_locks);
 
   void SetUpCache() override;
   bool Exists(std::string_view domain) override;
@@ -43,6 +47,7 @@ class FileAccountStore : public AccountStore {
   bool FindLogin(std::string_view domain, const LoginName& login, const GroupFileReader& groups,
                  const LoginCheck& check, UserRecord* record) override;
   std::unique_ptr<AccountIterator> NewIterator(std::string_view domain) override;
+  Result<std::unique_ptr<StoreLock>> LockDomain(std::string_view domain) override;
   Status Write(std::string_view domain, const UserRecord& record, int* position) override;
   Status Remove(std::string_view domain, int position, UserRecord* removed,
                 std::vector<UserRecord>* groups) override;
@@ -71,6 +76,7 @@ class FileAccountStore : public AccountStore {
   Env& env_;
   const std::string& config_path_;
   const ServerConfig& record_;
+  CrossProcessLocks& file_locks_;
   IndexRegistry indexes_;
   MailboxIndexes mailbox_indexes_;
   AccountCache cache_;

@@ -1,9 +1,12 @@
 // The remote accounts in remote.cfg of the configuration folder
-// (remote_file.h); writes run under lock 0 of the installation.
+// (remote_file.h); writes run under lock 0 and hold the installation's
+// cross-process lock of remote.cfg, which Lock hands to callers that
+// check before they write.
 #pragma once
 
 #include <string>
 
+#include "platform/cross_process_locks.h"
 #include "platform/env.h"
 #include "platform/lock_table.h"
 #include "store/remote_store.h"
@@ -13,11 +16,13 @@ namespace tarvelin {
 class FileRemoteStore : public RemoteStore {
  public:
   // Follows the configuration folder as its owner changes it; works
-  // through `env`, which outlives the store.
-  FileRemoteStore(Env& env, const std::string& config_path, LockTable& locks)
-      : env_(env), config_path_(config_path), locks_(locks) {}
+  // through `env` and takes `file_locks`, which outlive the store.
+  FileRemoteStore(Env& env, const std::string& config_path, LockTable& locks,
+                  CrossProcessLocks& file_locks)
+      : env_(env), config_path_(config_path), locks_(locks), file_locks_(file_locks) {}
 
   int Count() override;
+  Result<std::unique_ptr<StoreLock>> Lock() override;
   int Load(int position, RemoteAccountRecord* record) override;
   Status Write(int position, const RemoteAccountRecord& record) override;
   Status Remove(int position, RemoteAccountRecord* removed) override;
@@ -26,6 +31,7 @@ class FileRemoteStore : public RemoteStore {
   Env& env_;
   const std::string& config_path_;
   LockTable& locks_;
+  CrossProcessLocks& file_locks_;
 };
 
 }  // namespace tarvelin

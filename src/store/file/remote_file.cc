@@ -6,7 +6,6 @@
 #include <string>
 
 #include "foundation/scramble.h"
-#include "platform/directory_lock.h"
 #include "platform/file_system.h"
 #include "platform/replacement_file.h"
 
@@ -61,8 +60,6 @@ int LoadRemoteAt(Env& env, std::string_view config_folder, int position,
 
 Status WriteRemoteAt(Env& env, std::string_view config_folder, const RemoteAccountRecord& record,
                      int position) {
-  DirectoryLock lock;
-  TARVELIN_RETURN_IF_ERROR(lock.LockWith(env, config_folder));
   std::string content;
   // A missing file is an empty list.
   if (Status read = ReadContent(env, config_folder, &content);
@@ -88,8 +85,6 @@ Status WriteRemoteAt(Env& env, std::string_view config_folder, const RemoteAccou
 
 Status RemoveRemoteAt(Env& env, std::string_view config_folder, int position,
                       RemoteAccountRecord* removed) {
-  DirectoryLock lock;
-  TARVELIN_RETURN_IF_ERROR(lock.LockWith(env, config_folder));
   std::string content;
   if (Status read = ReadContent(env, config_folder, &content); !read.ok()) {
     // Nothing to remove from is a failure, not a position outside the list.

@@ -6,8 +6,8 @@
 //
 // Writers replace the whole file: the new content goes to remote.cfg.tmp,
 // which is renamed over remote.cfg, so readers and a crash find the old
-// list or the new one. Writers take a lock on the configuration folder
-// that excludes writers of other threads and processes.
+// list or the new one. The writers here take no lock: their callers hold
+// the installation's cross-process lock of remote.cfg (FileRemoteStore).
 #pragma once
 
 #include <string>

@@ -10,7 +10,6 @@
 #include "schema/user_record_offsets.h"
 #include "foundation/list_match.h"
 #include "foundation/scramble.h"
-#include "platform/directory_lock.h"
 #include "platform/file_system.h"
 #include "platform/record_append.h"
 #include "platform/replacement_file.h"
@@ -90,8 +89,6 @@ Status WriteUserAt(Env& env, std::string_view folder, const UserRecord& record, 
   }
   if (!DirectoryExists(env, folder)) TARVELIN_RETURN_IF_ERROR(env.CreateDirectories(folder));
 
-  DirectoryLock lock;
-  TARVELIN_RETURN_IF_ERROR(lock.LockWith(env, folder));
   StampedFile current;
   const bool exists = current.OpenFile(env, path).ok();
   const int count = exists ? RecordsIn(current) : 0;
@@ -133,8 +130,6 @@ Status RemoveUserAt(Env& env, std::string_view folder, int position, UserRecord*
     return Status::NotFound("account " + std::to_string(position) + " in " + path);
   };
   if (position < 0) return missing();
-  DirectoryLock lock;
-  TARVELIN_RETURN_IF_ERROR(lock.LockWith(env, folder));
   StampedFile current;
   TARVELIN_RETURN_IF_ERROR(current.OpenFile(env, path));
   if (position >= RecordsIn(current)) return missing();

@@ -6,11 +6,11 @@
 // which is renamed over users.cfg, so readers and a crash find the old file
 // or the new one and every version gets a new file stamp. A new record is
 // the exception: it is appended in place (record_append.h), which readers,
-// counting whole records only, see as done or not done. Writers take a
-// lock on the domain's folder that excludes writers of other threads and
-// processes, so no two rebuilds overwrite each other's change. That lock,
-// not lock 0, covers the copy: lookups, which take lock 0 to decipher a
-// password, never wait for a large file to be rewritten.
+// counting whole records only, see as done or not done. The writers here
+// take no lock: their callers hold the domain's cross-process lock
+// (FileAccountStore), so no two rebuilds overwrite each other's change.
+// That lock, not lock 0, covers the copy: lookups, which take lock 0 to
+// decipher a password, never wait for a large file to be rewritten.
 #pragma once
 
 #include <string>
