@@ -5,6 +5,7 @@
 #include "jobs/backup/backup_pipeline.h"
 #include "jobs/backup/backup_reader.h"
 #include "schema/config_offsets.h"
+#include "core/config/config_merge.h"
 #include "core/config/config_save.h"
 #include "core/config/configuration.h"
 #include "core/context.h"
@@ -40,9 +41,12 @@ Status Unpack(const Context& context, std::string_view path, const ArchiveProgre
 Status RestoreConfiguration(Context& context, std::string_view path,
                             const ArchiveProgressFn& progress, bool relocate,
                             std::vector<ForeignFolder>* foreign) {
+  // A save of another program between the unpack and the reload would
+  // write its configuration over the restored one.
+  Result<CrossProcessLocks::Held> held = LockConfiguration(context);
+  if (!held.ok()) return held.status();
   Status unpacked = Unpack(context, path, progress);
 
-  ApiState& api = context.api;
   ConfigState& config = context.config;
   LoadConfiguration(context, /*must_exist=*/false);
   if (config.derived.saved_platform_kind != config.record.Byte(offsets::kPlatformKind)) {

@@ -13,6 +13,10 @@ namespace tarvelin {
 
 class Context;
 
+// Holds kSettingsLock throughout, so that no save of another program lands
+// between the unpack and the reload; fails, changing nothing, when the lock
+// cannot be taken.
+//
 // Unpacks into ConfigPath (created when missing); entries named "..\x"
 // land in the sibling folders. Then reloads (settings.cfg need not exist,
 // the domain list included); when the restored settings.cfg came from
