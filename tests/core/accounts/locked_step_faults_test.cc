@@ -52,7 +52,9 @@ TEST(LockedStepFaultsTest, ACrashAnywhereInASaveOrDeleteLeavesOneFileAndNoHeldLo
       const std::unique_ptr<Context> dead = installation.OpenContext(env);
       const Status status = change.change(*dead);
       crashed = env.crashed();
-      if (!crashed) EXPECT_TRUE(status.ok()) << status.ToString();
+      if (!crashed) {
+        EXPECT_TRUE(status.ok()) << status.ToString();
+      }
       const std::string file = installation.Read(kUsers);
       EXPECT_TRUE(file == old_file || file == new_file) << file.size() << " bytes";
 

@@ -82,7 +82,9 @@ TEST_F(UsersFileFaultsTest, AnAddCrashedAtAnyStepLeavesTheOldAccountsAndATailRea
         if (!crashed) {
           EXPECT_EQ(result.ok(), !torn) << result.status().ToString();
         }
-        if (!torn) ASSERT_TRUE(env.DropUnsyncedData().ok());
+        if (!torn) {
+          ASSERT_TRUE(env.DropUnsyncedData().ok());
+        }
       }
       const std::string file = Users();
       ASSERT_GE(file.size(), old_file_.size());

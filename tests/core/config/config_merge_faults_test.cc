@@ -118,7 +118,9 @@ TEST_F(ConfigMergeFaultsTest, ACrashAnywhereLeavesOldOrNewFilesAndNoLock) {
     EXPECT_TRUE(domains == old_domains_ || domains == new_domains);
     // A writer that died may leave its temporary file, under a name no
     // reader takes for the file; one that finished leaves none.
-    if (finished) EXPECT_EQ(TemporaryFiles(dir_.path() + "config"), std::vector<std::string>{});
+    if (finished) {
+      EXPECT_EQ(TemporaryFiles(dir_.path() + "config"), std::vector<std::string>{});
+    }
     EXPECT_TRUE(SettingsLockIsFree(dir_.path() + "config/"));
     crashing_.reset();
   }
