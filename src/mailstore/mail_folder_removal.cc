@@ -1,5 +1,6 @@
 #include "mailstore/mail_folder_removal.h"
 
+#include <map>
 #include <vector>
 
 #include "foundation/text.h"
@@ -133,10 +134,22 @@ MailFolderCheck CheckMailPath(Env& env, const ProtectedFolders& folders, std::st
       return Kept(target, std::string("is or holds ") + kept.name);
     }
   }
+  // A domain's accounts mostly share one parent folder: each distinct
+  // parent is resolved once, not every account's folder (a domain may hold
+  // a hundred thousand).
+  std::map<std::string, std::string> real_parents;
   for (const HeldFolder& held : folders.held) {
     const std::string other = Trim(held.path);
     if (other.empty()) continue;
-    const std::string real = Resolved(env, MailboxTarget(root, ToOsPath(other)));
+    const std::string written_other = MailboxTarget(root, ToOsPath(other));
+    std::string real = written_other;
+    if (written_other.size() > 1) {
+      const std::string parent = Parent(written_other);
+      auto [known, fresh] = real_parents.try_emplace(parent);
+      if (fresh) known->second = Resolved(env, parent);
+      const std::string last = written_other.substr(written_other.rfind(kPathSeparator));
+      real = known->second.size() == 1 ? last : known->second + last;
+    }
     if (HoldsByText(target, real)) return Kept(target, "is or holds the mail of " + held.owner);
   }
   return {WithTrailingSeparator(target), ""};

@@ -44,7 +44,9 @@ struct MailFolderCheck {
 // through ".." or through a link, or names the mail root itself; when the
 // folder is, or lies above, the mail root, the installation folder, the
 // configuration folder or the file-system root, by its real path or by
-// the object it reaches; and when it is, or lies above, a held folder.
+// the object it reaches; and when it is, or lies above, a held folder (by
+// the real path of the held folder's parent: a held folder that is itself
+// a link is taken as written).
 MailFolderCheck CheckMailPath(Env& env, const ProtectedFolders& folders, std::string_view path);
 
 // The folder CheckMailPath allows, or empty.

@@ -51,7 +51,9 @@ class AccountIterator {
     return account;
   }
   // The same into `account`, for walks that keep one record and refill it.
-  virtual void ReadRecord(UserRecord* account) const = 0;
+  void ReadRecord(UserRecord* account) const { ReadRecordInto(account->data()); }
+  // The same into the kUserRecordSize bytes at `out`.
+  virtual void ReadRecordInto(uint8_t* out) const = 0;
 
   // Ok unless a read failed; a failed read ends the walk.
   virtual Status status() const = 0;

@@ -42,8 +42,7 @@ bool AdvanceUserWalk(const Context& context, UserEnumState* state) {
   UserEnumState& s = *state;
   if (s[walk_offsets::kOpen] == 0) return false;
   AccountWalk* walk = context.walks().Find(GetSigned(s, walk_offsets::kHandle));
-  if (walk == nullptr || !walk->Next()) return false;
-  std::memcpy(s.data() + walk_offsets::kRecord, walk->record().data(), kUserRecordSize);
+  if (walk == nullptr || !walk->NextInto(s.data() + walk_offsets::kRecord)) return false;
   PutSigned(s, walk_offsets::kIndex, walk->position());
   return true;
 }

@@ -17,11 +17,13 @@ std::unique_ptr<AccountWalk> AccountWalk::Start(const Context& context, std::str
   return std::unique_ptr<AccountWalk>(new AccountWalk(std::move(accounts), std::move(filter)));
 }
 
-bool AccountWalk::Next() {
+bool AccountWalk::Next() { return NextInto(record_.data()); }
+
+bool AccountWalk::NextInto(uint8_t* out) {
   for (accounts_->Seek(position_ + 1); accounts_->Valid(); accounts_->Next()) {
-    accounts_->ReadRecord(&record_);
+    accounts_->ReadRecordInto(out);
     position_ = accounts_->position();
-    if (filter_ == nullptr || filter_->Accepts(record_.data())) return true;
+    if (filter_ == nullptr || filter_->Accepts(out)) return true;
   }
   return false;
 }

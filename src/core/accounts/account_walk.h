@@ -4,6 +4,7 @@
 // The query's property names are those of the installation.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -26,6 +27,9 @@ class AccountWalk {
   // Moves to the next record the query accepts: true; false at the end and
   // after a read error.
   bool Next();
+  // As Next, with the record decoded straight into the kUserRecordSize
+  // bytes at `out` (record() is left as it was).
+  bool NextInto(uint8_t* out);
 
   // The current record (password in plain text) and its position; -1
   // before the first Next.

@@ -11,36 +11,42 @@
 
 namespace tarvelin {
 
-void ScrambleRecord(UserRecord& record) {
-  // The key stream of a whole record, taken once from the transform itself;
-  // combining word by word keeps every record read on the lookup path cheap.
+namespace {
+
+// `to` = `from` through the transform, kUserRecordSize bytes; the two may
+// be the same. The key stream of a whole record is taken once from the
+// transform itself; combining word by word keeps every record read on the
+// lookup path cheap.
+void ScrambleRecordBytes(const uint8_t* from, uint8_t* to) {
   static const UserRecord kStream = [] {
     UserRecord zero{};
     ScrambleBytes(zero.data(), zero.size(), 0);
     return zero;
   }();
   static_assert(kUserRecordSize % sizeof(uint64_t) == 0);
-  for (size_t i = 0; i < record.size(); i += sizeof(uint64_t)) {
+  for (size_t i = 0; i < kUserRecordSize; i += sizeof(uint64_t)) {
     uint64_t word, key;
-    std::memcpy(&word, record.data() + i, sizeof word);
+    std::memcpy(&word, from + i, sizeof word);
     std::memcpy(&key, kStream.data() + i, sizeof key);
     word ^= key;
-    std::memcpy(record.data() + i, &word, sizeof word);
+    std::memcpy(to + i, &word, sizeof word);
   }
 }
 
+}  // namespace
+
+void ScrambleRecord(UserRecord& record) { ScrambleRecordBytes(record.data(), record.data()); }
+
 UserRecord RecordFromStored(const uint8_t* stored) {
   UserRecord record;
-  DecodeStored(stored, &record);
+  DecodeStored(stored, record.data());
   return record;
 }
 
-void DecodeStored(const uint8_t* stored, UserRecord* decoded) {
-  UserRecord& record = *decoded;
-  std::memcpy(record.data(), stored, record.size());
-  ScrambleRecord(record);
-  if (AccountTypeOf(record) == kUserAccount) {
-    uint8_t* field = record.data() + user_offsets::kPassword;
+void DecodeStored(const uint8_t* stored, uint8_t* decoded) {
+  ScrambleRecordBytes(stored, decoded);
+  if (decoded[user_offsets::kAccountType] == kUserAccount) {
+    uint8_t* field = decoded + user_offsets::kPassword;
     const std::string kept = GetPString(field, user_offsets::kPasswordCapacity);
     if (IsEncipheredForm(kept)) {
       const std::string plain = PlainPassword(kept);

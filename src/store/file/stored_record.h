@@ -15,8 +15,9 @@ void ScrambleRecord(UserRecord& record);
 // users.cfg bytes to the record callers see: unscrambled, and the password
 // of a user account deciphered (the field zero behind it).
 UserRecord RecordFromStored(const uint8_t* stored);
-// The same into `decoded`, without a copy on the way.
-void DecodeStored(const uint8_t* stored, UserRecord* decoded);
+// The same into the kUserRecordSize bytes at `decoded`, without a copy on
+// the way.
+void DecodeStored(const uint8_t* stored, uint8_t* decoded);
 
 // The record to users.cfg bytes. With `encipher` (configuration variable
 // 205) the password of a user account is enciphered. False when the

@@ -61,6 +61,6 @@ bool UsersFileIterator::MailboxIs(std::string_view lower_name) const {
                       lower_name);
 }
 
-void UsersFileIterator::ReadRecord(UserRecord* account) const { DecodeStored(stored_, account); }
+void UsersFileIterator::ReadRecordInto(uint8_t* out) const { DecodeStored(stored_, out); }
 
 }  // namespace tarvelin

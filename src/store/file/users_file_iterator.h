@@ -25,7 +25,7 @@ class UsersFileIterator : public AccountIterator {
 
   uint8_t account_type() const override;
   bool MailboxIs(std::string_view lower_name) const override;
-  void ReadRecord(UserRecord* account) const override;
+  void ReadRecordInto(uint8_t* out) const override;
   Status status() const override { return status_; }
 
   const FileStamp& stamp() const { return file_->stamp(); }
