@@ -26,6 +26,10 @@ inline constexpr std::string_view kRemoteLock = "remote";
 inline std::string AccountsLockOf(std::string_view lower_domain) {
   return "users:" + std::string(lower_domain);
 }
+// A domain's record (domain.cfg), for a load-change-save of one caller.
+inline std::string DomainRecordLockOf(std::string_view lower_domain) {
+  return "domain:" + std::string(lower_domain);
+}
 // Any other single file, by the full path it is written at.
 inline std::string FileLockOf(std::string_view path) { return "file:" + std::string(path); }
 

@@ -122,6 +122,11 @@ void AccountSet(Session& session, const std::string& address, int32_t id, const 
   const SettingValue value = ValueOfText(shape, text);
   FoundAccount found = StoredAccount(context, address);
   const std::string what = "setting " + std::to_string(id) + " of " + address + " was not saved";
+  // Load, change and save in one step: a change another program makes to
+  // the same account meanwhile is not written over.
+  const Result<std::unique_ptr<StoreLock>> held = HoldAccounts(context, found.domain);
+  Check(held.status(), what);
+  found = StoredAccount(context, address);
   const std::string loaded = AccountIdentity(found.record);
   Check(SetUserSettingValue(found.record.data(), id, value), what);
   // Refused, nothing written, if another program moved the account meanwhile.

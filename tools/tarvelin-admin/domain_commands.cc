@@ -76,9 +76,13 @@ void DomainSet(Session& session, const std::string& name, int32_t id, const std:
   const SettingShape shape = Checked(DescribeDomainSetting(id));
   const DomainField& field = *FindDomainField(id);
   const int position = PositionOf(context, name);
-  DomainRecord record = Checked(LoadDomain(context, position));
-  Check(SetDomainSettingValue(record.data(), id, ValueOfText(shape, text)));
-  Check(SaveDomain(context, position, record));
+  DomainRecord record{};
+  const SettingValue value = ValueOfText(shape, text);
+  Check(ChangeDomain(context, position, [&](DomainRecord& loaded) {
+    TARVELIN_RETURN_IF_ERROR(SetDomainSettingValue(loaded.data(), id, value));
+    record = loaded;
+    return Status();
+  }));
   const SettingValue stored = Checked(DomainSettingValue(record.data(), id));
   session.out.Emit(
       {{"id", id}, {"name", FieldLabel(field)}, {"value", JsonOf(stored)}, {"saved", true}},

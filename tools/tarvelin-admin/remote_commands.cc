@@ -90,6 +90,10 @@ void RemoteAdd(Session& session, const std::vector<std::string>& assignments) {
 void RemoteSet(Session& session, int32_t index, int32_t id, const std::string& text) {
   Context& context = session.context();
   Checked(DescribeRemoteSetting(id));
+  // Load, change and save in one step: a change another program makes to
+  // the same account meanwhile is not written over.
+  const Result<std::unique_ptr<StoreLock>> held = HoldRemoteAccounts(context);
+  Check(held.status(), "cannot change remote account " + std::to_string(index));
   RemoteAccountRecord record = Load(context, index);
   const std::string loaded = RemoteIdentity(record);
   SetFromText(record, id, text);

@@ -101,11 +101,6 @@ Status MovedAway(std::string_view domain, int position, const std::string& loade
                           "\": another program moved or removed it meanwhile; load it again");
 }
 
-// The domain's accounts held for one operation.
-Result<std::unique_ptr<StoreLock>> HoldDomain(const Context& context, std::string_view domain) {
-  return context.accounts().LockDomain(domain);
-}
-
 Status CheckPassword(const Context& context, const UserRecord& record) {
   if (PasswordPolicyAccepts(context.config.record,
                             TextAt(record, user_offsets::kPassword, kMailboxCapacity),
@@ -149,10 +144,15 @@ Result<UserRecord> LoadAccount(const Context& context, std::string_view domain, 
 
 std::string AccountIdentity(const UserRecord& record) { return ToLower(PrimaryAliasOf(record)); }
 
+Result<std::unique_ptr<StoreLock>> HoldAccounts(const Context& context,
+                                                std::string_view domain) {
+  return context.accounts().LockDomain(domain);
+}
+
 Result<int> AddAccount(Context& context, std::string_view domain, UserRecord record,
                        std::string_view actor) {
   TARVELIN_RETURN_IF_ERROR(CheckAliasList(record));
-  const Result<std::unique_ptr<StoreLock>> held = HoldDomain(context, domain);
+  const Result<std::unique_ptr<StoreLock>> held = HoldAccounts(context, domain);
   if (!held.ok()) return held.status();
   TARVELIN_RETURN_IF_ERROR(CheckAliasesFree(context, domain, AliasListOf(record)));
   if (AccountTypeOf(record) == kUserAccount) {
@@ -170,7 +170,7 @@ Result<int> AddAccount(Context& context, std::string_view domain, UserRecord rec
 
 Status SaveAccount(Context& context, std::string_view domain, int position, UserRecord record,
                    std::string_view actor, const std::optional<std::string>& loaded) {
-  const Result<std::unique_ptr<StoreLock>> held = HoldDomain(context, domain);
+  const Result<std::unique_ptr<StoreLock>> held = HoldAccounts(context, domain);
   if (!held.ok()) return held.status();
   UserRecord old{};
   // Only an existing account is saved: a new one goes through AddAccount.
@@ -205,7 +205,7 @@ Status SaveAccount(Context& context, std::string_view domain, int position, User
 
 Status DeleteAccount(Context& context, std::string_view domain, int position,
                      std::string_view actor, const std::optional<std::string>& loaded) {
-  const Result<std::unique_ptr<StoreLock>> held = HoldDomain(context, domain);
+  const Result<std::unique_ptr<StoreLock>> held = HoldAccounts(context, domain);
   if (!held.ok()) return held.status();
   // A negative position is refused as ever, below.
   if (loaded && position >= 0) {

@@ -14,6 +14,7 @@
 // nothing changed, when the position now holds another account.
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -21,6 +22,7 @@
 
 #include "foundation/status.h"
 #include "schema/user_record.h"
+#include "store/store_lock.h"
 
 namespace tarvelin {
 
@@ -41,6 +43,12 @@ Result<UserRecord> LoadAccount(const Context& context, std::string_view domain, 
 // Which account a record is, for a later save or delete at its position:
 // its primary alias, letter case ignored.
 std::string AccountIdentity(const UserRecord& record);
+
+// Holds the domain's accounts for a caller's own step of load, change and
+// save: no other thread or program writes them until the lock goes, so a
+// change made on a loaded record loses no one else's. The operations below
+// take the lock again inside.
+Result<std::unique_ptr<StoreLock>> HoldAccounts(const Context& context, std::string_view domain);
 
 // Adds `record` as a new account: every alias must be free; a user
 // account's empty Mailbox becomes its primary alias, an empty MailboxPath

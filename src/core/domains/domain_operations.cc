@@ -10,6 +10,7 @@
 #include "core/domains/domain_records.h"
 #include "core/logging.h"
 #include "foundation/text.h"
+#include "store/lock_names.h"
 
 namespace tarvelin {
 
@@ -62,6 +63,18 @@ Status SaveDomain(Context& context, int position, const DomainRecord& record) {
   }
   UpdateConfiguration(context.Channel());
   return Status();
+}
+
+Status ChangeDomain(Context& context, int position,
+                    const std::function<Status(DomainRecord&)>& change) {
+  TARVELIN_RETURN_IF_ERROR(CheckPosition(context, position));
+  const Result<CrossProcessLocks::Held> held = context.file_locks().Acquire(
+      LockFileOf(context.api.config_path), DomainRecordLockOf(context.domains().NameAt(position)));
+  if (!held.ok()) return held.status();
+  Result<DomainRecord> record = LoadDomain(context, position);
+  if (!record.ok()) return record.status();
+  TARVELIN_RETURN_IF_ERROR(change(*record));
+  return SaveDomain(context, position, *record);
 }
 
 Status AddDomain(Context& context, std::string_view name, const DomainRecord& record) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,6 +29,14 @@ Result<DomainRecord> LoadDomain(Context& context, int position);
 // Writes the record and tells the services to reload; IOError when it
 // could not be written.
 Status SaveDomain(Context& context, int position, const DomainRecord& record);
+// Loads the record, lets `change` edit it and saves it as SaveDomain does,
+// holding the record's cross-process lock throughout, so that two programs
+// changing different settings of one domain both keep theirs. The first
+// failure of the load, the change or the save; nothing written after a
+// failed change.
+Status ChangeDomain(Context& context, int position,
+                    const std::function<Status(DomainRecord&)>& change);
+
 // Adds a domain with the record: appends the name (stored lower-cased),
 // saves the global configuration, logs the creation, tells the services to
 // reload and writes the domain's record. The check and the save hold

@@ -51,6 +51,10 @@ std::string RemoteIdentity(const RemoteAccountRecord& record) {
          "\n" + GetPString(record.data() + remote_offsets::kLogin, remote_offsets::kLoginCapacity);
 }
 
+Result<std::unique_ptr<StoreLock>> HoldRemoteAccounts(const Context& context) {
+  return context.remotes().Lock();
+}
+
 Status SaveRemoteAccount(Context& context, int position, const RemoteAccountRecord& record,
                          const std::optional<std::string>& loaded) {
   Status written;

@@ -10,11 +10,13 @@
 // the position now holds another one.
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 
 #include "foundation/status.h"
 #include "schema/remote_record_layout.h"
+#include "store/store_lock.h"
 
 namespace tarvelin {
 
@@ -30,6 +32,11 @@ Result<RemoteAccountRecord> LoadRemoteAccount(const Context& context, int positi
 // Which remote account a record is: its server (letter case ignored) and
 // its login name there.
 std::string RemoteIdentity(const RemoteAccountRecord& record);
+
+// Holds the list for a caller's own step of load, change and save, so that
+// a change made on a loaded record loses no one else's. The operations
+// below take the lock again inside.
+Result<std::unique_ptr<StoreLock>> HoldRemoteAccounts(const Context& context);
 
 // Writes the record at `position` (-1 or the count appends);
 // InvalidArgument for another position outside the list, IOError for a
