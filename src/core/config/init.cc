@@ -68,9 +68,10 @@ Status Init(Context& context, const char* path) {
   }
   api.settings_stamp = SettingsStamp(context);
   api.initialised = true;
-  // Files half written by a program that died there: the configuration
-  // folder and each domain's folder.
-  RemoveStaleTempFiles(context.env(), api.config_path, /*depth=*/1);
+  // Files half written by a program that died there. Only the
+  // configuration folder: a program may Init for every request, and the
+  // domain folders (thousands of them) are swept by backups and restores.
+  RemoveStaleTempFiles(context.env(), api.config_path);
   return Status();
 }
 
