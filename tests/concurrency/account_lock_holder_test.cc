@@ -2,7 +2,6 @@
 // domain wait, and frees it by dying, however it dies.
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -14,8 +13,7 @@
 #include "core/accounts/account_installation.h"
 #include "core/accounts/account_operations.h"
 #include "store/lock_names.h"
-
-extern char** environ;
+#include "support/lock_holder.h"
 
 namespace tarvelin {
 namespace {
@@ -26,23 +24,8 @@ class AccountLockHolderTest : public testing::AccountInstallation {
  protected:
   // Starts lock_holder on `name` and waits until it holds it.
   pid_t Hold(const std::string& name) {
-    int out[2];
-    EXPECT_EQ(pipe(out), 0);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-    const std::string program = TARVELIN_BINARY_DIR "/tests/lock_holder";
-    const std::string file = LockFileOf(context_.api.config_path);
-    char* argv[] = {const_cast<char*>(program.c_str()), const_cast<char*>(file.c_str()),
-                    const_cast<char*>(name.c_str()), nullptr};
-    pid_t child = 0;
-    EXPECT_EQ(posix_spawn(&child, program.c_str(), &actions, nullptr, argv, environ), 0);
-    posix_spawn_file_actions_destroy(&actions);
-    close(out[1]);
-    char line[5] = {};
-    EXPECT_EQ(read(out[0], line, 4), 4);
-    EXPECT_EQ(std::string(line), "held");
-    close(out[0]);
+    const pid_t child = testing::StartLockHolder(LockFileOf(context_.api.config_path), name);
+    EXPECT_GT(child, 0);
     return child;
   }
 };

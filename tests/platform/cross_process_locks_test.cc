@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -12,9 +11,8 @@
 #include <thread>
 
 #include "platform/posix_env.h"
+#include "support/lock_holder.h"
 #include "support/temp_dir.h"
-
-extern char** environ;
 
 namespace tarvelin {
 namespace {
@@ -83,22 +81,8 @@ TEST_F(CrossProcessLocksTest, DifferentNamesAreIndependent) {
 }
 
 TEST_F(CrossProcessLocksTest, ALockDiesWithTheProcessHoldingIt) {
-  int out[2];
-  ASSERT_EQ(pipe(out), 0);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-  const std::string program = TARVELIN_BINARY_DIR "/tests/lock_holder";
-  const std::string file = LockFile();
-  char* argv[] = {const_cast<char*>(program.c_str()), const_cast<char*>(file.c_str()),
-                  const_cast<char*>("remote"), nullptr};
-  pid_t child = 0;
-  ASSERT_EQ(posix_spawn(&child, program.c_str(), &actions, nullptr, argv, environ), 0);
-  posix_spawn_file_actions_destroy(&actions);
-  close(out[1]);
-  char line[5] = {};
-  ASSERT_EQ(read(out[0], line, 4), 4);
-  ASSERT_EQ(std::string(line), "held");
+  const pid_t child = testing::StartLockHolder(LockFile(), "remote");
+  ASSERT_GT(child, 0);
 
   // Held by the other process: taken only after it is killed.
   CrossProcessLocks locks(env_);
@@ -112,7 +96,6 @@ TEST_F(CrossProcessLocksTest, ALockDiesWithTheProcessHoldingIt) {
   waitpid(child, &status, 0);
   taker.join();
   EXPECT_TRUE(waited);
-  close(out[0]);
 }
 
 TEST_F(CrossProcessLocksTest, AnUnusableLockFileIsAFailureNotAHang) {
