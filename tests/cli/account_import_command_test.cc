@@ -101,7 +101,7 @@ TEST_F(AccountImportCommandTest, ReadsStandardInputAndAnswersInJson) {
 
 TEST_F(AccountImportCommandTest, AMissingFileIsAnError) {
   const CommandRun run = Run("account import " + dir_.path() + "missing.txt");
-  EXPECT_EQ(run.exit_code, 1);
+  EXPECT_EQ(run.exit_code, 3) << "not found";
   EXPECT_EQ(run.output, "tarvelin-admin: cannot read " + dir_.path() +
                             "missing.txt: No such file or directory\n");
 }

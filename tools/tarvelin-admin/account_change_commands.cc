@@ -24,7 +24,7 @@ std::string PasswordFromStandardInput() {
   std::string password;
   std::getline(std::cin, password);
   if (!password.empty() && password.back() == '\r') password.pop_back();
-  if (password.empty()) throw CommandError("no password on standard input");
+  if (password.empty()) throw CommandError("no password on standard input", ExitCode::kUsage);
   return password;
 }
 
@@ -53,7 +53,7 @@ void AccountDelete(Session& session, const std::string& text) {
   const int position = PositionOfAlias(context, domain, address.local);
   const Result<UserRecord> record = LoadAccount(context, domain, position);
   if (position < 0 || !record.ok() || !HoldsAlias(*record, address.local)) {
-    throw CommandError("no account has the alias " + text);
+    throw CommandError("no account has the alias " + text, ExitCode::kNotFound);
   }
   // Refused, nothing deleted, if another program moved the account meanwhile.
   Check(DeleteAccount(context, domain, position, "", AccountIdentity(*record)),
@@ -74,7 +74,8 @@ UserRecord ReadRecord(const Context& context, const std::string& file) {
   if (bytes.size() != record.size()) {
     throw CommandError((file == "-" ? std::string("standard input") : file) + " holds " +
                        std::to_string(bytes.size()) + " bytes; an account record is exactly " +
-                       std::to_string(record.size()));
+                       std::to_string(record.size()),
+                       ExitCode::kRefused);
   }
   std::copy(bytes.begin(), bytes.end(), record.begin());
   return record;

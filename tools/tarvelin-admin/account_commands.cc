@@ -60,7 +60,7 @@ void AccountList(Session& session, const std::string& domain, const std::string&
 void AccountFind(Session& session, const std::string& address) {
   FoundAccount found;
   if (!FindAccount(session.context(), address, /*follow_domain_alias=*/true, &found)) {
-    throw CommandError("no account for " + address);
+    throw CommandError("no account for " + address, ExitCode::kNotFound);
   }
   nlohmann::json json = AccountJson(found.position, found.record);
   json["domain"] = found.domain;
@@ -76,7 +76,7 @@ FoundAccount StoredAccount(Context& context, const std::string& address) {
   for (int attempt = 0; attempt < kAttempts; ++attempt) {
     FoundAccount found;
     if (!FindAccount(context, address, /*follow_domain_alias=*/true, &found)) {
-      throw CommandError("no account for " + address);
+      throw CommandError("no account for " + address, ExitCode::kNotFound);
     }
     const std::string wanted = AccountIdentity(found.record);
     found.record = Checked(LoadAccount(context, found.domain, found.position));

@@ -30,7 +30,7 @@ void Authenticate(Session& session, const std::string& login, const std::string&
   request.challenge = challenge;
   AuthResult result;
   if (!AuthenticateAccount(session.context(), request, &result)) {
-    throw CommandError("login refused: " + login);
+    throw CommandError("login refused: " + login, ExitCode::kRefused);
   }
   const std::string aliases = AliasListOf(result.record);
   session.out.Emit({{"accepted", true}, {"domain", result.domain}, {"aliases", aliases}},
@@ -40,7 +40,7 @@ void Authenticate(Session& session, const std::string& login, const std::string&
 void PasswordCheck(Session& session, const std::string& password, const std::string& mailbox,
                    const std::string& aliases) {
   if (!PasswordPolicyAccepts(session.context().config.record, password, mailbox, aliases)) {
-    throw CommandError("the password does not meet the policy");
+    throw CommandError("the password does not meet the policy", ExitCode::kRefused);
   }
   session.out.Emit({{"accepted", true}}, "the password meets the policy");
 }

@@ -1,5 +1,7 @@
 #include "cli_context.h"
 
+#include <cerrno>
+
 #include "core/config/init.h"
 
 namespace tarvelin::cli {
@@ -10,7 +12,8 @@ void Session::Open() {
     throw CommandError("cannot load the installation" +
                        (install_dir.empty() ? std::string(" named by TARVELIN_INSTALL_DIR")
                                             : " in " + install_dir) +
-                       ": " + loaded.ToString());
+                       ": " + loaded.ToString(),
+                       loaded.sys_errno() == ENOENT ? ExitCode::kNotFound : ExitCodeOf(loaded.code()));
   }
 }
 

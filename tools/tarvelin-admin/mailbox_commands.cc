@@ -12,7 +12,7 @@ void MailboxConvert(Session& session, const std::string& path, const std::string
                     bool recursive) {
   const Context& context = session.context();
   const std::string folder = MailboxConversionFolder(context, path);
-  if (folder.empty()) throw CommandError("no mailbox path given");
+  if (folder.empty()) throw CommandError("no mailbox path given", ExitCode::kUsage);
   const bool to_imap = to == "imap";
   const MailboxConversion how{.from_imap = !to_imap, .probe = false, .recursive = recursive};
   const bool found = ConvertMailbox(context, path, how);

@@ -31,7 +31,7 @@ void ApplySetting(UserRecord& record, const std::string& text) {
 void CheckFits(int32_t id, const std::string& text, const std::string& what) {
   const int capacity = Checked(DescribeUserSetting(id)).size;
   if (text.size() > static_cast<size_t>(capacity)) {
-    throw CommandError(what + " is longer than " + std::to_string(capacity) + " characters");
+    throw CommandError(what + " is longer than " + std::to_string(capacity) + " characters", ExitCode::kRefused);
   }
 }
 
@@ -41,11 +41,11 @@ AccountAddress SplitAccountAddress(const std::string& address) {
   const size_t at = address.find('@');
   if (at == std::string::npos || at == 0 || at + 1 == address.size() ||
       address.find('@', at + 1) != std::string::npos) {
-    throw CommandError("not an address (local@domain): " + address);
+    throw CommandError("not an address (local@domain): " + address, ExitCode::kUsage);
   }
   AccountAddress split{address.substr(0, at), address.substr(at + 1)};
   if (split.local.find(';') != std::string::npos) {
-    throw CommandError("one alias per address: \";\" in " + address);
+    throw CommandError("one alias per address: \";\" in " + address, ExitCode::kUsage);
   }
   return split;
 }
@@ -55,7 +55,7 @@ AddedAccount AddNewAccount(Context& context, const NewAccount& account) {
   CheckFits(kAliasListId, address.local, "the local part of " + account.address);
   if (account.password.has_value()) {
     if (account.type != kUserAccount) {
-      throw CommandError("only user accounts (type 0) have a password");
+      throw CommandError("only user accounts (type 0) have a password", ExitCode::kUsage);
     }
     CheckFits(kPasswordId, *account.password, "the password");
   }

@@ -23,7 +23,7 @@ std::string KindLabel(const SettingShape& shape) {
 // The record at an existing position.
 RemoteAccountRecord Load(const Context& context, int32_t index) {
   if (index < 0 || index >= RemoteAccountCount(context)) {
-    throw CommandError("no remote account " + std::to_string(index));
+    throw CommandError("no remote account " + std::to_string(index), ExitCode::kNotFound);
   }
   return Checked(LoadRemoteAccount(context, index));
 }
