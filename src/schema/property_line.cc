@@ -43,6 +43,7 @@ std::optional<PropertyEntry> ParsePropertyLine(std::string_view line) {
     entry.kind = ValueKind::kDateTime;
   }
   entry.name = CutTo(Trim(std::string_view(lower).substr(0, equals)), kPropertyNameMax);
+  entry.spelled = CutTo(Trim(line.substr(0, equals)), kPropertyNameMax);
   std::string_view value = std::string_view(lower).substr(equals + 1);
   value = value.substr(0, value.find('='));
   value = value.substr(0, value.find(';'));

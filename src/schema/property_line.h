@@ -17,6 +17,7 @@ struct PropertyEntry {
   std::string name;  // lower-case, at most 127 characters
   int32_t number = 0;
   ValueKind kind = ValueKind::kInteger;
+  std::string spelled;  // the name as the file writes it, for people to read
 };
 
 inline constexpr size_t kPropertyNameMax = 127;

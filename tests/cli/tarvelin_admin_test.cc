@@ -50,6 +50,34 @@ TEST_F(TarvelinAdminTest, ConfigGetAndSetByKind) {
   EXPECT_EQ(Admin(install_ + " config get 149").output.substr(0, 6), "010200");
 }
 
+TEST_F(TarvelinAdminTest, ConfigSettingsByNameOrNumber) {
+  const struct {
+    std::string arguments;
+    int exit_code;
+    std::string output;
+  } cases[] = {
+      {"config get C_SMTPPort", 0, "25\n"},
+      {"config get c_smtpport", 0, "25\n"},
+      {"config get SMTPPort", 0, "25\n"},
+      {"config get 0x1b", 0, "25\n"},
+      {"config set C_SMTPPort 2525", 0, "C_SMTPPort (27) = 2525\n"},
+      {"config get 27", 0, "2525\n"},
+      {"config get C_SMTPPrt", 3,
+       "tarvelin-admin: no configuration setting named 'C_SMTPPrt'; did you mean 'C_SMTPPort'?\n"},
+      {"config get U_Password", 3,
+       "tarvelin-admin: no configuration setting named 'U_Password'\n"},
+  };
+  for (const auto& c : cases) {
+    const CommandRun run = Admin(install_ + " " + c.arguments);
+    EXPECT_EQ(run.exit_code, c.exit_code) << c.arguments;
+    EXPECT_EQ(run.output, c.output) << c.arguments;
+  }
+  const CommandRun dump = Admin(install_ + " config dump");
+  EXPECT_NE(dump.output.find("C_SMTPPort\t27\tnumber\t2525\n"), std::string::npos) << dump.output;
+  const nlohmann::json json = nlohmann::json::parse(Admin(install_ + " --json config get 27").output);
+  EXPECT_EQ(json["name"], "C_SMTPPort");
+}
+
 TEST_F(TarvelinAdminTest, ConfigDumpListsEveryPlainSetting) {
   const CommandRun dump = Admin(install_ + " --json config dump");
   ASSERT_EQ(dump.exit_code, 0);

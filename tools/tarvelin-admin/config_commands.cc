@@ -1,4 +1,4 @@
-// `config ...`: the global settings by id.
+// `config ...`: the global settings by name or number.
 #include <algorithm>
 #include <sstream>
 #include <vector>
@@ -8,36 +8,52 @@
 #include "core/config/config_save.h"
 #include "core/config/config_variables.h"
 #include "schema/server_config_layout.h"
+#include "setting_names.h"
 
 namespace tarvelin::cli {
 
 namespace {
 
-nlohmann::json SettingJson(int32_t id, const SettingShape& shape, const SettingValue& value) {
-  return {{"id", id}, {"kind", SettingKindName(shape.kind)}, {"value", JsonOf(value)}};
+nlohmann::json SettingJson(const SettingNames& names, int32_t id, const SettingShape& shape,
+                           const SettingValue& value) {
+  return {{"id", id},
+          {"name", names.NameOf(id)},
+          {"kind", SettingKindName(shape.kind)},
+          {"value", JsonOf(value)}};
 }
 
-void ConfigGet(Session& session, int32_t id) {
+// "C_SMTPPort (27)", or the number alone where the setting has no name.
+std::string Label(const SettingNames& names, int32_t id) {
+  const std::string name = names.NameOf(id);
+  return name.empty() ? std::to_string(id) : name + " (" + std::to_string(id) + ")";
+}
+
+void ConfigGet(Session& session, const std::string& setting) {
   Context& context = session.context();
+  const SettingNames names(context, SettingFamily::kConfig);
+  const int32_t id = names.IdOf(setting);
   const SettingShape shape = Checked(DescribeConfigSetting(id));
   const SettingValue value = Checked(ConfigSettingValue(context, id));
-  session.out.Emit(SettingJson(id, shape, value), HumanOf(value));
+  session.out.Emit(SettingJson(names, id, shape, value), HumanOf(value));
 }
 
-void ConfigSet(Session& session, int32_t id, const std::string& text) {
+void ConfigSet(Session& session, const std::string& setting, const std::string& text) {
   Context& context = session.context();
+  const SettingNames names(context, SettingFamily::kConfig);
+  const int32_t id = names.IdOf(setting);
   const SettingShape shape = Checked(DescribeConfigSetting(id));
   Check(SetConfigSettingValue(context, id, ValueOfText(shape, text)));
   SaveConfig(context);
   const SettingValue value = Checked(ConfigSettingValue(context, id));
-  nlohmann::json json = SettingJson(id, shape, value);
+  nlohmann::json json = SettingJson(names, id, shape, value);
   json["saved"] = true;
-  session.out.Emit(json, std::to_string(id) + " = " + HumanOf(value));
+  session.out.Emit(json, Label(names, id) + " = " + HumanOf(value));
 }
 
-// The settings of the record's plain fields, by id.
+// The settings of the record's plain fields: name, number, kind, value.
 void ConfigDump(Session& session) {
   Context& context = session.context();
+  const SettingNames names(context, SettingFamily::kConfig);
   std::vector<int32_t> ids;
   for (const ConfigField& field : ServerConfigFields()) {
     if (field.id != kNoSettingId) ids.push_back(field.id);
@@ -48,8 +64,9 @@ void ConfigDump(Session& session) {
   for (int32_t id : ids) {
     const SettingShape shape = Checked(DescribeConfigSetting(id));
     const SettingValue value = Checked(ConfigSettingValue(context, id));
-    all.push_back(SettingJson(id, shape, value));
-    human << id << "\t" << SettingKindName(shape.kind) << "\t" << HumanOf(value) << "\n";
+    all.push_back(SettingJson(names, id, shape, value));
+    human << names.NameOf(id) << "\t" << id << "\t" << SettingKindName(shape.kind) << "\t"
+          << HumanOf(value) << "\n";
   }
   session.out.Emit(all, human.str());
 }
@@ -57,24 +74,24 @@ void ConfigDump(Session& session) {
 }  // namespace
 
 void RegisterConfigCommands(CLI::App& app, Session& session) {
-  CLI::App* config = app.add_subcommand("config", "Global settings by number");
+  CLI::App* config = app.add_subcommand("config", "Global settings by name or number");
   config->require_subcommand(1);
-  static int32_t id = 0;
+  static std::string setting;
   static std::string value;
 
   CLI::App* get = config->add_subcommand("get", "Show one setting");
-  get->add_option("ID", id, "Setting id")->required();
+  get->add_option("SETTING", setting, "Setting name (C_SMTPPort) or number")->required();
   get->callback([&session] {
     session.Open();
-    ConfigGet(session, id);
+    ConfigGet(session, setting);
   });
 
   CLI::App* set = config->add_subcommand("set", "Change one setting and save");
-  set->add_option("ID", id, "Setting id")->required();
+  set->add_option("SETTING", setting, "Setting name (C_SMTPPort) or number")->required();
   set->add_option("VALUE", value, "Number, flag (1/0), text, or block as hex")->required();
   set->callback([&session] {
     session.Open();
-    ConfigSet(session, id, value);
+    ConfigSet(session, setting, value);
   });
 
   CLI::App* dump = config->add_subcommand("dump", "Show every setting");
