@@ -62,6 +62,7 @@ TEST_F(AccountCommandsTest, ListWithAQuery) {
 }
 
 TEST_F(AccountCommandsTest, AQueryNeedsThePropertyNames) {
+  ASSERT_EQ(std::remove((dir_.path() + "inst/api/delphi/apiconst.pas").c_str()), 0);
   const CommandRun run = Admin(install_ + " account list example.org --query 'U_Type = 0'");
   EXPECT_EQ(run.exit_code, 1);
   EXPECT_EQ(run.output,
@@ -129,7 +130,7 @@ TEST_F(AccountCommandsTest, ShowListsTheSettingsOfTheAccountsType) {
   const CommandRun human = Admin(install_ + " account show john@example.org");
   EXPECT_EQ(human.output.substr(0, human.output.find('\n')), "example.org\t0\tuser");
   EXPECT_NE(human.output.find("\n33\ttext\tsecret\n"), std::string::npos);
-  EXPECT_NE(human.output.find("\n19\tdate-time\t1899-12-30 00:00:00\n"), std::string::npos);
+  EXPECT_NE(human.output.find("\n19\tdate-time\tnever\n"), std::string::npos) << "day 0";
 }
 
 TEST_F(AccountCommandsTest, ShowGivesSingleByteTextsAsUtf8) {

@@ -41,12 +41,48 @@ TEST_F(DomainCommandsTest, AddShowsUpInListAndShow) {
   const CommandRun added = Run("domain add Shop.Example");
   ASSERT_EQ(added.exit_code, 0) << added.output;
   EXPECT_EQ(added.output, "added shop.example at 2\n");
-  EXPECT_EQ(Run("domain list").output, "0\texample.org\n1\texample.net\n2\tshop.example\n");
+  EXPECT_EQ(Run("domain list").output, "1\texample.net\n0\texample.org\n2\tshop.example\n");
   const CommandRun shown = Run("domain show shop.example");
   ASSERT_EQ(shown.exit_code, 0) << shown.output;
-  EXPECT_NE(shown.output.find("11\tDomainDiskQuota\t0\n"), std::string::npos) << shown.output;
-  EXPECT_NE(shown.output.find("34\tDomainSIP\t0\n"), std::string::npos) << shown.output;
-  EXPECT_NE(shown.output.find("35\tsetting 35\t\n"), std::string::npos) << shown.output;
+  EXPECT_NE(shown.output.find("D_DomainDiskQuota\t11\tnumber\t0\n"), std::string::npos)
+      << shown.output;
+  EXPECT_NE(shown.output.find("D_DomainSIP\t34\tflag\t0\n"), std::string::npos) << shown.output;
+  EXPECT_NE(shown.output.find("D_Text35\t35\ttext\t\n"), std::string::npos) << shown.output;
+  EXPECT_NE(shown.output.find("D_DomainExpiryDate\t22\tdate\tnever\n"), std::string::npos)
+      << shown.output;
+}
+
+TEST_F(DomainCommandsTest, SetTakesEveryNameShowPrints) {
+  const nlohmann::json shown =
+      nlohmann::json::parse(Run("--json domain show example.net").output)["settings"];
+  ASSERT_FALSE(shown.empty());
+  for (const auto& entry : shown) {
+    const std::string name = entry["name"];
+    ASSERT_FALSE(name.empty()) << entry.dump();
+    // The value as shown; a date never set is day 0.
+    const std::string value = entry["value"].is_null()  ? "0"
+                              : entry["value"].is_string() ? entry["value"].get<std::string>()
+                                                           : entry["value"].dump();
+    const CommandRun set = Run("domain set example.net " + name + " '" + value + "'");
+    EXPECT_EQ(set.exit_code, 0) << name << ": " << set.output;
+    EXPECT_EQ(Setting("example.net", entry["id"]), entry["value"]) << name;
+  }
+  const CommandRun set = Run("domain set example.net DomainDiskQuota 300");
+  EXPECT_EQ(set.output, "D_DomainDiskQuota (11) = 300\n");
+  const nlohmann::json json =
+      nlohmann::json::parse(Run("--json domain set example.net d_domaindiskquota 400").output);
+  EXPECT_EQ(json["id"], 11);
+  EXPECT_EQ(json["name"], "D_DomainDiskQuota");
+  EXPECT_EQ(Run("domain set example.net D_DiskQuota 1").exit_code, 3);
+}
+
+TEST_F(DomainCommandsTest, ADateNeverSetShowsAsNever) {
+  EXPECT_EQ(Setting("example.net", 22), nullptr);
+  EXPECT_EQ(Run("domain set example.net D_DomainExpiryDate 2031-01-02").output,
+            "D_DomainExpiryDate (22) = 2031-01-02 00:00:00\n");
+  EXPECT_EQ(Run("domain set example.net D_DomainExpiryDate 0").output,
+            "D_DomainExpiryDate (22) = never\n");
+  EXPECT_EQ(Setting("example.net", 22), nullptr);
 }
 
 TEST_F(DomainCommandsTest, AddTakesDefaultsWhenTheConfigurationAsks) {
@@ -103,7 +139,7 @@ TEST_F(DomainCommandsTest, ErrorsAreOneLineWithANonZeroExit) {
   const Case cases[] = {
       {"domain show missing.example", "no domain \"missing.example\""},
       {"domain add EXAMPLE.ORG", "cannot add domain EXAMPLE.ORG"},
-      {"domain add bad_name", "cannot add domain bad_name"},
+      {"domain add bad_name", "cannot add domain bad_name: \"bad_name\" has '_'"},
       {"domain set example.net 2 x", "domain setting 2 is unknown"},
       {"domain set example.net 11 lots", "not a number"},
       {"domain set example.net 16 maybe", "not a flag"},
@@ -164,14 +200,15 @@ TEST_F(DomainCommandsTest, RenameRefusalsSayWhy) {
        "cannot rename domain example.net to EXAMPLE.org: the domain \"example.org\" exists "
        "already"},
       {4, "domain rename example.net bad_name",
-       "cannot rename domain example.net to bad_name: \"bad_name\" is no valid domain name"},
+       "cannot rename domain example.net to bad_name: \"bad_name\" has '_': a label holds only "
+       "letters, digits and hyphens"},
   };
   for (const auto& c : cases) {
     const CommandRun run = Run(c.arguments);
     EXPECT_EQ(run.exit_code, c.exit_code) << c.arguments;
     EXPECT_EQ(run.output, "tarvelin-admin: " + c.message + "\n") << c.arguments;
   }
-  EXPECT_EQ(Run("domain list").output, "0\texample.org\n1\texample.net\n") << "nothing moved";
+  EXPECT_EQ(Run("domain list").output, "1\texample.net\n0\texample.org\n") << "nothing moved";
 }
 
 }  // namespace

@@ -35,18 +35,26 @@ class RemoteCommandsTest : public ::testing::Test {
 TEST_F(RemoteCommandsTest, AddListShowAndDelete) {
   EXPECT_EQ(Run("remote list").output, "(no remote accounts)\n");
   const CommandRun added =
-      Run("remote add --set 227=alice --set 235=example.org --set 245=1 --set 240=993");
+      Run("remote add --set RA_Login=carol --set 235=example.org --set imap=1 --set 240=993");
   ASSERT_EQ(added.exit_code, 0) << added.output;
   EXPECT_EQ(added.output, "added remote account 0\n");
   ASSERT_EQ(Run("remote add --set 227=bob").exit_code, 0);
-  EXPECT_EQ(Run("remote list").output, "0\tIMAP\talice\texample.org\n1\tPOP3\tbob\t\n");
+  EXPECT_EQ(Run("remote list").output, "1\tPOP3\tbob\t\n0\tIMAP\tcarol\texample.org\n")
+      << "in name order";
+  EXPECT_EQ(nlohmann::json::parse(Run("--json remote list").output)[0]["index"], 1);
 
   const CommandRun shown = Run("remote show 0");
   ASSERT_EQ(shown.exit_code, 0) << shown.output;
-  EXPECT_NE(shown.output.find("240\tnumber\t993\n"), std::string::npos) << shown.output;
-  EXPECT_NE(shown.output.find("246\tschedule\t" + std::string(568, '0') + "\n"), std::string::npos)
+  EXPECT_NE(shown.output.find("RA_Number240\t240\tnumber\t993\n"), std::string::npos)
       << shown.output;
-  EXPECT_EQ(shown.output.find("248\t"), std::string::npos) << "the packed record is not shown";
+  EXPECT_NE(shown.output.find("RA_Schedule\t246\tschedule\t" + std::string(568, '0') + "\n"),
+            std::string::npos)
+      << shown.output;
+  EXPECT_EQ(shown.output.find("\t248\t"), std::string::npos) << "the packed record is not shown";
+  const nlohmann::json json = nlohmann::json::parse(Run("--json remote show 0").output);
+  EXPECT_EQ(json["settings"][4]["id"], 227);
+  EXPECT_EQ(json["settings"][4]["name"], "RA_Login");
+  EXPECT_EQ(json["settings"][4]["value"], "carol");
 
   const CommandRun deleted = Run("remote delete 0");
   ASSERT_EQ(deleted.exit_code, 0) << deleted.output;
@@ -91,11 +99,12 @@ TEST_F(RemoteCommandsTest, ErrorsAreOneLineWithANonZeroExit) {
       {"remote set 0 240 lots", "not a number"},
       {"remote set 0 228 maybe", "not a flag"},
       {"remote set 0 246 abc", "even number of hex digits"},
-      {"remote add --set 224", "not ID=VALUE"},
+      {"remote add --set 224", "not NAME=VALUE: 224"},
+      {"remote set 0 RA_Logn x", "no remote-account setting named 'RA_Logn'; did you mean"},
       {"remote add --set 300=x", "remote account setting 300 is unknown"},
       // A value beyond its field is refused, not cut.
       {"remote set 0 230 " + std::string(61, 'x'),
-       "a text of 61 characters is longer than the 60 the setting holds"},
+       "a text of 61 characters is longer than 60 characters"},
       {"remote set 0 247 0x1ff", "511 does not fit in 1 byte (0 to 255)"},
       {"remote set 0 241 70000", "70000 does not fit in 2 bytes (0 to 65535)"},
   };

@@ -31,13 +31,31 @@ class ScheduleCommandsTest : public ::testing::Test {
 TEST_F(ScheduleCommandsTest, ShowListsEveryItem) {
   const CommandRun shown = Run("schedule show 149");
   ASSERT_EQ(shown.exit_code, 0) << shown.output;
-  EXPECT_EQ(shown.output.substr(0, shown.output.find('\n')), "flag 0, 0 items in use");
-  EXPECT_NE(shown.output.find("item 6 2=0 3=0 4=0 5=0 6=0 7=0 8=0 9=0 10=0 11=0 12=0 13=0 14=0\n"),
+  EXPECT_EQ(shown.output.substr(0, shown.output.find('\n')),
+            "C_Schedule149 (149): SC_Enabled (0) = 0, 0 items in use");
+  EXPECT_NE(shown.output.find("\nitem 6: SC_ItemFlag2 (2) = 0, SC_ItemFlag3 (3) = 0, "),
             std::string::npos)
       << shown.output;
+  EXPECT_NE(shown.output.find(", SC_ItemTime (10) = 0, "), std::string::npos) << shown.output;
+  EXPECT_NE(shown.output.find(", SC_ItemValue14 (14) = 0\n"), std::string::npos) << shown.output;
   const nlohmann::json json = Shown(431);
+  EXPECT_EQ(json["name"], "C_Schedule431");
   EXPECT_EQ(json["items"].size(), 7u);
   EXPECT_EQ(json["items"][3]["types"]["10"], 0);
+  EXPECT_EQ(json["type_names"]["10"], "SC_ItemTime");
+}
+
+TEST_F(ScheduleCommandsTest, SchedulesAndTypesByName) {
+  const CommandRun set = Run("schedule set C_Schedule321 2 SC_ItemTime 3600");
+  ASSERT_EQ(set.exit_code, 0) << set.output;
+  EXPECT_EQ(set.output, "SC_ItemTime (10) = 3600\n");
+  ASSERT_EQ(Run("schedule set schedule321 0 enabled on").exit_code, 0);
+  const CommandRun shown = Run("--json schedule show c_schedule321");
+  ASSERT_EQ(shown.exit_code, 0) << shown.output;
+  const nlohmann::json json = nlohmann::json::parse(shown.output);
+  EXPECT_EQ(json["id"], 321);
+  EXPECT_EQ(json["flag"], 1);
+  EXPECT_EQ(json["items"][2]["types"]["10"], 3600);
 }
 
 TEST_F(ScheduleCommandsTest, SetIsSavedIntoTheConfiguration) {
@@ -87,11 +105,37 @@ TEST_F(ScheduleCommandsTest, ErrorsAreOneLineWithANonZeroExit) {
       {"schedule set 149 0 9 0x1ff", "511 does not fit in 1 byte (0 to 255)"},
       {"schedule set 149 0 13 2147483648", "2147483648 is outside -2147483648 to 2147483647"},
       {"schedule set 149 0 13 many", "not a whole number"},
-      {"schedule set 149 0 11 -- -1", "not a number"},
+      {"schedule set 149 0 11 -- -1", "-1 does not fit in 4 bytes (0 to 4294967295)"},
   };
   for (const Case& c : cases) {
     const CommandRun run = Run(c.arguments);
     EXPECT_NE(run.exit_code, 0) << c.arguments;
+    EXPECT_NE(run.output.find(c.message), std::string::npos) << run.output;
+    EXPECT_EQ(run.output.find('\n'), run.output.size() - 1) << run.output;
+  }
+}
+
+TEST_F(ScheduleCommandsTest, NotFoundAndRefusedHaveTheirExitCodes) {
+  const struct {
+    std::string arguments;
+    int exit_code;
+    std::string message;
+  } cases[] = {
+      {"schedule show 148", 3, "is no schedule"},
+      {"schedule show C_Schedul149", 3, "did you mean 'C_Schedule149'?"},
+      {"schedule set 149 0 SC_ItemTim 5", 3, "did you mean 'SC_ItemTime'?"},
+      // A time of day counts seconds since midnight.
+      {"schedule set 149 0 10 999999", 4,
+       "a time of day of 999999 seconds is outside 0 to 86399 (00:00:00 to 23:59:59)"},
+      {"schedule set 149 0 SC_ItemTime 86400", 4, "86400 seconds is outside 0 to 86399"},
+      {"schedule set 149 0 10 -- -1", 4, "-1 seconds is outside 0 to 86399"},
+      {"schedule set 149 0 8 2", 4, "not a flag"},
+      {"schedule set 149 0 8 255", 4, "not a flag"},
+      {"schedule set 149 7 8 1", 3, "schedule item 7 is outside 0 to 6"},
+  };
+  for (const auto& c : cases) {
+    const CommandRun run = Run(c.arguments);
+    EXPECT_EQ(run.exit_code, c.exit_code) << c.arguments;
     EXPECT_NE(run.output.find(c.message), std::string::npos) << run.output;
     EXPECT_EQ(run.output.find('\n'), run.output.size() - 1) << run.output;
   }

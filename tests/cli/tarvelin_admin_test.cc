@@ -28,9 +28,10 @@ class TarvelinAdminTest : public ::testing::Test {
 TEST_F(TarvelinAdminTest, DomainListShowsTheCreatedDomains) {
   const CommandRun human = Admin(install_ + " domain list");
   EXPECT_EQ(human.exit_code, 0);
-  EXPECT_EQ(human.output, "0\texample.org\n1\texample.net\n");
-  const CommandRun json = Admin(install_ + " --json domain list");
-  EXPECT_EQ(nlohmann::json::parse(json.output)[1]["name"], "example.net");
+  EXPECT_EQ(human.output, "1\texample.net\n0\texample.org\n") << "in name order";
+  const nlohmann::json json = nlohmann::json::parse(Admin(install_ + " --json domain list").output);
+  EXPECT_EQ(json[0]["name"], "example.net");
+  EXPECT_EQ(json[0]["index"], 1);
 }
 
 TEST_F(TarvelinAdminTest, ConfigGetAndSetByKind) {
@@ -115,6 +116,18 @@ TEST_F(TarvelinAdminTest, ErrorsAreOneLineWithANonZeroExit) {
 
 namespace tarvelin {
 namespace {
+
+TEST(TarvelinAdminCreate, TheQueryExampleWorksOnAFreshInstallation) {
+  testing::TempDir dir;
+  const std::string install = "--install-dir " + dir.path() + "fresh";
+  ASSERT_EQ(Admin(install + " create --domain example.org").exit_code, 0);
+  for (const char* address : {"anna@example.org", "bert@example.org", "alex@example.org"}) {
+    ASSERT_EQ(Admin(install + " account add " + address).exit_code, 0) << address;
+  }
+  const CommandRun run = Admin(install + " account list example.org --query \"U_Alias like 'a%'\"");
+  EXPECT_EQ(run.exit_code, 0) << run.output;
+  EXPECT_EQ(run.output, "0\tuser\tanna\n2\tuser\talex\n");
+}
 
 TEST(TarvelinAdminCreate, DirectoriesLiveInsideTheNewInstallation) {
   testing::TempDir dir;

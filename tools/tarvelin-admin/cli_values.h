@@ -12,9 +12,24 @@
 
 namespace tarvelin::cli {
 
+// What a setting holds beyond its shape (setting_forms.h says which).
+enum class ValueForm {
+  kPlain,
+  kTimeOfDay,     // seconds since midnight, 0 to 86399
+  kAddressList,   // ";"-separated IP addresses
+  kHostNameList,  // ";"-separated DNS host names
+  kHostAndPort,   // a host name or IP address, optionally ":" and a port
+};
+
 // A setting's value from its text form (schema/setting_text.h); throws
-// CommandError saying why it does not parse or fit.
-SettingValue ValueOfText(const SettingShape& shape, const std::string& text);
+// CommandError (refused) saying why it does not parse or what limit it
+// passes: a number outside the field's width and sign, a text longer than
+// its capacity, a flag other than 1/0 (true/false, on/off, yes/no), a date
+// that does not parse or lies outside the years 1 to 9999, or a value
+// outside its form. The library's own setters cut and wrap instead; the
+// CLI refuses.
+SettingValue ValueOfText(const SettingShape& shape, const std::string& text,
+                         ValueForm form = ValueForm::kPlain);
 // A setting id: a number, decimal or after "0x" hexadecimal.
 int32_t ParseId(const std::string& text);
 
@@ -26,10 +41,11 @@ struct Assignment {
 Assignment ParseAssignment(const std::string& assignment);
 
 // A value in JSON: numbers and flags (1 or 0) as numbers, a date-time as
-// its text form, a text as UTF-8, a block as hex.
+// its text form (null for day 0, "never" set), a text as UTF-8, a block as
+// hex.
 nlohmann::json JsonOf(const SettingValue& value);
 // A value as one line of human output: a text in UTF-8 with its control
-// characters shown as \xNN.
+// characters shown as \xNN, a date-time of day 0 as "never".
 std::string HumanOf(const SettingValue& value);
 // A JSON value as a line of human output: strings as they are.
 std::string HumanText(const nlohmann::json& value);

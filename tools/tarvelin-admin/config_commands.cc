@@ -8,6 +8,7 @@
 #include "core/config/config_save.h"
 #include "core/config/config_variables.h"
 #include "schema/server_config_layout.h"
+#include "setting_forms.h"
 #include "setting_names.h"
 
 namespace tarvelin::cli {
@@ -42,7 +43,8 @@ void ConfigSet(Session& session, const std::string& setting, const std::string& 
   const SettingNames names(context, SettingFamily::kConfig);
   const int32_t id = names.IdOf(setting);
   const SettingShape shape = Checked(DescribeConfigSetting(id));
-  Check(SetConfigSettingValue(context, id, ValueOfText(shape, text)));
+  Check(SetConfigSettingValue(context, id,
+                              ValueOfText(shape, text, FormOfSetting(SettingFamily::kConfig, id))));
   SaveConfig(context);
   const SettingValue value = Checked(ConfigSettingValue(context, id));
   nlohmann::json json = SettingJson(names, id, shape, value);

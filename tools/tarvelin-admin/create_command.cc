@@ -1,5 +1,6 @@
 #include "cli_context.h"
 #include "core/config/create_installation.h"
+#include "host_names.h"
 
 namespace tarvelin::cli {
 
@@ -7,6 +8,9 @@ namespace {
 
 void Create(Session& session, const std::vector<std::string>& domains) {
   if (session.install_dir.empty()) throw CommandError("create needs --install-dir");
+  for (const std::string& name : domains) {
+    CheckNewDomainName(name, "cannot create the installation");
+  }
   Context& context = session.context();
   Check(CreateInstallation(context, session.install_dir, domains));
   session.out.Emit({{"created", context.api.install_path}, {"domains", domains}},

@@ -92,4 +92,15 @@ std::string SettingNames::NameOf(int32_t id) const {
   return "";
 }
 
+std::string SettingNames::LabelOf(int32_t id) const {
+  const std::string name = NameOf(id);
+  return name.empty() ? std::to_string(id) : name + " (" + std::to_string(id) + ")";
+}
+
+Assignment SettingNames::AssignmentOf(const std::string& text) const {
+  const size_t equals = text.find('=');
+  if (equals == std::string::npos) throw CommandError("not NAME=VALUE: " + text, ExitCode::kUsage);
+  return {IdOf(text.substr(0, equals)), text.substr(equals + 1)};
+}
+
 }  // namespace tarvelin::cli

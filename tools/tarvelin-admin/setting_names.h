@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "cli_values.h"
 #include "core/context.h"
 #include "schema/property_table.h"
 
@@ -29,6 +30,11 @@ class SettingNames {
   // The name of `id` as the file spells it ("C_SMTPPort"); empty when the
   // family has none.
   std::string NameOf(int32_t id) const;
+  // "D_DomainDiskQuota (11)", or the number alone where `id` has no name.
+  std::string LabelOf(int32_t id) const;
+  // "NAME=VALUE" or "ID=VALUE" as --set takes it, the name resolved as
+  // IdOf does.
+  Assignment AssignmentOf(const std::string& text) const;
 
  private:
   const PropertyEntry* Find(const std::string& lower_name) const;

@@ -6,6 +6,8 @@
 #include "platform/file_system.h"
 #include "platform/os_path.h"
 #include "schema/config_offsets.h"
+#include "schema/property_table.h"
+#include "schema/shipped_property_text.h"
 
 namespace tarvelin {
 
@@ -27,6 +29,16 @@ Status CheckDomainNames(const std::vector<std::string>& domains) {
   return Status::Ok();
 }
 
+// The property names the query language and the tools read, where the
+// library looks first; a copy the folder holds already is kept.
+Status InstallPropertyNames(Env& env, const std::string& install_path) {
+  const std::vector<std::string> candidates = PropertyFileCandidates(install_path);
+  for (const std::string& path : candidates) {
+    if (FileExists(env, path)) return Status::Ok();
+  }
+  return WriteFileAtomicCreatingFolder(env, candidates.front(), ShippedPropertyText());
+}
+
 }  // namespace
 
 Status CreateInstallation(Context& context, std::string_view install_dir,
@@ -43,6 +55,8 @@ Status CreateInstallation(Context& context, std::string_view install_dir,
   for (int offset : {offsets::kTempDirectory, offsets::kMailRoot, offsets::kLogDirectory}) {
     context.config.record.SetText(offset, "");
   }
+  // Before settings.cfg: a failure here leaves the folder free for another try.
+  TARVELIN_RETURN_IF_ERROR(InstallPropertyNames(context.env(), context.api.install_path));
   LoadConfiguration(context, /*must_exist=*/false);
   for (const std::string& name : domains) context.domains().Append(name);
   if (!SaveConfiguration(context)) {

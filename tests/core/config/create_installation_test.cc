@@ -9,6 +9,7 @@
 #include "core/config/init.h"
 #include "core/context.h"
 #include "core/domains/domain_operations.h"
+#include "schema/shipped_property_text.h"
 #include "support/status_testing.h"
 #include "support/temp_dir.h"
 
@@ -29,6 +30,28 @@ TEST(CreateInstallationTest, WritesAConfigurationThatLoads) {
   EXPECT_EQ(DomainNames(opened), (std::vector<std::string>{"example.org", "example.net"}));
   EXPECT_EQ(ConfigSettingValue(opened, kMailRootSetting)->text(), dir.path() + "inst/mail/")
       << "the mail folder lies inside the new installation";
+}
+
+TEST(CreateInstallationTest, InstallsThePropertyNamesWhereTheLibraryLooksFirst) {
+  testing::TempDir dir;
+  {
+    Context context;
+    ASSERT_TRUE(CreateInstallation(context, dir.path() + "inst", {}).ok());
+  }
+  EXPECT_EQ(dir.Read("inst/api/delphi/apiconst.pas"), ShippedPropertyText());
+  Context opened;
+  ASSERT_TRUE(Init(opened, (dir.path() + "inst").c_str()).ok());
+  const PropertyEntry* alias = opened.properties().Lookup("u_alias");
+  ASSERT_NE(alias, nullptr) << "the query language finds account properties by name";
+}
+
+TEST(CreateInstallationTest, KeepsThePropertyNamesTheFolderHolds) {
+  testing::TempDir dir;
+  dir.Write("inst/apiconst.pas", "const\n  U_Alias = 1; // string\n");
+  Context context;
+  ASSERT_TRUE(CreateInstallation(context, dir.path() + "inst", {}).ok());
+  EXPECT_FALSE(dir.Exists("inst/api/delphi/apiconst.pas"));
+  EXPECT_EQ(dir.Read("inst/apiconst.pas"), "const\n  U_Alias = 1; // string\n");
 }
 
 TEST(CreateInstallationTest, RefusalsWriteNothing) {
