@@ -140,7 +140,7 @@ void RegisterDomainCommands(CLI::App& app, Session& session) {
   CLI::App* add = domain->add_subcommand("add", "Add a domain (with default.ini when enabled)");
   add->add_option("NAME", name, "Domain name")->required();
   add->callback([&session] {
-    session.Open();
+    session.OpenToChangeSettings();
     DomainAdd(session, name);
   });
 
@@ -159,7 +159,11 @@ void RegisterDomainCommands(CLI::App& app, Session& session) {
   CLI::Option* addresses =
       ip->add_option("ADDRESSES", value, "\";\"-separated addresses; \"\" unbinds the domain");
   ip->callback([&session, addresses] {
-    session.Open();
+    if (addresses->count() > 0) {
+      session.OpenToChangeSettings();
+    } else {
+      session.Open();
+    }
     DomainIp(session, name, addresses->count() > 0 ? &value : nullptr);
   });
 
@@ -169,7 +173,7 @@ void RegisterDomainCommands(CLI::App& app, Session& session) {
   rename->add_option("OLD", name, "Domain name")->required();
   rename->add_option("NEW", new_name, "New domain name")->required();
   rename->callback([&session] {
-    session.Open();
+    session.OpenToChangeSettings();
     DomainRename(session, name, new_name);
   });
 
@@ -177,7 +181,7 @@ void RegisterDomainCommands(CLI::App& app, Session& session) {
       "delete", "Delete a domain with its accounts, configuration and mail folders");
   remove->add_option("NAME", name, "Domain name")->required();
   remove->callback([&session] {
-    session.Open();
+    session.OpenToChangeSettings();
     DomainDelete(session, name);
   });
 }
