@@ -109,6 +109,7 @@ TEST_F(CheckCommandTest, NoInstallationIsNotFoundAndHelpStatesTheRule) {
                              "or unreadable, else 4 when a check fails."),
             std::string::npos)
       << help.output;
+  EXPECT_NE(help.output.find("Exit codes: 0 done,"), std::string::npos) << help.output;
 }
 
 }  // namespace
