@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "cli_context.h"
+#include "jobs/backup/archive_inspection.h"
 #include "jobs/backup/backup_config.h"
 #include "jobs/backup/restore_config.h"
 #include "terminal.h"
@@ -72,7 +73,29 @@ void Backup(Session& session, const std::string& file) {
   session.out.Emit({{"backup", file}, {"result", 0}}, "backed up to " + file);
 }
 
+// Refuses a file a restore would take without writing anything from it:
+// the library reads any file as an archive, so an empty one, or one whose
+// entries all lead elsewhere, "restores" nothing.
+void RequireRestorableArchive(Session& session, const std::string& file) {
+  const ArchiveInspection archive =
+      Checked(InspectArchive(session.context().env(), file), "cannot restore from " + file);
+  if (archive.restorable > 0) return;
+  std::string why;
+  if (archive.size == 0) {
+    why = "the file is empty";
+  } else if (!archive.has_magic && archive.entries == 0) {
+    why = "it is no backup archive: it does not begin with \"ILDS\" and holds no entry";
+  } else if (archive.entries == 0) {
+    why = "the archive holds no entries";
+  } else {
+    why = "no entry of it names a file of an installation";
+  }
+  throw CommandError("nothing to restore from " + file + ": " + why + "; nothing was changed",
+                     ExitCode::kDamaged);
+}
+
 void Restore(Session& session, const std::string& file, bool relocate) {
+  RequireRestorableArchive(session, file);
   Status result;
   std::vector<ForeignFolder> foreign;
   {

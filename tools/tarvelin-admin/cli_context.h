@@ -20,8 +20,13 @@ class Session {
   Output out;
 
   // Opens the installation (Init); throws CommandError saying why it cannot
-  // be loaded.
+  // be loaded. Damage the load reads past (core/config/load_damage.h) is
+  // told as warnings, and the command goes on.
   void Open();
+  // Open, for a command that saves settings.cfg and domains.cfg: refuses
+  // (kDamaged) when either is damaged, since the save would write what was
+  // read of them (the rest at defaults, blank domains) over what is left.
+  void OpenToChangeSettings();
   // The installation the commands work on: the CLI's own.
   Context& context() { return *context_; }
 
@@ -45,5 +50,6 @@ void RegisterRemoteCommands(CLI::App& app, Session& session);
 void RegisterScheduleCommands(CLI::App& app, Session& session);
 void RegisterAuthCommands(CLI::App& app, Session& session);
 void RegisterMailboxCommands(CLI::App& app, Session& session);
+void RegisterCheckCommand(CLI::App& app, Session& session);
 
 }  // namespace tarvelin::cli

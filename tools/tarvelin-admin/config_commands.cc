@@ -92,7 +92,7 @@ void RegisterConfigCommands(CLI::App& app, Session& session) {
   set->add_option("SETTING", setting, "Setting name (C_SMTPPort) or number")->required();
   set->add_option("VALUE", value, "Number, flag (1/0), text, or block as hex")->required();
   set->callback([&session] {
-    session.Open();
+    session.OpenToChangeSettings();
     ConfigSet(session, setting, value);
   });
 

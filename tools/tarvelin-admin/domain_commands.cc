@@ -165,7 +165,7 @@ void RegisterDomainCommands(CLI::App& app, Session& session) {
   CLI::App* add = domain->add_subcommand("add", "Add a domain (with default.ini when enabled)");
   add->add_option("NAME", name, "Domain name")->required();
   add->callback([&session] {
-    session.Open();
+    session.OpenToChangeSettings();
     DomainAdd(session, name);
   });
 
@@ -184,7 +184,11 @@ void RegisterDomainCommands(CLI::App& app, Session& session) {
   CLI::Option* addresses =
       ip->add_option("ADDRESSES", value, "\";\"-separated IP addresses; \"\" unbinds the domain");
   ip->callback([&session, addresses] {
-    session.Open();
+    if (addresses->count() > 0) {
+      session.OpenToChangeSettings();
+    } else {
+      session.Open();
+    }
     DomainIp(session, name, addresses->count() > 0 ? &value : nullptr);
   });
 
@@ -194,7 +198,7 @@ void RegisterDomainCommands(CLI::App& app, Session& session) {
   rename->add_option("OLD", name, "Domain name")->required();
   rename->add_option("NEW", new_name, "New domain name")->required();
   rename->callback([&session] {
-    session.Open();
+    session.OpenToChangeSettings();
     DomainRename(session, name, new_name);
   });
 
@@ -202,7 +206,7 @@ void RegisterDomainCommands(CLI::App& app, Session& session) {
       "delete", "Delete a domain with its accounts, configuration and mail folders");
   remove->add_option("NAME", name, "Domain name")->required();
   remove->callback([&session] {
-    session.Open();
+    session.OpenToChangeSettings();
     DomainDelete(session, name);
   });
 }

@@ -39,6 +39,7 @@ int main(int argc, char** argv) {
   RegisterScheduleCommands(app, session);
   RegisterAuthCommands(app, session);
   RegisterMailboxCommands(app, session);
+  RegisterCheckCommand(app, session);
 
   try {
     app.parse(argc, argv);

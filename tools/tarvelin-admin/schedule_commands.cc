@@ -116,7 +116,7 @@ void RegisterScheduleCommands(CLI::App& app, Session& session) {
       ->required();
   set->add_option("VALUE", value, "Flag (1/0), number, or the packed text")->required();
   set->callback([&session] {
-    session.Open();
+    session.OpenToChangeSettings();
     ScheduleSet(session, id, item, type, value);
   });
 }

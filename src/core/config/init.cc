@@ -42,15 +42,9 @@ Status InitFromEnvironment(Context& context) {
   return result;
 }
 
-}  // namespace
-
-Status Init(Context& context, const char* path) {
+// InstallPath and ConfigPath from `path` and path.dat.
+void Locate(Context& context, const char* path) {
   ApiState& api = context.api;
-  if (api.initialised && SettingsStamp(context) == api.settings_stamp) {
-    return Status();
-  }
-  if (path == nullptr) return InitFromEnvironment(context);
-
   std::string install = ToOsPath(path);
   if (!install.empty() && !HasTrailingSeparator(install)) install += kPathSeparator;
   api.install_path = CutTo(install, kPathMax);
@@ -62,7 +56,18 @@ Status Init(Context& context, const char* path) {
     api.config_path = found.line(kPathDatConfigDirectory);
   }
   MergePathDat(found, &context.config.path_dat);
+}
 
+}  // namespace
+
+Status Init(Context& context, const char* path) {
+  ApiState& api = context.api;
+  if (api.initialised && SettingsStamp(context) == api.settings_stamp) {
+    return Status();
+  }
+  if (path == nullptr) return InitFromEnvironment(context);
+
+  Locate(context, path);
   if (!LoadConfiguration(context, /*must_exist=*/true)) {
     return Status::NotLoadable("cannot read " + SettingsFile(context), errno);
   }
@@ -73,6 +78,15 @@ Status Init(Context& context, const char* path) {
   // domain folders (thousands of them) are swept by backups and restores.
   RemoveStaleTempFiles(context.env(), api.config_path);
   return Status();
+}
+
+void LoadToInspect(Context& context, const char* path) {
+  const std::string install =
+      path != nullptr ? std::string(path) : context.env().GetVariable("TARVELIN_INSTALL_DIR");
+  Locate(context, install.c_str());
+  LoadConfiguration(context, /*must_exist=*/false);
+  context.api.settings_stamp = SettingsStamp(context);
+  context.api.initialised = true;
 }
 
 void Done(Context& context) {

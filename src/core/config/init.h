@@ -15,6 +15,11 @@ class Context;
 // TARVELIN_INSTALL_DIR and leaves the Context initialised whatever the
 // load gave.
 Status Init(Context& context, const char* path);
+// Loads the installation as Init does, for a look that changes nothing:
+// no temporary file is removed, and a settings.cfg that cannot be read
+// leaves the built-in record (the caller looks at the file itself). A
+// null path takes TARVELIN_INSTALL_DIR. The Context is initialised after.
+void LoadToInspect(Context& context, const char* path);
 // Saves the configuration when it was changed since the last save.
 void Done(Context& context);
 // Init with the running program's directory, else with a null path; true
