@@ -62,14 +62,16 @@ ArchiveProgressFn ProgressFor(ProgressBar* bar) {
   return [bar](const ArchiveProgress& progress) { bar->Show(progress); };
 }
 
+// The archive's name once its date stamps are expanded is the one shown.
 void Backup(Session& session, const std::string& file) {
   Status result;
+  std::string written = file;
   {
     ProgressBar bar("backup");
-    result = BackupConfiguration(session.context(), file, ProgressFor(&bar));
+    result = BackupConfiguration(session.context(), file, ProgressFor(&bar), &written);
   }
-  Check(result, "backup to " + file + " failed");
-  session.out.Emit({{"backup", file}, {"result", 0}}, "backed up to " + file);
+  Check(result, "backup to " + written + " failed");
+  session.out.Emit({{"backup", written}, {"result", 0}}, "backed up to " + written);
 }
 
 void Restore(Session& session, const std::string& file, bool relocate) {
