@@ -70,17 +70,22 @@ TEST_F(BackupCommandsTest, ShowsTheNameOfTheArchiveItWrote) {
 }
 
 TEST_F(BackupCommandsTest, FailuresAreOneLineWithANonZeroExit) {
-  const std::string cases[] = {
-      install_ + " backup " + dir_.path() + "missing/backup.ilds",
-      install_ + " restore " + dir_.path() + "missing.ilds",
+  const struct {
+    std::string command;
+    int exit_code;
+  } cases[] = {
+      {install_ + " backup " + dir_.path() + "missing/backup.ilds", 3},
+      {install_ + " restore " + dir_.path() + "missing.ilds", 3},
   };
-  for (const std::string& command : cases) {
+  for (const auto& [command, exit_code] : cases) {
     const CommandRun run = Shell(command);
-    EXPECT_NE(run.exit_code, 0) << command;
+    EXPECT_EQ(run.exit_code, exit_code) << command << ": " << run.output;
     EXPECT_EQ(run.output.find('\n'), run.output.size() - 1) << run.output;
     EXPECT_NE(run.output.find("tarvelin-admin: "), std::string::npos) << run.output;
   }
-  EXPECT_NE(Shell(install_ + " backup").exit_code, 0) << "FILE is required";
+  EXPECT_EQ(Shell(install_ + " restore " + dir_.path() + "missing.ilds").output,
+            "tarvelin-admin: cannot restore: no archive " + dir_.path() + "missing.ilds\n");
+  EXPECT_EQ(Shell(install_ + " backup").exit_code, 2) << "FILE is required";
 }
 
 TEST_F(BackupCommandsTest, ProgressBarOnATerminal) {

@@ -81,7 +81,8 @@ void Restore(Session& session, const std::string& file, bool relocate) {
     ProgressBar bar("restore");
     result = RestoreConfiguration(session.context(), file, ProgressFor(&bar), relocate, &foreign);
   }
-  Check(result, "restore from " + file + " is incomplete");
+  Check(result, result.Is(StatusCode::kNotFound) ? "cannot restore"
+                                                 : "restore from " + file + " is incomplete");
   nlohmann::json folders = nlohmann::json::array();
   std::string human = "restored from " + file;
   if (!foreign.empty()) {
