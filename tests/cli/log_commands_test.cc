@@ -92,6 +92,14 @@ TEST_F(LogTailTest, FoldersOfKindsAndJson) {
   EXPECT_EQ(answer["lines"], nlohmann::json::array({"virus 2"}));
 }
 
+TEST_F(LogTailTest, JsonTakesLinesThatAreNoUtf8AsLatin1) {
+  WriteLog("s" + today_ + ".log", "caf\xE9 single-byte\r\ncaf\xC3\xA9 UTF-8\r\n");
+  const CommandRun run = Admin(install_ + " --json log tail smtp");
+  ASSERT_EQ(run.exit_code, 0) << run.output;
+  EXPECT_EQ(nlohmann::json::parse(run.output)["lines"],
+            nlohmann::json::array({"caf\xC3\xA9 single-byte", "caf\xC3\xA9 UTF-8"}));
+}
+
 TEST_F(LogTailTest, RotationShowsTheHighestNumberedFile) {
   ASSERT_EQ(Admin(install_ + " config set 301 100").exit_code, 0);
   WriteLog("s" + today_ + "-00.log", Numbered(1, 2, "zero"));

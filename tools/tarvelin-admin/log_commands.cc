@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli_context.h"
+#include "cli_values.h"
 #include "core/log_files.h"
 
 namespace tarvelin::cli {
@@ -14,6 +15,24 @@ namespace {
 
 // How often a followed log is looked at.
 constexpr int64_t kFollowPollMicros = 250000;
+
+// Log lines are bytes: the library logs single-byte record texts, a
+// service may log UTF-8. JSON takes UTF-8 only, so a line that is not valid
+// UTF-8 is taken as Latin-1.
+std::string JsonText(const std::string& line) {
+  try {
+    (void)nlohmann::json(line).dump();
+    return line;
+  } catch (const nlohmann::json::type_error&) {
+    return Utf8OfLatin1(line);
+  }
+}
+
+nlohmann::json JsonLines(const std::vector<std::string>& lines) {
+  nlohmann::json json = nlohmann::json::array();
+  for (const std::string& line : lines) json.push_back(JsonText(line));
+  return json;
+}
 
 nlohmann::json KindJson(int kind) {
   nlohmann::json json{{"kind", kind}};
@@ -27,7 +46,7 @@ void LogTail(Session& session, int kind, size_t count) {
   for (const std::string& line : tail.lines) human += line + "\n";
   nlohmann::json json = KindJson(kind);
   json["file"] = tail.file;
-  json["lines"] = tail.lines;
+  json["lines"] = JsonLines(tail.lines);
   session.out.Emit(json, human);
 }
 
@@ -39,7 +58,7 @@ void PrintFollowed(const Session& session, int kind, const std::string& file,
     if (session.out.json) {
       nlohmann::json json = KindJson(kind);
       json["file"] = file;
-      json["line"] = line;
+      json["line"] = JsonText(line);
       std::cout << json.dump() << "\n";
     } else {
       std::cout << line << "\n";
