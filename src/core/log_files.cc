@@ -42,9 +42,15 @@ std::string TodaysFile(Env& env, const LogSettings& settings, int kind, const Ci
   return highest < 0 ? plain : LogFileName(stem, today, highest);
 }
 
-Result<std::vector<std::string>> LastLines(Env& env, const std::string& path, size_t count) {
-  const int64_t size = FileSize(env, path);
-  if (size < 0) return Status::NotFound("no log file for today: " + path);
+struct Tail {
+  std::vector<std::string> lines;
+  int64_t whole_end = 0;  // where the last whole line ends
+};
+
+// The last `count` lines of the `size` bytes of the file; with
+// `whole_only`, a last line without its line end is left out.
+Result<Tail> LastLines(Env& env, const std::string& path, int64_t size, size_t count,
+                       bool whole_only) {
   std::string tail;
   int64_t start = size;
   while (start > 0 && static_cast<size_t>(std::count(tail.begin(), tail.end(), '\n')) <= count) {
@@ -54,10 +60,29 @@ Result<std::vector<std::string>> LastLines(Env& env, const std::string& path, si
     TARVELIN_RETURN_IF_ERROR(env.ReadFileRange(path, start, static_cast<size_t>(chunk), &piece));
     tail.insert(0, piece);
   }
-  std::vector<std::string> lines = SplitLines(tail);
+  const size_t whole = tail.rfind('\n') + 1;  // 0 without a line end
+  Tail result;
+  result.whole_end = start + static_cast<int64_t>(whole);
+  if (whole_only) tail.resize(whole);
+  std::vector<std::string>& lines = result.lines;
+  lines = SplitLines(tail);
   if (start > 0 && !lines.empty()) lines.erase(lines.begin());
   if (lines.size() > count) lines.erase(lines.begin(), lines.end() - static_cast<long>(count));
-  return lines;
+  return result;
+}
+
+constexpr std::string_view kKindNames[kServerLogKinds] = {
+    "smtp",     "pop3", "",      "control", "antivirus", "im",          "", "", "ftp",
+    "antispam", "sip",  "error", "",        "",          "maintenance", ""};
+
+std::string NamedKinds() {
+  std::string names;
+  for (std::string_view name : kKindNames) {
+    if (name.empty()) continue;
+    if (!names.empty()) names += ", ";
+    names += name;
+  }
+  return names;
 }
 
 }  // namespace
@@ -69,10 +94,76 @@ Result<LogTail> TailOfTodaysLog(const Context& context, int kind, size_t count) 
   }
   LogTail tail;
   tail.file = TodaysFile(context.env(), context.log_settings(), kind, context.env().NowLocal().date);
-  Result<std::vector<std::string>> lines = LastLines(context.env(), tail.file, count);
-  if (!lines.ok()) return lines.status();
-  tail.lines = std::move(*lines);
+  const int64_t size = FileSize(context.env(), tail.file);
+  if (size < 0) return Status::NotFound("no log file for today: " + tail.file);
+  Result<Tail> last = LastLines(context.env(), tail.file, size, count, /*whole_only=*/false);
+  if (!last.ok()) return last.status();
+  tail.lines = std::move(last->lines);
   return tail;
+}
+
+Result<int> LogKindOfText(std::string_view text) {
+  int number = -1;
+  const auto [stop, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+  if (error == std::errc() && stop == text.data() + text.size() && number >= 0 &&
+      number < kServerLogKinds) {
+    return number;
+  }
+  for (int kind = 0; kind < kServerLogKinds; ++kind) {
+    if (!kKindNames[kind].empty() && EqualsNoCase(text, kKindNames[kind])) return kind;
+  }
+  return Status::InvalidArgument("no log kind \"" + std::string(text) + "\": a number 0 to " +
+                                 std::to_string(kServerLogKinds - 1) + " or one of " +
+                                 NamedKinds());
+}
+
+std::string_view LogKindName(int kind) {
+  return kind >= 0 && kind < kServerLogKinds ? kKindNames[kind] : std::string_view();
+}
+
+Result<LogFollower> LogFollower::Start(const Context& context, int kind, size_t count,
+                                       const CivilDate& today, std::vector<std::string>* last) {
+  last->clear();
+  if (FindLogKind(kind) == nullptr) {
+    return Status::InvalidArgument("no log kind " + std::to_string(kind));
+  }
+  std::string file = TodaysFile(context.env(), context.log_settings(), kind, today);
+  const int64_t size = FileSize(context.env(), file);
+  if (size < 0) return LogFollower(context, kind, std::move(file), 0);
+  Result<Tail> tail = LastLines(context.env(), file, size, count, /*whole_only=*/true);
+  if (!tail.ok()) return tail.status();
+  *last = std::move(tail->lines);
+  return LogFollower(context, kind, std::move(file), tail->whole_end);
+}
+
+Result<std::vector<LogTail>> LogFollower::Read(const CivilDate& today) {
+  std::vector<LogTail> read;
+  Env& env = context_->env();
+  std::string now = TodaysFile(env, context_->log_settings(), kind_, today);
+  if (now != file_ && FileSize(env, now) >= 0) {
+    // The writer has finished the old file: its last line is whole too.
+    TARVELIN_RETURN_IF_ERROR(ReadOn(/*to_end=*/true, &read));
+    file_ = std::move(now);
+    offset_ = 0;
+  }
+  TARVELIN_RETURN_IF_ERROR(ReadOn(/*to_end=*/false, &read));
+  return read;
+}
+
+Status LogFollower::ReadOn(bool to_end, std::vector<LogTail>* read) {
+  Env& env = context_->env();
+  const int64_t size = FileSize(env, file_);
+  if (size < 0) return Status::Ok();  // not there (yet, or any more)
+  if (size < offset_) offset_ = 0;
+  if (size == offset_) return Status::Ok();
+  std::string data;
+  TARVELIN_RETURN_IF_ERROR(
+      env.ReadFileRange(file_, offset_, static_cast<size_t>(size - offset_), &data));
+  if (!to_end) data.resize(data.rfind('\n') + 1);
+  if (data.empty()) return Status::Ok();
+  offset_ += static_cast<int64_t>(data.size());
+  read->push_back({file_, SplitLines(data)});
+  return Status::Ok();
 }
 
 }  // namespace tarvelin

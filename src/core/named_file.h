@@ -11,8 +11,10 @@ namespace tarvelin {
 
 class Context;
 
-// The bytes of the file; NotFound when it does not exist, IOError when it
-// cannot be read (both with the system's error number).
+// The bytes of the file, read to its end without regard to its size, so a
+// pipe (/dev/stdin, a process substitution) serves as well; NotFound when
+// it does not exist, IOError when it cannot be read (both with the
+// system's error number).
 Result<std::string> ReadNamedFile(const Context& context, std::string_view path);
 
 }  // namespace tarvelin

@@ -111,6 +111,20 @@ void MoveMessages(Env& env, const std::string& from, const std::string& to,
   }
 }
 
+// Whether `folder` holds a file whose name ends in `extension`.
+bool HoldsFilesEndingIn(Env& env, const std::string& folder, std::string_view extension) {
+  std::vector<DirectoryEntry> entries;
+  env.ListDirectory(folder, &entries);
+  return std::any_of(entries.begin(), entries.end(), [extension](const DirectoryEntry& entry) {
+    return !entry.is_directory && entry.name.ends_with(extension);
+  });
+}
+
+std::string StartFolder(const std::string& root, const std::string& inbox,
+                        const MailboxConversion& how) {
+  return how.from_imap && !how.recursive ? inbox : root;
+}
+
 }  // namespace
 
 bool ConvertMailbox(Env& env, std::string_view mail_root, std::string_view mailbox_path,
@@ -119,7 +133,7 @@ bool ConvertMailbox(Env& env, std::string_view mail_root, std::string_view mailb
   if (root.empty()) return false;
   const std::string inbox = root + std::string(kInbox) + kPathSeparator;
   Converter converter(env, how);
-  converter.ConvertTree(how.from_imap && !how.recursive ? inbox : root);
+  converter.ConvertTree(StartFolder(root, inbox, how));
   if (!how.probe) {
     if (how.from_imap) {
       MoveMessages(env, inbox, root, kPop3Extension);
@@ -129,6 +143,22 @@ bool ConvertMailbox(Env& env, std::string_view mail_root, std::string_view mailb
     }
   }
   return converter.found();
+}
+
+bool MailboxConversionHasWork(Env& env, std::string_view mail_root, std::string_view mailbox_path,
+                              const MailboxConversion& how) {
+  const std::string root = MailboxFolder(mail_root, mailbox_path);
+  if (root.empty()) return false;
+  const std::string inbox = root + std::string(kInbox) + kPathSeparator;
+  const std::string start = StartFolder(root, inbox, how);
+  // The probe creates only its start folder, which exists here.
+  if (DirectoryExists(env, start)) {
+    Converter probe(env, {.from_imap = how.from_imap, .probe = true, .recursive = how.recursive});
+    probe.ConvertTree(start);
+    if (probe.found()) return true;
+  }
+  return how.from_imap ? HoldsFilesEndingIn(env, inbox, kPop3Extension)
+                       : HoldsFilesEndingIn(env, root, kImapExtension);
 }
 
 }  // namespace tarvelin

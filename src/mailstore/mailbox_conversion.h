@@ -38,4 +38,10 @@ struct MailboxConversion {
 bool ConvertMailbox(Env& env, std::string_view mail_root, std::string_view mailbox_path,
                     const MailboxConversion& how);
 
+// Whether ConvertMailbox with `how` (its probe flag aside) would find a
+// file to convert or a message to move; asked without creating or changing
+// anything, so a missing folder holds nothing.
+bool MailboxConversionHasWork(Env& env, std::string_view mail_root, std::string_view mailbox_path,
+                              const MailboxConversion& how);
+
 }  // namespace tarvelin

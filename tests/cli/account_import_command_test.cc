@@ -1,10 +1,17 @@
 // tarvelin-admin account import, run as a user would run it.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <nlohmann/json.hpp>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "support/cli_runner.h"
+#include "support/lock_holder.h"
 #include "support/pseudo_terminal.h"
 #include "support/temp_dir.h"
 
@@ -28,6 +35,14 @@ class AccountImportCommandTest : public ::testing::Test {
       if (setting["id"] == 33) return setting["value"];
     }
     return "";
+  }
+  static std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
+      lines.push_back(text.substr(start, end - start));
+    }
+    return lines;
   }
   // `count` lines "userN@example.org pwN".
   std::string Numbered(int count) {
@@ -106,11 +121,26 @@ TEST_F(AccountImportCommandTest, AMissingFileIsAnError) {
                             "missing.txt: No such file or directory\n");
 }
 
-TEST_F(AccountImportCommandTest, CountsWithoutATerminal) {
-  dir_.Write("accounts.txt", Numbered(1000));
-  const CommandRun run = Run("account import " + dir_.path() + "accounts.txt");
-  EXPECT_EQ(run.exit_code, 0);
-  EXPECT_EQ(run.output, "1000/1000\nadded 1000, failed 0\n");
+TEST_F(AccountImportCommandTest, CountsEverySecondWithoutATerminal) {
+  // Another program holds example.org's accounts for a while: the import
+  // waits at its second line, and still tells how far it is.
+  const pid_t holder =
+      testing::StartLockHolder(dir_.path() + "inst/config/admin.lock", "users:example.org");
+  ASSERT_GT(holder, 0);
+  dir_.Write("accounts.txt", "a@example.net 1\nb@example.org 2\nc@example.org 3\n");
+  const CommandRun run = Shell("(sleep 2.5; kill " + std::to_string(holder) + ") & " +
+                               AdminProgram() + " " + install_ + " account import " + dir_.path() +
+                               "accounts.txt 2>" + dir_.path() + "progress.txt; wait");
+  ::waitpid(holder, nullptr, 0);
+  EXPECT_EQ(run.exit_code, 0) << run.output;
+  EXPECT_EQ(run.output, "added 3, failed 0\n");
+  const std::string progress = dir_.Read("progress.txt");
+  EXPECT_EQ(progress.rfind("1/3\n", 0), 0u) << "while it waits: " << progress;
+  EXPECT_EQ(progress.substr(progress.size() - 4), "3/3\n") << "how it ended: " << progress;
+  for (const std::string& line : Lines(progress)) {
+    EXPECT_TRUE(line.size() == 3 && line[0] >= '1' && line[0] <= '3' && line.substr(1) == "/3")
+        << progress;
+  }
 }
 
 TEST_F(AccountImportCommandTest, DrawsABarOnATerminal) {
@@ -131,6 +161,153 @@ TEST_F(AccountImportCommandTest, DrawsABarOnATerminal) {
   EXPECT_NE(drawn.find(bar(1) + "3/90\033[K"), std::string::npos) << drawn;
   EXPECT_NE(drawn.find(bar(30) + "90/90\033[K"), std::string::npos) << drawn;
   EXPECT_EQ(drawn.substr(drawn.size() - 4), "\r\033[K") << "the bar is cleared at the end";
+}
+
+TEST_F(AccountImportCommandTest, SkipExistingCountsAccountsThatAreThere) {
+  ASSERT_EQ(Run("account add taken@example.org").exit_code, 0);
+  ASSERT_EQ(Run("account add other@example.net").exit_code, 0);
+  dir_.Write("accounts.txt",
+             "taken@example.org pw\n"
+             "TAKEN@Example.ORG pw\n"
+             "new@example.org pw\n"
+             "x@missing.example pw\n");
+  const std::string import = "account import " + dir_.path() + "accounts.txt";
+  struct Case {
+    std::string arguments;
+    int exit_code;
+    std::string output;
+  };
+  const Case cases[] = {
+      {import + " --skip-existing", 1,
+       "added 1, skipped 2, failed 1\n"
+       "line 4: x@missing.example: no domain \"missing.example\"\n"
+       "tarvelin-admin: 1 of 2 accounts were not added\n"},
+      // A rerun adds nothing twice.
+      {import + " --skip-existing", 1,
+       "added 0, skipped 3, failed 1\n"
+       "line 4: x@missing.example: no domain \"missing.example\"\n"
+       "tarvelin-admin: 1 of 1 accounts were not added\n"},
+  };
+  for (const Case& c : cases) {
+    const CommandRun run = Run(c.arguments);
+    EXPECT_EQ(run.exit_code, c.exit_code) << c.arguments;
+    EXPECT_EQ(run.output, c.output) << c.arguments;
+  }
+  EXPECT_EQ(Run("account list example.org").output, "0\tuser\ttaken\n1\tuser\tnew\n");
+
+  const CommandRun plain = Run(import);
+  EXPECT_EQ(plain.exit_code, 1);
+  EXPECT_EQ(plain.output.rfind("added 0, failed 4\n", 0), 0u) << "without it they fail";
+
+  // "other" is an account of example.net only.
+  dir_.Write("other.txt", "other@example.org pw\n");
+  const CommandRun json = Run("--json account import --skip-existing " + dir_.path() + "other.txt");
+  EXPECT_EQ(json.exit_code, 0) << json.output;
+  EXPECT_EQ(nlohmann::json::parse(json.output), (nlohmann::json{{"added", 1},
+                                                                {"skipped", 0},
+                                                                {"failed", nlohmann::json::array()},
+                                                                {"not_reached", 0},
+                                                                {"interrupted", false}}));
+}
+
+TEST_F(AccountImportCommandTest, ReadsAnyStreamAndIgnoresAByteOrderMark) {
+  dir_.Write("bom.txt",
+             "\xEF\xBB\xBF"
+             "bom@example.org pw\n");
+  const std::string admin = AdminProgram() + " " + install_ + " account import ";
+  const struct {
+    std::string command;
+    std::string account;
+  } cases[] = {
+      {"bash -c '" + admin + "<(echo substituted@example.org pw)'", "substituted"},
+      {"echo piped@example.org pw | " + admin + "/dev/stdin", "piped"},
+      {"echo dash@example.org pw | " + admin + "-", "dash"},
+      {admin + dir_.path() + "bom.txt", "bom"},
+      {"printf '\\357\\273\\277bompipe@example.org pw\\n' | " + admin + "-", "bompipe"},
+  };
+  for (const auto& c : cases) {
+    const CommandRun run = Shell(c.command);
+    EXPECT_EQ(run.exit_code, 0) << c.command << ": " << run.output;
+    EXPECT_EQ(run.output, "added 1, failed 0\n") << c.command;
+  }
+  EXPECT_EQ(Run("account list example.org").output,
+            "0\tuser\tsubstituted\n1\tuser\tpiped\n2\tuser\tdash\n3\tuser\tbom\n"
+            "4\tuser\tbompipe\n");
+}
+
+// tarvelin-admin as a child of the test, its output in files, so that the
+// test can signal it.
+pid_t StartAdmin(const std::string& arguments, const std::string& out, const std::string& err) {
+  const std::string command = "exec " + AdminProgram() + " " + arguments + " >" + out + " 2>" + err;
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  return child;
+}
+
+int ExitCodeOf(pid_t child) {
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST_F(AccountImportCommandTest, CtrlCStopsAfterTheCurrentAccountAndARerunFinishes) {
+  // 1,000 accounts of example.net, then 1,000 of example.org, whose
+  // accounts another program holds: the import is in the middle, at the
+  // first of example.org, when Ctrl-C comes.
+  std::string text;
+  for (const std::string domain : {"example.net", "example.org"}) {
+    for (int i = 0; i < 1000; ++i) {
+      text += "user" + std::to_string(i) + "@" + domain + " " + domain + std::to_string(i) + "\n";
+    }
+  }
+  dir_.Write("accounts.txt", text);
+  const pid_t holder =
+      testing::StartLockHolder(dir_.path() + "inst/config/admin.lock", "users:example.org");
+  ASSERT_GT(holder, 0);
+  const std::string import = "--json account import " + dir_.path() + "accounts.txt";
+  const pid_t child =
+      StartAdmin(install_ + " " + import, dir_.path() + "out.json", dir_.path() + "err.txt");
+  ASSERT_GT(child, 0);
+  for (int i = 0; i < 200 && dir_.Read("err.txt").find("1000/2000\n") == std::string::npos; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  ::kill(child, SIGINT);
+  // The signal is taken at once; the account at hand then gets its lock.
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  ::kill(holder, SIGKILL);
+  ::waitpid(holder, nullptr, 0);
+  EXPECT_EQ(ExitCodeOf(child), 130) << dir_.Read("err.txt");
+
+  const nlohmann::json summary = nlohmann::json::parse(dir_.Read("out.json"));
+  EXPECT_EQ(summary, (nlohmann::json{{"added", 1001},
+                                     {"skipped", 0},
+                                     {"failed", nlohmann::json::array()},
+                                     {"not_reached", 999},
+                                     {"interrupted", true}}));
+  EXPECT_EQ(Run("account list example.org").output, "0\tuser\tuser0\n")
+      << "the account at hand when Ctrl-C came is complete, no other";
+  EXPECT_EQ(Lines(Run("account list example.net").output).size(), 1000u);
+  const std::string progress = dir_.Read("err.txt");
+  EXPECT_NE(progress.find("1000/2000\n"), std::string::npos) << progress;
+  EXPECT_NE(progress.find("1001/2000\n" +
+                          nlohmann::json{{"error",
+                                          "interrupted: 999 accounts not reached; run again "
+                                          "with --skip-existing to finish"},
+                                         {"exit_code", 130}}
+                              .dump()),
+            std::string::npos)
+      << progress;
+
+  const CommandRun rerun = Shell("{ " + AdminProgram() + " " + install_ + " " + import +
+                                 " --skip-existing 2>/dev/null; }");
+  EXPECT_EQ(rerun.exit_code, 0) << rerun.output;
+  const nlohmann::json finished = nlohmann::json::parse(rerun.output);
+  EXPECT_EQ(finished["added"], 999);
+  EXPECT_EQ(finished["skipped"], 1001);
+  EXPECT_EQ(Lines(Run("account list example.org").output).size(), 1000u);
 }
 
 }  // namespace

@@ -1,8 +1,7 @@
 // tarvelin-admin backup and restore, run as a user would run them.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-
 #include <signal.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -15,6 +14,7 @@
 #include <vector>
 
 #include "jobs/backup/test_archive.h"
+#include "platform/posix_env.h"
 #include "platform/stale_temp_files.h"
 #include "support/cli_runner.h"
 #include "support/temp_dir.h"
@@ -47,18 +47,45 @@ TEST_F(BackupCommandsTest, BackupThenRestore) {
   EXPECT_EQ(Shell(install_ + " config get 27").output, "25\n") << "the saved port came back";
 }
 
+std::string Today() {
+  PosixEnv env;
+  const CivilDate date = env.NowLocal().date;
+  char text[16];
+  std::snprintf(text, sizeof text, "%04d%02d%02d", date.year, date.month, date.day);
+  return text;
+}
+
+TEST_F(BackupCommandsTest, ShowsTheNameOfTheArchiveItWrote) {
+  const std::string today = Today();
+  const std::string dated = dir_.path() + "conf-" + today + ".ilds";
+  const CommandRun human = Shell(install_ + " backup '" + dir_.path() + "conf-\"yyyymmdd\".ilds'");
+  const CommandRun json =
+      Shell(install_ + " --json backup '" + dir_.path() + "json-\"yyyymmdd\".ilds'");
+  if (Today() != today) GTEST_SKIP() << "the day changed during the test";
+  ASSERT_EQ(human.exit_code, 0) << human.output;
+  EXPECT_EQ(human.output, "backed up to " + dated + "\n");
+  EXPECT_TRUE(dir_.Exists("conf-" + today + ".ilds"));
+  ASSERT_EQ(json.exit_code, 0) << json.output;
+  EXPECT_EQ(nlohmann::json::parse(json.output)["backup"], dir_.path() + "json-" + today + ".ilds");
+}
+
 TEST_F(BackupCommandsTest, FailuresAreOneLineWithANonZeroExit) {
-  const std::string cases[] = {
-      install_ + " backup " + dir_.path() + "missing/backup.ilds",
-      install_ + " restore " + dir_.path() + "missing.ilds",
+  const struct {
+    std::string command;
+    int exit_code;
+  } cases[] = {
+      {install_ + " backup " + dir_.path() + "missing/backup.ilds", 3},
+      {install_ + " restore " + dir_.path() + "missing.ilds", 3},
   };
-  for (const std::string& command : cases) {
+  for (const auto& [command, exit_code] : cases) {
     const CommandRun run = Shell(command);
-    EXPECT_NE(run.exit_code, 0) << command;
+    EXPECT_EQ(run.exit_code, exit_code) << command << ": " << run.output;
     EXPECT_EQ(run.output.find('\n'), run.output.size() - 1) << run.output;
     EXPECT_NE(run.output.find("tarvelin-admin: "), std::string::npos) << run.output;
   }
-  EXPECT_NE(Shell(install_ + " backup").exit_code, 0) << "FILE is required";
+  EXPECT_EQ(Shell(install_ + " restore " + dir_.path() + "missing.ilds").output,
+            "tarvelin-admin: cannot restore: no archive " + dir_.path() + "missing.ilds\n");
+  EXPECT_EQ(Shell(install_ + " backup").exit_code, 2) << "FILE is required";
 }
 
 TEST_F(BackupCommandsTest, ProgressBarOnATerminal) {

@@ -18,7 +18,6 @@ class DomainCommandsTest : public ::testing::Test {
     install_ = "--install-dir " + dir_.path() + "inst";
     const CommandRun created = Admin(install_ + " create --domain example.org");
     ASSERT_EQ(created.exit_code, 0) << created.output;
-    // create lists its domains without settings; an added one has them.
     const CommandRun added = Run("domain add example.net");
     ASSERT_EQ(added.exit_code, 0) << added.output;
   }
@@ -132,6 +131,8 @@ TEST_F(DomainCommandsTest, IpShowsSetsAndClearsTheBinding) {
 }
 
 TEST_F(DomainCommandsTest, ErrorsAreOneLineWithANonZeroExit) {
+  // A listed domain whose record is gone.
+  ASSERT_EQ(std::remove((dir_.path() + "inst/config/example.org/domain.cfg").c_str()), 0);
   struct Case {
     std::string arguments;
     std::string message;

@@ -1,10 +1,14 @@
 // tarvelin-admin log tail, run as a user would run it.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <nlohmann/json.hpp>
 #include <string>
+#include <thread>
 
 #include "platform/posix_env.h"
 #include "support/cli_runner.h"
@@ -66,8 +70,10 @@ TEST_F(LogTailTest, LastLinesOfTodaysFile) {
     std::string output;
   };
   const Case cases[] = {
-      {"0", Expected(11, 30)}, {"0 -n 3", Expected(28, 30)},  {"0 --lines 1", "line 30\n"},
-      {"0 -n 0", ""},          {"0 -n 100", Expected(1, 30)}, {"1", Expected(1, 2, "pop")},
+      {"0", Expected(11, 30)},      {"0 -n 3", Expected(28, 30)},
+      {"0 --lines 1", "line 30\n"}, {"0 -n 100", Expected(1, 30)},
+      {"1", Expected(1, 2, "pop")}, {"smtp -n 3", Expected(28, 30)},
+      {"SMTP -n 1", "line 30\n"},   {"Pop3", Expected(1, 2, "pop")},
   };
   for (const Case& c : cases) {
     const CommandRun run = Tail(c.arguments);
@@ -84,6 +90,14 @@ TEST_F(LogTailTest, FoldersOfKindsAndJson) {
   EXPECT_EQ(answer["kind"], 4);
   EXPECT_EQ(answer["file"], dir_.path() + "inst/logs/antivirus/" + today_ + ".log");
   EXPECT_EQ(answer["lines"], nlohmann::json::array({"virus 2"}));
+}
+
+TEST_F(LogTailTest, JsonTakesLinesThatAreNoUtf8AsLatin1) {
+  WriteLog("s" + today_ + ".log", "caf\xE9 single-byte\r\ncaf\xC3\xA9 UTF-8\r\n");
+  const CommandRun run = Admin(install_ + " --json log tail smtp");
+  ASSERT_EQ(run.exit_code, 0) << run.output;
+  EXPECT_EQ(nlohmann::json::parse(run.output)["lines"],
+            nlohmann::json::array({"caf\xC3\xA9 single-byte", "caf\xC3\xA9 UTF-8"}));
 }
 
 TEST_F(LogTailTest, RotationShowsTheHighestNumberedFile) {
@@ -111,23 +125,104 @@ TEST_F(LogTailTest, LastLineWithoutLineEnd) {
 }
 
 TEST_F(LogTailTest, Errors) {
+  const std::string kinds =
+      "a number 0 to 15 or one of smtp, pop3, control, antivirus, im, ftp, antispam, sip, error, "
+      "maintenance";
   struct Case {
     std::string arguments;
+    int exit_code;
     std::string message;
   };
   const Case cases[] = {
-      {"0", "no log file for today"},
-      {"16", "KIND"},
-      {"-1", ""},
-      {"x", "KIND"},
-      {"0 -n -2", ""},
-      {"", "KIND"},
+      {"0", 3, "no log file for today"},
+      {"maintenance", 3, "no log file for today"},
+      {"16", 2, "no log kind \"16\": " + kinds},
+      {"-1", 2, ""},
+      {"x", 2, "no log kind \"x\": " + kinds},
+      {"0 -n -2", 2, ""},
+      {"0 -n 0", 2, "-n takes 1 or more lines, not 0"},
+      {"0 -n x", 2, "x"},
+      {"", 2, "KIND"},
   };
   for (const Case& c : cases) {
     const CommandRun run = Tail(c.arguments);
-    EXPECT_NE(run.exit_code, 0) << c.arguments << ": " << run.output;
+    EXPECT_EQ(run.exit_code, c.exit_code) << c.arguments << ": " << run.output;
     EXPECT_NE(run.output.find(c.message), std::string::npos) << run.output;
   }
+}
+
+// `log tail -f` as a child of the test, its output going to a file.
+class LogFollowTest : public LogTailTest {
+ protected:
+  void TearDown() override {
+    if (child_ > 0) {
+      ::kill(child_, SIGTERM);
+      ::waitpid(child_, nullptr, 0);
+    }
+    LogTailTest::TearDown();
+  }
+  void Follow(const std::string& arguments) {
+    const std::string command = "exec " + AdminProgram() + " " + install_ + " " + arguments + " >" +
+                                dir_.path() + "out.txt 2>&1";
+    child_ = ::fork();
+    if (child_ == 0) {
+      ::execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
+      ::_exit(127);
+    }
+  }
+  // The output once it is `want`, or as it is after a few seconds.
+  std::string OutputOnce(const std::string& want) const {
+    std::string output;
+    for (int i = 0; i < 100; ++i) {
+      output = dir_.Exists("out.txt") ? dir_.Read("out.txt") : "";
+      if (output == want) break;
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return output;
+  }
+  void Append(const std::string& name, const std::string& text) const {
+    WriteLog(name, (dir_.Exists("inst/logs/" + name) ? dir_.Read("inst/logs/" + name) : "") + text);
+  }
+
+  pid_t child_ = -1;
+};
+
+TEST_F(LogFollowTest, PrintsLinesAsTheyAreWritten) {
+  const std::string file = "s" + today_ + ".log";
+  WriteLog(file, Numbered(1, 5));
+  Follow("log tail -f smtp -n 2");
+  EXPECT_EQ(OutputOnce(Expected(4, 5)), Expected(4, 5));
+  Append(file, Numbered(6, 7) + "half");
+  EXPECT_EQ(OutputOnce(Expected(4, 7)), Expected(4, 7)) << "a line being written waits";
+  Append(file, " done\r\n");
+  EXPECT_EQ(OutputOnce(Expected(4, 7) + "half done\n"), Expected(4, 7) + "half done\n");
+}
+
+TEST_F(LogFollowTest, WaitsForTodaysFileAndMovesOnToTheNextRotatedOne) {
+  ASSERT_EQ(Admin(install_ + " config set 301 100").exit_code, 0);
+  Follow("--json log tail POP3 --follow");
+  const std::string waiting =
+      nlohmann::json{{"warning", "no log file for today yet: " + dir_.path() + "inst/logs/p" +
+                                     today_ + ".log; waiting for it"}}
+          .dump() +
+      "\n";
+  EXPECT_EQ(OutputOnce(waiting), waiting);
+  const auto line = [this](int counter, const std::string& text) {
+    return nlohmann::json{{"kind", 1},
+                          {"name", "pop3"},
+                          {"file", dir_.path() + "inst/logs/p" + today_ + "-0" +
+                                       std::to_string(counter) + ".log"},
+                          {"line", text}}
+               .dump() +
+           "\n";
+  };
+  Append("p" + today_ + "-00.log", "first\r\n");
+  EXPECT_EQ(OutputOnce(waiting + line(0, "first")), waiting + line(0, "first"));
+  Append("p" + today_ + "-00.log", "last of 00\r\n");
+  Append("p" + today_ + "-01.log", "first of 01\r\n");
+  const std::string all =
+      waiting + line(0, "first") + line(0, "last of 00") + line(1, "first of 01");
+  EXPECT_EQ(OutputOnce(all), all);
 }
 
 }  // namespace

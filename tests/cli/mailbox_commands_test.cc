@@ -48,19 +48,48 @@ TEST_F(MailboxCommandsTest, ConvertsToImapAndBack) {
   EXPECT_EQ(again.output, "nothing to convert in " + Box() + "\n");
 }
 
+TEST_F(MailboxCommandsTest, TakesTheLayoutInAnyCase) {
+  const struct {
+    std::string to;
+    std::string file;
+  } cases[] = {{"IMAP", "inbox/1.imap"}, {"Pop3", "1.tmp"}, {"imap", "inbox/1.imap"}};
+  dir_.Write("inst/mail/example.org/john/1.tmp", "x\r\n.\r\n");
+  for (const auto& c : cases) {
+    const CommandRun run = Run("--json mailbox convert example.org/john --to " + c.to);
+    ASSERT_EQ(run.exit_code, 0) << c.to << ": " << run.output;
+    EXPECT_EQ(nlohmann::json::parse(run.output)["found"], true) << c.to;
+    EXPECT_TRUE(dir_.Exists("inst/mail/example.org/john/" + c.file)) << c.to;
+  }
+}
+
+TEST_F(MailboxCommandsTest, NothingToConvertCreatesNothing) {
+  dir_.Write("inst/mail/example.org/john/Sent/2.imap", "sent");
+  const char* const cases[] = {"--to imap", "--to imap --recursive", "--to pop3"};
+  for (const char* arguments : cases) {
+    const CommandRun run = Run(std::string("mailbox convert example.org/john ") + arguments);
+    EXPECT_EQ(run.exit_code, 0) << arguments << ": " << run.output;
+    EXPECT_EQ(run.output, "nothing to convert in " + Box() + "\n") << arguments;
+    EXPECT_FALSE(dir_.Exists("inst/mail/example.org/john/inbox")) << arguments;
+  }
+  EXPECT_EQ(dir_.Read("inst/mail/example.org/john/Sent/2.imap"), "sent");
+}
+
 TEST_F(MailboxCommandsTest, ErrorsAreOneLineWithANonZeroExit) {
   struct Case {
     std::string arguments;
+    int exit_code;
     std::string message;
   };
   const Case cases[] = {
-      {"mailbox convert example.org/john --to maildir", "--to"},
-      {"mailbox convert example.org/john", "--to"},
-      {"mailbox convert '' --to imap", "no mailbox path given"},
+      {"mailbox convert example.org/john --to maildir", 2, "--to"},
+      {"mailbox convert example.org/john", 2, "--to"},
+      {"mailbox convert '' --to imap", 2, "no mailbox path given"},
+      {"mailbox convert example.org/john --to imap", 3, "no mailbox folder " + Box()},
+      {"mailbox convert example.org/john --to pop3 --recursive", 3, "no mailbox folder " + Box()},
   };
   for (const Case& c : cases) {
     const CommandRun run = Run(c.arguments);
-    EXPECT_NE(run.exit_code, 0) << c.arguments;
+    EXPECT_EQ(run.exit_code, c.exit_code) << c.arguments << ": " << run.output;
     EXPECT_NE(run.output.find(c.message), std::string::npos) << run.output;
   }
   EXPECT_FALSE(dir_.Exists("inst/mail/example.org/john"));

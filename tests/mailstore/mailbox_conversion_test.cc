@@ -177,6 +177,41 @@ TEST_F(MailboxConversionTest, NothingToConvertStillSucceeds) {
   EXPECT_EQ(DifferencesFrom((Tree{{"inbox/", ""}})), "");
 }
 
+TEST_F(MailboxConversionTest, AskingForWorkChangesNothing) {
+  const auto has_work = [this](const MailboxConversion& how) {
+    return MailboxConversionHasWork(env_, MailRoot(), kMailbox, how);
+  };
+  for (const MailboxConversion& how : {kToImap, kToImapRecursive, kFromImap, kFromImapRecursive}) {
+    EXPECT_FALSE(has_work(how));
+  }
+  EXPECT_FALSE(fs::exists(dir_.path() + "mail")) << "no folder is created";
+
+  Put("Sent/b.imap", "b");
+  Put("~trash/c.tmp", "c\r\n.\r\n");
+  const Tree before = Snapshot();
+  const struct {
+    MailboxConversion how;
+    bool work;
+  } cases[] = {
+      {kFromImap, false},          // no inbox folder, nothing in it to move
+      {kFromImapRecursive, true},  // Sent is converted
+      {kToImap, false},            // ~trash holds no messages
+      {kToImapRecursive, false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(has_work(c.how), c.work) << c.how.from_imap << c.how.recursive;
+  }
+  Put("a.imap", "stray");
+  EXPECT_TRUE(has_work(kToImap)) << "an IMAP message in the root moves into inbox";
+  Put("inbox/d.tmp", "d\r\n.\r\n");
+  EXPECT_TRUE(has_work(kFromImap)) << "a POP3 message in inbox moves into the root";
+  Tree after = before;
+  after["a.imap"] = "stray";
+  after["inbox/"] = "";
+  after["inbox/d.tmp"] = "d\r\n.\r\n";
+  EXPECT_EQ(DifferencesFrom(after), "");
+}
+
 TEST_F(MailboxConversionTest, TakenNamesLeaveTheirFilesUnconverted) {
   // Both names lose their suffix and meet; the second must not overwrite
   // the first.

@@ -206,6 +206,33 @@ TEST_F(PosixEnvTest, ReadsWholePrefixAndRange) {
   EXPECT_EQ(out, "");
 }
 
+TEST_F(PosixEnvTest, ReadsAPipeFromItsStartToItsEnd) {
+  // More than one read chunk, from a writer that is still writing.
+  std::string data;
+  for (int i = 0; data.size() < 200000; ++i) data += "line " + std::to_string(i) + "\n";
+  int ends[2];
+  ASSERT_EQ(::pipe(ends), 0);
+  std::thread writer([&] {
+    for (size_t at = 0; at < data.size(); at += 1000) {
+      if (::write(ends[1], data.data() + at, std::min<size_t>(1000, data.size() - at)) <= 0) break;
+    }
+    ::close(ends[1]);
+  });
+  const std::string path = "/proc/self/fd/" + std::to_string(ends[0]);
+  std::string out;
+  const Status read = env_.ReadFile(path, &out);
+  writer.join();
+  ::close(ends[0]);
+  ASSERT_TRUE(read.ok()) << read.ToString();
+  EXPECT_EQ(out, data);
+
+  ASSERT_EQ(::pipe(ends), 0);
+  ::close(ends[1]);
+  EXPECT_FALSE(env_.ReadFileRange("/proc/self/fd/" + std::to_string(ends[0]), 5, 10, &out).ok())
+      << "a pipe has no offsets";
+  ::close(ends[0]);
+}
+
 TEST_F(PosixEnvTest, ReadableFileKeepsTheVersionItOpened) {
   dir_.Write("users.cfg", "old version");
   Result<std::unique_ptr<ReadableFile>> file = env_.NewReadableFile(Path("users.cfg"));

@@ -1,7 +1,8 @@
 // account import FILE: accounts added in bulk from "address password" lines,
-// with a progress bar on a terminal and a summary of what failed.
+// with progress on standard error and a summary of what failed. Ctrl-C
+// stops it after the account at hand; --skip-existing lets a rerun finish
+// what an interrupted import began.
 #include <algorithm>
-#include <cstdio>
 #include <iostream>
 #include <iterator>
 #include <string>
@@ -10,18 +11,22 @@
 
 #include "cli_context.h"
 #include "cli_values.h"
+#include "core/accounts/account_lookup.h"
+#include "core/accounts/account_operations.h"
+#include "core/accounts/user_settings.h"
 #include "core/named_file.h"
+#include "foundation/text.h"
+#include "import_progress.h"
+#include "interruption.h"
 #include "new_account.h"
 #include "schema/user_record.h"
-#include "terminal.h"
 
 namespace tarvelin::cli {
 
 namespace {
 
-constexpr int kBarWidth = 30;
-// Without a terminal a count now and then shows that a long import moves.
-constexpr int kPlainCountStep = 1000;
+constexpr int32_t kAliasListId = 3;
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 struct ImportLine {
   int number = 0;  // 1-based, as an editor shows it
@@ -35,12 +40,27 @@ struct ImportFailure {
   std::string error;
 };
 
+struct ImportCounts {
+  int added = 0;
+  int skipped = 0;
+  int not_reached = 0;
+  std::vector<ImportFailure> failures;
+};
+
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
+// Read as a stream to its end, never by size: a pipe or a process
+// substitution serves as well as a file.
 std::string ReadImportFile(const Context& context, const std::string& file) {
-  if (file != "-") return Checked(ReadNamedFile(context, file));
-  std::string text(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>{});
-  if (std::cin.bad()) throw CommandError("cannot read standard input");
+  std::string text;
+  if (file == "-") {
+    text.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>{});
+    if (std::cin.bad()) throw CommandError("cannot read standard input");
+  } else {
+    text = Checked(ReadNamedFile(context, file));
+  }
+  // Editors on some systems begin a UTF-8 file with a byte order mark.
+  if (text.starts_with(kByteOrderMark)) text.erase(0, kByteOrderMark.size());
   return text;
 }
 
@@ -70,74 +90,94 @@ void ParseImport(std::string_view text, std::vector<ImportLine>* lines,
   }
 }
 
-// "[#####.....] done/total" redrawn in place on a terminal; plain count
-// lines otherwise. On standard error, so the summary alone is the output.
-class ImportProgress {
- public:
-  explicit ImportProgress(int total) : terminal_(StandardErrorIsTerminal()), total_(total) {}
-  ~ImportProgress() {
-    if (drawn_) std::fputs("\r\033[K", stderr);
-    std::fflush(stderr);
+// Whether an account of the address's domain has its local part as one of
+// its aliases, exactly (any case): the account is there already. An alias
+// that only matches by wildcard or group is another account.
+bool AddressPresent(Context& context, const std::string& address) {
+  const size_t at = address.find('@');
+  if (at == std::string::npos) return false;
+  const std::string local = address.substr(0, at);
+  const Result<std::string> domain = ResolveDomainName(context, address.substr(at + 1));
+  if (!domain.ok()) return false;
+  const int position = PositionOfAlias(context, *domain, local);
+  if (position < 0) return false;
+  const Result<UserRecord> record = LoadAccount(context, *domain, position);
+  if (!record.ok()) return false;
+  const Result<SettingValue> aliases =
+      UserSettingValue(context.config.record, record->data(), kAliasListId);
+  if (!aliases.ok()) return false;
+  for (const std::string& alias : Split(aliases->text(), ';')) {
+    if (EqualsNoCase(Trim(alias), local)) return true;
   }
+  return false;
+}
 
-  void Show(int done) {
-    if (!terminal_) {
-      if (done % kPlainCountStep == 0) std::fprintf(stderr, "%d/%d\n", done, total_);
-      return;
+ImportCounts ImportAccounts(Context& context, const std::vector<ImportLine>& lines,
+                            bool skip_existing, std::vector<ImportFailure> failures) {
+  ImportCounts counts;
+  counts.failures = std::move(failures);
+  const Interruption interruption;
+  ImportProgress progress(static_cast<int>(lines.size()));
+  for (size_t i = 0; i < lines.size(); ++i) {
+    if (interruption.requested()) {
+      counts.not_reached = static_cast<int>(lines.size() - i);
+      break;
     }
-    const int filled = total_ > 0 ? static_cast<int>(int64_t{done} * kBarWidth / total_) : 0;
-    // Redraw when the bar grows or now and then for the count, not per line.
-    if (drawn_ && filled == last_filled_ && done % 64 != 0 && done != total_) return;
-    last_filled_ = filled;
-    drawn_ = true;
-    std::string line = "\r[";
-    line.append(static_cast<size_t>(filled), '#');
-    line.append(static_cast<size_t>(kBarWidth - filled), '.');
-    line += "] " + std::to_string(done) + "/" + std::to_string(total_) + "\033[K";
-    std::fputs(line.c_str(), stderr);
-    std::fflush(stderr);
+    const ImportLine& line = lines[i];
+    try {
+      AddNewAccount(context, {line.address, kUserAccount, line.password, {}});
+      ++counts.added;
+    } catch (const CommandError& error) {
+      // Asked after the refusal, so an account another program adds
+      // meanwhile counts as there too.
+      if (skip_existing && AddressPresent(context, line.address)) {
+        ++counts.skipped;
+      } else {
+        counts.failures.push_back({line.number, line.address, error.what()});
+      }
+    }
+    progress.Show(static_cast<int>(i + 1));
   }
+  return counts;
+}
 
- private:
-  const bool terminal_;
-  const int total_;
-  bool drawn_ = false;
-  int last_filled_ = -1;
-};
-
-void AccountImport(Session& session, const std::string& file) {
+void AccountImport(Session& session, const std::string& file, bool skip_existing) {
   std::vector<ImportLine> lines;
   std::vector<ImportFailure> failures;
   ParseImport(ReadImportFile(session.context(), file), &lines, &failures);
-  int added = 0;
-  {
-    ImportProgress progress(static_cast<int>(lines.size()));
-    for (size_t i = 0; i < lines.size(); ++i) {
-      try {
-        AddNewAccount(session.context(), {lines[i].address, kUserAccount, lines[i].password, {}});
-        ++added;
-      } catch (const CommandError& error) {
-        failures.push_back({lines[i].number, lines[i].address, error.what()});
-      }
-      progress.Show(static_cast<int>(i + 1));
-    }
-  }
-  std::sort(failures.begin(), failures.end(),
+  ImportCounts counts =
+      ImportAccounts(session.context(), lines, skip_existing, std::move(failures));
+  std::vector<ImportFailure>& failed_lines = counts.failures;
+  std::sort(failed_lines.begin(), failed_lines.end(),
             [](const ImportFailure& a, const ImportFailure& b) { return a.number < b.number; });
+
+  std::string human = "added " + std::to_string(counts.added);
+  if (skip_existing) human += ", skipped " + std::to_string(counts.skipped);
+  human += ", failed " + std::to_string(failed_lines.size());
+  if (counts.not_reached > 0) human += ", not reached " + std::to_string(counts.not_reached);
+  human += "\n";
   nlohmann::json failed = nlohmann::json::array();
-  std::string human =
-      "added " + std::to_string(added) + ", failed " + std::to_string(failures.size()) + "\n";
-  for (const ImportFailure& failure : failures) {
+  for (const ImportFailure& failure : failed_lines) {
     failed.push_back({{"line", failure.number},
                       {"address", Utf8OfLatin1(failure.address)},
                       {"error", Utf8OfLatin1(failure.error)}});
     human += "line " + std::to_string(failure.number) + ": " + failure.address + ": " +
              failure.error + "\n";
   }
-  session.out.Emit({{"added", added}, {"failed", failed}}, human);
-  if (!failures.empty()) {
-    throw CommandError(std::to_string(failures.size()) + " of " +
-                       std::to_string(added + static_cast<int>(failures.size())) +
+  session.out.Emit({{"added", counts.added},
+                    {"skipped", counts.skipped},
+                    {"failed", failed},
+                    {"not_reached", counts.not_reached},
+                    {"interrupted", counts.not_reached > 0}},
+                   human);
+  if (counts.not_reached > 0) {
+    throw CommandError("interrupted: " + std::to_string(counts.not_reached) +
+                           " accounts not reached; run again with --skip-existing to finish",
+                       ExitCode::kInterrupted);
+  }
+  if (!failed_lines.empty()) {
+    throw CommandError(std::to_string(failed_lines.size()) + " of " +
+                       std::to_string(counts.added + static_cast<int>(failed_lines.size())) +
                        " accounts were not added");
   }
 }
@@ -146,12 +186,17 @@ void AccountImport(Session& session, const std::string& file) {
 
 void RegisterAccountImportCommand(CLI::App& account, Session& session) {
   static std::string file;
+  static bool skip_existing = false;
   CLI::App* import = account.add_subcommand(
       "import", "Add user accounts from \"address password\" lines (\"#\" starts a comment)");
-  import->add_option("FILE", file, "The list; \"-\" for standard input")->required();
+  import->add_option("FILE", file, "The list; \"-\" for standard input (any stream will do)")
+      ->required();
+  import->add_flag("--skip-existing", skip_existing,
+                   "Count an address that has its account already as skipped, not failed "
+                   "(to finish an interrupted import)");
   import->callback([&session] {
     session.Open();
-  AccountImport(session, file);
+  AccountImport(session, file, skip_existing);
 });
 }  // namespace tarvelin::cli
 

@@ -63,14 +63,16 @@ ArchiveProgressFn ProgressFor(ProgressBar* bar) {
   return [bar](const ArchiveProgress& progress) { bar->Show(progress); };
 }
 
+// The archive's name once its date stamps are expanded is the one shown.
 void Backup(Session& session, const std::string& file) {
   Status result;
+  std::string written = file;
   {
     ProgressBar bar("backup");
-    result = BackupConfiguration(session.context(), file, ProgressFor(&bar));
+    result = BackupConfiguration(session.context(), file, ProgressFor(&bar), &written);
   }
-  Check(result, "backup to " + file + " failed");
-  session.out.Emit({{"backup", file}, {"result", 0}}, "backed up to " + file);
+  Check(result, "backup to " + written + " failed");
+  session.out.Emit({{"backup", written}, {"result", 0}}, "backed up to " + written);
 }
 
 // Refuses a file a restore would take without writing anything from it:
@@ -102,7 +104,8 @@ void Restore(Session& session, const std::string& file, bool relocate) {
     ProgressBar bar("restore");
     result = RestoreConfiguration(session.context(), file, ProgressFor(&bar), relocate, &foreign);
   }
-  Check(result, "restore from " + file + " is incomplete");
+  Check(result, result.Is(StatusCode::kNotFound) ? "cannot restore"
+                                                 : "restore from " + file + " is incomplete");
   nlohmann::json folders = nlohmann::json::array();
   std::string human = "restored from " + file;
   if (!foreign.empty()) {

@@ -19,6 +19,8 @@ enum class ExitCode : int {
   kNotFound = 3,  // no such domain, account, setting or file
   kRefused = 4,   // a check refused a value: a rule, a limit, a name taken
   kDamaged = 5,   // a file of the installation is damaged or cannot be read
+  // Stopped by Ctrl-C part way, as the shell reports a program SIGINT ended.
+  kInterrupted = 130,
 };
 
 // The exit code for a failure the library reports.

@@ -8,14 +8,20 @@ namespace tarvelin::cli {
 
 namespace {
 
+// The export creates the folders a conversion starts from; here a folder
+// with nothing to convert is left as it is and a missing one is reported.
 void MailboxConvert(Session& session, const std::string& path, const std::string& to,
                     bool recursive) {
   const Context& context = session.context();
   const std::string folder = MailboxConversionFolder(context, path);
   if (folder.empty()) throw CommandError("no mailbox path given", ExitCode::kUsage);
+  if (!MailboxConversionFolderExists(context, path)) {
+    throw CommandError("no mailbox folder " + folder, ExitCode::kNotFound);
+  }
   const bool to_imap = to == "imap";
   const MailboxConversion how{.from_imap = !to_imap, .probe = false, .recursive = recursive};
-  const bool found = ConvertMailbox(context, path, how);
+  const bool found =
+      MailboxConversionHasWork(context, path, how) && ConvertMailbox(context, path, how);
   const std::string layout = to_imap ? "IMAP" : "POP3";
   session.out.Emit(
       {{"path", path}, {"folder", folder}, {"to", to}, {"recursive", recursive}, {"found", found}},
@@ -35,9 +41,9 @@ void RegisterMailboxCommands(CLI::App& app, Session& session) {
   CLI::App* convert = mailbox->add_subcommand(
       "convert", "Convert a mailbox folder between the POP3 and the IMAP layout");
   convert->add_option("PATH", path, "Mailbox folder, absolute or below the mail root")->required();
-  convert->add_option("--to", to, "The layout to convert to")
+  convert->add_option("--to", to, "The layout to convert to: imap or pop3 (any case)")
       ->required()
-      ->check(CLI::IsMember({"imap", "pop3"}));
+      ->transform(CLI::IsMember({"imap", "pop3"}, CLI::ignore_case));
   convert->add_flag("--recursive", recursive,
                     "Convert every folder of the mailbox, not only the inbox");
   convert->callback([&session] {

@@ -11,7 +11,7 @@ namespace {
 
 constexpr const char* kExitCodes =
     "Exit codes: 0 done, 1 failed, 2 usage error, 3 not found, 4 refused by a check, "
-    "5 damaged or unreadable file.";
+    "5 damaged or unreadable file, 130 interrupted.";
 
 }  // namespace
 

@@ -2,6 +2,8 @@
 
 #include "core/config/configuration.h"
 #include "core/context.h"
+#include "core/domains/domain_operations.h"
+#include "core/domains/domain_records.h"
 #include "foundation/text.h"
 #include "platform/file_system.h"
 #include "platform/os_path.h"
@@ -61,6 +63,15 @@ Status CreateInstallation(Context& context, std::string_view install_dir,
   for (const std::string& name : domains) context.domains().Append(name);
   if (!SaveConfiguration(context)) {
     return Status::IOError("cannot write " + context.api.config_path);
+  }
+  // Each domain gets its record as a domain added later would: a listed
+  // domain without one cannot be loaded.
+  for (int position = 0; position < static_cast<int>(domains.size()); ++position) {
+    DomainRecord record{};
+    SetDomainDefaults(context, record.data(), 0);
+    if (!SaveDomainRecord(context, position, record, /*is_new=*/true, "")) {
+      return Status::IOError("cannot write the record of the domain " + domains[position]);
+    }
   }
   return Status::Ok();
 }

@@ -44,9 +44,10 @@ std::string ExpandDateStamps(std::string_view path, const CivilDateTime& now) {
 }
 
 Status BackupConfiguration(Context& context, std::string_view path,
-                           const ArchiveProgressFn& progress) {
+                           const ArchiveProgressFn& progress, std::string* written) {
   Env& env = context.env();
   const std::string target = ExpandDateStamps(path, env.NowLocal());
+  if (written != nullptr) *written = target;
   if (target.empty()) return Status::InvalidArgument("no archive path");
 
   const std::vector<BackupSource> sources = BackupSources(env, context.api, context.config);

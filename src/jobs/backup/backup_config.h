@@ -25,7 +25,8 @@ std::string ExpandDateStamps(std::string_view path, const CivilDateTime& now);
 // could not be created or a write failed (it keeps what was written) or a
 // file could not be stored. Work files (jobs/backup/work_files.h) are never
 // packed; temporary files whose process has ended are removed on the way.
+// `written`, when given, receives the path with its date stamps expanded.
 Status BackupConfiguration(Context& context, std::string_view path,
-                           const ArchiveProgressFn& progress = {});
+                           const ArchiveProgressFn& progress = {}, std::string* written = nullptr);
 
 }  // namespace tarvelin

@@ -2,16 +2,17 @@
 
 #include <string>
 
-#include "jobs/backup/backup_pipeline.h"
-#include "jobs/backup/backup_reader.h"
-#include "schema/config_offsets.h"
 #include "core/config/config_merge.h"
 #include "core/config/config_save.h"
 #include "core/config/configuration.h"
 #include "core/context.h"
 #include "core/logging.h"
+#include "jobs/backup/backup_pipeline.h"
+#include "jobs/backup/backup_reader.h"
 #include "log/log_kinds.h"
+#include "platform/file_system.h"
 #include "platform/os_path.h"
+#include "schema/config_offsets.h"
 #include "store/lock_names.h"
 
 namespace tarvelin {
@@ -33,6 +34,9 @@ Status Unpack(const Context& context, std::string_view path, const ArchiveProgre
   const UnpackResult unpacked = UnpackArchive(context.env(), std::string(path), target, options);
   if (unpacked.all_written) return Status();
   if (!unpacked.failure.ok()) return unpacked.failure;
+  if (!unpacked.opened && !FileExists(context.env(), path)) {
+    return Status::NotFound("no archive " + std::string(path));
+  }
   return Status::IOError("the archive " + std::string(path) + " is missing or damaged");
 }
 

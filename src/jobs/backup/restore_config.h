@@ -23,8 +23,9 @@ class Context;
 // another platform kind, clears the temporary, mail and log directories
 // and saves, so this installation's defaults apply; then notifies SMTP,
 // POP3, instant messaging and groupware. Ok when the archive was read to
-// its end and every entry was written; IOError otherwise (the reload and the
-// notifications still happen). An archive cut off or damaged in its
+// its end and every entry was written; NotFound when there is no archive
+// at `path`, IOError otherwise (the reload and the notifications still
+// happen either way). An archive cut off or damaged in its
 // structure writes nothing.
 //
 // After the reload, folder settings that name the installation the archive

@@ -55,7 +55,12 @@ bool ReadAt(int fd, int64_t offset, size_t max_bytes, std::string* out) {
     const size_t want = std::min(kChunk, max_bytes - done);
     const size_t old_size = out->size();
     out->resize(old_size + want);
-    const ssize_t got = pread(fd, out->data() + old_size, want, offset + done);
+    ssize_t got = pread(fd, out->data() + old_size, want, offset + done);
+    // A pipe or terminal cannot be read at an offset; from its start it
+    // can be read as it comes.
+    if (got < 0 && errno == ESPIPE && offset == 0) {
+      got = read(fd, out->data() + old_size, want);
+    }
     if (got < 0 && errno == EINTR) {
       out->resize(old_size);
       continue;

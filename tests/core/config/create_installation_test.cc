@@ -30,6 +30,9 @@ TEST(CreateInstallationTest, WritesAConfigurationThatLoads) {
   EXPECT_EQ(DomainNames(opened), (std::vector<std::string>{"example.org", "example.net"}));
   EXPECT_EQ(ConfigSettingValue(opened, kMailRootSetting)->text(), dir.path() + "inst/mail/")
       << "the mail folder lies inside the new installation";
+  for (int position : {0, 1}) {
+    EXPECT_TRUE(LoadDomain(opened, position).ok()) << "each domain has its record: " << position;
+  }
 }
 
 TEST(CreateInstallationTest, InstallsThePropertyNamesWhereTheLibraryLooksFirst) {

@@ -1,0 +1,68 @@
+#include "import_progress.h"
+
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include "terminal.h"
+
+namespace tarvelin::cli {
+
+namespace {
+
+constexpr int kBarWidth = 30;
+constexpr auto kEverySecond = std::chrono::seconds(1);
+
+}  // namespace
+
+ImportProgress::ImportProgress(int total)
+    : terminal_(StandardErrorIsTerminal()), total_(total), ticker_([this] { Tick(); }) {}
+
+ImportProgress::~ImportProgress() {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    stopping_ = true;
+  }
+  wake_.notify_all();
+  ticker_.join();
+  if (drawn_) std::fputs("\r\033[K", stderr);
+  if (!terminal_ && lines_ > 0) std::fprintf(stderr, "%d/%d\n", done_.load(), total_);
+  std::fflush(stderr);
+}
+
+void ImportProgress::Show(int done) {
+  done_.store(done);
+  if (!terminal_) return;
+  std::lock_guard<std::mutex> lock(mutex_);
+  Draw(done, /*force=*/false);
+}
+
+void ImportProgress::Tick() {
+  std::unique_lock<std::mutex> lock(mutex_);
+  while (!wake_.wait_for(lock, kEverySecond, [this] { return stopping_; })) {
+    Draw(done_.load(), /*force=*/true);
+  }
+}
+
+void ImportProgress::Draw(int done, bool force) {
+  if (!terminal_) {
+    std::fprintf(stderr, "%d/%d\n", done, total_);
+    std::fflush(stderr);
+    ++lines_;
+    return;
+  }
+  const int filled = total_ > 0 ? static_cast<int>(int64_t{done} * kBarWidth / total_) : 0;
+  // Redraw when the bar grows or now and then for the count, not per line.
+  if (!force && drawn_ && filled == last_filled_ && done % 64 != 0 && done != total_) return;
+  last_filled_ = filled;
+  drawn_ = true;
+  std::string line = "\r[";
+  line.append(static_cast<size_t>(filled), '#');
+  line.append(static_cast<size_t>(kBarWidth - filled), '.');
+  line += "] " + std::to_string(done) + "/" + std::to_string(total_) + "\033[K";
+  std::fputs(line.c_str(), stderr);
+  std::fflush(stderr);
+}
+
+}  // namespace tarvelin::cli
