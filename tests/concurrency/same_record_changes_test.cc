@@ -25,14 +25,15 @@ class SameRecordChangesTest : public ::testing::Test {
   }
 
   // `rounds` changes of setting `id` by `set` to a value of the round, each
-  // read back through `show`, whose lines are "ID<tab>...<tab>VALUE".
+  // read back through `show`, whose lines are "ID<tab>...<tab>VALUE" or
+  // "NAME<tab>ID<tab>...<tab>VALUE".
   std::string Loop(int rounds, const std::string& set, const std::string& show, int id,
                    const std::string& value) const {
     const std::string ids = std::to_string(id);
     return "for i in $(seq 1 " + std::to_string(rounds) + "); do " + admin_ + " " + set + " " +
            ids + " " + value + " >/dev/null || echo \"failed " + ids + " $i\"; got=$(" + admin_ +
-           " " + show + " | awk -F'\\t' '$1==" + ids + " {print $NF}'); [ \"$got\" = " + value +
-           " ] || echo \"lost " + ids + " $i: $got\"; done";
+           " " + show + " | awk -F'\\t' '$1==" + ids + " || $2==" + ids +
+           " {print $NF}'); [ \"$got\" = " + value + " ] || echo \"lost " + ids + " $i: $got\"; done";
   }
 
   CommandRun Together(const std::string& first, const std::string& second) const {

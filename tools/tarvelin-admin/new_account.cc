@@ -6,6 +6,7 @@
 #include "core/accounts/account_operations.h"
 #include "core/accounts/user_settings.h"
 #include "schema/user_record.h"
+#include "setting_names.h"
 
 namespace tarvelin::cli {
 
@@ -19,11 +20,23 @@ void Set(UserRecord& record, int32_t id, const SettingValue& value) {
   Check(SetUserSettingValue(record.data(), id, value));
 }
 
-// "ID=VALUE", the value by the id's kind as account set takes it.
-void ApplySetting(UserRecord& record, const std::string& text) {
-  const Assignment assignment = ParseAssignment(text);
-  const SettingShape shape = Checked(DescribeUserSetting(assignment.id));
-  Set(record, assignment.id, ValueOfText(shape, assignment.text));
+// "NAME=VALUE" or "ID=VALUE", the value by the setting's kind as account
+// set takes it. The type and the password have ways of their own.
+void ApplySetting(UserRecord& record, const SettingNames& names, const std::string& text) {
+  const size_t equals = text.find('=');
+  if (equals == std::string::npos) {
+    throw CommandError("not NAME=VALUE or ID=VALUE: " + text, ExitCode::kUsage);
+  }
+  const int32_t id = names.IdOf(text.substr(0, equals));
+  if (id == kTypeId) throw CommandError("the type is given with --type", ExitCode::kUsage);
+  if (id == kPasswordId) {
+    throw CommandError(
+        "a password is not taken on the command line, where other users can read it: use "
+        "--password-stdin",
+        ExitCode::kUsage);
+  }
+  const SettingShape shape = Checked(DescribeUserSetting(id));
+  Set(record, id, ValueOfText(shape, text.substr(equals + 1)));
 }
 
 // A text the record could not hold whole: a cut alias or password is not
@@ -68,7 +81,8 @@ AddedAccount AddNewAccount(Context& context, const NewAccount& account) {
   Set(record, kTypeId, SettingValue::Number(account.type));
   Set(record, kAliasListId, SettingValue::Text(address.local));
   if (account.password.has_value()) Set(record, kPasswordId, SettingValue::Text(*account.password));
-  for (const std::string& assignment : account.settings) ApplySetting(record, assignment);
+  const SettingNames names(context, SettingFamily::kAccount);
+  for (const std::string& assignment : account.settings) ApplySetting(record, names, assignment);
   return {domain, Checked(AddAccount(context, domain, record, ""))};
 }
 

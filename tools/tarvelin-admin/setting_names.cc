@@ -92,4 +92,9 @@ std::string SettingNames::NameOf(int32_t id) const {
   return "";
 }
 
+std::string SettingNames::Label(int32_t id) const {
+  const std::string name = NameOf(id);
+  return name.empty() ? std::to_string(id) : name + " (" + std::to_string(id) + ")";
+}
+
 }  // namespace tarvelin::cli

@@ -29,6 +29,10 @@ class SettingNames {
   // The name of `id` as the file spells it ("C_SMTPPort"); empty when the
   // family has none.
   std::string NameOf(int32_t id) const;
+  // "U_Alias (3)", or the number alone where the setting has no name.
+  std::string Label(int32_t id) const;
+  // The table the names come from, for a query written with them.
+  const PropertyTable& table() const { return *table_; }
 
  private:
   const PropertyEntry* Find(const std::string& lower_name) const;

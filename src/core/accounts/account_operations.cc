@@ -42,8 +42,16 @@ Status CheckAliasList(const UserRecord& record) {
   return Status();
 }
 
+// Names the alias that is taken and the account that has it.
 Status CheckAliasesFree(const Context& context, std::string_view domain, const std::string& aliases) {
   if (AliasAvailable(context, domain, aliases)) return Status();
+  for (const std::string& alias : ListItems(aliases)) {
+    const int holder = PositionOfAlias(context, domain, alias);
+    UserRecord record{};
+    if (holder < 0 || LoadAccountAt(context, domain, holder, &record) <= holder) continue;
+    return Status::AlreadyExists("the alias \"" + alias + "\" is taken by " +
+                                 PrimaryAliasOf(record) + "@" + std::string(domain));
+  }
   return Status::AlreadyExists("an alias of \"" + aliases + "\" belongs to another account of " +
                                std::string(domain));
 }
@@ -102,13 +110,10 @@ Status MovedAway(std::string_view domain, int position, const std::string& loade
 }
 
 Status CheckPassword(const Context& context, const UserRecord& record) {
-  if (PasswordPolicyAccepts(context.config.record,
-                            TextAt(record, user_offsets::kPassword, kMailboxCapacity),
-                            TextAt(record, user_offsets::kMailbox, kMailboxCapacity),
-                            AliasListOf(record))) {
-    return Status();
-  }
-  return Status::Refused("the password does not meet the password policy");
+  return PasswordPolicyVerdict(context.config.record,
+                               TextAt(record, user_offsets::kPassword, kMailboxCapacity),
+                               TextAt(record, user_offsets::kMailbox, kMailboxCapacity),
+                               AliasListOf(record));
 }
 
 }  // namespace
