@@ -147,7 +147,7 @@ TEST_F(AccountCommandsTest, ShowListsTheSettingsOfTheAccountsType) {
   }
   EXPECT_EQ(ShownValue(user, 85), "");
   EXPECT_EQ(ShownValue(user, 70), 1) << "POP3 and IMAP allowed";
-  EXPECT_TRUE(ShownValue(user, 6).is_string()) << "the whole record, packed";
+  EXPECT_EQ(ShownValue(user, 6), "********") << "the packed record holds the password";
   EXPECT_TRUE(ShownValue(user, 80).is_null()) << "an executable account's id";
   EXPECT_TRUE(ShownValue(user, 7).is_null()) << "no such id";
 
@@ -167,6 +167,10 @@ TEST_F(AccountCommandsTest, ShowListsTheSettingsOfTheAccountsType) {
   EXPECT_NE(Admin(install_ + " account show john@example.org --show-password")
                 .output.find("\nU_Password\t33\ttext\tsecret\n"),
             std::string::npos);
+  const nlohmann::json shown = nlohmann::json::parse(
+      Admin(install_ + " --json account show john@example.org --show-password").output);
+  EXPECT_EQ(ShownValue(shown, 33), "secret");
+  EXPECT_NE(ShownValue(shown, 6), "********") << "the whole record, packed";
 
   dir_.Write("inst/config/example.org/users.cfg", FileOf({MakeRecord("nopw", "")}));
   EXPECT_EQ(ShownValue(nlohmann::json::parse(
@@ -280,7 +284,8 @@ TEST_F(AccountCommandsTest, SetRefusesWhatItCannotStore) {
 TEST_F(AccountCommandsTest, SetGoesThroughTheLibrarysChecks) {
   dir_.Write("inst/config/example.org/users.cfg",
              FileOf({testing::MakeUser("john;J.Smith", "john", "pw"),
-                     testing::MakeUser("bob", "bob", "pw"), MakeRecord("news", "", 1)}));
+                     testing::MakeUser("bob", "bob", "pw"), MakeRecord("news", "", 1),
+                     testing::MakeUser("carl", "carl", "other")}));
   const struct {
     int exit_code;
     std::string arguments;
@@ -310,8 +315,25 @@ TEST_F(AccountCommandsTest, SetGoesThroughTheLibrarysChecks) {
     EXPECT_EQ(run.exit_code, c.exit_code) << c.arguments;
     EXPECT_EQ(run.output, "tarvelin-admin: " + c.message + "\n") << c.arguments;
   }
+  // The whole record, packed, reaches the type and the password as well.
+  const auto packed = [&](const std::string& address) {
+    return ShownValue(
+        nlohmann::json::parse(
+            Admin(install_ + " --json account show --show-password " + address).output),
+        6)
+        .get<std::string>();
+  };
+  const CommandRun list = Admin(install_ + " account set bob@example.org U_Record '" +
+                                packed("news@example.org") + "'");
+  EXPECT_EQ(list.exit_code, 4) << list.output;
+  EXPECT_NE(list.output.find("the type of an account cannot be changed"), std::string::npos);
+  const CommandRun password = Admin(install_ + " account set bob@example.org U_Record '" +
+                                    packed("carl@example.org") + "'");
+  EXPECT_EQ(password.exit_code, 2) << password.output;
+  EXPECT_NE(password.output.find("use account password ADDRESS"), std::string::npos);
+
   EXPECT_EQ(Admin(install_ + " account list example.org").output,
-            "1\tuser\tbob\n0\tuser\tjohn;J.Smith\n2\tlist\tnews\n")
+            "1\tuser\tbob\n3\tuser\tcarl\n0\tuser\tjohn;J.Smith\n2\tlist\tnews\n")
       << "nothing was written";
   const CommandRun json = Admin(install_ + " --json account set bob@example.org 0 1");
   EXPECT_EQ(nlohmann::json::parse(json.output)["exit_code"], 4);

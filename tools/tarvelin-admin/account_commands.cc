@@ -13,6 +13,7 @@
 #include "core/accounts/user_settings.h"
 #include "foundation/text.h"
 #include "schema/user_record.h"
+#include "schema/user_record_offsets.h"
 #include "setting_names.h"
 #include "stored_account.h"
 
@@ -96,6 +97,7 @@ nlohmann::json AccountHeader(const FoundAccount& found) {
 
 constexpr int32_t kTypeId = 0;
 constexpr int32_t kPasswordId = 33;
+constexpr int32_t kRecordId = 6;  // the whole record, packed
 constexpr char kMasked[] = "********";
 
 void AccountShow(Session& session, const std::string& address, bool show_password) {
@@ -106,15 +108,15 @@ void AccountShow(Session& session, const std::string& address, bool show_passwor
   json["settings"] = nlohmann::json::array();
   std::string human = found.domain + "\t" + std::to_string(found.position) + "\t" +
                       TypeName(AccountTypeOf(found.record)) + "\n";
+  // Screens and terminal logs are read over shoulders: the password, and
+  // the packed record that holds it, are masked. An empty password gives
+  // nothing away and is worth seeing.
+  const bool hide = !show_password && AccountTypeOf(found.record) == kUserAccount &&
+                    found.record[user_offsets::kPassword] != 0;
   for (int32_t id : UserSettingIds(AccountTypeOf(found.record))) {
     const SettingShape shape = Checked(DescribeUserSetting(id));
     SettingValue value = Checked(UserSettingValue(context.config.record, found.record.data(), id));
-    // Screens and terminal logs are read over shoulders; an empty password
-    // gives nothing away and is worth seeing.
-    if (id == kPasswordId && !show_password && value.kind() == SettingKind::kText &&
-        !value.text().empty()) {
-      value = SettingValue::Text(kMasked);
-    }
+    if (hide && (id == kPasswordId || id == kRecordId)) value = SettingValue::Text(kMasked);
     const char* kind = SettingKindName(shape.kind);
     const std::string name = names.NameOf(id);
     json["settings"].push_back(
@@ -141,6 +143,12 @@ void RefuseSpecialSettings(int32_t id) {
   }
 }
 
+bool PasswordBytesDiffer(const UserRecord& a, const UserRecord& b) {
+  const auto from = user_offsets::kPassword;
+  const auto to = from + user_offsets::kPasswordCapacity + 1;
+  return !std::equal(a.begin() + from, a.begin() + to, b.begin() + from);
+}
+
 void AccountSet(Session& session, const std::string& address, const std::string& setting,
                 const std::string& text) {
   Context& context = session.context();
@@ -157,7 +165,13 @@ void AccountSet(Session& session, const std::string& address, const std::string&
   Check(held.status(), what);
   found = FindStoredAccount(context, address);
   const std::string loaded = AccountIdentity(found.record);
+  const UserRecord before = found.record;
   Check(SetUserSettingValue(found.record.data(), id, value), what);
+  // The whole record (U_Record) reaches the type and the password too.
+  if (AccountTypeOf(found.record) != AccountTypeOf(before)) RefuseSpecialSettings(kTypeId);
+  if (AccountTypeOf(found.record) == kUserAccount && PasswordBytesDiffer(before, found.record)) {
+    RefuseSpecialSettings(kPasswordId);
+  }
   // The library's save runs the checks of every change: aliases free, no
   // ambiguous login, the password policy. Refused, nothing written, if
   // another program moved the account meanwhile.
@@ -205,7 +219,8 @@ void RegisterAccountCommands(CLI::App& app, Session& session) {
   CLI::App* show = account->add_subcommand(
       "show", "Show every setting of an account: name, number, kind, value");
   show->add_option("ADDRESS", address, "local@domain, or a bare local part")->required();
-  show->add_flag("--show-password", show_password, "Show the password instead of ********");
+  show->add_flag("--show-password", show_password,
+                 "Show the password (and the packed record, which holds it) instead of ********");
   show->callback([&session] {
     session.Open();
     AccountShow(session, address, show_password);
