@@ -295,8 +295,8 @@ TEST_F(AccountCommandsTest, SetGoesThroughTheLibrarysChecks) {
        "U_Alias (3) of bob@example.org was not saved: the alias \"j.smith\" is taken by "
        "john@example.org"},
       {4, "account set bob@example.org 16 JOHN",
-       "U_Mailbox (16) of bob@example.org was not saved: another account has the mailbox name "
-       "\"JOHN\" and the same password: logins could not tell them apart"},
+       "U_Mailbox (16) of bob@example.org was not saved: the mailbox name \"JOHN\" with the "
+       "same password is john@example.org's: logins could not tell them apart"},
       {4, "account set bob@example.org 0 1",
        "the type of an account cannot be changed: its settings would be read as another "
        "type's; delete the account and add it again with the new type"},

@@ -82,12 +82,13 @@ Status CheckMailbox(const UserRecord& record) {
 Status CheckNoMailboxConflict(Context& context, const UserRecord& record,
                               std::string_view domain) {
   const std::string mailbox = TextAt(record, user_offsets::kMailbox, kMailboxCapacity);
+  std::string holder;
   if (!FindMailboxConflict(context, mailbox, TextAt(record, user_offsets::kPassword, kMailboxCapacity),
-                           AliasListOf(record), domain)) {
+                           AliasListOf(record), domain, &holder)) {
     return Status();
   }
-  return Status::Refused("another account has the mailbox name \"" + mailbox +
-                         "\" and the same password: logins could not tell them apart");
+  return Status::Refused("the mailbox name \"" + mailbox + "\" with the same password is " +
+                         holder + "'s: logins could not tell them apart");
 }
 
 // The default path for an empty MailboxPath, and a final separator that
