@@ -7,6 +7,7 @@
 #include "core/accounts/authenticate.h"
 #include "core/accounts/password_rules.h"
 #include "password_input.h"
+#include "terminal.h"
 #include "schema/user_record.h"
 
 namespace tarvelin::cli {
@@ -14,8 +15,11 @@ namespace tarvelin::cli {
 namespace {
 
 // The secret comes from standard input, never from the command line where
-// other users could read it; one line, its line break removed.
+// other users could read it; one line, its line break removed (an empty
+// one too: some accounts take any secret). Typed without echo on a
+// terminal.
 std::string ReadSecret() {
+  if (StandardInputIsTerminal()) return ReadPassword("Password or answer", PasswordEntry::kOnce);
   std::string secret;
   std::getline(std::cin, secret);
   if (!secret.empty() && secret.back() == '\r') secret.pop_back();

@@ -6,6 +6,7 @@
 #include <iostream>
 
 #include "cli_output.h"
+#include "terminal.h"
 
 namespace tarvelin::cli {
 
@@ -53,7 +54,7 @@ std::string Prompted(const std::string& prompt) {
 }  // namespace
 
 std::string ReadPassword(const std::string& prompt, PasswordEntry entry) {
-  if (isatty(STDIN_FILENO) != 1) {
+  if (!StandardInputIsTerminal()) {
     const std::string password = ReadLine();
     if (password.empty()) throw CommandError("no password on standard input", ExitCode::kUsage);
     return password;
