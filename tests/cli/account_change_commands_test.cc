@@ -163,6 +163,19 @@ TEST_F(AccountChangeCommandsTest, AddRefusalsSayWhyAndWriteNothing) {
     EXPECT_EQ(run.exit_code, c.exit_code) << c.arguments;
     EXPECT_EQ(run.output, "tarvelin-admin: " + c.message + "\n") << c.arguments;
   }
+  // The whole record, packed, reaches the type and the password as well.
+  const nlohmann::json packed = Setting("taken@example.org", 6);
+  ASSERT_TRUE(packed.is_string());
+  const CommandRun whole = Run("account add w@example.org --set 'U_Record=" +
+                               packed.get<std::string>() + "'");
+  EXPECT_EQ(whole.exit_code, 2);
+  EXPECT_EQ(whole.output,
+            "tarvelin-admin: a password is not taken on the command line, where other users can "
+            "read it: use --password-stdin\n");
+  const CommandRun retyped = Run("account add w@example.org --type 1 --set 'U_Record=" +
+                                 packed.get<std::string>() + "'");
+  EXPECT_EQ(retyped.exit_code, 2);
+  EXPECT_EQ(retyped.output, "tarvelin-admin: the type is given with --type\n");
   const CommandRun type = Run("account add t@example.org --type 8");
   EXPECT_NE(type.exit_code, 0);
   EXPECT_NE(type.output.find("not in range 0 to 7"), std::string::npos) << type.output;

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "account_guards.h"
 #include "cli_context.h"
 #include "core/accounts/account_lookup.h"
 #include "core/accounts/account_operations.h"
@@ -22,7 +23,6 @@ namespace tarvelin::cli {
 
 namespace {
 
-constexpr int32_t kPasswordId = 33;
 
 // A user account is never left without a password: an empty one lets
 // anybody in. The one made here passes the installation's policy and is
@@ -59,13 +59,13 @@ void AccountPassword(Session& session, const std::string& address, const std::st
   if (AccountTypeOf(found.record) != kUserAccount) {
     throw CommandError(what + ": only user accounts have a password", ExitCode::kRefused);
   }
-  const int capacity = Checked(DescribeUserSetting(kPasswordId)).size;
+  const int capacity = Checked(DescribeUserSetting(kAccountPasswordId)).size;
   if (password.size() > static_cast<size_t>(capacity)) {
     throw CommandError(what + ": it is longer than " + std::to_string(capacity) + " characters",
                        ExitCode::kRefused);
   }
   const std::string loaded = AccountIdentity(found.record);
-  Check(SetUserSettingValue(found.record.data(), kPasswordId, SettingValue::Text(password)), what);
+  Check(SetUserSettingValue(found.record.data(), kAccountPasswordId, SettingValue::Text(password)), what);
   Check(SaveAccount(context, found.domain, found.position, found.record, "", loaded), what);
   session.out.Emit({{"domain", found.domain}, {"position", found.position}, {"changed", true}},
                    "changed the password of " + address);

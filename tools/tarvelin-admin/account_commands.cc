@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "account_guards.h"
 #include "cli_context.h"
 #include "cli_values.h"
 #include "core/accounts/account_lookup.h"
@@ -95,9 +96,8 @@ nlohmann::json AccountHeader(const FoundAccount& found) {
           {"kind", TypeName(AccountTypeOf(found.record))}};
 }
 
-constexpr int32_t kTypeId = 0;
-constexpr int32_t kPasswordId = 33;
 constexpr int32_t kRecordId = 6;  // the whole record, packed
+constexpr char kPasswordWay[] = "account password ADDRESS";
 constexpr char kMasked[] = "********";
 
 void AccountShow(Session& session, const std::string& address, bool show_password) {
@@ -116,7 +116,7 @@ void AccountShow(Session& session, const std::string& address, bool show_passwor
   for (int32_t id : UserSettingIds(AccountTypeOf(found.record))) {
     const SettingShape shape = Checked(DescribeUserSetting(id));
     SettingValue value = Checked(UserSettingValue(context.config.record, found.record.data(), id));
-    if (hide && (id == kPasswordId || id == kRecordId)) value = SettingValue::Text(kMasked);
+    if (hide && (id == kAccountPasswordId || id == kRecordId)) value = SettingValue::Text(kMasked);
     const char* kind = SettingKindName(shape.kind);
     const std::string name = names.NameOf(id);
     json["settings"].push_back(
@@ -127,34 +127,12 @@ void AccountShow(Session& session, const std::string& address, bool show_passwor
   session.out.Emit(json, human);
 }
 
-// Settings whose change is not a setting's change.
-void RefuseSpecialSettings(int32_t id) {
-  if (id == kTypeId) {
-    throw CommandError(
-        "the type of an account cannot be changed: its settings would be read as another "
-        "type's; delete the account and add it again with the new type",
-        ExitCode::kRefused);
-  }
-  if (id == kPasswordId) {
-    throw CommandError(
-        "a password is not taken on the command line, where other users can read it: use "
-        "account password ADDRESS",
-        ExitCode::kUsage);
-  }
-}
-
-bool PasswordBytesDiffer(const UserRecord& a, const UserRecord& b) {
-  const auto from = user_offsets::kPassword;
-  const auto to = from + user_offsets::kPasswordCapacity + 1;
-  return !std::equal(a.begin() + from, a.begin() + to, b.begin() + from);
-}
-
 void AccountSet(Session& session, const std::string& address, const std::string& setting,
                 const std::string& text) {
   Context& context = session.context();
   const SettingNames names(context, SettingFamily::kAccount);
   const int32_t id = names.IdOf(setting);
-  RefuseSpecialSettings(id);
+  RefuseTypeOrPasswordSetting(id, kPasswordWay);
   const SettingShape shape = Checked(DescribeUserSetting(id));
   const SettingValue value = ValueOfText(shape, text);
   FoundAccount found = FindStoredAccount(context, address);
@@ -167,11 +145,7 @@ void AccountSet(Session& session, const std::string& address, const std::string&
   const std::string loaded = AccountIdentity(found.record);
   const UserRecord before = found.record;
   Check(SetUserSettingValue(found.record.data(), id, value), what);
-  // The whole record (U_Record) reaches the type and the password too.
-  if (AccountTypeOf(found.record) != AccountTypeOf(before)) RefuseSpecialSettings(kTypeId);
-  if (AccountTypeOf(found.record) == kUserAccount && PasswordBytesDiffer(before, found.record)) {
-    RefuseSpecialSettings(kPasswordId);
-  }
+  RefuseTypeOrPasswordChange(before, found.record, kPasswordWay);
   // The library's save runs the checks of every change: aliases free, no
   // ambiguous login, the password policy. Refused, nothing written, if
   // another program moved the account meanwhile.

@@ -1,5 +1,6 @@
 #include "new_account.h"
 
+#include "account_guards.h"
 #include "cli_output.h"
 #include "cli_values.h"
 #include "core/accounts/account_defaults.h"
@@ -12,9 +13,8 @@ namespace tarvelin::cli {
 
 namespace {
 
-constexpr int32_t kTypeId = 0;
 constexpr int32_t kAliasListId = 3;
-constexpr int32_t kPasswordId = 33;
+constexpr char kPasswordWay[] = "--password-stdin";
 
 void Set(UserRecord& record, int32_t id, const SettingValue& value) {
   Check(SetUserSettingValue(record.data(), id, value));
@@ -28,13 +28,8 @@ void ApplySetting(UserRecord& record, const SettingNames& names, const std::stri
     throw CommandError("not NAME=VALUE or ID=VALUE: " + text, ExitCode::kUsage);
   }
   const int32_t id = names.IdOf(text.substr(0, equals));
-  if (id == kTypeId) throw CommandError("the type is given with --type", ExitCode::kUsage);
-  if (id == kPasswordId) {
-    throw CommandError(
-        "a password is not taken on the command line, where other users can read it: use "
-        "--password-stdin",
-        ExitCode::kUsage);
-  }
+  if (id == kAccountTypeId) throw CommandError("the type is given with --type", ExitCode::kUsage);
+  RefuseTypeOrPasswordSetting(id, kPasswordWay);
   const SettingShape shape = Checked(DescribeUserSetting(id));
   Set(record, id, ValueOfText(shape, text.substr(equals + 1)));
 }
@@ -70,7 +65,7 @@ AddedAccount AddNewAccount(Context& context, const NewAccount& account) {
     if (account.type != kUserAccount) {
       throw CommandError("only user accounts (type 0) have a password", ExitCode::kUsage);
     }
-    CheckFits(kPasswordId, *account.password, "the password");
+    CheckFits(kAccountPasswordId, *account.password, "the password");
   }
   const std::string domain = Checked(ResolveDomainName(context, address.domain));
 
@@ -78,11 +73,17 @@ AddedAccount AddNewAccount(Context& context, const NewAccount& account) {
   // default.ini describes user accounts: its values would land in the
   // fields of another type's variant part.
   if (account.type == kUserAccount) SetUserDefaults(context, record.data(), 0);
-  Set(record, kTypeId, SettingValue::Number(account.type));
+  Set(record, kAccountTypeId, SettingValue::Number(account.type));
   Set(record, kAliasListId, SettingValue::Text(address.local));
-  if (account.password.has_value()) Set(record, kPasswordId, SettingValue::Text(*account.password));
+  if (account.password.has_value()) Set(record, kAccountPasswordId, SettingValue::Text(*account.password));
   const SettingNames names(context, SettingFamily::kAccount);
+  const UserRecord before = record;
   for (const std::string& assignment : account.settings) ApplySetting(record, names, assignment);
+  // The whole record (U_Record) reaches the type and the password too.
+  if (AccountTypeOf(record) != AccountTypeOf(before)) {
+    throw CommandError("the type is given with --type", ExitCode::kUsage);
+  }
+  RefuseTypeOrPasswordChange(before, record, kPasswordWay);
   return {domain, Checked(AddAccount(context, domain, record, ""))};
 }
 
