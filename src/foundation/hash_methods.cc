@@ -43,6 +43,10 @@ std::string HmacMd5Hex(std::string_view key, std::string_view message) {
 }  // namespace
 
 HashMethod HashMethodOfName(std::string_view name) {
+  return KnownHashMethod(name).value_or(HashMethod::kPlain);
+}
+
+std::optional<HashMethod> KnownHashMethod(std::string_view name) {
   std::string upper(name);
   for (char& c : upper) {
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
@@ -53,7 +57,7 @@ HashMethod HashMethodOfName(std::string_view name) {
   if (upper == "DIGEST-MD5") return HashMethod::kDigestMd5;
   if (upper == "SHA1") return HashMethod::kSha1;
   if (upper == "SYNCML-MD5") return HashMethod::kSyncmlMd5;
-  return HashMethod::kPlain;
+  return std::nullopt;
 }
 
 std::string ExpectedSecret(HashMethod method, std::string_view login, std::string_view password,

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -21,6 +22,9 @@ enum class HashMethod : int32_t {
 // The method of a name, upper-cased first; any other name, also the empty
 // one, is kPlain.
 HashMethod HashMethodOfName(std::string_view name);
+// The method a name names (PLAIN, MD5, CRAM-MD5, DIGEST-MD5, SHA1,
+// SYNCML-MD5, any case); nothing for any other name.
+std::optional<HashMethod> KnownHashMethod(std::string_view name);
 
 // The value a client answering with `method` must send; for kDigestMd5 the
 // expected "response" value of the answer `secret` (empty when its nonce is

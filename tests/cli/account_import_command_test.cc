@@ -28,7 +28,7 @@ class AccountImportCommandTest : public ::testing::Test {
   }
   CommandRun Run(const std::string& arguments) { return Admin(install_ + " " + arguments); }
   std::string Password(const std::string& address) {
-    const CommandRun shown = Run("--json account show " + address);
+    const CommandRun shown = Run("--json account show --show-password " + address);
     EXPECT_EQ(shown.exit_code, 0) << shown.output;
     const nlohmann::json parsed = nlohmann::json::parse(shown.output);
     for (const auto& setting : parsed["settings"]) {
@@ -75,13 +75,12 @@ TEST_F(AccountImportCommandTest, AddsEveryGoodLineAndListsTheOthers) {
   EXPECT_EQ(run.output,
             "added 3, failed 4\n"
             "line 5: no-domain: not an address (local@domain): no-domain\n"
-            "line 6: taken@example.org: an alias of \"taken\" belongs to another account of "
-            "example.org\n"
+            "line 6: taken@example.org: the alias \"taken\" is taken by taken@example.org\n"
             "line 7: zed@example.org: no password after the address\n"
             "line 9: x@missing.example: no domain \"missing.example\"\n"
             "tarvelin-admin: 4 of 7 accounts were not added\n");
   EXPECT_EQ(Run("account list example.org").output,
-            "0\tuser\ttaken\n1\tuser\tann\n2\tuser\tdora\n");
+            "1\tuser\tann\n2\tuser\tdora\n0\tuser\ttaken\n");
   EXPECT_EQ(Run("account list example.net").output, "0\tuser\tcarl\n");
   EXPECT_EQ(Password("ann@example.org"), "secret with spaces");
   EXPECT_EQ(Password("carl@example.net"), "pw2") << "blanks before it and the CR are no part";
@@ -110,8 +109,7 @@ TEST_F(AccountImportCommandTest, ReadsStandardInputAndAnswersInJson) {
   ASSERT_EQ(json["failed"].size(), 1u);
   EXPECT_EQ(json["failed"][0]["line"], 2);
   EXPECT_EQ(json["failed"][0]["address"], "a@example.org");
-  EXPECT_EQ(json["failed"][0]["error"],
-            "an alias of \"a\" belongs to another account of example.org");
+  EXPECT_EQ(json["failed"][0]["error"], "the alias \"a\" is taken by a@example.org");
 }
 
 TEST_F(AccountImportCommandTest, AMissingFileIsAnError) {

@@ -30,6 +30,10 @@ TEST(HashMethods, NamesAreUpperCasedAndUnknownOnesArePlain) {
       {" MD5", HashMethod::kPlain},
   };
   for (const auto& c : cases) EXPECT_EQ(HashMethodOfName(c.name), c.method) << c.name;
+  EXPECT_EQ(KnownHashMethod("Cram-MD5"), HashMethod::kCramMd5);
+  for (const char* unknown : {"", "SHA256", " MD5"}) {
+    EXPECT_FALSE(KnownHashMethod(unknown).has_value()) << unknown;
+  }
 }
 
 // Expected values computed apart from the code (RFC 2195's CRAM-MD5

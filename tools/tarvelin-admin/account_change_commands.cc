@@ -1,40 +1,74 @@
-// account add, account delete and account save: accounts changed through
-// the library's own checks and follow-ups.
+// account add, account password, account delete and account save: accounts
+// changed through the library's own checks and follow-ups.
 #include <iostream>
 #include <iterator>
 #include <string>
 #include <vector>
 
+#include "account_guards.h"
 #include "cli_context.h"
 #include "core/accounts/account_lookup.h"
 #include "core/accounts/account_operations.h"
+#include "core/accounts/password_rules.h"
+#include "core/accounts/user_settings.h"
 #include "core/named_file.h"
 #include "foundation/list_match.h"
 #include "foundation/text.h"
 #include "new_account.h"
+#include "password_input.h"
 #include "schema/user_record.h"
+#include "stored_account.h"
 
 namespace tarvelin::cli {
 
 namespace {
 
-// The secret comes from standard input, never from the command line where
-// other users could read it; one line, its line break removed.
-std::string PasswordFromStandardInput() {
-  std::string password;
-  std::getline(std::cin, password);
-  if (!password.empty() && password.back() == '\r') password.pop_back();
-  if (password.empty()) throw CommandError("no password on standard input", ExitCode::kUsage);
-  return password;
+
+// A user account is never left without a password: an empty one lets
+// anybody in. The one made here passes the installation's policy and is
+// shown once, here.
+void AccountAdd(Session& session, NewAccount account) {
+  const bool generated = account.type == kUserAccount && !account.password.has_value();
+  if (generated) {
+    Context& context = session.context();
+    account.password =
+        GenerateAccountPassword(context.config.record, EnvRandomBelow(context.env()));
+  }
+  const AddedAccount added = AddNewAccount(session.context(), account);
+  nlohmann::json json = {{"domain", added.domain},
+                         {"position", added.position},
+                         {"type", account.type},
+                         {"added", true}};
+  std::string human = "added " + account.address + " at " + std::to_string(added.position);
+  if (generated) {
+    json["password"] = *account.password;
+    human += "\npassword: " + *account.password;
+  }
+  session.out.Emit(json, human);
 }
 
-void AccountAdd(Session& session, const NewAccount& account) {
-  const AddedAccount added = AddNewAccount(session.context(), account);
-  session.out.Emit({{"domain", added.domain},
-                    {"position", added.position},
-                    {"type", account.type},
-                    {"added", true}},
-                   "added " + account.address + " at " + std::to_string(added.position));
+// Another program may change the account meanwhile: the password goes in
+// through the same locked load, change and save as account set.
+void AccountPassword(Session& session, const std::string& address, const std::string& password) {
+  Context& context = session.context();
+  const std::string what = "the password of " + address + " was not changed";
+  FoundAccount found = FindStoredAccount(context, address);
+  const Result<std::unique_ptr<StoreLock>> held = HoldAccounts(context, found.domain);
+  Check(held.status(), what);
+  found = FindStoredAccount(context, address);
+  if (AccountTypeOf(found.record) != kUserAccount) {
+    throw CommandError(what + ": only user accounts have a password", ExitCode::kRefused);
+  }
+  const int capacity = Checked(DescribeUserSetting(kAccountPasswordId)).size;
+  if (password.size() > static_cast<size_t>(capacity)) {
+    throw CommandError(what + ": it is longer than " + std::to_string(capacity) + " characters",
+                       ExitCode::kRefused);
+  }
+  const std::string loaded = AccountIdentity(found.record);
+  Check(SetUserSettingValue(found.record.data(), kAccountPasswordId, SettingValue::Text(password)), what);
+  Check(SaveAccount(context, found.domain, found.position, found.record, "", loaded), what);
+  session.out.Emit({{"domain", found.domain}, {"position", found.position}, {"changed", true}},
+                   "changed the password of " + address);
 }
 
 bool HoldsAlias(const UserRecord& record, const std::string& alias) {
@@ -105,20 +139,36 @@ void RegisterAccountChangeCommands(CLI::App& account, Session& session) {
       account.add_subcommand("add", "Add an account whose one alias is the address's local part");
   add->add_option("ADDRESS", added.address, "local@domain")->required();
   add->add_flag("--password-stdin", password_stdin,
-                "Read the password from standard input (one line)");
+                "Read the password from standard input (one line); without it a user account "
+                "gets a password made by the policy, shown once");
   add->add_option("--type", type,
                   "0 user (default), 1 list, 2 executable, 3 notification, 4 routing, "
                   "5 catalog, 6 list server, 7 group")
       ->check(CLI::Range(0, 7));
-  add->add_option("--set", added.settings, "ID=VALUE, as account set takes it (repeatable)");
+  add->add_option("--set", added.settings,
+                  "NAME=VALUE or ID=VALUE, as account set takes them (repeatable)");
   add->callback([&session] {
     session.Open();
     added.type = static_cast<uint8_t>(type);
-    if (password_stdin) added.password = PasswordFromStandardInput();
+    if (password_stdin) added.password = ReadPassword("Password", PasswordEntry::kConfirm);
     AccountAdd(session, added);
   });
 
   static std::string address;
+  CLI::App* password = account.add_subcommand(
+      "password",
+      "Change the password of a user account: typed twice without echo on a terminal, else "
+      "the first line of standard input");
+  password->add_option("ADDRESS", address, "local@domain, or a bare local part")->required();
+  password->callback([&session] {
+    session.Open();
+    // A wrong address is told before anybody types; the password is read
+    // before anything is locked, as a person may take a while.
+    FindStoredAccount(session.context(), address);
+    const std::string typed = ReadPassword("New password", PasswordEntry::kConfirm);
+    AccountPassword(session, address, typed);
+  });
+
   CLI::App* remove =
       account.add_subcommand("delete", "Delete an account (and a user account's own mail folder)");
   remove->add_option("ADDRESS", address, "local@domain")->required();

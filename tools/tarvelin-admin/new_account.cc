@@ -1,29 +1,37 @@
 #include "new_account.h"
 
+#include "account_guards.h"
 #include "cli_output.h"
 #include "cli_values.h"
 #include "core/accounts/account_defaults.h"
 #include "core/accounts/account_operations.h"
 #include "core/accounts/user_settings.h"
 #include "schema/user_record.h"
+#include "setting_names.h"
 
 namespace tarvelin::cli {
 
 namespace {
 
-constexpr int32_t kTypeId = 0;
 constexpr int32_t kAliasListId = 3;
-constexpr int32_t kPasswordId = 33;
+constexpr char kPasswordWay[] = "--password-stdin";
 
 void Set(UserRecord& record, int32_t id, const SettingValue& value) {
   Check(SetUserSettingValue(record.data(), id, value));
 }
 
-// "ID=VALUE", the value by the id's kind as account set takes it.
-void ApplySetting(UserRecord& record, const std::string& text) {
-  const Assignment assignment = ParseAssignment(text);
-  const SettingShape shape = Checked(DescribeUserSetting(assignment.id));
-  Set(record, assignment.id, ValueOfText(shape, assignment.text));
+// "NAME=VALUE" or "ID=VALUE", the value by the setting's kind as account
+// set takes it. The type and the password have ways of their own.
+void ApplySetting(UserRecord& record, const SettingNames& names, const std::string& text) {
+  const size_t equals = text.find('=');
+  if (equals == std::string::npos) {
+    throw CommandError("not NAME=VALUE or ID=VALUE: " + text, ExitCode::kUsage);
+  }
+  const int32_t id = names.IdOf(text.substr(0, equals));
+  if (id == kAccountTypeId) throw CommandError("the type is given with --type", ExitCode::kUsage);
+  RefuseTypeOrPasswordSetting(id, kPasswordWay);
+  const SettingShape shape = Checked(DescribeUserSetting(id));
+  Set(record, id, ValueOfText(shape, text.substr(equals + 1)));
 }
 
 // A text the record could not hold whole: a cut alias or password is not
@@ -57,7 +65,7 @@ AddedAccount AddNewAccount(Context& context, const NewAccount& account) {
     if (account.type != kUserAccount) {
       throw CommandError("only user accounts (type 0) have a password", ExitCode::kUsage);
     }
-    CheckFits(kPasswordId, *account.password, "the password");
+    CheckFits(kAccountPasswordId, *account.password, "the password");
   }
   const std::string domain = Checked(ResolveDomainName(context, address.domain));
 
@@ -65,10 +73,17 @@ AddedAccount AddNewAccount(Context& context, const NewAccount& account) {
   // default.ini describes user accounts: its values would land in the
   // fields of another type's variant part.
   if (account.type == kUserAccount) SetUserDefaults(context, record.data(), 0);
-  Set(record, kTypeId, SettingValue::Number(account.type));
+  Set(record, kAccountTypeId, SettingValue::Number(account.type));
   Set(record, kAliasListId, SettingValue::Text(address.local));
-  if (account.password.has_value()) Set(record, kPasswordId, SettingValue::Text(*account.password));
-  for (const std::string& assignment : account.settings) ApplySetting(record, assignment);
+  if (account.password.has_value()) Set(record, kAccountPasswordId, SettingValue::Text(*account.password));
+  const SettingNames names(context, SettingFamily::kAccount);
+  const UserRecord before = record;
+  for (const std::string& assignment : account.settings) ApplySetting(record, names, assignment);
+  // The whole record (U_Record) reaches the type and the password too.
+  if (AccountTypeOf(record) != AccountTypeOf(before)) {
+    throw CommandError("the type is given with --type", ExitCode::kUsage);
+  }
+  RefuseTypeOrPasswordChange(before, record, kPasswordWay);
   return {domain, Checked(AddAccount(context, domain, record, ""))};
 }
 

@@ -1,6 +1,7 @@
 // A new account made from the command line, as account add and account
 // import make it: the defaults file's values for a user account, the type,
-// the local part as its one alias, the password and further settings by id.
+// the local part as its one alias, the password and further settings by
+// name or number.
 #pragma once
 
 #include <cstdint>
@@ -16,7 +17,7 @@ struct NewAccount {
   std::string address;                  // local@domain
   uint8_t type = 0;                     // 0 user ... 7 group
   std::optional<std::string> password;  // user accounts only
-  std::vector<std::string> settings;    // "ID=VALUE", applied last, in order
+  std::vector<std::string> settings;    // "NAME=VALUE" or "ID=VALUE", applied last, in order
 };
 
 // An address split into its local part and domain.

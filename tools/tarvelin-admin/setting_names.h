@@ -35,6 +35,8 @@ class SettingNames {
   // "NAME=VALUE" or "ID=VALUE" as --set takes it, the name resolved as
   // IdOf does.
   Assignment AssignmentOf(const std::string& text) const;
+  // The table the names come from, for a query written with them.
+  const PropertyTable& table() const { return *table_; }
 
  private:
   const PropertyEntry* Find(const std::string& lower_name) const;

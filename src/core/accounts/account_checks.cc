@@ -49,7 +49,7 @@ bool ValidateAccountAccess(Context& context, const UserRecord& record) {
 }
 
 bool FindMailboxConflict(Context& context, std::string_view mailbox, std::string_view password,
-                         std::string_view aliases, std::string_view domain) {
+                         std::string_view aliases, std::string_view domain, std::string* holder) {
   if (context.config.record.Byte(offsets::kAliasLogin) != 0) return false;
   const DomainStore& domains = context.domains();
   const int own = domains.FindPosition(domain, /*strict=*/true);
@@ -72,6 +72,7 @@ bool FindMailboxConflict(Context& context, std::string_view mailbox, std::string
                                         GetPString(record.data() + user_offsets::kAliasList,
                                                    user_offsets::kAliasListCapacity),
                                         groups)) {
+        if (holder != nullptr) *holder = PrimaryAliasOf(record) + "@" + name;
         return true;
       }
     }

@@ -3,6 +3,7 @@
 // make logins by mailbox name ambiguous.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 #include "schema/user_record.h"
@@ -26,8 +27,10 @@ bool ValidateAccountAccess(Context& context, const UserRecord& record);
 // whose alias list does not match `aliases` (groups allowed). Never with
 // alias logins (variable 115). When `domain` has bound addresses, only the
 // domains whose bound lists share an address with it are scanned (the
-// domain itself among them).
+// domain itself among them). `holder`, when given, gets the address
+// (primary alias@domain) of the account in the way.
 bool FindMailboxConflict(Context& context, std::string_view mailbox, std::string_view password,
-                         std::string_view aliases, std::string_view domain);
+                         std::string_view aliases, std::string_view domain,
+                         std::string* holder = nullptr);
 
 }  // namespace tarvelin

@@ -42,8 +42,16 @@ Status CheckAliasList(const UserRecord& record) {
   return Status();
 }
 
+// Names the alias that is taken and the account that has it.
 Status CheckAliasesFree(const Context& context, std::string_view domain, const std::string& aliases) {
   if (AliasAvailable(context, domain, aliases)) return Status();
+  for (const std::string& alias : ListItems(aliases)) {
+    const int holder = PositionOfAlias(context, domain, alias);
+    UserRecord record{};
+    if (holder < 0 || LoadAccountAt(context, domain, holder, &record) <= holder) continue;
+    return Status::AlreadyExists("the alias \"" + alias + "\" is taken by " +
+                                 PrimaryAliasOf(record) + "@" + std::string(domain));
+  }
   return Status::AlreadyExists("an alias of \"" + aliases + "\" belongs to another account of " +
                                std::string(domain));
 }
@@ -74,12 +82,13 @@ Status CheckMailbox(const UserRecord& record) {
 Status CheckNoMailboxConflict(Context& context, const UserRecord& record,
                               std::string_view domain) {
   const std::string mailbox = TextAt(record, user_offsets::kMailbox, kMailboxCapacity);
+  std::string holder;
   if (!FindMailboxConflict(context, mailbox, TextAt(record, user_offsets::kPassword, kMailboxCapacity),
-                           AliasListOf(record), domain)) {
+                           AliasListOf(record), domain, &holder)) {
     return Status();
   }
-  return Status::Refused("another account has the mailbox name \"" + mailbox +
-                         "\" and the same password: logins could not tell them apart");
+  return Status::Refused("the mailbox name \"" + mailbox + "\" with the same password is " +
+                         holder + "'s: logins could not tell them apart");
 }
 
 // The default path for an empty MailboxPath, and a final separator that
@@ -102,13 +111,10 @@ Status MovedAway(std::string_view domain, int position, const std::string& loade
 }
 
 Status CheckPassword(const Context& context, const UserRecord& record) {
-  if (PasswordPolicyAccepts(context.config.record,
-                            TextAt(record, user_offsets::kPassword, kMailboxCapacity),
-                            TextAt(record, user_offsets::kMailbox, kMailboxCapacity),
-                            AliasListOf(record))) {
-    return Status();
-  }
-  return Status::Refused("the password does not meet the password policy");
+  return PasswordPolicyVerdict(context.config.record,
+                               TextAt(record, user_offsets::kPassword, kMailboxCapacity),
+                               TextAt(record, user_offsets::kMailbox, kMailboxCapacity),
+                               AliasListOf(record));
 }
 
 }  // namespace

@@ -6,11 +6,17 @@ namespace tarvelin {
 
 std::unique_ptr<AccountWalk> AccountWalk::Start(const Context& context, std::string_view domain,
                                                 std::string_view query) {
+  return Start(context, domain, query, context.properties());
+}
+
+std::unique_ptr<AccountWalk> AccountWalk::Start(const Context& context, std::string_view domain,
+                                                std::string_view query,
+                                                const PropertyTable& names) {
   std::unique_ptr<AccountIterator> accounts = context.accounts().NewIterator(domain);
   if (accounts == nullptr) return nullptr;
   std::unique_ptr<QueryFilter> filter;
   if (!query.empty()) {
-    filter = std::make_unique<QueryFilter>(context, context.properties(), query);
+    filter = std::make_unique<QueryFilter>(context, names, query);
   }
   // The first Next moves to position 0.
   accounts->Seek(-1);

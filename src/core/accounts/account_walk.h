@@ -23,6 +23,10 @@ class AccountWalk {
   // outlive the walk.
   static std::unique_ptr<AccountWalk> Start(const Context& context, std::string_view domain,
                                             std::string_view query);
+  // As Start, with the query's property names from `names` (which must
+  // outlive the walk) instead of the installation's.
+  static std::unique_ptr<AccountWalk> Start(const Context& context, std::string_view domain,
+                                            std::string_view query, const PropertyTable& names);
 
   // Moves to the next record the query accepts: true; false at the end and
   // after a read error.

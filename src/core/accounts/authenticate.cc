@@ -45,7 +45,10 @@ struct Search {
   LoginName name;
   GroupFileReader groups;
   bool locked = false;  // an account reached the failure limit
+  AuthRefusal refusal = AuthRefusal::kUnknownAccount;
 };
+
+void Refuse(Search& search, AuthRefusal why) { search.refusal = std::max(search.refusal, why); }
 
 // The failure counting of one checked candidate.
 void CountAttempt(Search& search, const UserRecord& record, bool matched) {
@@ -83,10 +86,16 @@ bool CandidatePasses(Search& search, const UserRecord& record, std::string_view 
   if (!LoginNameMatches(search.name, record, domain, search.groups)) return false;
   const bool matched = SecretMatches(search, record, domain);
   CountAttempt(search, record, matched);
-  if (!matched || search.request.address.empty()) return matched;
+  if (!matched) {
+    Refuse(search, search.locked ? AuthRefusal::kLocked : AuthRefusal::kWrongSecret);
+    return false;
+  }
+  if (search.request.address.empty()) return true;
   const DomainStore& domains = search.context.domains();
   const std::string bound = domains.GetBinding(domains.FindPosition(domain, /*strict=*/true));
-  return bound.empty() || ListMatch(search.request.address, bound);
+  if (bound.empty() || ListMatch(search.request.address, bound)) return true;
+  Refuse(search, AuthRefusal::kAddressNotAllowed);
+  return false;
 }
 
 LoginCheck CheckOf(Search& search) {
@@ -170,7 +179,8 @@ void RecordSuccess(const Context& context, const UserRecord& record) {
 
 }  // namespace
 
-bool AuthenticateAccount(Context& context, const AuthRequest& request, AuthResult* result) {
+bool AuthenticateAccount(Context& context, const AuthRequest& request, AuthResult* result,
+                         AuthRefusal* why) {
   const ServerConfig& config = context.config.record;
   Search search{context, request, ToLower(Trim(request.login)), {}, GroupFilesOf(context)};
   if (config.Byte(offsets::kMapLoginCharacters) != 0) {
@@ -191,7 +201,10 @@ bool AuthenticateAccount(Context& context, const AuthRequest& request, AuthResul
     RecordSuccess(context, result->record);
     return true;
   }
-  if (!request.top_level) return false;
+  if (!request.top_level) {
+    if (why != nullptr) *why = search.refusal;
+    return false;
+  }
   if (search.name.by_alias) {
     DomainRecord domain;
     if (LoadDomainRecord(context, search.name.domain, &domain) &&
@@ -200,9 +213,12 @@ bool AuthenticateAccount(Context& context, const AuthRequest& request, AuthResul
       again.top_level = false;
       again.login = search.name.alias + "@" +
                     Trim(GetPString(domain.data() + domain_offsets::kValue, kDomainValueCapacity));
-      if (AuthenticateAccount(context, again, result)) return true;
+      AuthRefusal retried = AuthRefusal::kNone;
+      if (AuthenticateAccount(context, again, result, &retried)) return true;
+      Refuse(search, retried);
     }
   }
+  if (why != nullptr) *why = search.refusal;
   context.AuthWait(kFailureWait);
   if (search.locked) context.AuthWait(kLockedWait);
   return false;

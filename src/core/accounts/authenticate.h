@@ -32,8 +32,20 @@ struct AuthResult {
   std::string domain;   // the domain that holds the account
 };
 
+// Why a login was refused, for an administrator's eyes only: a client is
+// never told more than no. Later reasons tell more and win over earlier
+// ones when several candidates were tried.
+enum class AuthRefusal {
+  kNone,
+  kUnknownAccount,     // no user account the login names
+  kWrongSecret,        // an account, but not its password or answer
+  kAddressNotAllowed,  // the right secret, but the domain is bound elsewhere
+  kLocked,             // the failures reached the limit within the lock period
+};
+
 // True when an account accepted the secret; `result` is then filled and
-// otherwise left alone.
-bool AuthenticateAccount(Context& context, const AuthRequest& request, AuthResult* result);
+// otherwise left alone. On a refusal, `why` (when given) says why.
+bool AuthenticateAccount(Context& context, const AuthRequest& request, AuthResult* result,
+                         AuthRefusal* why = nullptr);
 
 }  // namespace tarvelin

@@ -27,38 +27,42 @@ bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
 bool IsLetter(unsigned char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
 // Replaces characters at random positions with characters of `from` until
-// `wanted` were placed or as many as the password is long; a position that
-// already holds one of `from` is drawn again. Each placement turns one more
-// character, so the loop ends.
-void Place(std::string& password, std::string_view from, int wanted, const RandomBelow& random) {
-  const int limit = std::min<int>(wanted, static_cast<int>(password.size()));
+// `wanted` were placed or no position is left for them; a position that
+// already holds one of `from` or of `kept` is drawn again. Each placement
+// turns one more free position, so the loop ends.
+void Place(std::string& password, std::string_view from, std::string_view kept, int wanted,
+           const RandomBelow& random) {
+  const auto taken = [&](char c) {
+    return from.find(c) != std::string_view::npos || kept.find(c) != std::string_view::npos;
+  };
+  const int free = static_cast<int>(std::count_if(password.begin(), password.end(),
+                                                  [&](char c) { return !taken(c); }));
+  const int limit = std::min(wanted, free);
   for (int placed = 0; placed < limit;) {
     const char c = from[random(static_cast<uint32_t>(from.size()))];
     const size_t at = random(static_cast<uint32_t>(password.size()));
-    if (from.find(password[at]) != std::string_view::npos) continue;
+    if (taken(password[at])) continue;
     password[at] = c;
     ++placed;
   }
 }
 
-}  // namespace
-
-bool PasswordPolicyAccepts(const ServerConfig& config, std::string_view password,
-                           std::string_view mailbox, std::string_view aliases) {
-  return config.Byte(offsets::kPasswordPolicy) == 0 ||
-         CheckPasswordRules(config, password, mailbox, aliases);
-}
-
-bool CheckPasswordRules(const ServerConfig& config, std::string_view password,
-                        std::string_view mailbox, std::string_view aliases) {
+// The rules, whether or not the policy is on: which one refuses.
+Status RulesVerdict(const ServerConfig& config, std::string_view password,
+                    std::string_view mailbox, std::string_view aliases) {
   if (config.Byte(kNotMailboxOrAlias) != 0) {
     const std::string_view local = mailbox.substr(0, mailbox.find('@'));
     const std::string lower = ToLower(password);
-    if (lower == ToLower(local) || ListMatch(lower, ToLower(aliases))) return false;
+    if (lower == ToLower(local)) {
+      return Status::Refused("the password policy refuses the mailbox name as the password");
+    }
+    if (ListMatch(lower, ToLower(aliases))) {
+      return Status::Refused("the password policy refuses an alias of the account as the password");
+    }
   }
   const int length = config.Byte(kMinimumLength);
   const int digits = config.Byte(kMinimumDigits);
-  if (length == 0 || length < digits) return true;
+  if (length == 0 || length < digits) return Status();
   int digit_count = 0, other_count = 0;
   for (unsigned char c : password) {
     if (IsDigit(c)) {
@@ -68,8 +72,37 @@ bool CheckPasswordRules(const ServerConfig& config, std::string_view password,
     }
   }
   const int others = config.Byte(kMinimumOthers);
-  return static_cast<int>(password.size()) >= length && digit_count >= digits &&
-         (others == 0 || other_count >= others);
+  const auto refuse = [](int has, int asked, std::string_view what) {
+    return Status::Refused("the password policy asks for at least " + std::to_string(asked) +
+                           " " + std::string(what) + "; the password has " +
+                           std::to_string(has));
+  };
+  if (static_cast<int>(password.size()) < length) {
+    return refuse(static_cast<int>(password.size()), length, "characters");
+  }
+  if (digit_count < digits) return refuse(digit_count, digits, "digits");
+  if (others != 0 && other_count < others) {
+    return refuse(other_count, others, "characters other than letters and digits");
+  }
+  return Status();
+}
+
+}  // namespace
+
+bool PasswordPolicyAccepts(const ServerConfig& config, std::string_view password,
+                           std::string_view mailbox, std::string_view aliases) {
+  return PasswordPolicyVerdict(config, password, mailbox, aliases).ok();
+}
+
+Status PasswordPolicyVerdict(const ServerConfig& config, std::string_view password,
+                             std::string_view mailbox, std::string_view aliases) {
+  if (config.Byte(offsets::kPasswordPolicy) == 0) return Status();
+  return RulesVerdict(config, password, mailbox, aliases);
+}
+
+bool CheckPasswordRules(const ServerConfig& config, std::string_view password,
+                        std::string_view mailbox, std::string_view aliases) {
+  return RulesVerdict(config, password, mailbox, aliases).ok();
 }
 
 RandomBelow EnvRandomBelow(Env& env) {
@@ -91,8 +124,8 @@ std::string GenerateAccountPassword(const ServerConfig& config, const RandomBelo
   length = std::min(length, kLongest);
   std::string password;
   for (int i = 0; i < length; ++i) password += kLetters[random(kLetters.size())];
-  Place(password, kDigits, config.Byte(kMinimumDigits), random);
-  Place(password, kOthers, config.Byte(kMinimumOthers), random);
+  Place(password, kDigits, "", config.Byte(kMinimumDigits), random);
+  Place(password, kOthers, kDigits, config.Byte(kMinimumOthers), random);
   return ToLower(password);
 }
 

@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "foundation/status.h"
 #include "platform/env.h"
 
 namespace tarvelin {
@@ -24,6 +25,11 @@ bool CheckPasswordRules(const ServerConfig& config, std::string_view password,
 // off.
 bool PasswordPolicyAccepts(const ServerConfig& config, std::string_view password,
                            std::string_view mailbox, std::string_view aliases);
+// As PasswordPolicyAccepts, saying which rule refused the password
+// (Refused: the mailbox or an alias, too short, too few digits, too few
+// other characters), with the counts.
+Status PasswordPolicyVerdict(const ServerConfig& config, std::string_view password,
+                             std::string_view mailbox, std::string_view aliases);
 
 // Gives a number in 0 .. bound-1, uniformly.
 using RandomBelow = std::function<uint32_t(uint32_t bound)>;
@@ -32,8 +38,9 @@ RandomBelow EnvRandomBelow(Env& env);
 
 // A new password: L letters (8 when L is 0, at most 63), D digits and the
 // minimum of other characters ("~!@#$%&*-_:?.") placed at random
-// positions (a digit may give way to another character), lower-cased. No
-// kind is placed more often than the password is long.
+// positions, lower-cased. The other characters take only positions no
+// digit holds, so the digits stay as many as the rules ask; no kind is
+// placed more often than there are positions for it.
 std::string GenerateAccountPassword(const ServerConfig& config, const RandomBelow& random);
 
 }  // namespace tarvelin

@@ -103,6 +103,23 @@ bool QueryFilter::Accepts(const uint8_t* record) const {
   }
 }
 
+Status CheckQuery(const PropertyTable& table, std::string_view query) {
+  const QueryTemplate split = SplitQuery(query, table);
+  std::vector<std::string> values;
+  for (const QueryTerm& term : split.terms) {
+    values.push_back(term.kind == ValueKind::kInteger ? "0" : "");
+  }
+  const std::string text = RenderQuery(split, values);
+  if (text.empty()) return Status();
+  try {
+    Holds(EvaluateExpression(text));
+  } catch (const ExpressionError& error) {
+    return Status::InvalidArgument("the query \"" + std::string(query) + "\" is not a condition: " +
+                                   error.what());
+  }
+  return Status();
+}
+
 bool QueryFilter::AcceptsByReparsing(const uint8_t* record) const {
   if (empty_) return true;
   const std::string text = RenderQuery(split_, TermValues(record));

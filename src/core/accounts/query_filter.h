@@ -18,6 +18,7 @@
 
 #include "core/accounts/query_template.h"
 #include "foundation/expression_tree.h"
+#include "foundation/status.h"
 
 namespace tarvelin {
 
@@ -45,6 +46,14 @@ class QueryFilter {
   bool prepared_ = false;
   ExpressionTree tree_;  // prepared; null when the query fails whatever the values
 };
+
+// Whether `query` can hold for any record, for a caller that wants its
+// mistakes told rather than matching nothing: the query is rendered with a
+// stand-in value of each term's kind ("0" for integers, empty text
+// otherwise), parsed and evaluated. InvalidArgument with the parser's or
+// the evaluator's message ("Unknown Identifier u_foo" for a property name
+// `table` does not know); ok for the empty query.
+Status CheckQuery(const PropertyTable& table, std::string_view query);
 
 // The value a term reads from a record: a setting of kind integer as the
 // signed decimal of its first 4 bytes (fewer bytes zero-extended), any other

@@ -101,17 +101,21 @@ TEST_F(AccountChecksTest, MailboxConflicts) {
     const char* aliases;
     const char* domain;
     bool conflict;
+    const char* holder;
   } cases[] = {
-      {"box", "pw", "someone", "a.org", true},   // same domain, other aliases
-      {"BOX", "pw", "ann", "a.org", false},      // the account itself
-      {"box", "pw", "ann", "b.org", true},       // another domain
-      {"box", "PW", "someone", "a.org", false},  // other password
-      {"other", "pw", "x", "b.org", true},       //
-      {"nobody", "pw", "x", "a.org", false},     //
+      {"box", "pw", "someone", "a.org", true, "ann@a.org"},  // same domain, other aliases
+      {"BOX", "pw", "ann", "a.org", false, ""},              // the account itself
+      {"box", "pw", "ann", "b.org", true, "ann@a.org"},      // another domain
+      {"box", "PW", "someone", "a.org", false, ""},          // other password
+      {"other", "pw", "x", "b.org", true, "bob@b.org"},      //
+      {"nobody", "pw", "x", "a.org", false, ""},             //
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(FindMailboxConflict(context_, c.mailbox, c.password, c.aliases, c.domain), c.conflict)
+    std::string holder;
+    EXPECT_EQ(FindMailboxConflict(context_, c.mailbox, c.password, c.aliases, c.domain, &holder),
+              c.conflict)
         << c.mailbox << " " << c.domain;
+    EXPECT_EQ(holder, c.holder) << c.mailbox << " " << c.domain;
   }
   context_.config.record.SetByte(kAliasLogin, 1);
   EXPECT_FALSE(FindMailboxConflict(context_, "box", "pw", "someone", "a.org"));

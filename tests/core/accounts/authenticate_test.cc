@@ -176,6 +176,41 @@ TEST_F(AuthenticateTest, BoundDomainsWantTheirAddress) {
   EXPECT_TRUE(Login("ann", "pw", "192.0.2.2"));
 }
 
+TEST_F(AuthenticateTest, ARefusalSaysWhyToWhoeverAsks) {
+  Set(kCountFailures, 1);
+  Set(kFailureLimit, 2, 4);
+  Set(kLockMinutes, 10, 4);
+  PutUsers("example.org", {User("ann", "ann", "pw"), User("bob", "bob", "pw", 0, "example.org/bob/"),
+                           MakeRecord("list", "", 1)});
+  ASSERT_TRUE(context_.domains().SetBinding(0, "192.0.2.1"));
+  const struct {
+    std::string login, secret, address;
+    AuthRefusal why;
+  } cases[] = {
+      {"nobody", "pw", "", AuthRefusal::kUnknownAccount},
+      {"list", "", "", AuthRefusal::kUnknownAccount},
+      {"ann", "wrong", "", AuthRefusal::kWrongSecret},
+      {"ann", "pw", "198.51.100.7", AuthRefusal::kAddressNotAllowed},
+      {"bob", "wrong", "", AuthRefusal::kWrongSecret},
+      {"bob", "wrong", "", AuthRefusal::kLocked},
+  };
+  for (const auto& c : cases) {
+    AuthRequest request;
+    request.login = c.login;
+    request.secret = c.secret;
+    request.address = c.address;
+    AuthRefusal why = AuthRefusal::kNone;
+    EXPECT_FALSE(AuthenticateAccount(context_, request, &result_, &why)) << c.login;
+    EXPECT_EQ(why, c.why) << c.login << " " << c.secret << " " << c.address;
+  }
+  AuthRequest good;
+  good.login = "ann";
+  good.secret = "pw";
+  AuthRefusal why = AuthRefusal::kNone;
+  EXPECT_TRUE(AuthenticateAccount(context_, good, &result_, &why));
+  EXPECT_EQ(why, AuthRefusal::kNone) << "untouched on success";
+}
+
 TEST_F(AuthenticateTest, AnAddressBoundToADomainSearchesItFirst) {
   PutUsers("example.org", {User("a", "same", "pw1")});
   PutUsers("other.org", {User("b", "same", "pw2")});

@@ -104,6 +104,37 @@ TEST_F(QueryFilterTest, ValuesAreNotScannedAgainAndKeepTheirQuotes) {
   EXPECT_FALSE(Holds("U_Name = 'o''brien u_type = 5'", tricky)) << "names in literals are terms";
 }
 
+TEST_F(QueryFilterTest, CheckQueryTellsMistakesBeforeAnyRecord) {
+  const struct {
+    const char* query;
+    const char* error;  // after "is not a condition: "; empty: a good query
+  } cases[] = {
+      {"", ""},
+      {"U_Type = 0", ""},
+      {"(U_Type = 1) and (U_Alias like 'a%')", ""},
+      // AND binds before "=", as in the language the query is written in.
+      {"U_Type = 1 and U_Alias like 'a%'", "Operator AND incompatible with boolean"},
+      {"(U_Type = 0) or (U_Alias <> 'x')", ""},
+      {"U_Type = 0 or U_Type = 1", "Operator OR incompatible with string"},
+      {"U_Type != 0", "! not appropriate"},
+      // A name runs to the next space: here "u_type=1".
+      {"U_Type=1 and U_Alias = 'a'", "Unknown Identifier u_type"},
+      {"U_Type =", "Unexpected end of expression"},
+      {"U_Nothing = 1", "Unknown Identifier u_nothing"},
+      {"U_Alias = 'open", "Unterminated string"},
+  };
+  for (const auto& c : cases) {
+    const Status status = CheckQuery(table_, c.query);
+    if (*c.error == '\0') {
+      EXPECT_TRUE(status.ok()) << c.query << ": " << status.message();
+      continue;
+    }
+    EXPECT_EQ(status.code(), StatusCode::kInvalidArgument) << c.query;
+    const std::string message = status.message();
+    EXPECT_EQ(message.substr(message.find(": ") + 2), c.error) << c.query;
+  }
+}
+
 TEST_F(QueryFilterTest, LikePatterns) {
   const struct {
     std::string name;
