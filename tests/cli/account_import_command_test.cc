@@ -191,7 +191,7 @@ TEST_F(AccountImportCommandTest, SkipExistingCountsAccountsThatAreThere) {
     EXPECT_EQ(run.exit_code, c.exit_code) << c.arguments;
     EXPECT_EQ(run.output, c.output) << c.arguments;
   }
-  EXPECT_EQ(Run("account list example.org").output, "0\tuser\ttaken\n1\tuser\tnew\n");
+  EXPECT_EQ(Run("account list example.org").output, "1\tuser\tnew\n0\tuser\ttaken\n");
 
   const CommandRun plain = Run(import);
   EXPECT_EQ(plain.exit_code, 1);
@@ -229,8 +229,9 @@ TEST_F(AccountImportCommandTest, ReadsAnyStreamAndIgnoresAByteOrderMark) {
     EXPECT_EQ(run.output, "added 1, failed 0\n") << c.command;
   }
   EXPECT_EQ(Run("account list example.org").output,
-            "0\tuser\tsubstituted\n1\tuser\tpiped\n2\tuser\tdash\n3\tuser\tbom\n"
-            "4\tuser\tbompipe\n");
+            "3\tuser\tbom\n4\tuser\tbompipe\n2\tuser\tdash\n1\tuser\tpiped\n"
+            "0\tuser\tsubstituted\n")
+      << "in name order";
 }
 
 // tarvelin-admin as a child of the test, its output in files, so that the

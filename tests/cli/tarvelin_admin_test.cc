@@ -126,7 +126,7 @@ TEST(TarvelinAdminCreate, TheQueryExampleWorksOnAFreshInstallation) {
   }
   const CommandRun run = Admin(install + " account list example.org --query \"U_Alias like 'a%'\"");
   EXPECT_EQ(run.exit_code, 0) << run.output;
-  EXPECT_EQ(run.output, "0\tuser\tanna\n2\tuser\talex\n");
+  EXPECT_EQ(run.output, "2\tuser\talex\n0\tuser\tanna\n");
 }
 
 TEST(TarvelinAdminCreate, DirectoriesLiveInsideTheNewInstallation) {

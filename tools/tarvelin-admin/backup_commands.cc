@@ -80,7 +80,7 @@ void Backup(Session& session, const std::string& file) {
 // entries all lead elsewhere, "restores" nothing.
 void RequireRestorableArchive(Session& session, const std::string& file) {
   const ArchiveInspection archive =
-      Checked(InspectArchive(session.context().env(), file), "cannot restore from " + file);
+      Checked(InspectArchive(session.context().env(), file), "cannot restore");
   if (archive.restorable > 0) return;
   std::string why;
   if (archive.size == 0) {

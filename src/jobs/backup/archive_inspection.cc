@@ -15,7 +15,7 @@ Result<ArchiveInspection> InspectArchive(Env& env, std::string_view path) {
   Result<std::unique_ptr<ReadableFile>> opened = env.NewReadableFile(path);
   if (!opened.ok()) {
     if (opened.status().sys_errno() == ENOENT) {
-      return Status::NotFound("there is no file " + name, ENOENT);
+      return Status::NotFound("no archive " + name);
     }
     return Status::IOError("cannot read " + name, opened.status().sys_errno());
   }

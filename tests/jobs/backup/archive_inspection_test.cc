@@ -52,7 +52,7 @@ TEST(ArchiveInspection, FilesThatAreNoArchiveSayWhy) {
     StatusCode code;
     std::string message;
   } cases[] = {
-      {"missing", "", StatusCode::kNotFound, "there is no file "},
+      {"missing", "", StatusCode::kNotFound, "no archive "},
       {"a text", "hello, this is a letter\n", StatusCode::kCorruption,
        "is no backup archive: it does not begin with \"ILDS\", and read as one of the oldest "
        "format it breaks off at byte 0"},
