@@ -103,3 +103,28 @@ TEST_F(CheckedValuesTest, ValuesAtTheirLimitsAreStored) {
 
 }  // namespace
 }  // namespace tarvelin
+
+namespace tarvelin {
+namespace {
+
+// Records hold single-byte texts and show them back as Latin-1; a text typed
+// in UTF-8 once went in as its UTF-8 bytes and came back garbled.
+TEST_F(CheckedValuesTest, TextsTypedInUtf8ReadBackAsTyped) {
+  ASSERT_EQ(Run("config set C_ServerName 'Grüße'").exit_code, 4) << "no host name";
+  const CommandRun set = Run("domain set example.net D_Text 'Café Müller'");
+  ASSERT_EQ(set.exit_code, 0) << set.output;
+  const CommandRun shown = Run("domain show example.net");
+  EXPECT_NE(shown.output.find("D_Text\t0\ttext\tCafé Müller\n"), std::string::npos)
+      << shown.output;
+
+  const CommandRun euro = Run("domain set example.net D_Text 'price in €'");
+  EXPECT_EQ(euro.exit_code, 4);
+  EXPECT_EQ(euro.output,
+            "tarvelin-admin: \"€\" (U+20AC) cannot be stored: texts hold single-byte (Latin-1) "
+            "characters only\n");
+  EXPECT_NE(Run("domain show example.net").output.find("\tCafé Müller\n"), std::string::npos)
+      << "nothing stored on a refusal";
+}
+
+}  // namespace
+}  // namespace tarvelin

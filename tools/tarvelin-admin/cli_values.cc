@@ -1,5 +1,7 @@
 #include "cli_values.h"
 
+#include <cstdio>
+
 #include "cli_output.h"
 #include "foundation/date_time.h"
 #include "foundation/text.h"
@@ -54,7 +56,10 @@ void RefuseNegative(const SettingShape& shape, const std::string& text) {
 
 }  // namespace
 
-SettingValue ValueOfText(const SettingShape& shape, const std::string& text, ValueForm form) {
+SettingValue ValueOfText(const SettingShape& shape, const std::string& typed, ValueForm form) {
+  // Records hold single-byte texts, shown back as Latin-1: what is typed in
+  // UTF-8 is stored in that form, so that it reads back as it was typed.
+  const std::string text = shape.kind == SettingKind::kText ? Latin1OfUtf8(typed) : typed;
   RefuseNegative(shape, text);
   if (shape.kind == SettingKind::kText && shape.size > 0 &&
       text.size() > static_cast<size_t>(shape.size)) {
@@ -97,6 +102,35 @@ nlohmann::json JsonOf(const SettingValue& value) {
       break;
   }
   return SettingValueText(value);
+}
+
+std::string Latin1OfUtf8(std::string_view text) {
+  std::string single;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const unsigned char lead = static_cast<unsigned char>(text[i]);
+    if (lead < 0x80) {
+      single += static_cast<char>(lead);
+      continue;
+    }
+    size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 0;
+    uint32_t code = length == 4 ? lead & 0x07 : length == 3 ? lead & 0x0F : lead & 0x1F;
+    bool well_formed = length != 0 && i + length <= text.size();
+    for (size_t k = 1; well_formed && k < length; ++k) {
+      const unsigned char next = static_cast<unsigned char>(text[i + k]);
+      well_formed = (next & 0xC0) == 0x80;
+      code = (code << 6) | (next & 0x3F);
+    }
+    if (!well_formed) return std::string(text);  // no UTF-8: taken byte for byte
+    if (code > 0xFF) {
+      char hex[16];
+      std::snprintf(hex, sizeof hex, "U+%04X", static_cast<unsigned>(code));
+      Refuse("\"" + std::string(text.substr(i, length)) + "\" (" + hex +
+             ") cannot be stored: texts hold single-byte (Latin-1) characters only");
+    }
+    single += static_cast<char>(code);
+    i += length - 1;
+  }
+  return single;
 }
 
 std::string HumanOf(const SettingValue& value) {

@@ -52,5 +52,9 @@ std::string HumanText(const nlohmann::json& value);
 // Record texts are single-byte; JSON wants UTF-8, so bytes from 128 up are
 // taken as Latin-1.
 std::string Utf8OfLatin1(std::string_view text);
+// The way back: UTF-8 as single-byte Latin-1. Refuses (CommandError, exit 4)
+// a character beyond Latin-1; a text that is no UTF-8 is taken byte for
+// byte.
+std::string Latin1OfUtf8(std::string_view text);
 
 }  // namespace tarvelin::cli
