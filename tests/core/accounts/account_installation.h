@@ -26,6 +26,9 @@ class AccountInstallation : public ::testing::Test {
     context_.api.install_path = dir_.path();
     context_.api.config_path = dir_.path() + "config/";
     context_.config.record.SetText(offsets::kMailRoot, dir_.path() + "mail/");
+    // The built-in log folder is relative: it would land in the test's
+    // working folder.
+    context_.config.record.SetText(offsets::kLogDirectory, dir_.path() + "logs/");
     SetDomains({"example.org", "other.org"});
     dir_.Write("run/.keep", "");  // where services of the installation listen
   }
