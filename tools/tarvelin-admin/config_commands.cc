@@ -23,12 +23,6 @@ nlohmann::json SettingJson(const SettingNames& names, int32_t id, const SettingS
           {"value", JsonOf(value)}};
 }
 
-// "C_SMTPPort (27)", or the number alone where the setting has no name.
-std::string Label(const SettingNames& names, int32_t id) {
-  const std::string name = names.NameOf(id);
-  return name.empty() ? std::to_string(id) : name + " (" + std::to_string(id) + ")";
-}
-
 void ConfigGet(Session& session, const std::string& setting) {
   Context& context = session.context();
   const SettingNames names(context, SettingFamily::kConfig);
@@ -49,7 +43,7 @@ void ConfigSet(Session& session, const std::string& setting, const std::string& 
   const SettingValue value = Checked(ConfigSettingValue(context, id));
   nlohmann::json json = SettingJson(names, id, shape, value);
   json["saved"] = true;
-  session.out.Emit(json, Label(names, id) + " = " + HumanOf(value));
+  session.out.Emit(json, names.LabelOf(id) + " = " + HumanOf(value));
 }
 
 // The settings of the record's plain fields: name, number, kind, value.
