@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/os_path.h"
+
 namespace tarvelin {
 
 namespace {
@@ -36,25 +38,35 @@ int64_t ProcessOfSuffix(std::string_view suffix) {
   return std::stoll(std::string(pid));
 }
 
-int Sweep(Env& env, Directory& directory, int depth) {
+// Calls `stale` for each stale temporary file of `directory` (whose path is
+// `path`, ending with a separator) and, `depth` levels down, of its
+// sub-folders, through the directory that holds it.
+using StaleFile = std::function<void(Directory& directory, const std::string& name,
+                                     const std::string& path, int64_t process)>;
+void Sweep(Env& env, Directory& directory, const std::string& path, int depth,
+           const StaleFile& stale) {
   std::vector<std::string> names;
-  if (!directory.ListNames(&names).ok()) return 0;
-  int removed = 0;
+  if (!directory.ListNames(&names).ok()) return;
   for (const std::string& name : names) {
     const Result<PathInfo> info = directory.GetInfoOf(name, Links::kNoFollow);
     if (!info.ok()) continue;
     if (info->kind == FileKind::kDirectory) {
       if (depth <= 0) continue;
       Result<std::unique_ptr<Directory>> child = directory.OpenChild(name);
-      if (child.ok()) removed += Sweep(env, **child, depth - 1);
+      if (child.ok()) Sweep(env, **child, path + name + kPathSeparator, depth - 1, stale);
       continue;
     }
     if (info->kind != FileKind::kRegular) continue;
     const int64_t pid = TempFileProcess(name);
     if (pid <= 0 || env.ProcessRunning(pid)) continue;
-    if (directory.RemoveEntry(name, /*is_directory=*/false).ok()) ++removed;
+    stale(directory, name, path + name, pid);
   }
-  return removed;
+}
+
+void SweepFolder(Env& env, std::string_view folder, int depth, const StaleFile& stale) {
+  Result<std::unique_ptr<Directory>> opened = env.OpenDirectory(folder, Links::kFollow);
+  if (!opened.ok()) return;
+  Sweep(env, **opened, WithTrailingSeparator(folder), depth, stale);
 }
 
 }  // namespace
@@ -72,9 +84,21 @@ int64_t TempFileProcess(std::string_view name) {
 }
 
 int RemoveStaleTempFiles(Env& env, std::string_view folder, int depth) {
-  Result<std::unique_ptr<Directory>> opened = env.OpenDirectory(folder, Links::kFollow);
-  if (!opened.ok()) return 0;
-  return Sweep(env, **opened, depth);
+  int removed = 0;
+  SweepFolder(env, folder, depth,
+              [&](Directory& directory, const std::string& name, const std::string&, int64_t) {
+                if (directory.RemoveEntry(name, /*is_directory=*/false).ok()) ++removed;
+              });
+  return removed;
+}
+
+void FindStaleTempFiles(
+    Env& env, std::string_view folder, int depth,
+    const std::function<void(const std::string& path, int64_t process)>& visit) {
+  SweepFolder(env, folder, depth,
+              [&](Directory&, const std::string&, const std::string& path, int64_t process) {
+                visit(path, process);
+              });
 }
 
 }  // namespace tarvelin

@@ -11,6 +11,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <string>
 #include <string_view>
 
 #include "platform/env.h"
@@ -29,5 +31,11 @@ int64_t TempFileProcess(std::string_view name);
 // levels down (links to folders are not followed). Gives the number
 // removed; folders that cannot be read are passed over.
 int RemoveStaleTempFiles(Env& env, std::string_view folder, int depth = 0);
+
+// Finds what RemoveStaleTempFiles would remove, and removes nothing:
+// `visit` gets each file's path (`folder` joined with the names below it)
+// and the id of the process that made it.
+void FindStaleTempFiles(Env& env, std::string_view folder, int depth,
+                        const std::function<void(const std::string& path, int64_t process)>& visit);
 
 }  // namespace tarvelin

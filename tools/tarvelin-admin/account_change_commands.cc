@@ -23,7 +23,6 @@ namespace tarvelin::cli {
 
 namespace {
 
-
 // A user account is never left without a password: an empty one lets
 // anybody in. The one made here passes the installation's policy and is
 // shown once, here.
@@ -65,7 +64,8 @@ void AccountPassword(Session& session, const std::string& address, const std::st
                        ExitCode::kRefused);
   }
   const std::string loaded = AccountIdentity(found.record);
-  Check(SetUserSettingValue(found.record.data(), kAccountPasswordId, SettingValue::Text(password)), what);
+  Check(SetUserSettingValue(found.record.data(), kAccountPasswordId, SettingValue::Text(password)),
+        what);
   Check(SaveAccount(context, found.domain, found.position, found.record, "", loaded), what);
   session.out.Emit({{"domain", found.domain}, {"position", found.position}, {"changed", true}},
                    "changed the password of " + address);
@@ -107,8 +107,8 @@ UserRecord ReadRecord(const Context& context, const std::string& file) {
   UserRecord record{};
   if (bytes.size() != record.size()) {
     throw CommandError((file == "-" ? std::string("standard input") : file) + " holds " +
-                       std::to_string(bytes.size()) + " bytes; an account record is exactly " +
-                       std::to_string(record.size()),
+                           std::to_string(bytes.size()) + " bytes; an account record is exactly " +
+                           std::to_string(record.size()),
                        ExitCode::kRefused);
   }
   std::copy(bytes.begin(), bytes.end(), record.begin());

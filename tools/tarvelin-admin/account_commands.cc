@@ -169,8 +169,8 @@ void RegisterAccountCommands(CLI::App& app, Session& session) {
 
   static std::string domain;
   static std::string query;
-  CLI::App* list =
-      account->add_subcommand("list", "List the accounts of a domain by name, with their positions");
+  CLI::App* list = account->add_subcommand(
+      "list", "List the accounts of a domain by name, with their positions");
   list->add_option("DOMAIN", domain, "Domain name")->required();
   list->add_option("--query", query,
                    "Only the accounts this condition holds for, e.g. \"U_Type = 0\" or "

@@ -7,8 +7,8 @@
 #include "core/accounts/authenticate.h"
 #include "core/accounts/password_rules.h"
 #include "password_input.h"
-#include "terminal.h"
 #include "schema/user_record.h"
+#include "terminal.h"
 
 namespace tarvelin::cli {
 
@@ -115,8 +115,8 @@ void RegisterAuthCommands(CLI::App& app, Session& session) {
   CLI::App* generate = password->add_subcommand("generate", "A new password by the policy");
   generate->callback([&session] {
     session.Open();
-    const std::string generated = GenerateAccountPassword(
-        session.context().config.record, EnvRandomBelow(session.context().env()));
+    const std::string generated = GenerateAccountPassword(session.context().config.record,
+                                                          EnvRandomBelow(session.context().env()));
     session.out.Emit({{"password", generated}}, generated);
   });
 }

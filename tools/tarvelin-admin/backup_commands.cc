@@ -14,8 +14,6 @@ namespace tarvelin::cli {
 
 namespace {
 
-constexpr int kBarWidth = 30;
-
 std::string Mebibytes(int64_t bytes) {
   char text[32];
   std::snprintf(text, sizeof text, "%.1f MiB", static_cast<double>(bytes) / 1048576.0);
@@ -38,11 +36,8 @@ class ProgressBar {
     if (drawn_ && permille == last_permille_ && progress.files_done % 64 != 0) return;
     last_permille_ = permille;
     drawn_ = true;
-    std::string line = "\r" + verb_ + " [";
-    const int filled = static_cast<int>(permille * kBarWidth / 1000);
-    line.append(static_cast<size_t>(filled), '#');
-    line.append(static_cast<size_t>(kBarWidth - filled), '.');
-    line += "] " + std::to_string(permille / 10) + "%  " + std::to_string(progress.files_done);
+    std::string line = "\r" + verb_ + " " + ProgressBarText(permille, 1000) + " " +
+                       std::to_string(permille / 10) + "%  " + std::to_string(progress.files_done);
     if (progress.files_total > 0) line += "/" + std::to_string(progress.files_total);
     line += " files  " + Mebibytes(progress.bytes_done);
     if (progress.bytes_total > 0) line += " of " + Mebibytes(progress.bytes_total);
@@ -113,7 +108,8 @@ void Restore(Session& session, const std::string& file, bool relocate) {
                       : "\nfolders of the source installation (--relocate rewrites them):";
   }
   for (const ForeignFolder& folder : foreign) {
-    folders.push_back({{"setting", folder.setting}, {"value", folder.value}, {"here", folder.here}});
+    folders.push_back(
+        {{"setting", folder.setting}, {"value", folder.value}, {"here", folder.here}});
     human += "\n  " + folder.setting + ": " + folder.value + " -> " + folder.here;
   }
   session.out.Emit({{"restore", file},

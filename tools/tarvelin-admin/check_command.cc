@@ -39,9 +39,15 @@ void CheckCommand(Session& session) {
   nlohmann::json problems = nlohmann::json::array();
   CheckInstallation(context, [&](const FileProblem& problem) {
     switch (problem.level) {
-      case ProblemLevel::kDamaged: ++damaged; break;
-      case ProblemLevel::kError: ++errors; break;
-      case ProblemLevel::kWarning: ++warnings; break;
+      case ProblemLevel::kDamaged:
+        ++damaged;
+        break;
+      case ProblemLevel::kError:
+        ++errors;
+        break;
+      case ProblemLevel::kWarning:
+        ++warnings;
+        break;
     }
     const std::string level(LevelName(problem.level));
     if (session.out.json) {
@@ -50,11 +56,11 @@ void CheckCommand(Session& session) {
       std::cout << level << ": " << problem.file << ": " << problem.problem << std::endl;
     }
   });
-  const std::string summary =
-      damaged + errors + warnings == 0
-          ? "no problems found in " + context.api.install_path
-          : Plural(damaged, "damaged file", "damaged files") + ", " +
-                Plural(errors, "error", "errors") + ", " + Plural(warnings, "warning", "warnings");
+  const std::string summary = damaged + errors + warnings == 0
+                                  ? "no problems found in " + context.api.install_path
+                                  : Plural(damaged, "damaged file", "damaged files") + ", " +
+                                        Plural(errors, "error", "errors") + ", " +
+                                        Plural(warnings, "warning", "warnings");
   session.out.Emit(problems, summary);
   if (damaged > 0) {
     throw CommandError("the installation has damaged or unreadable files", ExitCode::kDamaged);

@@ -6,8 +6,10 @@
 #include <CLI/CLI.hpp>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "cli_output.h"
+#include "core/file_problems.h"
 #include "core/context.h"
 
 namespace tarvelin::cli {
@@ -32,6 +34,8 @@ class Session {
 
  private:
   std::unique_ptr<Context> context_;
+  // What Open found damaged in settings.cfg and domains.cfg.
+  std::vector<FileProblem> list_damage_;
 };
 
 // Each group adds its subcommands to `app`; their callbacks run the command

@@ -83,7 +83,8 @@ int32_t ParseId(const std::string& text) {
 
 Assignment ParseAssignment(const std::string& assignment) {
   const size_t equals = assignment.find('=');
-  if (equals == std::string::npos) throw CommandError("not ID=VALUE: " + assignment, ExitCode::kUsage);
+  if (equals == std::string::npos)
+    throw CommandError("not ID=VALUE: " + assignment, ExitCode::kUsage);
   return {ParseId(assignment.substr(0, equals)), assignment.substr(equals + 1)};
 }
 

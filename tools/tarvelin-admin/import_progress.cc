@@ -11,7 +11,6 @@ namespace tarvelin::cli {
 
 namespace {
 
-constexpr int kBarWidth = 30;
 constexpr auto kEverySecond = std::chrono::seconds(1);
 
 }  // namespace
@@ -52,15 +51,13 @@ void ImportProgress::Draw(int done, bool force) {
     ++lines_;
     return;
   }
-  const int filled = total_ > 0 ? static_cast<int>(int64_t{done} * kBarWidth / total_) : 0;
+  const std::string bar = ProgressBarText(done, total_);
   // Redraw when the bar grows or now and then for the count, not per line.
-  if (!force && drawn_ && filled == last_filled_ && done % 64 != 0 && done != total_) return;
-  last_filled_ = filled;
+  if (!force && drawn_ && bar == last_bar_ && done % 64 != 0 && done != total_) return;
+  last_bar_ = bar;
   drawn_ = true;
-  std::string line = "\r[";
-  line.append(static_cast<size_t>(filled), '#');
-  line.append(static_cast<size_t>(kBarWidth - filled), '.');
-  line += "] " + std::to_string(done) + "/" + std::to_string(total_) + "\033[K";
+  std::string line =
+      "\r" + bar + " " + std::to_string(done) + "/" + std::to_string(total_) + "\033[K";
   std::fputs(line.c_str(), stderr);
   std::fflush(stderr);
 }

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
+#include <string>
 #include <thread>
 
 namespace tarvelin::cli {
@@ -36,7 +37,7 @@ class ImportProgress {
   std::condition_variable wake_;
   bool stopping_ = false;
   bool drawn_ = false;
-  int last_filled_ = -1;
+  std::string last_bar_;
   int lines_ = 0;
   std::thread ticker_;
 };

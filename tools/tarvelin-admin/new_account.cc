@@ -39,7 +39,8 @@ void ApplySetting(UserRecord& record, const SettingNames& names, const std::stri
 void CheckFits(int32_t id, const std::string& text, const std::string& what) {
   const int capacity = Checked(DescribeUserSetting(id)).size;
   if (text.size() > static_cast<size_t>(capacity)) {
-    throw CommandError(what + " is longer than " + std::to_string(capacity) + " characters", ExitCode::kRefused);
+    throw CommandError(what + " is longer than " + std::to_string(capacity) + " characters",
+                       ExitCode::kRefused);
   }
 }
 
@@ -75,7 +76,8 @@ AddedAccount AddNewAccount(Context& context, const NewAccount& account) {
   if (account.type == kUserAccount) SetUserDefaults(context, record.data(), 0);
   Set(record, kAccountTypeId, SettingValue::Number(account.type));
   Set(record, kAliasListId, SettingValue::Text(address.local));
-  if (account.password.has_value()) Set(record, kAccountPasswordId, SettingValue::Text(*account.password));
+  if (account.password.has_value())
+    Set(record, kAccountPasswordId, SettingValue::Text(*account.password));
   const SettingNames names(context, SettingFamily::kAccount);
   const UserRecord before = record;
   for (const std::string& assignment : account.settings) ApplySetting(record, names, assignment);

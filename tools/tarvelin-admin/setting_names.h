@@ -42,7 +42,7 @@ class SettingNames {
   const PropertyEntry* Find(const std::string& lower_name) const;
 
   SettingFamily family_;
-  std::string prefix_;  // lower-case, with its "_"
+  std::string prefix_;                      // lower-case, with its "_"
   std::unique_ptr<PropertyTable> shipped_;  // when the installation has no names
   const PropertyTable* table_;
 };

@@ -131,13 +131,13 @@ std::optional<FileProblem> SettledTornRecordFile(const Context& context, const s
   return TornRecordFile(env, path, record_size, records);
 }
 
-std::vector<FileProblem> LoadDamage(Context& context) {
-  std::vector<FileProblem> found = SettledListDamage(context);
+LoadDamageFound LoadDamage(Context& context) {
+  LoadDamageFound found{SettledListDamage(context), {}};
   const std::string& config = context.api.config_path;
   if (std::optional<FileProblem> remote =
           SettledTornRecordFile(context, RemoteFilePath(config), kRemoteRecordSize,
                                 "remote account records", kRemoteLock)) {
-    found.push_back(std::move(*remote));
+    found.records.push_back(std::move(*remote));
   }
   const DomainStore& domains = context.domains();
   for (int position = 0; position < domains.Count(); ++position) {
@@ -146,7 +146,7 @@ std::vector<FileProblem> LoadDamage(Context& context) {
     if (std::optional<FileProblem> users = SettledTornRecordFile(
             context, UsersFilePath(config + name + kPathSeparator), kUserRecordSize,
             "account records", AccountsLockOf(name))) {
-      found.push_back(std::move(*users));
+      found.records.push_back(std::move(*users));
     }
   }
   return found;

@@ -51,15 +51,16 @@ std::optional<FileProblem> SettledTornRecordFile(const Context& context, const s
                                                  int record_size, std::string_view records,
                                                  std::string_view lock);
 
-// The damage a load reads past: SettledListDamage, then remote.cfg and the
-// users.cfg of every listed domain (one look at the size of each).
-std::vector<FileProblem> LoadDamage(Context& context);
-
-// Whether writing the configuration would put the record and list in
-// memory over a damaged settings.cfg or domains.cfg, and so lose what is
-// left of them for good: SettledListDamage.
-inline std::vector<FileProblem> DamageASaveWouldOverwrite(Context& context) {
-  return SettledListDamage(context);
-}
+// The damage a load reads past.
+struct LoadDamageFound {
+  // SettledListDamage: settings.cfg and domains.cfg, which a save of the
+  // configuration would write the record and list in memory over, losing
+  // what is left of them for good.
+  std::vector<FileProblem> list;
+  // Torn tails of remote.cfg and of the users.cfg of every listed domain
+  // (one look at the size of each).
+  std::vector<FileProblem> records;
+};
+LoadDamageFound LoadDamage(Context& context);
 
 }  // namespace tarvelin

@@ -40,7 +40,9 @@ class LoadDamageTest : public ::testing::Test {
     context_.api.install_path = dir_.path();
     context_.api.config_path = dir_.path() + "config/";
     LoadConfiguration(context_, /*must_exist=*/false);
-    return LoadDamage(context_);
+    LoadDamageFound found = LoadDamage(context_);
+    found.list.insert(found.list.end(), found.records.begin(), found.records.end());
+    return found.list;
   }
   // The problems as "file: problem", the folder of the installation cut.
   std::vector<std::string> Lines() {
@@ -127,11 +129,14 @@ TEST_F(LoadDamageTest, ASaveWouldOverwriteOnlyDamagedSettingsOrList) {
   dir_.Write("config/domains.cfg", testing::DomainsFileOf({"a.example"}));
   dir_.Write("config/a.example/users.cfg", "torn");
   Load();
-  EXPECT_TRUE(DamageASaveWouldOverwrite(context_).empty());  // users.cfg is not saved
+  LoadDamageFound found = LoadDamage(context_);
+  EXPECT_TRUE(found.list.empty());  // users.cfg is not saved
+  EXPECT_EQ(found.records.size(), 1u);
   WriteSettings(1, 500);
   Load();
-  ASSERT_EQ(DamageASaveWouldOverwrite(context_).size(), 1u);
-  EXPECT_EQ(DamageASaveWouldOverwrite(context_)[0].file, dir_.path() + "config/settings.cfg");
+  found = LoadDamage(context_);
+  ASSERT_EQ(found.list.size(), 1u);
+  EXPECT_EQ(found.list[0].file, dir_.path() + "config/settings.cfg");
 }
 
 // Another program saving writes settings.cfg, then domains.cfg, under the
@@ -150,14 +155,15 @@ TEST_F(LoadDamageTest, ASaveInProgressIsNoDamage) {
   const pid_t writer = testing::StartLockHolder(lock_file, std::string(kSettingsLock));
   ASSERT_GT(writer, 0);
   LoadConfiguration(context_, /*must_exist=*/false);
-  std::future<std::vector<FileProblem>> damage =
+  std::future<LoadDamageFound> damage =
       std::async(std::launch::async, [&] { return LoadDamage(context_); });
   std::this_thread::sleep_for(200ms);
   EXPECT_EQ(damage.wait_for(0s), std::future_status::timeout) << "waits for the writer";
   dir_.Write("config/domains.cfg", testing::DomainsFileOf({"a.example", "b.example"}));
   kill(writer, SIGKILL);
   waitpid(writer, nullptr, 0);
-  EXPECT_EQ(damage.get().size(), 0u);
+  const LoadDamageFound found = damage.get();
+  EXPECT_EQ(found.list.size() + found.records.size(), 0u);
   EXPECT_EQ(context_.domains().NameAt(1), "b.example") << "the list as the writer left it";
 }
 
