@@ -9,7 +9,7 @@
 
 #include "core/accounts/account_defaults.h"
 #include "schema/user_record_layout.h"
-#include "core/accounts/user_settings.h"
+#include "schema/user_settings.h"
 #include "config/defaults_file.h"
 #include "schema/server_config.h"
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "core/accounts/query_filter.h"
+#include "schema/query_filter.h"
 #include "store/file/stored_record.h"
 #include "schema/user_record_offsets.h"
 #include "api/c/user_enum_state.h"
@@ -96,7 +96,7 @@ BENCHMARK(BM_WalkLikeQuery)->Unit(benchmark::kMillisecond);
 // The condition alone over records in memory.
 void Condition(benchmark::State& state, bool prepared) {
   const Context& context = Domain().context();
-  const QueryFilter filter(context, context.properties(), "U_Type = 0");
+  const QueryFilter filter(context.config.record, context.properties(), "U_Type = 0");
   const std::vector<UserRecord>& records = Domain().records();
   size_t i = 0;
   for (auto _ : state) {

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "core/accounts/query_filter.h"
+#include "schema/query_filter.h"
 #include "schema/user_record.h"
 #include "schema/property_table.h"
 #include "foundation/bytes.h"
@@ -41,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     tarvelin::EvaluateExpression(text);
   } catch (const tarvelin::ExpressionError&) {
   }
-  const tarvelin::QueryFilter filter(fixture->context, fixture->table, text.substr(0, 255));
+  const tarvelin::QueryFilter filter(fixture->context.config.record, fixture->table, text.substr(0, 255));
   for (const tarvelin::UserRecord& record : fixture->records) {
     if (filter.Accepts(record.data()) != filter.AcceptsByReparsing(record.data())) std::abort();
   }

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "core/accounts/user_settings.h"
+#include "schema/user_settings.h"
 #include "core/config/config_variables.h"
 #include "core/context.h"
 #include "core/schedules/schedule_settings.h"

@@ -8,7 +8,7 @@
 #include <set>
 #include <string>
 
-#include "core/accounts/user_settings.h"
+#include "schema/user_settings.h"
 #include "platform/posix_env.h"
 #include "support/property_file.h"
 #include "support/temp_dir.h"

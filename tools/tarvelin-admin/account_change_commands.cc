@@ -10,7 +10,7 @@
 #include "core/accounts/account_lookup.h"
 #include "core/accounts/account_operations.h"
 #include "core/accounts/password_rules.h"
-#include "core/accounts/user_settings.h"
+#include "schema/user_settings.h"
 #include "core/named_file.h"
 #include "foundation/list_match.h"
 #include "foundation/text.h"

@@ -11,7 +11,7 @@
 #include "core/accounts/account_lookup.h"
 #include "core/accounts/account_operations.h"
 #include "core/accounts/account_walk.h"
-#include "core/accounts/user_settings.h"
+#include "schema/user_settings.h"
 #include "foundation/text.h"
 #include "schema/user_record.h"
 #include "schema/user_record_offsets.h"

@@ -13,7 +13,7 @@
 #include "cli_values.h"
 #include "core/accounts/account_lookup.h"
 #include "core/accounts/account_operations.h"
-#include "core/accounts/user_settings.h"
+#include "schema/user_settings.h"
 #include "core/named_file.h"
 #include "foundation/text.h"
 #include "import_progress.h"

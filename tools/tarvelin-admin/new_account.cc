@@ -5,7 +5,7 @@
 #include "cli_values.h"
 #include "core/accounts/account_defaults.h"
 #include "core/accounts/account_operations.h"
-#include "core/accounts/user_settings.h"
+#include "schema/user_settings.h"
 #include "schema/user_record.h"
 #include "setting_names.h"
 

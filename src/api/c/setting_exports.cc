@@ -2,7 +2,7 @@
 
 #include "api/c/api_result.h"
 #include "core/accounts/account_defaults.h"
-#include "core/accounts/user_settings.h"
+#include "schema/user_settings.h"
 #include "core/context.h"
 #include "core/domains/domain_operations.h"
 #include "core/schedules/schedule_settings.h"

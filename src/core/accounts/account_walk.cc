@@ -16,7 +16,7 @@ std::unique_ptr<AccountWalk> AccountWalk::Start(const Context& context, std::str
   if (accounts == nullptr) return nullptr;
   std::unique_ptr<QueryFilter> filter;
   if (!query.empty()) {
-    filter = std::make_unique<QueryFilter>(context, names, query);
+    filter = std::make_unique<QueryFilter>(context.config.record, names, query);
   }
   // The first Next moves to position 0.
   accounts->Seek(-1);

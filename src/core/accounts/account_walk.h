@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/accounts/query_filter.h"
+#include "schema/query_filter.h"
 #include "schema/user_record.h"
 #include "store/account_store.h"
 

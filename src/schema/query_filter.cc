@@ -1,12 +1,11 @@
-#include "core/accounts/query_filter.h"
+#include "schema/query_filter.h"
 
 #include <algorithm>
 #include <array>
 #include <cstring>
 
 #include "schema/user_record.h"
-#include "core/accounts/user_settings.h"
-#include "core/context.h"
+#include "schema/user_settings.h"
 #include "foundation/expression_evaluator.h"
 #include "foundation/expression_lexer.h"
 #include "foundation/expression_parser.h"
@@ -35,10 +34,10 @@ bool Holds(const ExpressionValue& value) { return IntegerValueOf(value) > 0; }
 
 }  // namespace
 
-std::string TermValue(const Context& context, const uint8_t* record, const QueryTerm& term) {
+std::string TermValue(const ServerConfig& config, const uint8_t* record, const QueryTerm& term) {
   std::array<uint8_t, kValueArea> area{};
   const Result<int32_t> value =
-      GetUserSetting(context.config.record, record, term.number, area.data(), kValueArea);
+      GetUserSetting(config, record, term.number, area.data(), kValueArea);
   if (!value.ok()) return std::string();
   const int32_t n = *value;
   if (term.kind == ValueKind::kInteger) {
@@ -53,8 +52,9 @@ std::string TermValue(const Context& context, const uint8_t* record, const Query
       std::string_view(reinterpret_cast<const char*>(area.data()), static_cast<size_t>(n)));
 }
 
-QueryFilter::QueryFilter(const Context& context, const PropertyTable& table, std::string_view query)
-    : context_(context), empty_(query.empty()), split_(SplitQuery(query, table)) {
+QueryFilter::QueryFilter(const ServerConfig& config, const PropertyTable& table,
+                         std::string_view query)
+    : config_(config), empty_(query.empty()), split_(SplitQuery(query, table)) {
   if (empty_) return;
   std::vector<SlotSpan> slots;
   const std::string text = PlaceholderText(split_, &slots);
@@ -78,7 +78,7 @@ QueryFilter::QueryFilter(const Context& context, const PropertyTable& table, std
 std::vector<std::string> QueryFilter::TermValues(const uint8_t* record) const {
   std::vector<std::string> values;
   values.reserve(split_.terms.size());
-  for (const QueryTerm& term : split_.terms) values.push_back(TermValue(context_, record, term));
+  for (const QueryTerm& term : split_.terms) values.push_back(TermValue(config_, record, term));
   return values;
 }
 
@@ -89,7 +89,7 @@ bool QueryFilter::Accepts(const uint8_t* record) const {
   std::vector<ExpressionValue> slots;
   slots.reserve(split_.terms.size());
   for (const QueryTerm& term : split_.terms) {
-    std::string value = TermValue(context_, record, term);
+    std::string value = TermValue(config_, record, term);
     if (term.like) {
       slots.emplace_back(LikeHolds(term, value));
     } else {

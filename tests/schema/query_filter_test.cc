@@ -1,4 +1,4 @@
-#include "core/accounts/query_filter.h"
+#include "schema/query_filter.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "core/accounts/user_settings.h"
+#include "schema/user_settings.h"
 #include "support/users_file_builder.h"
 #include "schema/property_table.h"
 #include "core/context.h"
@@ -36,7 +36,7 @@ class QueryFilterTest : public ::testing::Test {
 
   // Whether the query holds for the record; both ways must agree.
   bool Holds(const std::string& query, const UserRecord& record) {
-    const QueryFilter filter(context_, table_, query);
+    const QueryFilter filter(context_.config.record, table_, query);
     const bool reparsed = filter.AcceptsByReparsing(record.data());
     EXPECT_EQ(filter.Accepts(record.data()), reparsed) << query;
     return reparsed;
@@ -150,11 +150,11 @@ TEST_F(QueryFilterTest, LikePatterns) {
 }
 
 TEST_F(QueryFilterTest, SimpleQueriesAreParsedOnce) {
-  EXPECT_TRUE(QueryFilter(context_, table_, "U_Type = 0").prepared());
-  EXPECT_TRUE(QueryFilter(context_, table_, "U_Name like 'a%' and u_type <> 1").prepared());
-  EXPECT_TRUE(QueryFilter(context_, table_, "U_Type = ").prepared()) << "fails for every record";
-  EXPECT_FALSE(QueryFilter(context_, table_, "'x'U_Type = 0").prepared()) << "value glued to 'x'";
-  EXPECT_FALSE(QueryFilter(context_, table_, "'x U_Type = 0").prepared()) << "inside a literal";
+  EXPECT_TRUE(QueryFilter(context_.config.record, table_, "U_Type = 0").prepared());
+  EXPECT_TRUE(QueryFilter(context_.config.record, table_, "U_Name like 'a%' and u_type <> 1").prepared());
+  EXPECT_TRUE(QueryFilter(context_.config.record, table_, "U_Type = ").prepared()) << "fails for every record";
+  EXPECT_FALSE(QueryFilter(context_.config.record, table_, "'x'U_Type = 0").prepared()) << "value glued to 'x'";
+  EXPECT_FALSE(QueryFilter(context_.config.record, table_, "'x U_Type = 0").prepared()) << "inside a literal";
 }
 
 // The prepared way must give what rendering and parsing every record
@@ -211,7 +211,7 @@ TEST_F(QueryFilterTest, PreparedAndReparsedAgreeOnRandomQueries) {
   int accepted = 0;
   int rejected = 0;
   for (const std::string& query : queries) {
-    const QueryFilter filter(context_, table_, query);
+    const QueryFilter filter(context_.config.record, table_, query);
     prepared += filter.prepared() ? 1 : 0;
     for (const UserRecord& record : records) {
       const bool reparsed = filter.AcceptsByReparsing(record.data());

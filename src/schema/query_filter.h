@@ -16,20 +16,20 @@
 #include <string_view>
 #include <vector>
 
-#include "core/accounts/query_template.h"
+#include "schema/query_template.h"
 #include "foundation/expression_tree.h"
 #include "foundation/status.h"
 
 namespace tarvelin {
 
-class Context;
+class ServerConfig;
 class PropertyTable;
 
 class QueryFilter {
  public:
   // Property names resolve through `table`, settings are read as
   // GetUserSetting reads them for `library`; both must outlive the filter.
-  QueryFilter(const Context& context, const PropertyTable& table, std::string_view query);
+  QueryFilter(const ServerConfig& config, const PropertyTable& table, std::string_view query);
 
   // `record` holds the 2848 bytes of an account record.
   bool Accepts(const uint8_t* record) const;
@@ -40,7 +40,7 @@ class QueryFilter {
  private:
   std::vector<std::string> TermValues(const uint8_t* record) const;
 
-  const Context& context_;
+  const ServerConfig& config_;
   bool empty_;
   QueryTemplate split_;
   bool prepared_ = false;
@@ -58,6 +58,6 @@ Status CheckQuery(const PropertyTable& table, std::string_view query);
 // The value a term reads from a record: a setting of kind integer as the
 // signed decimal of its first 4 bytes (fewer bytes zero-extended), any other
 // as its bytes lower-cased; empty when the setting cannot be read.
-std::string TermValue(const Context& context, const uint8_t* record, const QueryTerm& term);
+std::string TermValue(const ServerConfig& config, const uint8_t* record, const QueryTerm& term);
 
 }  // namespace tarvelin

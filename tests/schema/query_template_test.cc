@@ -1,4 +1,4 @@
-#include "core/accounts/query_template.h"
+#include "schema/query_template.h"
 
 #include <gtest/gtest.h>
 

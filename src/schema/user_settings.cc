@@ -1,4 +1,4 @@
-#include "core/accounts/user_settings.h"
+#include "schema/user_settings.h"
 
 #include <algorithm>
 #include <optional>
