@@ -33,9 +33,8 @@ std::string CurrentUserName() {
 PostgresServer::PostgresServer() {
   bin_ = ServerPrograms();
   if (bin_.empty()) {
-    why_ =
-        "no PostgreSQL server under /usr/lib/postgresql (Debian package postgresql): "
-        "tools/install-deps";
+    why_ = "no PostgreSQL server under /usr/lib/postgresql (Debian package postgresql): "
+           "tools/install-deps";
     return;
   }
   // Paths of a TempDir hold no blanks or quotes: they go into the command

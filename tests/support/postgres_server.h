@@ -52,8 +52,8 @@ class PostgresServer {
   int RunAsOwner(const std::string& command) const;
 
   TempDir dir_;
-  std::string bin_;       // the server's programs, with a trailing "/"
-  std::string as_owner_;  // prefix that runs a command as the owner
+  std::string bin_;            // the server's programs, with a trailing "/"
+  std::string as_owner_;       // prefix that runs a command as the owner
   std::string user_;
   std::string cluster_;  // the owner's folder: data/, the socket, the logs
   std::string why_;
