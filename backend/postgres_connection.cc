@@ -26,6 +26,9 @@ constexpr Oid kNumericOid = 1700;
 // would hang for minutes; the text may set another.
 constexpr const char* kDefaultConnectTimeout = "10";
 
+// A statement keeps the buffer of its rows between runs up to this size.
+constexpr size_t kKeptRowBytes = 64 << 20;
+
 // libpq's messages end in a newline and may run over several lines.
 std::string OneLine(std::string_view text) {
   std::string out;
@@ -186,7 +189,6 @@ class PostgresStatement final : public SqlStatement {
         values_(rewritten_.parameters),
         is_null_(rewritten_.parameters, true),
         formats_(rewritten_.parameters, 0) {}
-  ~PostgresStatement() override { Reset(); }
 
   void BindInt(int index, int64_t value) override {
     if (!Slot(index)) return;
@@ -209,31 +211,36 @@ class PostgresStatement final : public SqlStatement {
   Result<bool> Step() override;
 
   int64_t ColumnInt(int column) const override {
-    if (!HasCell(column) || PQgetisnull(result_, row_, column)) return 0;
-    return DecodeInt(PQftype(result_, column), Cell(column));
+    const Cell* cell = At(column);
+    return cell == nullptr || cell->is_null ? 0 : DecodeInt(types_[column], Bytes(*cell));
   }
   std::string_view ColumnBytes(int column) const override {
-    if (!HasCell(column) || PQgetisnull(result_, row_, column)) return {};
-    const Oid type = PQftype(result_, column);
+    const Cell* cell = At(column);
+    if (cell == nullptr || cell->is_null) return {};
+    const Oid type = types_[column];
     if (type == kInt2Oid || type == kInt4Oid || type == kInt8Oid || type == kOidOid ||
         type == kBoolOid || type == kNumericOid) {
-      text_ = std::to_string(DecodeInt(type, Cell(column)));
+      text_ = std::to_string(DecodeInt(type, Bytes(*cell)));
       return text_;
     }
-    return Cell(column);
+    return Bytes(*cell);
   }
   bool ColumnIsNull(int column) const override {
-    return !HasCell(column) || PQgetisnull(result_, row_, column);
+    const Cell* cell = At(column);
+    return cell == nullptr || cell->is_null;
   }
 
   int64_t ChangedRows() const override { return changed_; }
 
   void Reset() override {
-    if (result_ != nullptr) PQclear(result_);
-    result_ = nullptr;
     ran_ = false;
     row_ = 0;
     rows_ = 0;
+    cells_.clear();
+    // The rows' buffer is kept for the next run (a walk runs many times),
+    // unless one run made it large.
+    if (bytes_.capacity() > kKeptRowBytes) std::string().swap(bytes_);
+    bytes_.clear();
   }
 
   // Reset and every parameter NULL again: a statement handed out anew.
@@ -251,13 +258,24 @@ class PostgresStatement final : public SqlStatement {
                   std::to_string(rewritten_.parameters) + " (" + Excerpt(sql_) + ")";
     return false;
   }
-  bool HasCell(int column) const {
-    return result_ != nullptr && row_ < rows_ && column >= 0 && column < PQnfields(result_);
+  struct Cell {
+    size_t offset;
+    size_t size;
+    bool is_null;
+  };
+
+  const Cell* At(int column) const {
+    if (row_ >= rows_ || column < 0 || column >= static_cast<int>(types_.size())) return nullptr;
+    return &cells_[static_cast<size_t>(row_) * types_.size() + column];
   }
-  std::string_view Cell(int column) const {
-    return {PQgetvalue(result_, row_, column),
-            static_cast<size_t>(PQgetlength(result_, row_, column))};
+  std::string_view Bytes(const Cell& cell) const {
+    return {bytes_.data() + cell.offset, cell.size};
   }
+
+  // Takes the answer of the query just sent: its rows one by one (libpq
+  // would gather them in one result of its own, whose memory goes back to
+  // the system and is faulted in again on every run), or its status.
+  Status Collect(PGconn* handle);
 
   PostgresConnection& connection_;
   const std::string sql_;
@@ -268,7 +286,9 @@ class PostgresStatement final : public SqlStatement {
   std::vector<bool> is_null_;
   std::vector<int> formats_;
   std::string bind_error_;
-  PGresult* result_ = nullptr;
+  std::vector<Oid> types_;   // of the columns
+  std::vector<Cell> cells_;  // row by row
+  std::string bytes_;        // the cells' values
   bool ran_ = false;
   int row_ = 0;
   int rows_ = 0;
@@ -457,20 +477,57 @@ Result<bool> PostgresStatement::Step() {
     values[i] = is_null_[i] ? nullptr : values_[i].data();
     lengths[i] = static_cast<int>(values_[i].size());
   }
-  result_ = PQexecPrepared(handle, name_.c_str(), count, values.data(), lengths.data(),
-                           formats_.data(), /*resultFormat=*/1);
-  const ExecStatusType type = PQresultStatus(result_);
-  if (type != PGRES_TUPLES_OK && type != PGRES_COMMAND_OK) {
-    Status status = connection_.Check(result_, PGRES_COMMAND_OK, sql_);
+  if (PQsendQueryPrepared(handle, name_.c_str(), count, values.data(), lengths.data(),
+                          formats_.data(), /*resultFormat=*/1) == 0) {
+    return connection_.Check(nullptr, PGRES_COMMAND_OK, sql_);
+  }
+  PQsetSingleRowMode(handle);
+  Status status = Collect(handle);
+  if (!status.ok()) {
     Reset();
     return status;
   }
   ran_ = true;
   row_ = 0;
-  rows_ = PQntuples(result_);
-  const bool selected = std::strncmp(PQcmdStatus(result_), "SELECT", 6) == 0;
-  changed_ = selected ? 0 : std::atoll(PQcmdTuples(result_));
   return rows_ > 0;
+}
+
+Status PostgresStatement::Collect(PGconn* handle) {
+  PGresult* failure = nullptr;  // judged once the connection's state is known
+  changed_ = 0;
+  // Every result up to the null one is read, failed or not: the connection
+  // is free for the next statement only then.
+  while (PGresult* result = PQgetResult(handle)) {
+    const ExecStatusType type = PQresultStatus(result);
+    if (type == PGRES_SINGLE_TUPLE || type == PGRES_TUPLES_OK) {
+      if (types_.size() != static_cast<size_t>(PQnfields(result))) {
+        types_.resize(PQnfields(result));
+      }
+      for (size_t column = 0; column < types_.size(); ++column) {
+        types_[column] = PQftype(result, static_cast<int>(column));
+      }
+      for (int row = 0; row < PQntuples(result); ++row, ++rows_) {
+        for (int column = 0; column < static_cast<int>(types_.size()); ++column) {
+          const size_t size = PQgetlength(result, row, column);
+          cells_.push_back({bytes_.size(), size, PQgetisnull(result, row, column) != 0});
+          bytes_.append(PQgetvalue(result, row, column), size);
+        }
+      }
+      if (type == PGRES_TUPLES_OK && std::strncmp(PQcmdStatus(result), "SELECT", 6) != 0) {
+        changed_ = std::atoll(PQcmdTuples(result));  // INSERT ... RETURNING
+      }
+    } else if (type == PGRES_COMMAND_OK) {
+      changed_ = std::atoll(PQcmdTuples(result));
+    } else if (failure == nullptr) {
+      failure = result;
+      continue;
+    }
+    PQclear(result);
+  }
+  if (failure == nullptr) return Status::Ok();
+  Status status = connection_.Check(failure, PGRES_COMMAND_OK, sql_);
+  PQclear(failure);
+  return status;
 }
 
 }  // namespace
