@@ -5,6 +5,7 @@
 
 #include <charconv>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <unordered_map>
 #include <utility>
@@ -313,14 +314,12 @@ class PostgresConnection final : public SqlConnection {
       found->second->Unbind();
       return found->second.get();
     }
-    TARVELIN_RETURN_IF_ERROR(Usable());
     Rewritten rewritten = RewritePlaceholders(sql);
     std::string name = NextName();
-    PGresult* result =
-        PQprepare(connection_, name.c_str(), rewritten.sql.c_str(), rewritten.parameters, nullptr);
-    Status status = Check(result, PGRES_COMMAND_OK, sql);
-    PQclear(result);
-    TARVELIN_RETURN_IF_ERROR(status);
+    TARVELIN_RETURN_IF_ERROR(RunOnce(sql, [&] {
+      return PQprepare(connection_, name.c_str(), rewritten.sql.c_str(), rewritten.parameters,
+                       nullptr);
+    }));
     auto statement = std::make_unique<PostgresStatement>(*this, sql, std::move(rewritten),
                                                          std::move(name), session_);
     PostgresStatement* handle = statement.get();
@@ -343,12 +342,9 @@ class PostgresConnection final : public SqlConnection {
     if (in_transaction_) {
       return Status::InvalidArgument("PostgreSQL: a transaction is already open");
     }
-    TARVELIN_RETURN_IF_ERROR(Usable());
-    PGresult* result = PQexec(connection_, "BEGIN");
-    Status status = Check(result, PGRES_COMMAND_OK, "BEGIN");
-    PQclear(result);
-    if (status.ok()) in_transaction_ = true;
-    return status;
+    TARVELIN_RETURN_IF_ERROR(RunOnce("BEGIN", [&] { return PQexec(connection_, "BEGIN"); }));
+    in_transaction_ = true;
+    return Status::Ok();
   }
 
   Status Commit() override {
@@ -395,6 +391,22 @@ class PostgresConnection final : public SqlConnection {
     if (Reconnect()) return Status::Ok();
     return Status::Unavailable("cannot connect to PostgreSQL again (" + redacted_ +
                                "): " + Message(nullptr));
+  }
+
+  // Runs a command that changes nothing on the server (BEGIN, a prepare):
+  // when the connection turns out broken, it is made again and the command
+  // runs once more, so the first call after a server restart works.
+  Status RunOnce(std::string_view sql, const std::function<PGresult*()>& command) {
+    TARVELIN_RETURN_IF_ERROR(Usable());
+    PGresult* result = command();
+    Status status = Check(result, PGRES_COMMAND_OK, sql);
+    PQclear(result);
+    if (status.ok() || PQstatus(connection_) == CONNECTION_OK || in_transaction_) return status;
+    if (!Reconnect()) return status;
+    result = command();
+    status = Check(result, PGRES_COMMAND_OK, sql);
+    PQclear(result);
+    return status;
   }
 
   // The status of a result: ok when it is `expected`, else why not.
@@ -460,16 +472,15 @@ Result<bool> PostgresStatement::Step() {
   }
   if (!bind_error_.empty()) return Status::InvalidArgument("PostgreSQL: " + bind_error_);
   TARVELIN_RETURN_IF_ERROR(connection_.Usable());
-  PGconn* handle = connection_.handle();
   if (prepared_in_ != connection_.session()) {
     name_ = connection_.NextName();
-    PGresult* prepared =
-        PQprepare(handle, name_.c_str(), rewritten_.sql.c_str(), rewritten_.parameters, nullptr);
-    Status status = connection_.Check(prepared, PGRES_COMMAND_OK, sql_);
-    PQclear(prepared);
-    TARVELIN_RETURN_IF_ERROR(status);
+    TARVELIN_RETURN_IF_ERROR(connection_.RunOnce(sql_, [&] {
+      return PQprepare(connection_.handle(), name_.c_str(), rewritten_.sql.c_str(),
+                       rewritten_.parameters, nullptr);
+    }));
     prepared_in_ = connection_.session();
   }
+  PGconn* handle = connection_.handle();
   const int count = rewritten_.parameters;
   std::vector<const char*> values(count);
   std::vector<int> lengths(count);

@@ -313,7 +313,22 @@ TEST_F(PostgresConnectionTest, ATerminatedBackendFailsOneCallThenReconnects) {
 TEST_F(PostgresConnectionTest, AliveReconnectsAfterTheServerRestarted) {
   auto statement = db_->Prepare("SELECT 7");
   ASSERT_TRUE(statement.ok());
+  auto idle = Open(server_->BackendConnectionText());
+  auto other = Open(server_->BackendConnectionText());
+  ASSERT_TRUE(idle.ok() && other.ok());
   ASSERT_TRUE(server_->Restart());
+
+  // What changes nothing on the server is simply tried again on a new
+  // connection: the first transaction and the first new statement after
+  // the restart work.
+  Status begun = (*idle)->Begin(true);
+  ASSERT_TRUE(begun.ok()) << begun.ToString();
+  (*idle)->Rollback();
+  auto fresh = (*other)->Prepare("SELECT 8");
+  ASSERT_TRUE(fresh.ok()) << fresh.status().ToString();
+  ASSERT_TRUE(*(*fresh)->Step());
+  EXPECT_EQ((*fresh)->ColumnInt(0), 8);
+
   EXPECT_TRUE(db_->Alive());
   ASSERT_TRUE(*(*statement)->Step()) << "the statement is prepared again after the reset";
   EXPECT_EQ((*statement)->ColumnInt(0), 7);
