@@ -6,6 +6,7 @@
 #include <mutex>
 #include <utility>
 
+#include "backend/postgres_connection.h"
 #include "backend/schema_tables.h"
 #include "backend/sqlite_connection.h"
 #include "foundation/text.h"
@@ -133,7 +134,7 @@ void TextOut(std::string_view text, uint8_t* out) {
 
 Result<std::unique_ptr<SqlConnection>> OpenConnection(const ConnectionSettings& settings) {
   if (settings.driver == Driver::kSqlite) return OpenSqlite(settings);
-  return Status::Unavailable("the postgresql driver is not in this build");
+  return OpenPostgres(settings);
 }
 
 Result<ConnectionHandle*> SetCurrentConnection(std::string_view text) {

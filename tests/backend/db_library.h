@@ -88,6 +88,17 @@ class DbLibrary {
   TARVELIN_DB_FUNCTION(DBAuthenticateUser);
   TARVELIN_DB_FUNCTION(DBAuthenticateNext);
   TARVELIN_DB_FUNCTION(DBAuthenticateDone);
+  TARVELIN_DB_FUNCTION(DBCreateLogTables);
+  TARVELIN_DB_FUNCTION(DBDropLogTables);
+  TARVELIN_DB_FUNCTION(DBDoLog);
+  TARVELIN_DB_FUNCTION(DBChallengeCreateTables);
+  TARVELIN_DB_FUNCTION(DBChallengeDropTables);
+  TARVELIN_DB_FUNCTION(DBSenderChallenge);
+  TARVELIN_DB_FUNCTION(DBAddSenderChallenge);
+  TARVELIN_DB_FUNCTION(DBSetSenderChallenge);
+  TARVELIN_DB_FUNCTION(DBChallengeGetList);
+  TARVELIN_DB_FUNCTION(DBChallengeFreeList);
+  TARVELIN_DB_FUNCTION(DBChallengeDeleteEmail);
 #undef TARVELIN_DB_FUNCTION
 
   // The calling thread's DBLastError.
