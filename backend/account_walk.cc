@@ -6,6 +6,7 @@
 #include <set>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "backend/account_table.h"
 #include "backend/domain_table.h"
@@ -56,6 +57,7 @@ struct Cursor {
   int64_t next;  // the first position not read yet
   int64_t left;  // deliveries left; negative: no limit
   std::deque<std::pair<int32_t, std::string>> page;
+  std::vector<int64_t> page_ids;  // the accounts of the page last read, in order
 };
 
 // The cursors handed out and not yet freed. A state is the caller's
@@ -77,20 +79,42 @@ void SetCursor(uint8_t* state, Cursor* cursor) {
   std::memcpy(state + kCursorOffset, &cursor, sizeof cursor);
 }
 
+// Where the next page starts: after the last account of the page read
+// before, wherever removals have moved it since (the last one of that page
+// still there); removals before the walk's place so move nobody past it.
+Status FindNextPosition(SqlConnection& connection, Cursor& cursor) {
+  for (auto id = cursor.page_ids.rbegin(); id != cursor.page_ids.rend(); ++id) {
+    auto position =
+        FirstInt(connection, "SELECT position FROM accounts WHERE id = ? AND domain = ?",
+                 {*id, cursor.domain});
+    if (!position.ok()) return position.status();
+    if (position->has_value()) {
+      cursor.next = **position + 1;
+      return Status::Ok();
+    }
+  }
+  return Status::Ok();
+}
+
 Status ReadPage(SqlConnection& connection, Cursor& cursor) {
-  auto statement = Bound(connection,
-                         "SELECT position, record FROM accounts WHERE domain = ? AND position >= ? "
-                         "ORDER BY position LIMIT ?",
-                         {cursor.domain, cursor.next, kPageSize});
+  TARVELIN_RETURN_IF_ERROR(FindNextPosition(connection, cursor));
+  auto statement =
+      Bound(connection,
+            "SELECT id, position, record FROM accounts WHERE domain = ? AND position >= ? "
+            "ORDER BY position LIMIT ?",
+            {cursor.domain, cursor.next, kPageSize});
   if (!statement.ok()) return statement.status();
+  std::vector<int64_t> ids;
   for (;;) {
     auto row = (*statement)->Step();
     if (!row.ok()) return row.status();
     if (!*row) break;
-    const auto position = static_cast<int32_t>((*statement)->ColumnInt(0));
-    cursor.page.emplace_back(position, std::string((*statement)->ColumnBytes(1)));
+    const auto position = static_cast<int32_t>((*statement)->ColumnInt(1));
+    ids.push_back((*statement)->ColumnInt(0));
+    cursor.page.emplace_back(position, std::string((*statement)->ColumnBytes(2)));
     cursor.next = position + 1;
   }
+  if (!ids.empty()) cursor.page_ids = std::move(ids);
   return Status::Ok();
 }
 

@@ -5,10 +5,11 @@
 // caller sets the walk flag (3292) and the query (3293) before the start.
 //
 // Accounts are read a page at a time by position, so a walk over a
-// million accounts never holds them all. An account that a removal moves
-// down while the walk is past it is not delivered twice; one that moves
-// into the part already read is not delivered at all, as with users.cfg
-// read while another program rewrites it.
+// million accounts never holds them all. Removals while a walk runs make
+// it skip nobody: the next page starts after the last account read,
+// wherever removals have moved it. (An account removed after its page was
+// read is still delivered, as a reader of users.cfg still reads the
+// version it opened.)
 #pragma once
 
 #include <cstdint>

@@ -142,6 +142,27 @@ TEST_P(DbDomainsTest, DeleteTakesTheAccountsAlong) {
   EXPECT_EQ(db_.LastError(), "no domain 'never.example' in the database");
 }
 
+// Names are data: quotes, ";", "\\" and bytes that are not UTF-8 reach
+// the database and come back as they went in (lower-cased).
+TEST_P(DbDomainsTest, NamesWithSqlCharactersAreData) {
+  const std::string names[] = {"o'neil.example", "semi;colon.example", "back\\slash.example",
+                               "quote\".example", "x\xE4y.example"};
+  for (const std::string& name : names) AddDomain(name);
+  std::vector<Entry> expected;
+  for (const std::string& name : names) expected.push_back({name, 0});
+  EXPECT_EQ(Entries(db_), expected);
+  for (const std::string& name : names) {
+    ASSERT_EQ(Save(name, MakeRecord(AccountSpec().aliases("it's;a\\b"))), 0) << name;
+    UserRecord record{};
+    EXPECT_EQ(db_.DBGetLocalUser(DbText("a\\b@" + name).in(), record.data()), 1) << name;
+  }
+  ASSERT_EQ(db_.DBRenameDomain(DbText("o'neil.example").in(), DbText("o''neil.example").in()), 1);
+  EXPECT_EQ(Count("o''neil.example"), 1);
+  db_.DBDeleteDomain(DbText("semi;colon.example").in());
+  EXPECT_EQ(db_.DBGetDomainCount(), 4);
+  EXPECT_EQ(Count("back\\slash.example"), 1);
+}
+
 INSTANTIATE_TEST_SUITE_P(Engines, DbDomainsTest, ::testing::ValuesIn(ConnectionFactories()),
                          FactoryName);
 

@@ -130,6 +130,44 @@ TEST_P(DbWalksTest, CrossPagesInOrder) {
   db_.DBDoneUsers(second.data());
 }
 
+// Removals while a walk runs: behind it they move the accounts ahead one
+// down, and the walk still delivers each of them once; ahead of it the
+// removed account is not delivered.
+TEST_P(DbWalksTest, SkipNobodyWhenAccountsAreRemovedMeanwhile) {
+  AddDomain("busy.example");
+  constexpr int kAccounts = 600;
+  for (int i = 0; i < kAccounts; ++i) {
+    ASSERT_EQ(Save("busy.example", MakeRecord(AccountSpec().aliases("u" + std::to_string(i)))), i);
+  }
+  State state = NewState("");
+  ASSERT_EQ(db_.DBInitUsers(DbText("busy.example").in(), state.data(), -1, 0), 1);
+  std::vector<std::string> delivered;
+  auto next = [&] {
+    if (db_.DBNextUser(state.data()) != 0) return false;
+    UserRecord record;
+    std::memcpy(record.data(), state.data(), record.size());
+    delivered.push_back(AliasListOf(record));
+    return true;
+  };
+  for (int i = 0; i < 100; ++i) ASSERT_TRUE(next());
+  auto remove = [&](const std::string& alias) {
+    const int32_t at = db_.DBGetUsersIndex(DbText("busy.example").in(), DbText(alias).in());
+    ASSERT_GE(Count("busy.example"), 0);
+    ASSERT_EQ(db_.DBDeleteUsers(at), 1) << alias;
+  };
+  remove("u10");
+  remove("u20");
+  remove("u400");
+  while (next()) {
+  }
+  db_.DBDoneUsers(state.data());
+  std::vector<std::string> expected;
+  for (int i = 0; i < kAccounts; ++i) {
+    if (i != 400) expected.push_back("u" + std::to_string(i));
+  }
+  EXPECT_EQ(delivered, expected);
+}
+
 struct Candidate {
   std::string domain;
   int32_t index;
