@@ -16,6 +16,7 @@
 #include "core/context.h"
 #include "core/domains/domain_operations.h"
 #include "core/logging.h"
+#include "core/ops/domain_rename_delete.h"
 #include "schema/config_offsets.h"
 #include "store/db/connection_text.h"
 #include "support/status_testing.h"
@@ -154,6 +155,23 @@ TEST(BackendLibraryLoad, AMissingFunctionFailsItsCallsClearly) {
   // The domain's record still comes from domain.cfg.
   EXPECT_TRUE(LoadDomain(context, 0).ok());
   EXPECT_EQ(DomainNames(context), std::vector<std::string>{"example.org"});
+}
+
+TEST(BackendLibraryLoad, ARenameTheDatabaseRefusesChangesNothing) {
+  testing::TempDir dir;
+  const std::string install = MakeInstallation(dir, "db.so");
+  Context context;
+  ASSERT_TRUE(Init(context, install.c_str()).ok());
+  ASSERT_TRUE(context.database_storage());
+  const Status renamed = RenameDomain(context, "example.org", "renamed.org");
+  EXPECT_EQ(renamed, StatusCode::kUnavailable);
+  EXPECT_NE(renamed.message().find("lacks DBRenameDomain"), std::string::npos) << renamed.message();
+  EXPECT_EQ(DomainNames(context), std::vector<std::string>{"example.org"});
+  EXPECT_TRUE(fs::exists(install + "config/example.org/domain.cfg"));
+  EXPECT_FALSE(fs::exists(install + "config/renamed.org"));
+  Context other;
+  ASSERT_TRUE(Init(other, install.c_str()).ok());
+  EXPECT_EQ(DomainNames(other), std::vector<std::string>{"example.org"});
 }
 
 TEST(BackendLibraryLoad, ARefusedConnectionIsLoggedWithTheLibrarysReason) {
