@@ -86,9 +86,34 @@ int PostgresServer::RunAsOwner(const std::string& command) const {
   return Shell(as_owner_ + "sh -c \"cd / && " + bin_ + command + "\"").exit_code;
 }
 
+bool PostgresServer::RunSql(const std::string& sql, std::string* why) const {
+  // Through a file: SQL needs no quoting on a command line then.
+  dir_.Write("cluster/run.sql", sql);
+  const bool ran =
+      RunAsOwner("psql -X -q -v ON_ERROR_STOP=1 -h " + cluster_ + " -p " + std::to_string(kPort) +
+                 " -d postgres -f " + cluster_ + "/run.sql >" + cluster_ + "/psql.log 2>&1") == 0;
+  if (!ran && why != nullptr) *why = dir_.Read("cluster/psql.log");
+  return ran;
+}
+
+bool PostgresServer::PrependHbaLines(const std::string& lines) {
+  dir_.Write("cluster/data/pg_hba.conf", lines + "\n" + dir_.Read("cluster/data/pg_hba.conf"));
+  return Restart();
+}
+
+bool PostgresServer::Restart() {
+  return RunAsOwner("pg_ctl -w -t 60 -m fast -D " + cluster_ + "/data -l " + cluster_ +
+                    "/server.log restart >/dev/null 2>&1") == 0;
+}
+
 std::string PostgresServer::ConnectionText() const {
   return "host=" + cluster_ + " port=" + std::to_string(kPort) + " user=" + user_ +
          " dbname=postgres";
+}
+
+std::string PostgresServer::BackendConnectionText() const {
+  return "driver=postgresql;host=" + cluster_ + ";port=" + std::to_string(kPort) +
+         ";user=" + user_ + ";dbname=postgres";
 }
 
 }  // namespace tarvelin::testing

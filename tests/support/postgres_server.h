@@ -33,6 +33,18 @@ class PostgresServer {
   const std::string& user() const { return user_; }
   // "host=... port=... user=... dbname=postgres" for libpq.
   std::string ConnectionText() const;
+  // The same as a connection text of the database backend:
+  // "driver=postgresql;host=...;port=...;user=...;dbname=postgres".
+  std::string BackendConnectionText() const;
+
+  // Runs SQL as the owner in the database "postgres" (psql, stopping at the
+  // first error); false with psql's output in *why when it fails.
+  bool RunSql(const std::string& sql, std::string* why = nullptr) const;
+  // Puts `lines` before the other lines of pg_hba.conf (the first line that
+  // matches a login decides) and restarts the server so they hold.
+  bool PrependHbaLines(const std::string& lines);
+  // Stops and starts the server: every connection to it breaks.
+  bool Restart();
 
  private:
   static constexpr int kPort = 5432;  // names the socket file only
