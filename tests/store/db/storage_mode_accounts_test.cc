@@ -66,7 +66,8 @@ TEST_P(AccountStoreModes, WritesLoadsAndFindsByPosition) {
 
 TEST_P(AccountStoreModes, ReplacesAndRemovesByPosition) {
   AccountStore& accounts = context().accounts();
-  for (const char* alias : {"anna", "bert", "carl"}) Add("example.org", MakeUser(alias, alias, "pw"));
+  for (const char* alias : {"anna", "bert", "carl"})
+    Add("example.org", MakeUser(alias, alias, "pw"));
   int position = 1;
   ASSERT_TRUE(accounts.Write("example.org", MakeUser("berta", "berta", "new"), &position).ok());
   EXPECT_EQ(position, 1);
