@@ -85,6 +85,7 @@ class Context {
   BackendLibrary& backend() const { return *backend_; }
   // Storage mode 2 (variable 117) with the database library loaded.
   bool database_storage() const;
+
   RemoteStore& remotes() const { return *remotes_; }
 
   // The account walks handed out by number (the C API's walks).

@@ -31,12 +31,13 @@ Status OnConnection(Context& context, const std::string& text, Tables tables, bo
   if (connection == nullptr) {
     result = backend.Failure("DBSetConnection");
   } else {
-    const char* what = tables == Tables::kAccounts ? (create ? "DBCreateTables" : "DBDropTables")
-                                                   : (create ? "DBCreateLogTables" : "DBDropLogTables");
-    const bool done = tables == Tables::kAccounts
-                          ? (create ? backend.CreateTables(connection) : backend.DropTables(connection))
-                          : (create ? backend.CreateLogTables(connection)
-                                    : backend.DropLogTables(connection));
+    const char* what = tables == Tables::kAccounts
+                           ? (create ? "DBCreateTables" : "DBDropTables")
+                           : (create ? "DBCreateLogTables" : "DBDropLogTables");
+    const bool done =
+        tables == Tables::kAccounts
+            ? (create ? backend.CreateTables(connection) : backend.DropTables(connection))
+            : (create ? backend.CreateLogTables(connection) : backend.DropLogTables(connection));
     if (!done) result = backend.Failure(what);
   }
   if (!earlier.empty()) backend.SetConnection(earlier);

@@ -1,7 +1,6 @@
 #include "support/storage_modes.h"
 
 #include <libpq-fe.h>
-
 #include <unistd.h>
 
 #include <atomic>
@@ -43,17 +42,20 @@ std::string FreshDatabase(std::string* why) {
   PQclear(answer);
   PQfinish(connection);
   if (!made) return {};
-  return "driver=postgresql;host=" + server.socket_folder() + ";port=" +
-         std::to_string(server.port()) + ";user=" + server.user() + ";dbname=" + name;
+  return "driver=postgresql;host=" + server.socket_folder() +
+         ";port=" + std::to_string(server.port()) + ";user=" + server.user() + ";dbname=" + name;
 }
 
 }  // namespace
 
 std::string StorageModeName(const ::testing::TestParamInfo<StorageMode>& info) {
   switch (info.param) {
-    case StorageMode::kFiles: return "Files";
-    case StorageMode::kSqlite: return "Sqlite";
-    case StorageMode::kPostgres: return "Postgres";
+    case StorageMode::kFiles:
+      return "Files";
+    case StorageMode::kSqlite:
+      return "Sqlite";
+    case StorageMode::kPostgres:
+      return "Postgres";
   }
   return "Unknown";
 }

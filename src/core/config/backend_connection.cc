@@ -9,8 +9,8 @@ namespace tarvelin {
 
 namespace {
 
-constexpr int kDatabaseLog = 3381;     // setting 108
-constexpr int kLogDestination = 255;   // setting 21: 1 = the database
+constexpr int kDatabaseLog = 3381;    // setting 108
+constexpr int kLogDestination = 255;  // setting 21: 1 = the database
 
 }  // namespace
 
@@ -29,7 +29,8 @@ void ConnectBackend(Context& context) {
   if (!BackendWanted(context)) return;
   BackendLibrary& backend = context.backend();
   if (!backend.Load(context.api.install_path).ok()) return;
-  const Status connected = backend.Connect(context.api.install_path, AccountConnectionText(context));
+  const Status connected =
+      backend.Connect(context.api.install_path, AccountConnectionText(context));
   if (!connected.ok()) LogError(context, "DBSetConnection", connected.message(), true, -1);
 }
 

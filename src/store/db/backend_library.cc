@@ -10,6 +10,7 @@
 namespace tarvelin {
 
 // Every function of db_backend.h, by name.
+// clang-format off
 #define TARVELIN_DB_FUNCTIONS(X)                                                               \
   X(DBSetConnection) X(DBGetConnection) X(DBCheckConnection) X(DBReloadConfig)                 \
   X(DBDoneConnection) X(DBLastError) X(DBCreateTables) X(DBDropTables) X(DBCreateLogTables)    \
@@ -21,6 +22,7 @@ namespace tarvelin {
   X(DBAuthenticateNext) X(DBAuthenticateDone) X(DBDoLog) X(DBSenderChallenge)                  \
   X(DBAddSenderChallenge) X(DBSetSenderChallenge) X(DBChallengeGetList)                        \
   X(DBChallengeFreeList) X(DBChallengeDeleteEmail)
+// clang-format on
 
 struct BackendLibrary::Functions {
 #define TARVELIN_DECLARE(name) decltype(&::name) name = nullptr;
@@ -132,15 +134,16 @@ Status BackendLibrary::Failure(std::string_view what) const {
 #undef TARVELIN_PRESENT
       return true;
     }();
-    why = present ? std::string(what) + " failed" : "the database library lacks " + std::string(what);
+    why =
+        present ? std::string(what) + " failed" : "the database library lacks " + std::string(what);
   }
   return Status::Unavailable(why);
 }
 
 // Calls `name` under the lock when the library has it; `failure` otherwise.
-#define TARVELIN_CALL(failure, name, ...)       \
-  Hold hold(*this);                             \
-  const Functions* f = functions();             \
+#define TARVELIN_CALL(failure, name, ...)                 \
+  Hold hold(*this);                                       \
+  const Functions* f = functions();                       \
   if (f == nullptr || f->name == nullptr) return failure; \
   return f->name(__VA_ARGS__)
 
@@ -217,8 +220,7 @@ void BackendLibrary::SetDomainIP(std::string_view name, std::string_view address
   TARVELIN_CALL(void(), DBSetDomainIP, in.data(), list.data());
 }
 
-int32_t BackendLibrary::GetUsers(std::string_view domain, uint8_t* record,
-                                 int32_t position) const {
+int32_t BackendLibrary::GetUsers(std::string_view domain, uint8_t* record, int32_t position) const {
   const Text in = In(domain);
   TARVELIN_CALL(-1, DBGetUsers, in.data(), record, position);
 }
@@ -267,9 +269,7 @@ bool BackendLibrary::InitUsers(std::string_view domain, uint8_t* state, int32_t 
   TARVELIN_CALL(false, DBInitUsers, in.data(), state, count, skip) != 0;
 }
 
-bool BackendLibrary::NextUser(uint8_t* state) const {
-  TARVELIN_CALL(true, DBNextUser, state) != 0;
-}
+bool BackendLibrary::NextUser(uint8_t* state) const { TARVELIN_CALL(true, DBNextUser, state) != 0; }
 
 void BackendLibrary::DoneUsers(uint8_t* state) const { TARVELIN_CALL(void(), DBDoneUsers, state); }
 
@@ -278,8 +278,8 @@ void* BackendLibrary::AuthenticateUser(std::string_view login, bool alias_login)
   TARVELIN_CALL(nullptr, DBAuthenticateUser, in.data(), alias_login ? 1 : 0);
 }
 
-bool BackendLibrary::AuthenticateNext(void* search, bool more, uint8_t* record,
-                                      std::string* domain, int32_t* index) const {
+bool BackendLibrary::AuthenticateNext(void* search, bool more, uint8_t* record, std::string* domain,
+                                      int32_t* index) const {
   Hold hold(*this);
   const Functions* f = functions();
   if (f == nullptr || f->DBAuthenticateNext == nullptr) return false;
@@ -296,9 +296,8 @@ void BackendLibrary::AuthenticateDone(void* search, bool found, int32_t index,
 }
 
 void BackendLibrary::DoLog(std::string_view connection, int32_t kind, int32_t bits,
-                           std::string_view message, std::string_view time,
-                           std::string_view thread, std::string_view source,
-                           std::string_view tag) const {
+                           std::string_view message, std::string_view time, std::string_view thread,
+                           std::string_view source, std::string_view tag) const {
   const Text where = In(connection);
   const Text text = In(message);
   const Text when = In(time);

@@ -19,8 +19,8 @@ void DbAccountCache::SetUp(const ServerConfig& record) {
   ScopedLock lock(locks_, LockId::kCaches);
   entries_.reset();
   if (record.Byte(offsets::kCachesOff) != 0) return;
-  entries_ = std::make_unique<ExpireHashCollection<DbCachedAccount>>(
-      AccountCacheCapacity(record), kDatabaseAccountCacheMaxAge);
+  entries_ = std::make_unique<ExpireHashCollection<DbCachedAccount>>(AccountCacheCapacity(record),
+                                                                     kDatabaseAccountCacheMaxAge);
 }
 
 bool DbAccountCache::Fresh(std::string_view key, int64_t now) const {

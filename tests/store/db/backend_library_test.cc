@@ -98,10 +98,10 @@ TEST(BackendLibraryLoad, FoundInTheLibFolderAndHandedTheDefaultDatabase) {
   ASSERT_TRUE(Init(context, install.c_str()).ok());
   ASSERT_TRUE(context.backend().loaded());
   EXPECT_TRUE(context.database_storage());
-  auto connection = PartialFunction<const char* (*)()>(install + "lib/db.so", "PartialDbConnection");
+  auto connection =
+      PartialFunction<const char* (*)()>(install + "lib/db.so", "PartialDbConnection");
   ASSERT_NE(connection, nullptr);
-  EXPECT_EQ(std::string(connection()),
-            "driver=sqlite;database=" + install + "config/tarvelin.db");
+  EXPECT_EQ(std::string(connection()), "driver=sqlite;database=" + install + "config/tarvelin.db");
 }
 
 TEST(BackendLibraryLoad, DoneReleasesAndTheNextInitConnectsAgain) {
@@ -237,8 +237,7 @@ TEST(BackendLibraryLock, CallsRunUnderTheBackendLockUnlessVariable176IsOn) {
     const std::string install = MakeInstallation(dir, "db.so", lock_off);
     Context context;
     ASSERT_TRUE(Init(context, install.c_str()).ok());
-    auto set_probe =
-        PartialFunction<void (*)(void (*)())>(install + "db.so", "PartialDbSetProbe");
+    auto set_probe = PartialFunction<void (*)(void (*)())>(install + "db.so", "PartialDbSetProbe");
     ASSERT_NE(set_probe, nullptr);
     probed_locks = &context.locks();
     set_probe(&ProbeTheBackendLock);

@@ -19,7 +19,8 @@ void (*probe)() = nullptr;
 char handle_byte = 0;
 
 std::string TextOf(const uint8_t* text) {
-  return text == nullptr ? std::string() : std::string(reinterpret_cast<const char*>(text + 1), text[0]);
+  return text == nullptr ? std::string()
+                         : std::string(reinterpret_cast<const char*>(text + 1), text[0]);
 }
 
 }  // namespace

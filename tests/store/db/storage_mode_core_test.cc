@@ -67,8 +67,7 @@ using Walked = std::vector<std::pair<int, std::string>>;
 TEST_P(CoreModes, WalksApplyTheirQuery) {
   AddAll("example.org", {MakeUser("anna", "anna", "pw"), MakeRecord("team", "", kGroupAccount),
                          MakeUser("bert", "bert", "pw"), MakeRecord("news", "", 1)});
-  EXPECT_EQ(Walk("example.org", ""),
-            (Walked{{0, "anna"}, {1, "team"}, {2, "bert"}, {3, "news"}}));
+  EXPECT_EQ(Walk("example.org", ""), (Walked{{0, "anna"}, {1, "team"}, {2, "bert"}, {3, "news"}}));
   EXPECT_EQ(Walk("example.org", "U_Type = 0"), (Walked{{0, "anna"}, {2, "bert"}}));
   EXPECT_EQ(Walk("example.org", "U_Type = 7"), (Walked{{1, "team"}}));
   EXPECT_EQ(Walk("other.org", ""), Walked{});
