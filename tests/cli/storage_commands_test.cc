@@ -24,8 +24,8 @@ namespace fs = std::filesystem;
 // A MemoryFolder as in tests/jobs/storage: db.so commits every account on
 // its own, and a disk's syncs would make a 10,000-account run take a minute.
 std::string MemoryFolderIn(const std::string& fallback) {
-  std::string pattern = (fs::exists("/dev/shm") ? std::string("/dev/shm") : fallback) +
-                        "/tarvelin-db-XXXXXX";
+  std::string pattern =
+      (fs::exists("/dev/shm") ? std::string("/dev/shm") : fallback) + "/tarvelin-db-XXXXXX";
   return ::mkdtemp(pattern.data()) != nullptr ? pattern + "/" : std::string();
 }
 
@@ -88,8 +88,8 @@ class StorageCommandsTest : public ::testing::Test {
     const CommandRun shown = Run("--json account show " + last + "@example.org");
     ASSERT_EQ(shown.exit_code, 0) << shown.output;
     EXPECT_NE(shown.output.find(last), std::string::npos);
-    const CommandRun wrong = Shell("printf 'nope\\n' | " + AdminProgram() + " " + install_ +
-                                   " auth user17");
+    const CommandRun wrong =
+        Shell("printf 'nope\\n' | " + AdminProgram() + " " + install_ + " auth user17");
     EXPECT_NE(wrong.exit_code, 0) << wrong.output;
   }
 
@@ -115,9 +115,8 @@ TEST_F(LargeStorageCommandsTest, MigratesIntoTheDatabaseAndBackAndKeepsWorking) 
   EXPECT_EQ(before["driver"], "sqlite");
   EXPECT_EQ(before["counts"], (nlohmann::json{{"domains", 2}, {"accounts", accounts_}}));
 
-  const CommandRun there =
-      Run("storage migrate --to database --connection 'driver=sqlite;database=" + memory_ +
-          "a.db'");
+  const CommandRun there = Run(
+      "storage migrate --to database --connection 'driver=sqlite;database=" + memory_ + "a.db'");
   ASSERT_EQ(there.exit_code, 0) << there.output;
   EXPECT_NE(there.output.find("moved 2 domains and 10000 accounts into the database"),
             std::string::npos)
@@ -193,7 +192,10 @@ TEST_F(StorageCommandsTest, AnUnreachableDatabaseFailsWithTheReasonAndChangesNot
     const CommandRun run = Run("storage migrate --to database --connection '" + c.connection + "'");
     EXPECT_EQ(run.exit_code, 1) << run.output;
     EXPECT_EQ(run.output.rfind("tarvelin-admin: cannot move the domains and accounts into the "
-                               "database: ", 0), 0u) << run.output;
+                               "database: ",
+                               0),
+              0u)
+        << run.output;
     EXPECT_NE(run.output.find(c.reason), std::string::npos) << run.output;
     EXPECT_EQ(run.output.find("hunter2"), std::string::npos) << run.output;
     EXPECT_EQ(Settings(), settings);
@@ -206,7 +208,9 @@ TEST_F(StorageCommandsTest, StatusStarsThePasswordAndSaysWhyTheDatabaseIsNotReac
   const std::string empty_folder = dir_.path() + "no-server";
   fs::create_directories(empty_folder);
   ASSERT_EQ(Run("config set 97 'driver=postgresql;host=" + empty_folder +
-                ";port=5999;dbname=m;user=m;password=hunter2'").exit_code, 0);
+                ";port=5999;dbname=m;user=m;password=hunter2'")
+                .exit_code,
+            0);
   const CommandRun human = Run("storage status");
   ASSERT_EQ(human.exit_code, 0) << human.output;
   EXPECT_EQ(human.output.find("hunter2"), std::string::npos) << human.output;
@@ -232,12 +236,14 @@ class InterruptedMigrationTest : public StorageCommandsTest {
   pid_t StartBlocked(const std::string& arguments) {
     holder_ = testing::StartLockHolder(dir_.path() + "inst/config/admin.lock", "users:example.net");
     EXPECT_GT(holder_, 0);
-    const pid_t child = StartAdmin(install_ + " " + arguments, dir_.path() + "out.txt",
-                                   dir_.path() + "err.txt");
-    for (int i = 0; i < 400 && dir_.Read("err.txt").find(Figure(accounts_ - 1)) == std::string::npos; ++i) {
+    const pid_t child =
+        StartAdmin(install_ + " " + arguments, dir_.path() + "out.txt", dir_.path() + "err.txt");
+    for (int i = 0;
+         i < 400 && dir_.Read("err.txt").find(Figure(accounts_ - 1)) == std::string::npos; ++i) {
       std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
-    EXPECT_NE(dir_.Read("err.txt").find(Figure(accounts_ - 1)), std::string::npos) << dir_.Read("err.txt");
+    EXPECT_NE(dir_.Read("err.txt").find(Figure(accounts_ - 1)), std::string::npos)
+        << dir_.Read("err.txt");
     return child;
   }
   void TearDown() override {

@@ -38,12 +38,9 @@ void StorageStatusCommand(Session& session) {
   session.Open();
   const StorageStatus status = InspectStorage(session.context());
   nlohmann::json json = {
-      {"mode", ModeName(status.database)},
-      {"driver", status.driver},
-      {"connection", status.connection},
-      {"library_loads", status.library_problem.empty()},
-      {"reachable", status.reachable()},
-      {"counts", CountsJson(status.in_use)},
+      {"mode", ModeName(status.database)}, {"driver", status.driver},
+      {"connection", status.connection},   {"library_loads", status.library_problem.empty()},
+      {"reachable", status.reachable()},   {"counts", CountsJson(status.in_use)},
   };
   std::string human = "mode: " + ModeName(status.database) + "\ndriver: " + status.driver +
                       "\nconnection: " + status.connection + "\nlibrary: " +
@@ -70,8 +67,7 @@ void StorageMigrateCommand(Session& session, const std::string& to, const std::s
                            bool replace) {
   const bool database = to == "database";
   if (!database && (!connection.empty() || replace)) {
-    throw CommandError("--connection and --replace apply only to --to database",
-                       ExitCode::kUsage);
+    throw CommandError("--connection and --replace apply only to --to database", ExitCode::kUsage);
   }
   session.OpenToChangeSettings();
   Context& context = session.context();
@@ -89,9 +85,11 @@ void StorageMigrateCommand(Session& session, const std::string& to, const std::s
                          "cannot move the domains and accounts into the files");
   bar.reset();
   if (outcome.stopped) {
-    throw CommandError("interrupted: nothing was switched; the domains and accounts are still "
-                       "kept in the " + ModeName(!database),
-                       ExitCode::kInterrupted);
+    throw CommandError(
+        "interrupted: nothing was switched; the domains and accounts are still "
+        "kept in the " +
+            ModeName(!database),
+        ExitCode::kInterrupted);
   }
   session.out.Emit({{"mode", to}, {"domains", outcome.domains}, {"accounts", outcome.accounts}},
                    "moved " + std::to_string(outcome.domains) + " domains and " +

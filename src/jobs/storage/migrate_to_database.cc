@@ -62,10 +62,9 @@ class ToDatabase {
     Result<std::string> entries = DatabaseDomainEntries(backend_);
     TARVELIN_RETURN_IF_ERROR(entries.status());
     if (NamesOfEntries(*entries) != names) {
-      return Status::Corruption("the database lists " +
-                                std::to_string(NamesOfEntries(*entries).size()) +
-                                " domains after the copy, domains.cfg " +
-                                std::to_string(names.size()));
+      return Status::Corruption(
+          "the database lists " + std::to_string(NamesOfEntries(*entries).size()) +
+          " domains after the copy, domains.cfg " + std::to_string(names.size()));
     }
     return Status();
   }
@@ -80,8 +79,8 @@ class ToDatabase {
     DomainStore& domains = context_.domains();
     // Kept until the switch: an account written after its domain was copied
     // would be lost.
-    Result<CrossProcessLocks::Held> lock = context_.file_locks().Acquire(
-        LockFileOf(context_.api.config_path), AccountsLockOf(name));
+    Result<CrossProcessLocks::Held> lock =
+        context_.file_locks().Acquire(LockFileOf(context_.api.config_path), AccountsLockOf(name));
     TARVELIN_RETURN_IF_ERROR(lock.status());
     domain_locks_.push_back(std::move(*lock));
 
@@ -121,7 +120,8 @@ class ToDatabase {
   Status Check(const std::string& name, const DomainRecord* domain_record, int count) {
     if (domain_record != nullptr) {
       DomainRecord stored{};
-      if (!backend_.GetDomain(name, stored.data())) return In(name, backend_.Failure("DBGetDomain"));
+      if (!backend_.GetDomain(name, stored.data()))
+        return In(name, backend_.Failure("DBGetDomain"));
       if (stored != *domain_record) {
         return Status::Corruption("the record of " + name + " differs in the database");
       }

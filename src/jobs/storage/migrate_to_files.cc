@@ -65,8 +65,8 @@ class ToFiles {
     }
     // Kept until the switch: an account written after its domain was copied
     // would be lost.
-    Result<CrossProcessLocks::Held> lock = context_.file_locks().Acquire(
-        LockFileOf(context_.api.config_path), AccountsLockOf(name));
+    Result<CrossProcessLocks::Held> lock =
+        context_.file_locks().Acquire(LockFileOf(context_.api.config_path), AccountsLockOf(name));
     TARVELIN_RETURN_IF_ERROR(lock.status());
     domain_locks_.push_back(std::move(*lock));
 

@@ -135,9 +135,10 @@ StorageStatus InspectStorage(Context& context) {
   if (Status loaded = context.backend().Load(context.api.install_path); !loaded.ok()) {
     status.library_problem = loaded.message();
   } else if (MissingSqliteFile(context, text)) {
-    status.connection_problem = "the database file " + ValueOf(text, "database") + " does not exist";
-  } else if (Status checked = CheckDbConnection(context, context.config.record.Text(
-                                                             offsets::kAccountDatabase));
+    status.connection_problem =
+        "the database file " + ValueOf(text, "database") + " does not exist";
+  } else if (Status checked =
+                 CheckDbConnection(context, context.config.record.Text(offsets::kAccountDatabase));
              !checked.ok()) {
     status.connection_problem = checked.message();
   }

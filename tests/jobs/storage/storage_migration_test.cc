@@ -28,18 +28,20 @@ using testing::StorageModeInstallation;
 const std::vector<std::string> kDomains = {"example.org", "other.org", "empty.org"};
 // A few hundred accounts over three domains, one of them empty: enough for
 // several samples of 97.
-const std::map<std::string, int> kSmall = {{"example.org", 300}, {"other.org", 120}, {"empty.org", 0}};
+const std::map<std::string, int> kSmall = {
+    {"example.org", 300}, {"other.org", 120}, {"empty.org", 0}};
 // 10,000.
-const std::map<std::string, int> kLarge = {{"example.org", 9000}, {"other.org", 1000}, {"empty.org", 0}};
+const std::map<std::string, int> kLarge = {
+    {"example.org", 9000}, {"other.org", 1000}, {"empty.org", 0}};
 
 // A folder in memory where there is one: db.so commits every account on
 // its own, and a disk's syncs would make the large runs take minutes.
 class MemoryFolder {
  public:
   MemoryFolder() {
-    std::string pattern = (fs::exists("/dev/shm") ? std::string("/dev/shm")
-                                                  : fs::temp_directory_path().string()) +
-                          "/tarvelin-db-XXXXXX";
+    std::string pattern =
+        (fs::exists("/dev/shm") ? std::string("/dev/shm") : fs::temp_directory_path().string()) +
+        "/tarvelin-db-XXXXXX";
     if (::mkdtemp(pattern.data()) != nullptr) path_ = pattern + "/";
   }
   ~MemoryFolder() {
@@ -245,8 +247,9 @@ TEST_F(StorageMigrationTest, AnUnreachableTargetFailsWithItsReasonAndChangesNoth
     std::string text;
     std::string reason;  // part of the message
   } cases[] = {
-      {"driver=postgresql;host=" + empty_socket_folder.path() + ";port=5999;dbname=x;user=x;"
-       "password=hunter2",
+      {"driver=postgresql;host=" + empty_socket_folder.path() +
+           ";port=5999;dbname=x;user=x;"
+           "password=hunter2",
        empty_socket_folder.path()},
       {"driver=sqlite;database=" + install() + "missing/folder/accounts.db", "missing/folder"},
   };
