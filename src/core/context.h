@@ -30,6 +30,7 @@
 #include "schema/property_table.h"
 #include "services/service_channel.h"
 #include "store/account_store.h"
+#include "store/db/backend_library.h"
 #include "store/domain_store.h"
 #include "store/remote_store.h"
 #include "core/walk_table.h"
@@ -60,6 +61,8 @@ class Context {
   Env& env_;
   std::unique_ptr<LockTable> locks_;
   std::unique_ptr<CrossProcessLocks> file_locks_;
+  // Before the stores, which call it.
+  std::unique_ptr<BackendLibrary> backend_;
 
  public:
   explicit Context(ContextOptions options = {});
@@ -73,8 +76,16 @@ class Context {
   Env& env() const { return env_; }
 
   // The stores follow `api.config_path` and `config.record` as they change.
+  // The accounts are those of the database while database_storage().
   DomainStore& domains() const { return *domains_; }
-  AccountStore& accounts() const { return *accounts_; }
+  AccountStore& accounts() const { return database_storage() ? *db_accounts_ : *accounts_; }
+
+  // The database library (db.so): loaded by the configuration load when
+  // the storage mode or the log needs it, released by Done.
+  BackendLibrary& backend() const { return *backend_; }
+  // Storage mode 2 (variable 117) with the database library loaded.
+  bool database_storage() const;
+
   RemoteStore& remotes() const { return *remotes_; }
 
   // The account walks handed out by number (the C API's walks).
@@ -115,6 +126,7 @@ class Context {
  private:
   std::unique_ptr<DomainStore> domains_;
   std::unique_ptr<AccountStore> accounts_;
+  std::unique_ptr<AccountStore> db_accounts_;
   std::unique_ptr<RemoteStore> remotes_;
   std::unique_ptr<WalkTable> walks_;
   std::unique_ptr<LoadNotes> load_notes_ = std::make_unique<LoadNotes>();

@@ -81,6 +81,19 @@ size_t PasswordValueEnd(std::string_view text, size_t start) {
   return semicolon == std::string_view::npos ? text.size() : semicolon;
 }
 
+// Setting 108: log to the database; setting 21: where to (1 = database).
+constexpr int kDatabaseLogOn = 3381;
+constexpr int kLogDestination = 255;
+
+// Lower-case hexadecimal with an even number of digits.
+std::string EvenHex(uint32_t value) {
+  char digits[16];
+  std::snprintf(digits, sizeof digits, "%x", value);
+  std::string text(digits);
+  if (text.size() % 2 != 0) text.insert(0, "0");
+  return text;
+}
+
 // Runs one destination; a failure inside ends only that destination.
 template <typename Step>
 void Quietly(Step step) {
@@ -142,20 +155,37 @@ void LogWriter::Write(const LogSettings& settings, uint32_t thread_id, int kind,
   if (source.empty()) return;
   const ServerConfig& record = settings.record;
   if (!LogKindWants(record, kind, entry_bits)) return;
-  // The time cache and the line are shared state too: take the lock first.
-  ScopedLock lock(locks_, LockId::kLogWriter);
-  bool built = false;
-  Quietly([&] {
-    RefreshTime();
-    BuildLine(thread_id, source, message, record.Byte(log_offsets::kTimeForm));
-    built = true;
-  });
-  if (!built) return;
-  if (record.Byte(log_offsets::kFileLoggingOff) == 0) {
-    Quietly([&] { WriteToFile(settings, kind, thread_id); });
+  const bool to_database = database_sink_ && record.Byte(kDatabaseLogOn) != 0 &&
+                          record.Byte(kLogDestination) == 1;
+  DatabaseLogEntry entry;
+  {
+    // The time cache and the line are shared state too: take the lock first.
+    ScopedLock lock(locks_, LockId::kLogWriter);
+    bool built = false;
+    Quietly([&] {
+      RefreshTime();
+      BuildLine(thread_id, source, message, record.Byte(log_offsets::kTimeForm));
+      if (to_database) {
+        entry = DatabaseLogEntry{kind,
+                                 entry_bits,
+                                 std::string(message.substr(0, message.find('\n'))),
+                                 time_.forms[1],
+                                 EvenHex(thread_id),
+                                 std::string(source),
+                                 std::string(settings.file_name_tag)};
+      }
+      built = true;
+    });
+    if (!built) return;
+    if (record.Byte(log_offsets::kFileLoggingOff) == 0) {
+      Quietly([&] { WriteToFile(settings, kind, thread_id); });
+    }
+    if (record.Byte(log_offsets::kDebugOutput) != 0) Quietly([&] { env_.WriteDebugLine(Line()); });
+    if (record.Byte(log_offsets::kSyslogOn) != 0) Quietly([&] { SendToSyslog(record); });
   }
-  if (record.Byte(log_offsets::kDebugOutput) != 0) Quietly([&] { env_.WriteDebugLine(Line()); });
-  if (record.Byte(log_offsets::kSyslogOn) != 0) Quietly([&] { SendToSyslog(record); });
+  // Outside the writer's lock: the database has a lock of its own, which a
+  // thread may hold while it logs.
+  if (to_database) Quietly([&] { database_sink_(record, entry); });
 }
 
 void LogWriter::Change(const LogSettings& settings, std::string_view actor, std::string_view action,

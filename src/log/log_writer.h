@@ -4,7 +4,8 @@
 // (cut to 255 characters) and hands it to the destinations the
 // configuration names: the kind's daily file (optionally buffered per kind
 // and rotated by size), the debugger output (standard error) and a syslog
-// receiver over UDP. Destinations fail quietly; nothing is reported back.
+// receiver over UDP, and the database log through a sink its owner sets.
+// Destinations fail quietly; nothing is reported back.
 //
 // The writer keeps per kind the day of its last entry, the rotation counter
 // and the buffered text, for the life of the process. Buffered text is
@@ -14,6 +15,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -48,6 +50,21 @@ std::string FormatLogTime(const LocalTime& time, uint8_t form);
 // be logged.
 std::string MaskPasswords(std::string_view text);
 
+// One entry as the database log takes it (setting 108 on and setting 21 =
+// 1): the message's first line, the time in form 1, the thread id in hex
+// with an even digit count, the source and the file name tag.
+struct DatabaseLogEntry {
+  int kind = 0;
+  uint32_t entry_bits = 0;
+  std::string message;
+  std::string time;
+  std::string thread;
+  std::string source;
+  std::string tag;
+};
+// Hands an entry to the database; its failures are its own.
+using DatabaseLogSink = std::function<void(const ServerConfig& record, const DatabaseLogEntry&)>;
+
 class LogWriter {
  public:
   // Writes through `env`, which outlives the writer.
@@ -60,6 +77,11 @@ class LogWriter {
   // kept.
   void Write(const LogSettings& settings, uint32_t thread_id, int kind, std::string_view source,
              uint32_t entry_bits, std::string_view message);
+
+  // Where entries go when the configuration logs to the database; set
+  // before the writer serves several threads. The sink runs outside the
+  // writer's lock.
+  void SetDatabaseSink(DatabaseLogSink sink) { database_sink_ = std::move(sink); }
 
   // The change log of domains and accounts: when setting 445 is on, kind 14
   // from the calling thread, source "SYSTEM", entry bits 1, text
@@ -106,6 +128,7 @@ class LogWriter {
   TimeCache time_;
   KindState kinds_[kLogKindCount];
   std::string line_;  // the entry being written with its CR LF, reused
+  DatabaseLogSink database_sink_;
   std::string syslog_address_;
   int64_t syslog_opened_second_ = 0;  // of the last attempt to open syslog_
   std::unique_ptr<DatagramSender> syslog_;  // null while there is no receiver

@@ -604,5 +604,38 @@ TEST(LogFreeFunctions, UseTheSharedWriterAndTheLibrarysConfiguration) {
   EXPECT_TRUE(dir.Read(files[2]).ends_with(" 'admin' created 'example.org'\r\n"));
 }
 
+TEST_F(LogWriterTest, DatabaseEntriesWhenTheLogGoesToTheDatabase) {
+  std::vector<DatabaseLogEntry> entries;
+  writer_.SetDatabaseSink([&](const ServerConfig&, const DatabaseLogEntry& entry) {
+    entries.push_back(entry);
+  });
+  config_.derived.file_name_tag = "node1";
+  ServerConfig& record = config_.record;
+  const struct {
+    uint8_t database_log;  // setting 108
+    uint8_t destination;   // setting 21
+    bool written;
+  } cases[] = {{1, 1, true}, {0, 1, false}, {1, 0, false}, {1, 2, false}};
+  for (const auto& c : cases) {
+    entries.clear();
+    record.SetByte(3381, c.database_log);
+    record.SetByte(255, c.destination);
+    Write(0x1A2, 0, "first line\nsecond line", 1, "SMTP");
+    Write(0x1A2, 0, "no source", 1, "");
+    ASSERT_EQ(entries.size(), c.written ? 1u : 0u)
+        << "108=" << int(c.database_log) << " 21=" << int(c.destination);
+    if (!c.written) continue;
+    const DatabaseLogEntry& entry = entries[0];
+    EXPECT_EQ(entry.kind, 0);
+    EXPECT_EQ(entry.entry_bits, 1u);
+    EXPECT_EQ(entry.message, "first line");
+    EXPECT_EQ(entry.time, "2024-03-05 09:05:07") << "always time form 1";
+    EXPECT_EQ(entry.thread, "01a2") << "even digits, not padded to four";
+    EXPECT_EQ(entry.source, "SMTP");
+    EXPECT_EQ(entry.tag, "node1");
+  }
+  EXPECT_TRUE(Files().size() > 0) << "the files are written beside the database";
+}
+
 }  // namespace
 }  // namespace tarvelin

@@ -55,5 +55,6 @@ void RegisterScheduleCommands(CLI::App& app, Session& session);
 void RegisterAuthCommands(CLI::App& app, Session& session);
 void RegisterMailboxCommands(CLI::App& app, Session& session);
 void RegisterCheckCommand(CLI::App& app, Session& session);
+void RegisterStorageCommands(CLI::App& app, Session& session);
 
 }  // namespace tarvelin::cli

@@ -40,6 +40,7 @@ int main(int argc, char** argv) {
   RegisterAuthCommands(app, session);
   RegisterMailboxCommands(app, session);
   RegisterCheckCommand(app, session);
+  RegisterStorageCommands(app, session);
 
   try {
     app.parse(argc, argv);

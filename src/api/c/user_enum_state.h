@@ -11,6 +11,11 @@
 //   3196  96    domain name (text 95)
 //   3292  1     walk flag: 0 for walks of the API, 1 for internal scans
 //   3293  256   query (text 255); empty for no condition
+//   3549  1     1 for a walk of the account database
+//
+// In storage mode 2 the database library walks: it keeps its cursor in the
+// bytes from 2852, fills the record and the index, and applies the query
+// itself.
 //
 // The state holds no pointer and no file of the walk: it may be copied
 // byte for byte, and a stale copy only names a handle that has ended. The
@@ -41,6 +46,7 @@ inline constexpr int kDomainCapacity = 95;
 inline constexpr int kWalkFlag = 3292;
 inline constexpr int kQuery = 3293;
 inline constexpr int kQueryCapacity = 255;
+inline constexpr int kDatabaseWalk = 3549;
 }  // namespace walk_offsets
 
 // Zeroes the state, stores the flag and the query (cut to 255 characters)

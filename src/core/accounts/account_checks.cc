@@ -52,6 +52,13 @@ bool FindMailboxConflict(Context& context, std::string_view mailbox, std::string
                          std::string_view aliases, std::string_view domain, std::string* holder) {
   if (context.config.record.Byte(offsets::kAliasLogin) != 0) return false;
   const DomainStore& domains = context.domains();
+  if (context.database_storage()) {
+    // db.so answers without naming the account.
+    const bool bound = domains.Count() > 0 && domains.BindingFlag(0);
+    if (!context.backend().CheckForMailbox(mailbox, password, aliases, domain, bound)) return false;
+    if (holder != nullptr) *holder = "another account";
+    return true;
+  }
   const int own = domains.FindPosition(domain, /*strict=*/true);
   const std::string bound = domains.GetBinding(own);
   const std::string wanted = ToLower(mailbox);

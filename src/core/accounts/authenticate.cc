@@ -156,9 +156,38 @@ std::vector<int> PlanPasses(const Search& search, bool has_at) {
   return passes;
 }
 
+// The database's login search: db.so names the candidates, the candidate
+// check here decides, as for the files.
+bool SearchDatabase(Search& search, AuthResult* result) {
+  const BackendLibrary& backend = search.context.backend();
+  BackendLibrary::Hold hold(backend);
+  void* handle = backend.AuthenticateUser(search.login, search.name.by_alias);
+  if (handle == nullptr) return false;
+  UserRecord record{};
+  std::string domain;
+  int32_t index = -1;
+  bool found = false;
+  for (bool more = false; backend.AuthenticateNext(handle, more, record.data(), &domain, &index);
+       more = true) {
+    if (CandidatePasses(search, record, domain)) {
+      found = true;
+      break;
+    }
+  }
+  backend.AuthenticateDone(handle, found, index, record.data(), domain);
+  if (!found) return false;
+  result->record = record;
+  result->domain = CutTo(domain, kDomainNameMax);
+  return true;
+}
+
 bool SearchStore(Search& search, const std::vector<int>& passes, AuthResult* result) {
-  // The database backend is not part of this library: nothing to search.
-  if (search.context.config.record.Byte(offsets::kStorageMode) == 2) return false;
+  // No pass planned (a login at an unknown domain): nothing to search in
+  // either storage.
+  if (passes.empty()) return false;
+  if (search.context.config.record.Byte(offsets::kStorageMode) == 2) {
+    return search.context.database_storage() && SearchDatabase(search, result);
+  }
   const DomainStore& domains = search.context.domains();
   for (int pass : passes) {
     const int first = pass < 0 ? 0 : pass;

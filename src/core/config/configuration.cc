@@ -3,6 +3,7 @@
 #include <string>
 
 #include "config/config_store.h"
+#include "core/config/backend_connection.h"
 #include "core/config/config_merge.h"
 #include "core/context.h"
 #include "schema/config_offsets.h"
@@ -44,6 +45,7 @@ bool LoadConfiguration(Context& context, bool must_exist) {
   const bool loaded =
       LoadServerConfig(context.env(), context.api, context.config, context.reloaders(), must_exist);
   const uint32_t stored_count = context.config.record.Number(offsets::kDomainCount, 4);
+  ConnectBackend(context);
   context.domains().Load();
   context.domains().SetUpCache();
   context.accounts().SetUpCache();

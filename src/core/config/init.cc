@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <string>
 
+#include "core/config/backend_connection.h"
 #include "core/config/config_save.h"
 #include "core/config/configuration.h"
 #include "foundation/text.h"
@@ -63,6 +64,9 @@ void Locate(Context& context, const char* path) {
 Status Init(Context& context, const char* path) {
   ApiState& api = context.api;
   if (api.initialised && SettingsStamp(context) == api.settings_stamp) {
+    // Done released the database library: the accounts must not fall back
+    // to the files while the configuration still names the database.
+    if (!context.backend().loaded()) ConnectBackend(context);
     return Status();
   }
   if (path == nullptr) return InitFromEnvironment(context);
@@ -91,6 +95,7 @@ void LoadToInspect(Context& context, const char* path) {
 
 void Done(Context& context) {
   if (context.api.config_changed) SaveConfig(context);
+  context.backend().Release();
 }
 
 bool AutoInit(Context& context) {

@@ -20,7 +20,8 @@ Status Init(Context& context, const char* path);
 // leaves the built-in record (the caller looks at the file itself). A
 // null path takes TARVELIN_INSTALL_DIR. The Context is initialised after.
 void LoadToInspect(Context& context, const char* path);
-// Saves the configuration when it was changed since the last save.
+// Saves the configuration when it was changed since the last save, and
+// releases the database library.
 void Done(Context& context);
 // Init with the running program's directory, else with a null path; true
 // when either gave 0.

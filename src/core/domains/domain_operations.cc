@@ -99,6 +99,8 @@ Status AddDomain(Context& context, std::string_view name, const DomainRecord& re
   const int position = domains.Count() - 1;
   const std::string stored = domains.NameAt(position);
   LogChange(context, "", "created", stored, /*is_new=*/true);
+  // Its answer tells nothing: a domain it has already is no failure.
+  if (context.database_storage()) context.backend().AddDomain(stored);
   UpdateConfiguration(context.Channel());
   if (!SaveDomainRecord(context, position, record, /*is_new=*/true, "")) {
     return Status::IOError("the domain " + stored +

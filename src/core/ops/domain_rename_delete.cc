@@ -55,6 +55,16 @@ Status RenameDomain(Context& context, std::string_view old_name, std::string_vie
   const std::string old_stored = domains.NameAt(position);
   const std::string binding = domains.GetBinding(position);
 
+  // The database first: when it refuses, nothing else has changed. The
+  // binding set again below reaches it under the new name.
+  if (context.database_storage() && old_stored != wanted) {
+    const BackendLibrary& backend = context.backend();
+    BackendLibrary::Hold hold(backend);
+    if (!backend.RenameDomain(old_stored, wanted)) {
+      return Status::Unavailable("the database did not rename " + old_stored + ": " +
+                                 backend.Failure("DBRenameDomain").message());
+    }
+  }
   ReplaceMemberEverywhere(context, MemberChange{EveryoneAt(old_stored), EveryoneAt(wanted), true});
   const std::string old_folder = DomainFolder(context, old_stored);
   domains.RenameEntry(position, wanted);
@@ -92,6 +102,7 @@ Status DeleteDomain(Context& context, int position) {
     ReplaceMemberEverywhere(context, MemberChange{EveryoneAt(name), std::nullopt, true});
   }
   LogChange(context, "", "deleted", name, /*is_new=*/false);
+  if (context.database_storage()) context.backend().DeleteDomain(name);
   if (!name.empty()) {
     const std::string folder = DomainFolder(context, name);
     if (!folder.empty()) {

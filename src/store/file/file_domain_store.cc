@@ -117,6 +117,7 @@ bool FileDomainStore::SetBinding(int position, std::string_view addresses) {
   } else if (!WriteFileAtomicCreatingFolder(env_, path, text + "\r\n").ok()) {
     return false;
   }
+  if (Database()) backend_->SetDomainIP(NameAt(position), text);
   ScopedLock lock(locks_, LockId::kGeneral);
   SetBindingFlag(position, !text.empty());
   Record({DomainListChange::Kind::kBind, NameAt(position), "", !text.empty()});
@@ -134,6 +135,11 @@ bool FileDomainStore::Load() {
   ScopedLock lock(locks_, LockId::kGeneral);
   table_.clear();
   long_name_bound_.clear();
+  if (Database() && ReadDatabaseList()) {
+    RebuildIndex();
+    changes_.clear();
+    return true;
+  }
   const std::string domains_cfg = config_path_ + "domains.cfg";
   bool read = false;
   if (FileExists(env_, domains_cfg)) {
@@ -153,6 +159,22 @@ bool FileDomainStore::Load() {
   // The upgrades above append, but the list as loaded is nobody's change.
   changes_.clear();
   return read;
+}
+
+bool FileDomainStore::Database() const {
+  return backend_ != nullptr && backend_->loaded() &&
+         record_.Byte(offsets::kStorageMode) == 2;
+}
+
+bool FileDomainStore::ReadDatabaseList() {
+  BackendLibrary::Hold hold(*backend_);
+  const int32_t count = std::min<int32_t>(backend_->GetDomainCount(), kMaxDomains);
+  if (count <= 0) return false;
+  std::vector<uint8_t> entries(static_cast<size_t>(count) * kDomainEntrySize, 0);
+  if (!backend_->GetDomains(entries.data(), count)) return false;
+  table_ = std::move(entries);
+  SetCount(count);
+  return true;
 }
 
 void FileDomainStore::ReadDomainsFile(const std::string& path) {
@@ -347,6 +369,10 @@ Status FileDomainStore::LoadRecord(std::string_view resolved_name, DomainRecord*
   const FileStamp stamp = env_.GetFileStamp(path).value_or(FileStamp{});
   const int64_t now = env_.NowMonotonicSeconds();
   if (cache_.Get(resolved_name, stamp, now, record)) return Status();
+  if (Database()) {
+    if (backend_->GetDomain(resolved_name, record->data())) return Status();
+    record->fill(0);
+  }
   // Callers take any failure for a domain without its file.
   if (Status read = ReadDomainFile(env_, path, record); !read.ok()) {
     return read.Is(StatusCode::kNotFound) ? read : Status::NotFound(read.ToString());
@@ -358,7 +384,14 @@ Status FileDomainStore::LoadRecord(std::string_view resolved_name, DomainRecord*
 Status FileDomainStore::SaveRecord(std::string_view name, const DomainRecord& record) {
   const std::string folder = FolderOf(name);
   if (folder.empty()) return Status::InvalidArgument("no domain folder for \"" + std::string(name) + "\"");
-  return AsWriteFailure(WriteDomainFile(env_, folder, record));
+  Status database;
+  if (Database() && !backend_->SetDomain(name, record.data())) {
+    const Status why = backend_->Failure("DBSetDomain");
+    database = Status::Unavailable("the database did not store the record of " +
+                                   std::string(name) + ": " + why.message());
+  }
+  TARVELIN_RETURN_IF_ERROR(AsWriteFailure(WriteDomainFile(env_, folder, record)));
+  return database;
 }
 
 int FileDomainStore::IndexLookup(const std::string& lower_name) const {

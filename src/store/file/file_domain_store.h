@@ -10,6 +10,11 @@
 //
 // Each domain's record is its domain.cfg (domain_file.h), read through the
 // domain record cache.
+//
+// In storage mode 2, with the database library loaded, the list comes
+// from the database when it holds any domain, a record is read from the
+// database before domain.cfg, and records and bindings are written to the
+// database too (domain.cfg and bind.dat are written in every mode).
 #pragma once
 
 #include <cstdint>
@@ -20,6 +25,7 @@
 
 #include "platform/env.h"
 #include "platform/lock_table.h"
+#include "store/db/backend_library.h"
 #include "store/domain_store.h"
 #include "store/file/domain_cache.h"
 
@@ -33,15 +39,17 @@ class FileDomainStore : public DomainStore {
  public:
   // The list follows the installation as its owner changes it: the
   // configuration folder, the record that holds the count (offset 7020),
-  // and whether subdomains.dat exists. Works through `env`, which outlives
-  // the store.
+  // and whether subdomains.dat exists. Works through `env` and asks
+  // `backend` (when given) in storage mode 2; both outlive the store.
   FileDomainStore(Env& env, const std::string& config_path, ServerConfig& record,
-                  const bool& subdomains_enabled, LockTable& locks)
+                  const bool& subdomains_enabled, LockTable& locks,
+                  const BackendLibrary* backend = nullptr)
       : env_(env),
         config_path_(config_path),
         record_(record),
         subdomains_enabled_(subdomains_enabled),
         locks_(locks),
+        backend_(backend),
         cache_(locks) {}
 
   // Reads domains.cfg (or the oldest layout inside settings.cfg), applies
@@ -103,13 +111,16 @@ class FileDomainStore : public DomainStore {
   // configuration directory.
   std::string FolderOf(std::string_view name) const;
 
-  // domain.cfg of the resolved name's folder, through the cache. The stamp
+  // domain.cfg of the resolved name's folder, through the cache (in
+  // database mode the database's record comes before the file). The stamp
   // is taken before the read: a rewrite in between leaves the entry with
   // an older stamp than its bytes, so it is read again later rather than
   // served stale.
   Status LoadRecord(std::string_view resolved_name, DomainRecord* record) override;
-  // Replaces domain.cfg, creating the folder when missing. The cache is not
-  // filled: its entry turns stale by the file's new stamp.
+  // Replaces domain.cfg, creating the folder when missing; in database
+  // mode stores the record in the database first, and fails when the
+  // database refuses it (domain.cfg is written all the same). The cache is
+  // not filled: its entry turns stale by the file's new stamp.
   Status SaveRecord(std::string_view name, const DomainRecord& record) override;
   // DomainCache::SetUp from the record.
   void SetUpCache() override;
@@ -134,6 +145,10 @@ class FileDomainStore : public DomainStore {
   void Record(DomainListChange change);
   void ReplayOne(const DomainListChange& change);
 
+  // Storage mode 2 with the database library loaded.
+  bool Database() const;
+  // The list from the database, when it holds any domain.
+  bool ReadDatabaseList();
   void ReadDomainsFile(const std::string& path);
   void ReadLegacySettings();
   void UpgradeFromFixedTable();
@@ -150,6 +165,7 @@ class FileDomainStore : public DomainStore {
   ServerConfig& record_;
   const bool& subdomains_enabled_;
   LockTable& locks_;
+  const BackendLibrary* backend_;  // null: files only
   std::vector<uint8_t> table_;
   std::vector<bool> long_name_bound_;           // binding flags of 95-character names
   std::unordered_map<std::string, int> index_;  // name -> position
