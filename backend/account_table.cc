@@ -18,8 +18,12 @@ Result<std::optional<int64_t>> KnownDomain(SqlConnection& connection, std::strin
                   {ToLower(Trim(domain))});
 }
 
+// Positions run 0 .. count-1 without gaps, so the highest one answers
+// through the (domain, position) index instead of a count of the domain.
 Result<int64_t> CountIn(SqlConnection& connection, int64_t ordinal) {
-  auto count = FirstInt(connection, "SELECT count(*) FROM accounts WHERE domain = ?", {ordinal});
+  auto count = FirstInt(connection,
+                        "SELECT coalesce(max(position) + 1, 0) FROM accounts WHERE domain = ?",
+                        {ordinal});
   if (!count.ok()) return count.status();
   return count->value_or(0);
 }
@@ -113,32 +117,31 @@ Status SaveAccount(SqlConnection& connection, std::string_view domain, const Use
   if (!count.ok()) return count.status();
   const std::string_view bytes(reinterpret_cast<const char*>(record.data()), record.size());
   int64_t at = *position;
-  if (at == -1 || at == *count) {
+  const bool adding = at == -1 || at == *count;
+  Result<std::optional<int64_t>> id = std::optional<int64_t>();
+  if (adding) {
     at = *count;
-    TARVELIN_RETURN_IF_ERROR(
-        Run(connection,
-            "INSERT INTO accounts (domain, position, type, mailbox_lower, "
-            "full_name, record) VALUES (?, ?, ?, ?, ?, ?)",
-            {*ordinal, at, columns.type, columns.mailbox_lower, columns.full_name, bytes})
-            .status());
+    id = FirstInt(connection,
+                  "INSERT INTO accounts (domain, position, type, mailbox_lower, "
+                  "full_name, record) VALUES (?, ?, ?, ?, ?, ?) RETURNING id",
+                  {*ordinal, at, columns.type, columns.mailbox_lower, columns.full_name, bytes});
   } else if (at >= 0 && at < *count) {
-    TARVELIN_RETURN_IF_ERROR(
-        Run(connection,
-            "UPDATE accounts SET type = ?, mailbox_lower = ?, full_name = ?, "
-            "record = ? WHERE domain = ? AND position = ?",
-            {columns.type, columns.mailbox_lower, columns.full_name, bytes, *ordinal, at})
-            .status());
+    id = FirstInt(connection,
+                  "UPDATE accounts SET type = ?, mailbox_lower = ?, full_name = ?, "
+                  "record = ? WHERE domain = ? AND position = ? RETURNING id",
+                  {columns.type, columns.mailbox_lower, columns.full_name, bytes, *ordinal, at});
   } else {
     return Status::InvalidArgument("position " + std::to_string(at) +
                                    " is past the end of domain '" + ToLower(Trim(domain)) + "' (" +
                                    std::to_string(*count) + " accounts)");
   }
-  auto id = FirstInt(connection, "SELECT id FROM accounts WHERE domain = ? AND position = ?",
-                     {*ordinal, at});
   if (!id.ok()) return id.status();
   if (!id->has_value()) return Status::Corruption("the account just written is not there");
-  TARVELIN_RETURN_IF_ERROR(
-      Run(connection, "DELETE FROM account_aliases WHERE account_id = ?", {**id}).status());
+  // A new account has no alias rows yet.
+  if (!adding) {
+    TARVELIN_RETURN_IF_ERROR(
+        Run(connection, "DELETE FROM account_aliases WHERE account_id = ?", {**id}).status());
+  }
   TARVELIN_RETURN_IF_ERROR(AddAliasRows(connection, **id, *ordinal, columns.aliases));
   TARVELIN_RETURN_IF_ERROR(transaction.Commit());
   *position = static_cast<int32_t>(at);

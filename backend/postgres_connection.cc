@@ -16,7 +16,6 @@ namespace {
 
 // Type oids of the server's built-in types (pg_type.h is a server header).
 constexpr Oid kBoolOid = 16;
-constexpr Oid kByteaOid = 17;
 constexpr Oid kInt8Oid = 20;
 constexpr Oid kInt2Oid = 21;
 constexpr Oid kInt4Oid = 23;
@@ -316,7 +315,7 @@ class PostgresConnection final : public SqlConnection {
     }
     Rewritten rewritten = RewritePlaceholders(sql);
     std::string name = NextName();
-    TARVELIN_RETURN_IF_ERROR(RunOnce(sql, [&] {
+    TARVELIN_RETURN_IF_ERROR(RunRepeatable(sql, [&] {
       return PQprepare(connection_, name.c_str(), rewritten.sql.c_str(), rewritten.parameters,
                        nullptr);
     }));
@@ -342,7 +341,7 @@ class PostgresConnection final : public SqlConnection {
     if (in_transaction_) {
       return Status::InvalidArgument("PostgreSQL: a transaction is already open");
     }
-    TARVELIN_RETURN_IF_ERROR(RunOnce("BEGIN", [&] { return PQexec(connection_, "BEGIN"); }));
+    TARVELIN_RETURN_IF_ERROR(RunRepeatable("BEGIN", [&] { return PQexec(connection_, "BEGIN"); }));
     in_transaction_ = true;
     return Status::Ok();
   }
@@ -396,7 +395,7 @@ class PostgresConnection final : public SqlConnection {
   // Runs a command that changes nothing on the server (BEGIN, a prepare):
   // when the connection turns out broken, it is made again and the command
   // runs once more, so the first call after a server restart works.
-  Status RunOnce(std::string_view sql, const std::function<PGresult*()>& command) {
+  Status RunRepeatable(std::string_view sql, const std::function<PGresult*()>& command) {
     TARVELIN_RETURN_IF_ERROR(Usable());
     PGresult* result = command();
     Status status = Check(result, PGRES_COMMAND_OK, sql);
@@ -474,7 +473,7 @@ Result<bool> PostgresStatement::Step() {
   TARVELIN_RETURN_IF_ERROR(connection_.Usable());
   if (prepared_in_ != connection_.session()) {
     name_ = connection_.NextName();
-    TARVELIN_RETURN_IF_ERROR(connection_.RunOnce(sql_, [&] {
+    TARVELIN_RETURN_IF_ERROR(connection_.RunRepeatable(sql_, [&] {
       return PQprepare(connection_.handle(), name_.c_str(), rewritten_.sql.c_str(),
                        rewritten_.parameters, nullptr);
     }));

@@ -5,29 +5,16 @@
 #include <memory>
 #include <string>
 
-#include "backend/postgres_connection.h"
-#include "support/postgres_server.h"
+#include "backend/engine_fixture.h"
 
 namespace tarvelin::backend {
 namespace {
 
-using ::tarvelin::testing::PostgresServer;
-
-class ChallengeStoreTest : public ::testing::Test {
+class ChallengeStoreTest : public EngineTest {
  protected:
-  static void SetUpTestSuite() { server_ = new PostgresServer(); }
-  static void TearDownTestSuite() {
-    delete server_;
-    server_ = nullptr;
-  }
-
   void SetUp() override {
-    ASSERT_TRUE(server_->ok()) << server_->why();
-    auto settings = ParseConnectionText(server_->BackendConnectionText());
-    ASSERT_TRUE(settings.ok()) << settings.status().ToString();
-    auto connection = OpenPostgres(*settings);
-    ASSERT_TRUE(connection.ok()) << connection.status().ToString();
-    db_ = std::move(*connection);
+    EngineTest::SetUp();
+    if (HasFatalFailure()) return;
     ASSERT_TRUE(DropChallengeTables(*db_).ok());
     ASSERT_TRUE(CreateChallengeTables(*db_).ok());
   }
@@ -43,14 +30,9 @@ class ChallengeStoreTest : public ::testing::Test {
     EXPECT_TRUE(found.ok()) << found.status().ToString();
     return found.ok() ? *found : std::nullopt;
   }
-
-  static PostgresServer* server_;
-  std::unique_ptr<SqlConnection> db_;
 };
 
-PostgresServer* ChallengeStoreTest::server_ = nullptr;
-
-TEST_F(ChallengeStoreTest, FindsAPairWhateverTheCaseOfItsAddresses) {
+TEST_P(ChallengeStoreTest, FindsAPairWhateverTheCaseOfItsAddresses) {
   Add(" Ann@Example.COM ", "Bob@Local.Test", "2", "0123456789abcdef0123456789abcdef");
   auto pair = Find("ann@example.com", "BOB@local.test");
   ASSERT_TRUE(pair.has_value());
@@ -63,7 +45,7 @@ TEST_F(ChallengeStoreTest, FindsAPairWhateverTheCaseOfItsAddresses) {
   EXPECT_FALSE(Find("ann@example.com", "carl@local.test").has_value());
 }
 
-TEST_F(ChallengeStoreTest, AddingAKnownPairKeepsItsStateAndFolder) {
+TEST_P(ChallengeStoreTest, AddingAKnownPairKeepsItsStateAndFolder) {
   Add("ann@example.com", "bob@local.test", "2", "pending-folder");
   Status again = AddChallenge(*db_, {"ANN@example.com", "bob@local.test", "1", ""});
   EXPECT_TRUE(again.Is(StatusCode::kAlreadyExists)) << again.ToString();
@@ -75,7 +57,7 @@ TEST_F(ChallengeStoreTest, AddingAKnownPairKeepsItsStateAndFolder) {
   EXPECT_EQ(pair->folder, "pending-folder");
 }
 
-TEST_F(ChallengeStoreTest, RefusesWhatWouldBreakTheStoreOrItsList) {
+TEST_P(ChallengeStoreTest, RefusesWhatWouldBreakTheStoreOrItsList) {
   const struct {
     ChallengePair pair;
     const char* message;
@@ -108,7 +90,7 @@ TEST_F(ChallengeStoreTest, RefusesWhatWouldBreakTheStoreOrItsList) {
   EXPECT_EQ(Find("ann@example.com", "bob@local.test")->state, "2");
 }
 
-TEST_F(ChallengeStoreTest, SetsTheStateOfAKnownPairOnly) {
+TEST_P(ChallengeStoreTest, SetsTheStateOfAKnownPairOnly) {
   Add("ann@example.com", "bob@local.test", "2", "folder-a");
   ASSERT_TRUE(SetChallengeState(*db_, "Ann@Example.com", "bob@LOCAL.test", "1").ok());
   auto pair = Find("ann@example.com", "bob@local.test");
@@ -122,7 +104,7 @@ TEST_F(ChallengeStoreTest, SetsTheStateOfAKnownPairOnly) {
   EXPECT_FALSE(Find("carl@example.com", "bob@local.test").has_value());
 }
 
-TEST_F(ChallengeStoreTest, DeletesOnePairAndSaysWhenThereWasNone) {
+TEST_P(ChallengeStoreTest, DeletesOnePairAndSaysWhenThereWasNone) {
   Add("ann@example.com", "bob@local.test", "2");
   Add("ann@example.com", "dora@local.test", "2");
   ASSERT_TRUE(DeleteChallenge(*db_, "BOB@local.test", "ann@EXAMPLE.com").ok());
@@ -131,7 +113,7 @@ TEST_F(ChallengeStoreTest, DeletesOnePairAndSaysWhenThereWasNone) {
   EXPECT_TRUE(DeleteChallenge(*db_, "bob@local.test", "ann@example.com").Is(StatusCode::kNotFound));
 }
 
-TEST_F(ChallengeStoreTest, ListsByRecipientAndState) {
+TEST_P(ChallengeStoreTest, ListsByRecipientAndState) {
   Add("zed@example.com", "bob@local.test", "2", "f1");
   Add("ann@example.com", "bob@local.test", "1");
   Add("ann@example.com", "dora@local.test", "3", "f2");
@@ -163,7 +145,7 @@ TEST_F(ChallengeStoreTest, ListsByRecipientAndState) {
   }
 }
 
-TEST_F(ChallengeStoreTest, KeepsSingleByteTextsAndCutsThemTo255) {
+TEST_P(ChallengeStoreTest, KeepsSingleByteTextsAndCutsThemTo255) {
   const std::string long_sender = std::string(300, 'a') + "@example.com";
   const std::string latin = "j\xe9r\xf4me@example.com";  // not UTF-8
   Add(long_sender, "bob@local.test", "2", std::string(300, 'f'));
@@ -177,7 +159,7 @@ TEST_F(ChallengeStoreTest, KeepsSingleByteTextsAndCutsThemTo255) {
   EXPECT_EQ(kept->sender, latin);
 }
 
-TEST_F(ChallengeStoreTest, WithoutTheTableCallsFailAndSayWhich) {
+TEST_P(ChallengeStoreTest, WithoutTheTableCallsFailAndSayWhich) {
   ASSERT_TRUE(DropChallengeTables(*db_).ok());
   ASSERT_TRUE(DropChallengeTables(*db_).ok()) << "dropping twice is no failure";
   auto found = FindChallenge(*db_, "ann@example.com", "bob@local.test");
@@ -190,6 +172,8 @@ TEST_F(ChallengeStoreTest, WithoutTheTableCallsFailAndSayWhich) {
   Add("ann@example.com", "bob@local.test", "2");
   EXPECT_TRUE(Find("ann@example.com", "bob@local.test").has_value());
 }
+
+TARVELIN_ON_EVERY_ENGINE(ChallengeStoreTest);
 
 }  // namespace
 }  // namespace tarvelin::backend

@@ -16,6 +16,7 @@
 #include "foundation/bytes.h"
 #include "schema/user_record.h"
 #include "schema/user_record_offsets.h"
+#include "support/postgres_server.h"
 #include "support/temp_dir.h"
 
 namespace tarvelin::testing {
@@ -27,10 +28,27 @@ struct ConnectionFactory {
   std::function<std::string(const std::string& scratch)> make;
 };
 
+// A database of its own on the one PostgreSQL server of the test process,
+// started on first use.
+inline std::string NewPostgresDatabase() {
+  static PostgresServer server;
+  static int databases = 0;
+  if (!server.ok()) return "driver=postgresql;host=/nonexistent;dbname=" + server.why();
+  const std::string name = "exports_" + std::to_string(++databases);
+  std::string why;
+  if (!server.RunSql("CREATE DATABASE " + name + ";", &why)) {
+    return "driver=postgresql;host=/nonexistent;dbname=" + why;
+  }
+  return "driver=postgresql;host=" + server.socket_folder() +
+         ";port=" + std::to_string(server.port()) + ";user=" + server.user() + ";dbname=" + name;
+}
+
 inline std::vector<ConnectionFactory> ConnectionFactories() {
-  return {{"sqlite", [](const std::string& scratch) {
+  return {{"sqlite",
+           [](const std::string& scratch) {
              return "driver=sqlite;database=" + scratch + "accounts.db";
-           }}};
+           }},
+          {"postgresql", [](const std::string&) { return NewPostgresDatabase(); }}};
 }
 
 inline void PrintTo(const ConnectionFactory& factory, std::ostream* out) { *out << factory.name; }

@@ -5,29 +5,16 @@
 #include <memory>
 #include <string>
 
-#include "backend/postgres_connection.h"
-#include "support/postgres_server.h"
+#include "backend/engine_fixture.h"
 
 namespace tarvelin::backend {
 namespace {
 
-using ::tarvelin::testing::PostgresServer;
-
-class LogTablesTest : public ::testing::Test {
+class LogTablesTest : public EngineTest {
  protected:
-  static void SetUpTestSuite() { server_ = new PostgresServer(); }
-  static void TearDownTestSuite() {
-    delete server_;
-    server_ = nullptr;
-  }
-
   void SetUp() override {
-    ASSERT_TRUE(server_->ok()) << server_->why();
-    auto settings = ParseConnectionText(server_->BackendConnectionText());
-    ASSERT_TRUE(settings.ok()) << settings.status().ToString();
-    auto connection = OpenPostgres(*settings);
-    ASSERT_TRUE(connection.ok()) << connection.status().ToString();
-    db_ = std::move(*connection);
+    EngineTest::SetUp();
+    if (HasFatalFailure()) return;
     ASSERT_TRUE(DropLogTables(*db_).ok());
   }
 
@@ -47,14 +34,9 @@ class LogTablesTest : public ::testing::Test {
     }
     return out;
   }
-
-  static PostgresServer* server_;
-  std::unique_ptr<SqlConnection> db_;
 };
 
-PostgresServer* LogTablesTest::server_ = nullptr;
-
-TEST_F(LogTablesTest, TheFirstEntryMakesTheTableAndEntriesKeepTheirOrder) {
+TEST_P(LogTablesTest, TheFirstEntryMakesTheTableAndEntriesKeepTheirOrder) {
   const LogEntry entries[] = {
       {0, 1, "Connection from 192.0.2.7", "2026-12-11 03:04:05", "1a2b", "SMTP", ""},
       {11, 1, "tarvelin-admin function LoadLibrary('/x/db.so') error 2 : gone",
@@ -74,7 +56,7 @@ TEST_F(LogTablesTest, TheFirstEntryMakesTheTableAndEntriesKeepTheirOrder) {
             "\"quoted\" \xe9t\xe9\n");
 }
 
-TEST_F(LogTablesTest, RefusesKindsThatNoLogHas) {
+TEST_P(LogTablesTest, RefusesKindsThatNoLogHas) {
   for (int32_t kind : {-1, 16, 1000}) {
     Status status = AppendLogEntry(*db_, {kind, 1, "m", "t", "1", "SMTP", ""});
     EXPECT_TRUE(status.Is(StatusCode::kInvalidArgument)) << kind;
@@ -84,7 +66,7 @@ TEST_F(LogTablesTest, RefusesKindsThatNoLogHas) {
   EXPECT_EQ(Entries(), "15 1 t|1|SMTP||m\n");
 }
 
-TEST_F(LogTablesTest, LogsAgainAfterTheTablesWereDroppedUnderIt) {
+TEST_P(LogTablesTest, LogsAgainAfterTheTablesWereDroppedUnderIt) {
   ASSERT_TRUE(CreateLogTables(*db_).ok());
   ASSERT_TRUE(CreateLogTables(*db_).ok()) << "creating twice is no failure";
   ASSERT_TRUE(AppendLogEntry(*db_, {1, 1, "before", "t1", "1", "POP3", ""}).ok());
@@ -95,6 +77,8 @@ TEST_F(LogTablesTest, LogsAgainAfterTheTablesWereDroppedUnderIt) {
   ASSERT_TRUE(status.ok()) << status.ToString();
   EXPECT_EQ(Entries(), "1 1 t2|1|POP3||after\n");
 }
+
+TARVELIN_ON_EVERY_ENGINE(LogTablesTest);
 
 }  // namespace
 }  // namespace tarvelin::backend
