@@ -2,23 +2,30 @@
 // the same time: each loads the record, changes its setting and saves it,
 // so without one step for the three, a save carries the other program's
 // setting back to what it loaded. Each program reads its own setting back
-// after every change and says when it finds it lost.
+// after every change and says when it finds it lost. The same holds in
+// every storage mode.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
+#include "support/cli_installation.h"
 #include "support/cli_runner.h"
-#include "support/temp_dir.h"
+#include "support/storage_modes.h"
 
 namespace tarvelin {
 namespace {
 
-class SameRecordChangesTest : public ::testing::Test {
+using testing::StorageMode;
+
+class SameRecordChangesTest : public ::testing::TestWithParam<StorageMode> {
  protected:
   void SetUp() override {
-    admin_ = AdminProgram() + " --install-dir " + dir_.path() + "inst";
-    const CommandRun created = Shell(admin_ + " create --domain example.org");
-    ASSERT_EQ(created.exit_code, 0) << created.output;
+    const std::string unavailable = testing::StorageModeUnavailable(GetParam());
+    if (!unavailable.empty()) GTEST_SKIP() << unavailable;
+    installation_ = std::make_unique<testing::CliInstallation>(GetParam(), "example.org");
+    ASSERT_EQ(installation_->why(), "");
+    admin_ = installation_->AdminCommand();
     const CommandRun added =
         Shell("echo Secret-1234 | " + admin_ + " account add bob@example.org --password-stdin");
     ASSERT_EQ(added.exit_code, 0) << added.output;
@@ -41,11 +48,11 @@ class SameRecordChangesTest : public ::testing::Test {
     return Shell("(" + first + ") & (" + second + ") & wait");
   }
 
-  testing::TempDir dir_;
+  std::unique_ptr<testing::CliInstallation> installation_;
   std::string admin_;
 };
 
-TEST_F(SameRecordChangesTest, DomainSettingsOfTwoProgramsAreBothKept) {
+TEST_P(SameRecordChangesTest, DomainSettingsOfTwoProgramsAreBothKept) {
   // A domain added as users add one, with its record.
   const CommandRun added = Shell(admin_ + " domain add d.example");
   ASSERT_EQ(added.exit_code, 0) << added.output;
@@ -57,7 +64,7 @@ TEST_F(SameRecordChangesTest, DomainSettingsOfTwoProgramsAreBothKept) {
   EXPECT_EQ(run.output, "");
 }
 
-TEST_F(SameRecordChangesTest, AccountSettingsOfTwoProgramsAreBothKept) {
+TEST_P(SameRecordChangesTest, AccountSettingsOfTwoProgramsAreBothKept) {
   const std::string set = "account set bob@example.org";
   const std::string show = "account show bob@example.org";
   // The display name and the account state.
@@ -65,6 +72,11 @@ TEST_F(SameRecordChangesTest, AccountSettingsOfTwoProgramsAreBothKept) {
       Together(Loop(30, set, show, 2, "name-$i"), Loop(30, set, show, 17, "$((i % 2))"));
   EXPECT_EQ(run.output, "");
 }
+
+INSTANTIATE_TEST_SUITE_P(StorageModes, SameRecordChangesTest,
+                         ::testing::Values(StorageMode::kFiles, StorageMode::kSqlite,
+                                           StorageMode::kPostgres),
+                         testing::StorageModeName);
 
 }  // namespace
 }  // namespace tarvelin
