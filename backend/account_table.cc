@@ -28,24 +28,37 @@ Result<int64_t> CountIn(SqlConnection& connection, int64_t ordinal) {
   return count->value_or(0);
 }
 
-// The first account of the domain, by position, holding one of `items`.
-Result<std::optional<FoundAccount>> FirstWithAlias(SqlConnection& connection, int64_t ordinal,
-                                                   const std::vector<std::string>& items) {
+// The first account of the domain, by position, holding one of `items`:
+// one indexed query per item, the domain found by name in the same query.
+// Without `with_record` only the position is read.
+Result<std::optional<FoundAccount>> FirstWithAlias(SqlConnection& connection,
+                                                   std::string_view domain,
+                                                   const std::vector<std::string>& items,
+                                                   bool with_record) {
+  const std::string lower = ToLower(Trim(domain));
   std::optional<FoundAccount> best;
   for (const std::string& item : items) {
     auto statement = Bound(connection,
-                           "SELECT a.position, a.record FROM account_aliases al "
-                           "JOIN accounts a ON a.id = al.account_id "
-                           "WHERE al.domain = ? AND al.alias_lower = ? "
-                           "ORDER BY a.position LIMIT 1",
-                           {ordinal, item});
+                           with_record ? "SELECT a.position, a.record FROM domains d "
+                                         "JOIN account_aliases al ON al.domain = d.ordinal "
+                                         "JOIN accounts a ON a.id = al.account_id "
+                                         "WHERE d.name = ? AND al.alias_lower = ? "
+                                         "ORDER BY a.position LIMIT 1"
+                                       : "SELECT a.position FROM domains d "
+                                         "JOIN account_aliases al ON al.domain = d.ordinal "
+                                         "JOIN accounts a ON a.id = al.account_id "
+                                         "WHERE d.name = ? AND al.alias_lower = ? "
+                                         "ORDER BY a.position LIMIT 1",
+                           {lower, item});
     if (!statement.ok()) return statement.status();
     auto row = (*statement)->Step();
     if (!row.ok()) return row.status();
     if (*row) {
       const auto position = static_cast<int32_t>((*statement)->ColumnInt(0));
       if (!best || position < best->position) {
-        best = FoundAccount{RecordFromBytes((*statement)->ColumnBytes(1)), "", position};
+        best = FoundAccount{with_record ? RecordFromBytes((*statement)->ColumnBytes(1))
+                                        : UserRecord{},
+                            "", position};
       }
     }
     (*statement)->Reset();
@@ -95,10 +108,7 @@ Result<std::optional<UserRecord>> AccountAt(SqlConnection& connection, std::stri
 
 Result<int32_t> PositionOfAlias(SqlConnection& connection, std::string_view domain,
                                 std::string_view alias) {
-  auto ordinal = KnownDomain(connection, domain);
-  if (!ordinal.ok()) return ordinal.status();
-  if (!ordinal->has_value()) return -1;
-  auto found = FirstWithAlias(connection, **ordinal, ListItems(alias));
+  auto found = FirstWithAlias(connection, domain, ListItems(alias), false);
   if (!found.ok()) return found.status();
   return found->has_value() ? (*found)->position : -1;
 }
@@ -184,10 +194,7 @@ Result<FoundAccount> LocalAccount(SqlConnection& connection, std::string_view ad
   const std::string domain = ToLower(Trim(address.substr(at + 1)));
   const std::string not_found =
       "no account '" + Trim(address.substr(0, at)) + "' in domain '" + domain + "'";
-  auto ordinal = KnownDomain(connection, domain);
-  if (!ordinal.ok()) return ordinal.status();
-  if (!ordinal->has_value()) return Status::NotFound(not_found);
-  auto found = FirstWithAlias(connection, **ordinal, ListItems(address.substr(0, at)));
+  auto found = FirstWithAlias(connection, domain, ListItems(address.substr(0, at)), true);
   if (!found.ok()) return found.status();
   if (!found->has_value()) return Status::NotFound(not_found);
   (*found)->domain = domain;
