@@ -9,6 +9,7 @@
 #include "platform/os_path.h"
 #include "schema/domain_record_layout.h"
 #include "schema/user_record_offsets.h"
+#include "store/db/backend_library.h"
 #include "store/file/group_files.h"
 
 namespace tarvelin {
@@ -92,6 +93,13 @@ int PositionOfAlias(const Context& context, std::string_view domain, std::string
 }
 
 bool AliasAvailable(const Context& context, std::string_view domain, std::string_view aliases) {
+  if (context.database_storage()) {
+    const BackendLibrary& backend = context.backend();
+    BackendLibrary::Hold hold(backend);
+    // A "taken" answer is confirmed by position: a call that failed answers
+    // false too, and the write that follows then says why it fails.
+    if (backend.CheckNewAlias(domain, aliases)) return true;
+  }
   return PositionOfAlias(context, domain, aliases) < 0;
 }
 
