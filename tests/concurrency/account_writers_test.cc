@@ -153,9 +153,13 @@ TEST_P(AccountWritersTest, TwoImportsAtOnceFillEveryPositionOnce) {
   TwoImportsFillEveryPositionOnce(1000);
 }
 
-// The full provisioning figure, about a minute per database mode on a
-// loaded two-core machine: run by name with --gtest_also_run_disabled_tests.
-TEST_P(AccountWritersTest, DISABLED_TwoImportsOfFiveThousandEachFillEveryPositionOnce) {
+// The full provisioning figure in the database modes (seconds each). In
+// files every add rewrites part of users.cfg and the run takes minutes, so
+// files mode has only the thousand above.
+TEST_P(AccountWritersTest, TwoImportsOfFiveThousandEachFillEveryPositionOnce) {
+  if (GetParam() == StorageMode::kFiles) {
+    GTEST_SKIP() << "2 x 5,000 in files mode takes minutes; the 2 x 1,000 case covers it";
+  }
   TwoImportsFillEveryPositionOnce(5000);
 }
 
