@@ -46,7 +46,7 @@ std::string FillDomain(DbLibrary& db, Database& database, int32_t accounts, std:
   for (int32_t n = 0; n < accounts; ++n) {
     const std::string name = "user" + std::to_string(n);
     const UserRecord record =
-        MakeRecord(AccountSpec().aliases(name).mailbox(name).password("secret").full_name(
+        MakeRecord(AccountFields().aliases(name).mailbox(name).password("secret").full_name(
             "User Number " + std::to_string(n)));
     int32_t position = -1;
     if (db.DBSaveUsers(DbText(domain).in(), record.data(), &position) == 0) {

@@ -24,11 +24,11 @@ std::vector<std::string> AliasesOf(const std::vector<UserRecord>& records) {
 
 TEST_P(DbAccountsTest, KeepPositionsLikeTheFileStore) {
   AddDomain("d.example");
-  EXPECT_EQ(Save("d.example", MakeRecord(AccountSpec().aliases("a"))), 0);
-  EXPECT_EQ(Save("d.example", MakeRecord(AccountSpec().aliases("b"))), 1);
-  EXPECT_EQ(Save("d.example", MakeRecord(AccountSpec().aliases("c")), 2), 2) << "the count appends";
-  EXPECT_EQ(Save("d.example", MakeRecord(AccountSpec().aliases("d"))), 3);
-  EXPECT_EQ(Save("d.example", MakeRecord(AccountSpec().aliases("B2")), 1), 1) << "replaces";
+  EXPECT_EQ(Save("d.example", MakeRecord(AccountFields().aliases("a"))), 0);
+  EXPECT_EQ(Save("d.example", MakeRecord(AccountFields().aliases("b"))), 1);
+  EXPECT_EQ(Save("d.example", MakeRecord(AccountFields().aliases("c")), 2), 2) << "the count appends";
+  EXPECT_EQ(Save("d.example", MakeRecord(AccountFields().aliases("d"))), 3);
+  EXPECT_EQ(Save("d.example", MakeRecord(AccountFields().aliases("B2")), 1), 1) << "replaces";
   EXPECT_EQ(AliasesOf(Scan("d.example")), (std::vector<std::string>{"a", "B2", "c", "d"}));
 
   // Refused writes, each with its reason; nothing changes.
@@ -38,13 +38,13 @@ TEST_P(DbAccountsTest, KeepPositionsLikeTheFileStore) {
     std::string domain;
     std::string error;
   } refused[] = {
-      {MakeRecord(AccountSpec().aliases("e")), 5, "d.example",
+      {MakeRecord(AccountFields().aliases("e")), 5, "d.example",
        "position 5 is past the end of domain 'd.example' (4 accounts)"},
-      {MakeRecord(AccountSpec().aliases("e")), -2, "d.example",
+      {MakeRecord(AccountFields().aliases("e")), -2, "d.example",
        "position -2 is past the end of domain 'd.example' (4 accounts)"},
-      {MakeRecord(AccountSpec().aliases(" ; ")), -1, "d.example",
+      {MakeRecord(AccountFields().aliases(" ; ")), -1, "d.example",
        "an account needs at least one alias"},
-      {MakeRecord(AccountSpec().aliases("e")), -1, "none.example",
+      {MakeRecord(AccountFields().aliases("e")), -1, "none.example",
        "no domain 'none.example' in the database"},
   };
   for (const auto& c : refused) {
@@ -60,7 +60,7 @@ TEST_P(DbAccountsTest, KeepPositionsLikeTheFileStore) {
   UserRecord record{};
   record.fill(0x77);
   EXPECT_EQ(db_.DBGetUsers(DbText("D.Example").in(), record.data(), 2), 4);
-  EXPECT_EQ(record, MakeRecord(AccountSpec().aliases("c")));
+  EXPECT_EQ(record, MakeRecord(AccountFields().aliases("c")));
   record.fill(0x77);
   EXPECT_EQ(db_.DBGetUsersReal(DbText("d.example").in(), record.data(), 4), 4);
   EXPECT_EQ(record[0], 0x77);
@@ -76,14 +76,14 @@ TEST_P(DbAccountsTest, KeepPositionsLikeTheFileStore) {
   EXPECT_EQ(db_.LastError(), "no account at position 3 of domain 'd.example'");
   ASSERT_EQ(db_.DBDeleteUsers(0), 1);
   EXPECT_EQ(AliasesOf(Scan("d.example")), (std::vector<std::string>{"c", "d"}));
-  EXPECT_EQ(Save("d.example", MakeRecord(AccountSpec().aliases("e"))), 2)
+  EXPECT_EQ(Save("d.example", MakeRecord(AccountFields().aliases("e"))), 2)
       << "appends after the shift";
   EXPECT_EQ(db_.DBGetUsersIndex(DbText("d.example").in(), DbText("e").in()), 2);
 }
 
 TEST_P(DbAccountsTest, DeleteNeedsAGetUsersOnTheSameThread) {
   AddDomain("d.example");
-  ASSERT_EQ(Save("d.example", MakeRecord(AccountSpec().aliases("a"))), 0);
+  ASSERT_EQ(Save("d.example", MakeRecord(AccountFields().aliases("a"))), 0);
   std::string error;
   std::thread([&] {
     EXPECT_EQ(db_.DBDeleteUsers(0), 0);
@@ -103,9 +103,9 @@ TEST_P(DbAccountsTest, LookupsAgreeWithAScan) {
   const char* lists[] = {"Ann; anna ;A.Smith",  "bob",        "  Carl;carlos", "dave;ann",
                          "o'brien;back\\slash", "semi;colon", "x\xE4y",        "eve;EVE"};
   for (const char* list : lists)
-    ASSERT_GE(Save("d.example", MakeRecord(AccountSpec().aliases(list))), 0);
-  ASSERT_EQ(Save("e.example", MakeRecord(AccountSpec().aliases("zed"))), 0);
-  ASSERT_EQ(Save("d.example", MakeRecord(AccountSpec().aliases("bobby")), 1), 1);  // bob is gone
+    ASSERT_GE(Save("d.example", MakeRecord(AccountFields().aliases(list))), 0);
+  ASSERT_EQ(Save("e.example", MakeRecord(AccountFields().aliases("zed"))), 0);
+  ASSERT_EQ(Save("d.example", MakeRecord(AccountFields().aliases("bobby")), 1), 1);  // bob is gone
   ASSERT_EQ(Count("d.example"), 8);
   ASSERT_EQ(db_.DBDeleteUsers(2), 1);  // carl, carlos are gone
 
@@ -141,11 +141,11 @@ TEST_P(DbAccountsTest, FindsTheFirstAccountWhoseNameHoldsAText) {
   AddDomain("one.example");
   AddDomain("two.example");
   ASSERT_EQ(
-      Save("two.example", MakeRecord(AccountSpec().aliases("a").full_name("Ann O'Neil;note"))), 0);
+      Save("two.example", MakeRecord(AccountFields().aliases("a").full_name("Ann O'Neil;note"))), 0);
   ASSERT_EQ(Save("one.example",
-                 MakeRecord(AccountSpec().aliases("b").full_name("Bob \"B\" Back\\slash"))),
+                 MakeRecord(AccountFields().aliases("b").full_name("Bob \"B\" Back\\slash"))),
             0);
-  ASSERT_EQ(Save("one.example", MakeRecord(AccountSpec().aliases("c").full_name("Carl O'Neil"))),
+  ASSERT_EQ(Save("one.example", MakeRecord(AccountFields().aliases("c").full_name("Carl O'Neil"))),
             1);
   const struct {
     std::string text;
@@ -181,13 +181,13 @@ TEST_P(DbAccountsTest, MailboxConflicts) {
   db_.DBSetDomainIP(DbText("a.example").in(), DbText("10.0.0.1").in());
   db_.DBSetDomainIP(DbText("b.example").in(), DbText("10.0.0.2").in());
   ASSERT_EQ(
-      Save("a.example", MakeRecord(AccountSpec().aliases("ann").mailbox("Ann").password("pw"))), 0);
+      Save("a.example", MakeRecord(AccountFields().aliases("ann").mailbox("Ann").password("pw"))), 0);
   ASSERT_EQ(
       Save("a.example",
-           MakeRecord(AccountSpec().type(4).aliases("route").mailbox("route").password("pw"))),
+           MakeRecord(AccountFields().type(4).aliases("route").mailbox("route").password("pw"))),
       1);
   ASSERT_EQ(
-      Save("b.example", MakeRecord(AccountSpec().aliases("bob").mailbox("bob").password("pw"))), 0);
+      Save("b.example", MakeRecord(AccountFields().aliases("bob").mailbox("bob").password("pw"))), 0);
   const struct {
     const char* mailbox;
     const char* password;

@@ -132,7 +132,7 @@ TEST_P(DbConnectionTest, TwoProcessesAddingToOneDomainNeverShareAPosition) {
       if (db_.DBSetConnection(DbText(text_).in()) == nullptr) _exit(2);
       for (int i = 0; i < kEach; ++i) {
         const UserRecord record = MakeRecord(
-            AccountSpec().aliases("p" + std::to_string(child) + "n" + std::to_string(i)));
+            AccountFields().aliases("p" + std::to_string(child) + "n" + std::to_string(i)));
         int32_t position = -1;
         if (db_.DBSaveUsers(DbText("busy.example").in(), record.data(), &position) == 0) _exit(3);
       }

@@ -103,8 +103,8 @@ TEST_P(DbDomainsTest, RenameTakesRecordBindingAndAccountsAlong) {
   std::vector<uint8_t> record(1169, 3);
   ASSERT_EQ(db_.DBSetDomain(DbText("old.example").in(), record.data()), 1);
   db_.DBSetDomainIP(DbText("old.example").in(), DbText("10.1.1.1").in());
-  ASSERT_EQ(Save("old.example", MakeRecord(AccountSpec().aliases("ann").mailbox("ann"))), 0);
-  ASSERT_EQ(Save("old.example", MakeRecord(AccountSpec().aliases("bob").mailbox("bob"))), 1);
+  ASSERT_EQ(Save("old.example", MakeRecord(AccountFields().aliases("ann").mailbox("ann"))), 0);
+  ASSERT_EQ(Save("old.example", MakeRecord(AccountFields().aliases("bob").mailbox("bob"))), 1);
 
   EXPECT_EQ(db_.DBRenameDomain(DbText("old.example").in(), DbText("taken.example").in()), 0);
   EXPECT_EQ(db_.LastError(), "domain 'taken.example' exists already");
@@ -128,8 +128,8 @@ TEST_P(DbDomainsTest, RenameTakesRecordBindingAndAccountsAlong) {
 TEST_P(DbDomainsTest, DeleteTakesTheAccountsAlong) {
   AddDomain("gone.example");
   AddDomain("kept.example");
-  ASSERT_EQ(Save("gone.example", MakeRecord(AccountSpec().aliases("ann").mailbox("ann"))), 0);
-  ASSERT_EQ(Save("kept.example", MakeRecord(AccountSpec().aliases("ann").mailbox("ann"))), 0);
+  ASSERT_EQ(Save("gone.example", MakeRecord(AccountFields().aliases("ann").mailbox("ann"))), 0);
+  ASSERT_EQ(Save("kept.example", MakeRecord(AccountFields().aliases("ann").mailbox("ann"))), 0);
   db_.DBDeleteDomain(DbText("Gone.Example").in());
   EXPECT_EQ(db_.LastError(), "");
   EXPECT_EQ(Entries(db_), (std::vector<Entry>{{"kept.example", 0}}));
@@ -152,7 +152,7 @@ TEST_P(DbDomainsTest, NamesWithSqlCharactersAreData) {
   for (const std::string& name : names) expected.push_back({name, 0});
   EXPECT_EQ(Entries(db_), expected);
   for (const std::string& name : names) {
-    ASSERT_EQ(Save(name, MakeRecord(AccountSpec().aliases("it's;a\\b"))), 0) << name;
+    ASSERT_EQ(Save(name, MakeRecord(AccountFields().aliases("it's;a\\b"))), 0) << name;
     UserRecord record{};
     EXPECT_EQ(db_.DBGetLocalUser(DbText("a\\b@" + name).in(), record.data()), 1) << name;
   }

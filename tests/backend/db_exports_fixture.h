@@ -58,22 +58,22 @@ inline std::string FactoryName(const ::testing::TestParamInfo<ConnectionFactory>
 }
 
 // An account record with the fields the backend reads, set by name:
-// MakeRecord(AccountSpec().aliases("ann").mailbox("ann")).
-class AccountSpec {
+// MakeRecord(AccountFields().aliases("ann").mailbox("ann")).
+class AccountFields {
  public:
-  AccountSpec& type(uint8_t value) { return Set(&type_, value); }
-  AccountSpec& aliases(std::string value) { return Set(&aliases_, std::move(value)); }
-  AccountSpec& mailbox(std::string value) { return Set(&mailbox_, std::move(value)); }
-  AccountSpec& password(std::string value) { return Set(&password_, std::move(value)); }
-  AccountSpec& full_name(std::string value) { return Set(&full_name_, std::move(value)); }
+  AccountFields& type(uint8_t value) { return Set(&type_, value); }
+  AccountFields& aliases(std::string value) { return Set(&aliases_, std::move(value)); }
+  AccountFields& mailbox(std::string value) { return Set(&mailbox_, std::move(value)); }
+  AccountFields& password(std::string value) { return Set(&password_, std::move(value)); }
+  AccountFields& full_name(std::string value) { return Set(&full_name_, std::move(value)); }
 
  private:
   template <typename T>
-  AccountSpec& Set(T* field, T value) {
+  AccountFields& Set(T* field, T value) {
     *field = std::move(value);
     return *this;
   }
-  friend UserRecord MakeRecord(const AccountSpec& spec);
+  friend UserRecord MakeRecord(const AccountFields& fields);
 
   uint8_t type_ = kUserAccount;
   std::string aliases_;
@@ -82,18 +82,18 @@ class AccountSpec {
   std::string full_name_;
 };
 
-inline UserRecord MakeRecord(const AccountSpec& spec) {
+inline UserRecord MakeRecord(const AccountFields& fields) {
   UserRecord record{};
-  record[user_offsets::kAccountType] = spec.type_;
-  PutPString(record.data() + user_offsets::kNameAndNote, 254, spec.full_name_);
+  record[user_offsets::kAccountType] = fields.type_;
+  PutPString(record.data() + user_offsets::kNameAndNote, 254, fields.full_name_);
   PutPString(record.data() + user_offsets::kAliasList, user_offsets::kAliasListCapacity,
-             spec.aliases_);
-  PutPString(record.data() + user_offsets::kMailbox, 127, spec.mailbox_);
+             fields.aliases_);
+  PutPString(record.data() + user_offsets::kMailbox, 127, fields.mailbox_);
   PutPString(record.data() + user_offsets::kPassword, user_offsets::kPasswordCapacity,
-             spec.password_);
+             fields.password_);
   // A byte no lookup reads, so a record that comes back whole is told
   // from one rebuilt from the columns.
-  record[2000] = static_cast<uint8_t>(spec.aliases_.size() * 7 + spec.type_);
+  record[2000] = static_cast<uint8_t>(fields.aliases_.size() * 7 + fields.type_);
   return record;
 }
 

@@ -59,11 +59,11 @@ std::vector<Delivered> Walk(DbLibrary& db, const std::string& domain, const std:
 
 TEST_P(DbWalksTest, DeliverTheAccountsTheQueryAccepts) {
   AddDomain("w.example");
-  ASSERT_EQ(Save("w.example", MakeRecord(AccountSpec().aliases("ann").full_name("Ann"))), 0);
-  ASSERT_EQ(Save("w.example", MakeRecord(AccountSpec().type(1).aliases("list").full_name("List"))),
+  ASSERT_EQ(Save("w.example", MakeRecord(AccountFields().aliases("ann").full_name("Ann"))), 0);
+  ASSERT_EQ(Save("w.example", MakeRecord(AccountFields().type(1).aliases("list").full_name("List"))),
             1);
-  ASSERT_EQ(Save("w.example", MakeRecord(AccountSpec().aliases("bob").full_name("Bob"))), 2);
-  ASSERT_EQ(Save("w.example", MakeRecord(AccountSpec().aliases("abe").full_name("Abe"))), 3);
+  ASSERT_EQ(Save("w.example", MakeRecord(AccountFields().aliases("bob").full_name("Bob"))), 2);
+  ASSERT_EQ(Save("w.example", MakeRecord(AccountFields().aliases("abe").full_name("Abe"))), 3);
   const struct {
     std::string query;
     int32_t count, skip;
@@ -110,7 +110,7 @@ TEST_P(DbWalksTest, CrossPagesInOrder) {
   AddDomain("big.example");
   constexpr int kAccounts = 600;
   for (int i = 0; i < kAccounts; ++i) {
-    ASSERT_EQ(Save("big.example", MakeRecord(AccountSpec().aliases("u" + std::to_string(i)))), i);
+    ASSERT_EQ(Save("big.example", MakeRecord(AccountFields().aliases("u" + std::to_string(i)))), i);
   }
   State first = NewState("");
   State second = NewState("");
@@ -137,7 +137,7 @@ TEST_P(DbWalksTest, SkipNobodyWhenAccountsAreRemovedMeanwhile) {
   AddDomain("busy.example");
   constexpr int kAccounts = 600;
   for (int i = 0; i < kAccounts; ++i) {
-    ASSERT_EQ(Save("busy.example", MakeRecord(AccountSpec().aliases("u" + std::to_string(i)))), i);
+    ASSERT_EQ(Save("busy.example", MakeRecord(AccountFields().aliases("u" + std::to_string(i)))), i);
   }
   State state = NewState("");
   ASSERT_EQ(db_.DBInitUsers(DbText("busy.example").in(), state.data(), -1, 0), 1);
@@ -196,11 +196,11 @@ std::vector<Candidate> Search(DbLibrary& db, const std::string& login, bool alia
 
 TEST_P(DbWalksTest, LoginSearchNamesTheCandidates) {
   for (const char* domain : {"b.example", "a.example"}) AddDomain(domain);
-  ASSERT_EQ(Save("a.example", MakeRecord(AccountSpec().aliases("x").mailbox("Ann"))), 0);
-  ASSERT_EQ(Save("a.example", MakeRecord(AccountSpec().aliases("ann;anna").mailbox("other"))), 1);
-  ASSERT_EQ(Save("b.example", MakeRecord(AccountSpec().aliases("y").mailbox("ann"))), 0);
-  ASSERT_EQ(Save("b.example", MakeRecord(AccountSpec().type(4).aliases("ann").mailbox("ann"))), 1);
-  ASSERT_EQ(Save("b.example", MakeRecord(AccountSpec().aliases("ANN").mailbox("z"))), 2);
+  ASSERT_EQ(Save("a.example", MakeRecord(AccountFields().aliases("x").mailbox("Ann"))), 0);
+  ASSERT_EQ(Save("a.example", MakeRecord(AccountFields().aliases("ann;anna").mailbox("other"))), 1);
+  ASSERT_EQ(Save("b.example", MakeRecord(AccountFields().aliases("y").mailbox("ann"))), 0);
+  ASSERT_EQ(Save("b.example", MakeRecord(AccountFields().type(4).aliases("ann").mailbox("ann"))), 1);
+  ASSERT_EQ(Save("b.example", MakeRecord(AccountFields().aliases("ANN").mailbox("z"))), 2);
   const struct {
     std::string login;
     bool alias_login;
