@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "foundation/connection_text.h"
 #include "foundation/status.h"
 
 namespace tarvelin::backend {
@@ -34,9 +35,5 @@ struct ConnectionSettings {
 // The settings, or InvalidArgument saying which key, driver or value is
 // wrong ("unknown key 'foo' in the connection text").
 Result<ConnectionSettings> ParseConnectionText(std::string_view text);
-
-// `text` with the value of its password (key=value or URI) replaced by
-// "***"; for any text, parsable or not.
-std::string RedactConnectionText(std::string_view text);
 
 }  // namespace tarvelin::backend

@@ -9,6 +9,7 @@
 #include "backend/postgres_connection.h"
 #include "backend/schema_tables.h"
 #include "backend/sqlite_connection.h"
+#include "foundation/connection_text.h"
 #include "foundation/text.h"
 
 namespace tarvelin::backend {
@@ -41,10 +42,6 @@ struct Registry {
 Registry& TheRegistry() {
   static Registry* registry = new Registry();  // outlives every caller's exit
   return *registry;
-}
-
-bool IsUriText(std::string_view text) {
-  return StartsWithNoCase(text, "postgresql://") || StartsWithNoCase(text, "postgres://");
 }
 
 // The handle's connection, opening it (and preparing an empty database)
@@ -114,7 +111,7 @@ Result<SqlConnection*> CurrentConnection() {
 }
 
 Result<SqlConnection*> ConnectionFor(std::string_view text_or_name) {
-  if (text_or_name.find('=') == std::string_view::npos && !IsUriText(text_or_name)) {
+  if (text_or_name.find('=') == std::string_view::npos && !IsPostgresUri(text_or_name)) {
     return CurrentConnection();
   }
   return OpenKept(text_or_name);
@@ -140,7 +137,7 @@ Result<std::unique_ptr<SqlConnection>> OpenConnection(const ConnectionSettings& 
 Result<ConnectionHandle*> SetCurrentConnection(std::string_view text) {
   Registry& registry = TheRegistry();
   registry.current = nullptr;
-  if (text.find('=') == std::string_view::npos && !IsUriText(text)) {
+  if (text.find('=') == std::string_view::npos && !IsPostgresUri(text)) {
     return Status::InvalidArgument("'" + RedactConnectionText(text) +
                                    "' is not a connection text (driver=...;... or a URI)");
   }

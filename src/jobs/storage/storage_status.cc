@@ -6,6 +6,7 @@
 #include "core/config/backend_connection.h"
 #include "core/context.h"
 #include "core/database_tables.h"
+#include "foundation/connection_text.h"
 #include "foundation/text.h"
 #include "jobs/storage/migration_steps.h"
 #include "platform/file_system.h"
@@ -18,24 +19,9 @@ namespace {
 
 constexpr size_t kDomainEntrySize = 96;
 
-bool IsUri(std::string_view text) {
-  const std::string lower = ToLower(Trim(text));
-  return lower.rfind("postgresql://", 0) == 0 || lower.rfind("postgres://", 0) == 0;
-}
-
-std::vector<std::string> Pairs(std::string_view text) {
-  std::vector<std::string> pairs;
-  size_t start = 0;
-  while (start <= text.size()) {
-    const size_t end = std::min(text.find(';', start), text.size());
-    pairs.emplace_back(text.substr(start, end - start));
-    start = end + 1;
-  }
-  return pairs;
-}
 
 std::string ValueOf(std::string_view text, std::string_view key) {
-  for (const std::string& pair : Pairs(text)) {
+  for (const std::string& pair : Split(text, ';')) {
     const size_t equals = pair.find('=');
     if (equals != std::string::npos && ToLower(Trim(pair.substr(0, equals))) == key) {
       return Trim(pair.substr(equals + 1));
@@ -92,33 +78,8 @@ std::optional<StorageCounts> StoreCounts(Context& context) {
 
 }  // namespace
 
-std::string RedactedConnectionText(std::string_view text) {
-  if (IsUri(text)) {
-    const size_t start = text.find("://") + 3;
-    const size_t at = text.find('@', start);
-    const size_t colon = text.find(':', start);
-    if (at == std::string_view::npos || colon == std::string_view::npos || colon > at) {
-      return std::string(text);
-    }
-    return std::string(text.substr(0, colon + 1)) + "***" + std::string(text.substr(at));
-  }
-  std::string out;
-  bool first = true;
-  for (const std::string& pair : Pairs(text)) {
-    if (!first) out += ';';
-    first = false;
-    const size_t equals = pair.find('=');
-    if (equals != std::string::npos && ToLower(Trim(pair.substr(0, equals))) == "password") {
-      out += pair.substr(0, equals + 1) + "***";
-    } else {
-      out += pair;
-    }
-  }
-  return out;
-}
-
 std::string DriverOf(std::string_view text) {
-  if (IsUri(text)) return "postgresql";
+  if (IsPostgresUri(Trim(text))) return "postgresql";
   const std::string driver = ToLower(ValueOf(text, "driver"));
   if (driver.empty() || driver == "sqlite") return "sqlite";
   if (driver == "postgres" || driver == "postgresql") return "postgresql";
@@ -130,7 +91,7 @@ StorageStatus InspectStorage(Context& context) {
   status.database = context.config.record.Byte(offsets::kStorageMode) == 2;
   const std::string text = AccountConnectionText(context);
   status.driver = DriverOf(text);
-  status.connection = RedactedConnectionText(text);
+  status.connection = RedactConnectionText(text);
 
   if (Status loaded = context.backend().Load(context.api.install_path); !loaded.ok()) {
     status.library_problem = loaded.message();

@@ -38,10 +38,6 @@ struct StorageStatus {
 
 StorageStatus InspectStorage(Context& context);
 
-// `text` with the value of its password ("password=" in any case, or the
-// password of a URI's user part) replaced by "***"; any text.
-std::string RedactedConnectionText(std::string_view text);
-
 // The driver a resolved connection text names: "postgresql" for a URI and
 // driver=postgresql/postgres, "sqlite" for driver=sqlite or no driver, else
 // the driver as given.

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "foundation/connection_text.h"
+
 namespace tarvelin {
 namespace {
 
@@ -23,7 +25,7 @@ TEST(StorageStatusTextTest, PasswordsAreStarredAndDriversNamed) {
       {"driver=mysql;password=x", "driver=mysql;password=***", "mysql"},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(RedactedConnectionText(c.text), c.shown) << c.text;
+    EXPECT_EQ(RedactConnectionText(c.text), c.shown) << c.text;
     EXPECT_EQ(DriverOf(c.text), c.driver) << c.text;
   }
 }
