@@ -28,15 +28,31 @@ void GuardedVoid(Body body) noexcept {
   }
 }
 
-// `body(context)` on the process's Context; `not_initialised` before Init,
-// `on_error` when the body throws.
+// `body(context)`; `not_initialised` before Init, `on_error` when the body
+// throws. The automation objects call the exports this way on their
+// server's Context.
 template <typename Result, typename Body>
-Result OnInitialised(Result not_initialised, Result on_error, Body body) noexcept {
+Result OnInitialisedIn(Context& context, Result not_initialised, Result on_error,
+                       Body body) noexcept {
   return Guarded(on_error, [&]() -> Result {
-    Context& context = TheContext();
     if (!context.api.initialised) return not_initialised;
     return body(context);
   });
+}
+
+// The same on the process's Context.
+template <typename Result, typename Body>
+Result OnInitialised(Result not_initialised, Result on_error, Body body) noexcept {
+  return Guarded(on_error, [&]() -> Result {
+    return OnInitialisedIn(TheContext(), not_initialised, on_error, body);
+  });
+}
+
+// The common case on a given Context: kResultNotInitialised before Init,
+// kResultFailed on a throw.
+template <typename Body>
+int32_t OnInitialisedIn(Context& context, Body body) noexcept {
+  return OnInitialisedIn<int32_t>(context, kResultNotInitialised, kResultFailed, body);
 }
 
 // The common case: kResultNotInitialised before Init, kResultFailed on a

@@ -1,0 +1,11 @@
+#include "api/automation/classes.h"
+
+#include "api/automation/schedule_object.h"
+
+namespace tarvelin::automation {
+
+std::vector<const ClassInfo*> CreatableClasses() {
+  return {&ScheduleObject::Info()};
+}
+
+}  // namespace tarvelin::automation

@@ -1,0 +1,47 @@
+#include "support/automation_installation.h"
+
+#include "api/automation/automation_object.h"
+#include "api/automation/name_forms.h"
+#include "core/config/create_installation.h"
+#include "core/config/init.h"
+
+namespace tarvelin::testing {
+
+AutomationInstallation::AutomationInstallation() {
+  Status made = CreateInstallation(context_, dir_.path(), {"example.org", "other.org"});
+  EXPECT_TRUE(made.ok()) << made.ToString();
+  // Opened as a script opens it first: the objects' own initialisation then
+  // finds the installation loaded and keeps it.
+  Status opened = Init(context_, dir_.path().c_str());
+  EXPECT_TRUE(opened.ok()) << opened.ToString();
+  dir_.Write("run/.keep", "");  // where services of the installation listen
+  automation::ServerOptions options;
+  options.resolve = automation::EveryClassRegistered();
+  server_ = std::make_unique<automation::AutomationServer>(context_, std::move(options));
+}
+
+automation::ObjectRef AutomationInstallation::Create(std::string_view class_name) {
+  Result<ObjectRef> object = server_->CreateByName(class_name);
+  EXPECT_TRUE(object.ok()) << object.status().ToString();
+  return object.ok() ? std::move(*object) : ObjectRef();
+}
+
+automation::Variant AutomationInstallation::Call(const ObjectRef& object, std::string_view member,
+                                                 std::vector<Variant> args) {
+  return server_->CallByName(object, member, std::move(args));
+}
+
+void AutomationInstallation::Put(const ObjectRef& object, std::string_view member,
+                                 Variant value) {
+  server_->CallByName(object, member, {std::move(value)}, automation::kPropertyPut);
+}
+
+automation::CallOutcome AutomationInstallation::Try(const ObjectRef& object,
+                                                    std::string_view member,
+                                                    std::vector<Variant> args, int kind) {
+  std::optional<int32_t> dispid = automation::FindDispId(object->Class(), member);
+  if (!dispid) return {automation::DispatchStatus::kUnknownName, Variant(), ""};
+  return automation::Invoke(*object, *dispid, kind, std::move(args));
+}
+
+}  // namespace tarvelin::testing
