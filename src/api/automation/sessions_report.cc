@@ -1,9 +1,10 @@
 #include "api/automation/sessions_report.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdint>
 #include <string_view>
+
+#include "api/automation/low_bits.h"
 
 namespace tarvelin::automation {
 
@@ -11,7 +12,6 @@ namespace {
 
 constexpr double kUnixEpochDay = 25569;  // 1 January 1970 as a date-time
 constexpr double kSecondsPerDay = 86400;
-constexpr double kTwoTo32 = 4294967296.0;
 
 std::string Escaped(std::string_view value, const CodePage& code_page) {
   std::string out;
@@ -28,15 +28,6 @@ std::string Escaped(std::string_view value, const CodePage& code_page) {
   bool above_127 = std::any_of(out.begin(), out.end(),
                                [](char c) { return static_cast<unsigned char>(c) > 127; });
   return above_127 ? code_page.ToUtf8(out) : out;
-}
-
-// The low 32 bits of the truncated number, signed; 0 for one that is not
-// finite (the record's bytes come from the service as they are).
-int32_t Low32(double value) {
-  if (!std::isfinite(value)) return 0;
-  double low = std::fmod(std::trunc(value), kTwoTo32);
-  if (low < 0) low += kTwoTo32;
-  return static_cast<int32_t>(static_cast<uint32_t>(low));
 }
 
 void Attribute(std::string& out, std::string_view name, std::string_view value,
@@ -60,7 +51,8 @@ std::string SessionsReport(const std::vector<SessionRecord>& sessions, const Cod
     Attribute(out, "duration", std::to_string(s.duration), code_page);
     Attribute(out, "handle", std::to_string(s.handle), code_page);
     Attribute(out, "start",
-              std::to_string(Low32((s.start - kUnixEpochDay) * kSecondsPerDay)), code_page);
+              std::to_string(static_cast<int32_t>(
+                  Low32BitsOf((s.start - kUnixEpochDay) * kSecondsPerDay))), code_page);
     Attribute(out, "server", std::to_string(s.server), code_page);
     Attribute(out, "volume", std::to_string(s.volume), code_page);
     Attribute(out, "ip", s.ip, code_page);

@@ -1,11 +1,11 @@
 #include "api/automation/statistics_object.h"
 
-#include <cmath>
 #include <cstring>
 
+#include "api/automation/automation_server.h"
+#include "api/automation/low_bits.h"
 #include "api/automation/property_access.h"
 #include "api/automation/sessions_report.h"
-#include "api/automation/automation_server.h"
 #include "core/context.h"
 #include "core/service_operations.h"
 #include "foundation/bytes.h"
@@ -21,17 +21,7 @@ namespace {
 constexpr int32_t kStartTimeProperty = 0;
 constexpr int32_t kRunningSecondsProperty = 26;
 constexpr double kSecondsPerDay = 86400;
-constexpr double kTwoTo32 = 4294967296.0;
 constexpr int64_t kBytesPerKilobyte = 1024;
-
-// The low 32 bits of the truncated number; 0 for one that is not finite
-// (the block holds whatever the service sent).
-uint32_t Low32(double value) {
-  if (!std::isfinite(value)) return 0;
-  double low = std::fmod(std::trunc(value), kTwoTo32);
-  if (low < 0) low += kTwoTo32;
-  return static_cast<uint32_t>(low);
-}
 
 std::string FourBytes(uint32_t value) {
   std::string bytes(4, '\0');
@@ -47,7 +37,7 @@ std::string PropertyBytes(const StatisticsBlock& block, int32_t property, double
     return std::string(reinterpret_cast<const char*>(block.data()) + kStatisticsStartTimeOffset, 8);
   }
   if (property == kRunningSecondsProperty) {
-    return FourBytes(Low32((now - StatisticsStartTime(block)) * kSecondsPerDay));
+    return FourBytes(Low32BitsOf((now - StatisticsStartTime(block)) * kSecondsPerDay));
   }
   for (const StatisticsCounter& counter : StatisticsCounters()) {
     if (counter.property != property) continue;

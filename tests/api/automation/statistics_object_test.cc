@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstring>
 #include <fstream>
+#include <limits>
 #include <memory>
 #include <string>
 #include <thread>
@@ -177,6 +178,20 @@ TEST_F(StatisticsObjectTest, RunningSecondsGrowWithoutANewPoll) {
   EXPECT_LT(first, 43200 + 60);
   std::this_thread::sleep_for(std::chrono::milliseconds(1100));
   EXPECT_GT(Property(Named(26)).integer(), first);
+}
+
+// The block and the sessions hold what the service sent: times that are no
+// number read as 0 rather than as whatever an undefined conversion gives.
+TEST_F(StatisticsObjectTest, StartTimesThatAreNoNumberReadAsZero) {
+  const double kNotANumber = std::numeric_limits<double>::quiet_NaN();
+  Canned("TarvelinSMTP.statistics", Block().Start(kNotANumber).bytes());
+  SessionRecord broken;
+  broken.start = std::numeric_limits<double>::infinity();
+  Canned("TarvelinSMTP.sessions", SessionRecordBytes(broken));
+  Serve("TarvelinSMTP");
+  ASSERT_TRUE(Bool("Poll", {Text("smtp")}));
+  EXPECT_EQ(Property(Named(26)).integer(), 0);
+  EXPECT_NE(Sessions("smtp", false).find(" start=\"0\" "), std::string::npos);
 }
 
 TEST_F(StatisticsObjectTest, PollOfAServiceThatDoesNotRunIsFalseWithAZeroBlock) {
