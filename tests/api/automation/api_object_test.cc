@@ -123,6 +123,9 @@ TEST_F(FreshApiObjectTest, InitStoresTheExportsNumber) {
   EXPECT_FALSE(failed.boolean());
   EXPECT_EQ(FreshCall("LastErr").integer(), -4);
   EXPECT_EQ(FreshCall("GetDomainCount").integer(), -5) << "still not initialised";
+  // The list's area is sized by that count: never below its two bytes.
+  EXPECT_EQ(FreshCall("GetDomainList").text(), "");
+  EXPECT_EQ(FreshCall("LastErr").integer(), -5);
 
   Variant opened = FreshCall("Init", {Text(dir_.path())});
   EXPECT_EQ(opened.integer(), -1) << "true is -1";
