@@ -17,8 +17,8 @@
 #include "core/domains/domain_operations.h"
 #include "foundation/bytes.h"
 #include "foundation/text.h"
-#include "schema/user_record_offsets.h"
 #include "jobs/mailbox_conversion.h"
+#include "schema/user_record_offsets.h"
 
 namespace tarvelin::automation {
 

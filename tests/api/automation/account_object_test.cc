@@ -7,10 +7,12 @@
 #include <vector>
 
 #include "api/automation/automation_error.h"
+#include "api/c/account_enumeration.h"
 #include "api/c/account_operations.h"
 #include "api/c/setting_exports.h"
 #include "core/config/config_variables.h"
 #include "core/context.h"
+#include "foundation/bytes.h"
 #include "foundation/hash_methods.h"
 #include "schema/user_record.h"
 #include "support/automation_installation.h"
@@ -415,6 +417,58 @@ TEST_F(AccountObjectTest, UnknownPropertiesFailAndKeepLastErr) {
   EXPECT_EQ(outcome.status, automation::DispatchStatus::kException);
   EXPECT_EQ(outcome.message, "Property u_nosuchthing not found");
   EXPECT_EQ(LastErr(object_), -1);
+}
+
+TEST_F(AccountWalkTest, ReleasingTheObjectEndsItsWalk) {
+  EXPECT_TRUE(Bool(object_, "FindInit", {Text("example.org")}));
+  EXPECT_TRUE(Bool(object_, "FindNext"));
+  object_ = ObjectRef();
+  // Handles are handed out in turn: the object's walk had the one before.
+  std::unique_ptr<UserEnumState> probe = InitUsersQuery(context_, "example.org", nullptr);
+  ASSERT_NE(probe, nullptr);
+  const int32_t handle = static_cast<int32_t>(GetLE(probe->data() + walk_offsets::kHandle, 4));
+  EXPECT_EQ(context_.walks().Find(handle - 1), nullptr);
+  DoneUsers(context_, std::move(probe));
+}
+
+TEST(AccountObjectMembers, AreTheInterfaceSlotsInOrder) {
+  struct Slot {
+    std::string_view name;
+    int32_t dispid;
+    automation::CallKind kind;
+    size_t params;
+  };
+  using automation::kMethod;
+  using automation::kPropertyGet;
+  const std::vector<Slot> expected = {
+      {"LastErr", 0xc9, kPropertyGet, 0},
+      {"Domain", 0xca, kPropertyGet, 0},
+      {"New", 0xcb, kMethod, 1},
+      {"Open", 0xcc, kMethod, 1},
+      {"Save", 0xcd, kMethod, 0},
+      {"Delete", 0xce, kMethod, 0},
+      {"SetProperty", 0xcf, kMethod, 2},
+      {"GetProperty", 0xd0, kMethod, 1},
+      {"AuthenticateUser", 0xd3, kMethod, 3},
+      {"FindInit", 0xd4, kMethod, 1},
+      {"FindNext", 0xd5, kMethod, 0},
+      {"FindDone", 0xd6, kMethod, 0},
+      {"CanCreateMailbox", 0xd1, kMethod, 4},
+      {"Data", 0xd2, kPropertyGet, 0},
+      {"MailboxConvertMessages", 0xd7, kMethod, 3},
+      {"FindInitQuery", 0xd8, kMethod, 2},
+      {"EmailAddress", 0xd9, kPropertyGet, 0},
+      {"AuthenticateUserHash", 0xda, kMethod, 4},
+      {"ValidateUser", 0xdb, kMethod, 0},
+  };
+  const std::vector<automation::Member>& members = AccountObject::Info().members;
+  ASSERT_EQ(members.size(), expected.size());
+  for (size_t i = 0; i < expected.size(); ++i) {
+    EXPECT_EQ(members[i].name, expected[i].name) << i;
+    EXPECT_EQ(members[i].dispid, expected[i].dispid) << expected[i].name;
+    EXPECT_EQ(members[i].kind, expected[i].kind) << expected[i].name;
+    EXPECT_EQ(members[i].params.size(), expected[i].params) << expected[i].name;
+  }
 }
 
 }  // namespace
