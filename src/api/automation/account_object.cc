@@ -50,10 +50,12 @@ const ClassInfo& AccountObject::Info() {
                         self.set_last_err(0);
                         return Variant::Text(self.domain());
                       }),
-          MemberOf<A>("New", 0xcb, kMethod, {P::kText},
-                      [](A& self, const Arguments& a) { return Variant::Bool(self.New(a.Text(0))); }),
-          MemberOf<A>("Open", 0xcc, kMethod, {P::kText},
-                      [](A& self, const Arguments& a) { return Variant::Bool(self.Open(a.Text(0))); }),
+          MemberOf<A>(
+              "New", 0xcb, kMethod, {P::kText},
+              [](A& self, const Arguments& a) { return Variant::Bool(self.New(a.Text(0))); }),
+          MemberOf<A>(
+              "Open", 0xcc, kMethod, {P::kText},
+              [](A& self, const Arguments& a) { return Variant::Bool(self.Open(a.Text(0))); }),
           MemberOf<A>("Save", 0xcd, kMethod, {},
                       [](A& self, const Arguments&) { return Variant::Bool(self.Save()); }),
           MemberOf<A>("Delete", 0xce, kMethod, {},
@@ -66,7 +68,8 @@ const ClassInfo& AccountObject::Info() {
                       [](A& self, const Arguments& a) { return self.GetProperty(a.Value(0)); }),
           MemberOf<A>("AuthenticateUser", 0xd3, kMethod, {P::kText, P::kText, P::kText},
                       [](A& self, const Arguments& a) {
-                        return Variant::Bool(self.AuthenticateUser(a.Text(0), a.Text(1), a.Text(2)));
+                        return Variant::Bool(
+                            self.AuthenticateUser(a.Text(0), a.Text(1), a.Text(2)));
                       }),
           MemberOf<A>("FindInit", 0xd4, kMethod, {P::kText},
                       [](A& self, const Arguments& a) {
@@ -166,9 +169,9 @@ bool AccountObject::Save() {
   if (new_) {
     ApplyDefaults();
     if (AccountTypeOf(record_) == kUserAccount && PasswordEmpty(context(), record_)) {
-      const std::string password = CutTo(
-          GenerateAccountPassword(context().config.record, EnvRandomBelow(context().env())),
-          user_offsets::kPasswordCapacity);
+      const std::string password =
+          CutTo(GenerateAccountPassword(context().config.record, EnvRandomBelow(context().env())),
+                user_offsets::kPasswordCapacity);
       SetUserSettingFor(record_.data(), kUserRecordSize, kPasswordSetting, password.data(),
                         static_cast<int32_t>(password.size()));
     }
@@ -296,8 +299,6 @@ void AccountObject::FindDone() {
   set_last_err(0);
 }
 
-std::string AccountObject::EmailAddress() const {
-  return PrimaryAliasOf(record_) + "@" + domain_;
-}
+std::string AccountObject::EmailAddress() const { return PrimaryAliasOf(record_) + "@" + domain_; }
 
 }  // namespace tarvelin::automation

@@ -70,20 +70,23 @@ const ClassInfo& DomainObject::Info() {
                         self.set_last_err(0);
                         return Variant();
                       }),
-          MemberOf<D>("Open", 0xcc, kMethod, {P::kText},
-                      [](D& self, const Arguments& a) { return Variant::Bool(self.Open(a.Text(0))); }),
+          MemberOf<D>(
+              "Open", 0xcc, kMethod, {P::kText},
+              [](D& self, const Arguments& a) { return Variant::Bool(self.Open(a.Text(0))); }),
           MemberOf<D>("Save", 0xcd, kMethod, {},
                       [](D& self, const Arguments&) { return Variant::Bool(self.Save()); }),
-          MemberOf<D>("New", 0xce, kMethod, {P::kText},
-                      [](D& self, const Arguments& a) { return Variant::Bool(self.New(a.Text(0))); }),
-          MemberOf<D>("GetAccountCount", 0xcf, kMethod, {},
-                      [](D& self, const Arguments&) { return Variant::I4(self.GetAccountCount()); }),
-          MemberOf<D>("GetAccountList", 0xd0, kMethod, {},
-                      [](D& self, const Arguments&) { return Variant::Text(self.GetAccountList()); }),
-          MemberOf<D>("GetAccount", 0xd1, kMethod, {P::kInt},
-                      [](D& self, const Arguments& a) {
-                        return Variant::Text(self.GetAccount(a.Int(0)));
-                      }),
+          MemberOf<D>(
+              "New", 0xce, kMethod, {P::kText},
+              [](D& self, const Arguments& a) { return Variant::Bool(self.New(a.Text(0))); }),
+          MemberOf<D>(
+              "GetAccountCount", 0xcf, kMethod, {},
+              [](D& self, const Arguments&) { return Variant::I4(self.GetAccountCount()); }),
+          MemberOf<D>(
+              "GetAccountList", 0xd0, kMethod, {},
+              [](D& self, const Arguments&) { return Variant::Text(self.GetAccountList()); }),
+          MemberOf<D>(
+              "GetAccount", 0xd1, kMethod, {P::kInt},
+              [](D& self, const Arguments& a) { return Variant::Text(self.GetAccount(a.Int(0))); }),
           MemberOf<D>("DeleteAccount", 0xd2, kMethod, {P::kText},
                       [](D& self, const Arguments& a) {
                         return Variant::Bool(self.DeleteAccount(a.Text(0)));
@@ -184,15 +187,15 @@ bool DomainObject::Delete() {
 }
 
 int32_t DomainObject::GetAccountCount() {
-  const int32_t count = OnInitialisedIn(
-      context(), [&](Context& c) { return capi::GetUserCount(c, name_.c_str()); });
+  const int32_t count =
+      OnInitialisedIn(context(), [&](Context& c) { return capi::GetUserCount(c, name_.c_str()); });
   set_last_err(count);
   return count;
 }
 
 std::string DomainObject::GetAccountList() {
-  const int32_t count = OnInitialisedIn(
-      context(), [&](Context& c) { return capi::GetUserCount(c, name_.c_str()); });
+  const int32_t count =
+      OnInitialisedIn(context(), [&](Context& c) { return capi::GetUserCount(c, name_.c_str()); });
   std::vector<uint8_t> area(static_cast<size_t>(std::max(count, 0)) * kAreaPerAccount, 0);
   const int32_t result = OnInitialisedIn(context(), [&](Context& c) {
     return capi::GetUserList(c, name_.c_str(), area.data(), static_cast<int32_t>(area.size()));

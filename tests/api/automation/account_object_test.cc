@@ -51,8 +51,7 @@ class AccountObjectTest : public AutomationInstallation {
   }
   // A user account with that mailbox name and password, added through an
   // object of its own.
-  void AddUser(const std::string& email, const std::string& mailbox,
-               const std::string& password) {
+  void AddUser(const std::string& email, const std::string& mailbox, const std::string& password) {
     ObjectRef adder = Create("OrvikCOM.AccountObject");
     ASSERT_TRUE(Bool(adder, "New", {Text(email)}));
     Call(adder, "SetProperty", {Text("U_Mailbox"), Text(mailbox)});
@@ -92,10 +91,9 @@ TEST_F(AccountObjectTest, NewSplitsTheAddressAndTakesTheFirstDomainWithoutOne) {
     const char* alias;
     const char* domain;
   };
-  for (const Case& c : {Case{"bob", "bob", "example.org"},
-                        Case{" Bob @ Other.ORG ", "Bob", "other.org"},
-                        Case{"bob@", "bob", "example.org"},
-                        Case{"bob@nowhere.test", "bob", "nowhere.test"}}) {
+  for (const Case& c :
+       {Case{"bob", "bob", "example.org"}, Case{" Bob @ Other.ORG ", "Bob", "other.org"},
+        Case{"bob@", "bob", "example.org"}, Case{"bob@nowhere.test", "bob", "nowhere.test"}}) {
     Call(object_, "Open", {Text("nobody")});
     ASSERT_EQ(LastErr(object_), -1);
     EXPECT_TRUE(Bool(object_, "New", {Text(c.email)})) << c.email;
@@ -254,8 +252,7 @@ TEST_F(AccountObjectTest, AuthenticateUserLoadsTheAccountAndItsDomain) {
 TEST_F(AccountObjectTest, AuthenticateUserHashTakesTheMethodAndChallengeAndKeepsLastErr) {
   AddUser("kai@other.org", "kai", "secret1");
   const std::string challenge = "<1.2@host>";
-  const std::string digest =
-      ExpectedSecret(HashMethod::kCramMd5, "kai", "secret1", challenge, "");
+  const std::string digest = ExpectedSecret(HashMethod::kCramMd5, "kai", "secret1", challenge, "");
   std::string upper = digest;
   for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
 
@@ -267,9 +264,9 @@ TEST_F(AccountObjectTest, AuthenticateUserHashTakesTheMethodAndChallengeAndKeeps
     bool accepted;
   };
   for (const Case& c : {Case{digest, " cram-md5 | " + challenge + " ", true},
-                        Case{upper, "CRAM-MD5|" + challenge, false},
-                        Case{"secret1", "", true}, Case{"secret1", "|ignored", true},
-                        Case{"secret1", "PLAIN", true}, Case{"wrong", "PLAIN", false}}) {
+                        Case{upper, "CRAM-MD5|" + challenge, false}, Case{"secret1", "", true},
+                        Case{"secret1", "|ignored", true}, Case{"secret1", "PLAIN", true},
+                        Case{"wrong", "PLAIN", false}}) {
     Call(object_, "New", {Text("someone")});
     EXPECT_EQ(Bool(object_, "AuthenticateUserHash",
                    {Text("kai"), Text(c.secret), Text(""), Text(c.method)}),
@@ -326,8 +323,8 @@ TEST_F(AccountObjectTest, MailboxConvertMessagesConvertsThePathItIsGiven) {
   dir_.Write("mail/example.org/john/1.tmp", "Subject: x\r\n\r\n..\r\n.\r\n");
   const std::string path = dir_.path() + "mail/example.org/john";
   Call(object_, "Open", {Text("nobody")});
-  EXPECT_TRUE(Bool(object_, "MailboxConvertMessages", {Text(path), Variant::Bool(false),
-                                                       Variant::Bool(false)}));
+  EXPECT_TRUE(Bool(object_, "MailboxConvertMessages",
+                   {Text(path), Variant::Bool(false), Variant::Bool(false)}));
   EXPECT_EQ(dir_.Read("mail/example.org/john/inbox/1.imap"), "Subject: x\r\n\r\n.");
   EXPECT_FALSE(Bool(object_, "MailboxConvertMessages", {Text(path), I4(0), I4(0)}))
       << "nothing left";
@@ -379,8 +376,8 @@ TEST_F(AccountWalkTest, FindInitWalksEveryAccountAndStartsOverOnTheNextInit) {
   std::vector<std::string> seen;
   EXPECT_TRUE(Bool(object_, "FindInit", {Text("example.org")}));
   while (Call(object_, "FindNext").boolean()) seen.push_back(Call(object_, "EmailAddress").text());
-  EXPECT_EQ(seen, (std::vector<std::string>{"anna@example.org", "news@example.org",
-                                            "carl@example.org"}));
+  EXPECT_EQ(seen,
+            (std::vector<std::string>{"anna@example.org", "news@example.org", "carl@example.org"}));
   EXPECT_TRUE(Bool(object_, "FindInit", {Text("example.org")}));
   EXPECT_TRUE(Bool(object_, "FindNext"));
   EXPECT_EQ(Call(object_, "EmailAddress").text(), "anna@example.org");

@@ -291,15 +291,24 @@ TEST(DomainObjectMembers, AreTheInterfaceSlotsInOrder) {
   using automation::kPropertyGet;
   using automation::kPropertyPut;
   const std::vector<Slot> expected = {
-      {"LastErr", 0xc9, kPropertyGet, 0},   {"Name", 0xca, kPropertyGet, 0},
-      {"Name", 0xca, kPropertyPut, 1},      {"IPAddress", 0xcb, kPropertyGet, 0},
-      {"IPAddress", 0xcb, kPropertyPut, 1}, {"Open", 0xcc, kMethod, 1},
-      {"Save", 0xcd, kMethod, 0},           {"New", 0xce, kMethod, 1},
-      {"GetAccountCount", 0xcf, kMethod, 0}, {"GetAccountList", 0xd0, kMethod, 0},
-      {"GetAccount", 0xd1, kMethod, 1},     {"DeleteAccount", 0xd2, kMethod, 1},
-      {"Delete", 0xd3, kMethod, 0},         {"GetProperty", 0xd4, kMethod, 1},
-      {"SetProperty", 0xd5, kMethod, 2},    {"OpenAccount", 0xd6, kMethod, 1},
-      {"NewAccount", 0xd7, kMethod, 1},     {"GetAccountIndexByAlias", 0xd8, kMethod, 1},
+      {"LastErr", 0xc9, kPropertyGet, 0},
+      {"Name", 0xca, kPropertyGet, 0},
+      {"Name", 0xca, kPropertyPut, 1},
+      {"IPAddress", 0xcb, kPropertyGet, 0},
+      {"IPAddress", 0xcb, kPropertyPut, 1},
+      {"Open", 0xcc, kMethod, 1},
+      {"Save", 0xcd, kMethod, 0},
+      {"New", 0xce, kMethod, 1},
+      {"GetAccountCount", 0xcf, kMethod, 0},
+      {"GetAccountList", 0xd0, kMethod, 0},
+      {"GetAccount", 0xd1, kMethod, 1},
+      {"DeleteAccount", 0xd2, kMethod, 1},
+      {"Delete", 0xd3, kMethod, 0},
+      {"GetProperty", 0xd4, kMethod, 1},
+      {"SetProperty", 0xd5, kMethod, 2},
+      {"OpenAccount", 0xd6, kMethod, 1},
+      {"NewAccount", 0xd7, kMethod, 1},
+      {"GetAccountIndexByAlias", 0xd8, kMethod, 1},
       {"Data", 0xd9, kPropertyGet, 0},
   };
   const std::vector<automation::Member>& members = DomainObject::Info().members;
