@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cerrno>
+#include <chrono>
+#include <thread>
 #include <cstdlib>
 #include <optional>
 #include <string>
@@ -175,6 +178,24 @@ TEST_F(ClassRegistrationTest, AFileThatCannotBeWrittenFailsWithTheReasonAndStays
   ASSERT_FALSE(done.ok());
   EXPECT_NE(done.status().message().find("Not a directory"), std::string::npos)
       << done.status().message();
+}
+
+TEST_F(ClassRegistrationTest, WaitsForAnotherRegistrationHoldingTheLock) {
+  dir_.Write("reg/registry.reg", kOtherPrograms);
+  Result<std::unique_ptr<FileLock>> held = env_.LockByte(File() + ".lock", 0);
+  ASSERT_TRUE(held.ok());
+  std::atomic<bool> done{false};
+  std::thread other([&] {
+    EXPECT_TRUE(RegisterClasses(env_, File(), kLibrary).ok());
+    done = true;
+  });
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  EXPECT_FALSE(done);
+  EXPECT_EQ(dir_.Read("reg/registry.reg"), kOtherPrograms);
+  held->reset();
+  other.join();
+  EXPECT_TRUE(done);
+  EXPECT_TRUE(RegisteredClass(Parsed(), "OrvikCOM.APIObject").ok());
 }
 
 // Sets a variable of the process for one scope, then puts back what was.
