@@ -32,8 +32,8 @@ class RegistrationCommandsTest : public ::testing::Test {
 
 TEST_F(RegistrationCommandsTest, RegistersThenUnregistersKeepingOtherKeys) {
   dir_.Write("registry.reg", kOtherPrograms);
-  CommandRun run = Shell("(" + AdminProgram() + " --json register --registry " + Registry() +
-                         " 2>/dev/null)");
+  CommandRun run =
+      Shell("(" + AdminProgram() + " --json register --registry " + Registry() + " 2>/dev/null)");
   ASSERT_EQ(run.exit_code, 0) << run.output;
   const nlohmann::json answer = nlohmann::json::parse(run.output);
   EXPECT_EQ(answer["file"], Registry());
@@ -50,16 +50,17 @@ TEST_F(RegistrationCommandsTest, RegistersThenUnregistersKeepingOtherKeys) {
 
   run = Admin("unregister --registry " + Registry());
   ASSERT_EQ(run.exit_code, 0) << run.output;
-  EXPECT_EQ(run.output, "unregistered APIObject, DomainObject, AccountObject, "
-                        "RemoteAccountObject, ScheduleObject, StatisticsObject from " +
-                            Registry() + "\n");
+  EXPECT_EQ(run.output,
+            "unregistered APIObject, DomainObject, AccountObject, "
+            "RemoteAccountObject, ScheduleObject, StatisticsObject from " +
+                Registry() + "\n");
   EXPECT_EQ(Read(), kOtherPrograms);
 }
 
 TEST_F(RegistrationCommandsTest, TheRegistryVariableNamesTheFileAndTheLibraryCanBeNamed) {
   dir_.Write("lib/libtarvelinapi.so", "");
-  CommandRun run = Shell("TARVELIN_REGISTRY=" + Registry() + " " + AdminProgram() + " register --library " +
-              dir_.path() + "lib/libtarvelinapi.so");
+  CommandRun run = Shell("TARVELIN_REGISTRY=" + Registry() + " " + AdminProgram() +
+                         " register --library " + dir_.path() + "lib/libtarvelinapi.so");
   ASSERT_EQ(run.exit_code, 0) << run.output;
   EXPECT_NE(Read().find("@=\"" + dir_.path() + "lib/libtarvelinapi.so\""), std::string::npos);
 }

@@ -17,8 +17,6 @@ ScratchRegistry::~ScratchRegistry() {
   was_ ? ::setenv("TARVELIN_REGISTRY", was_->c_str(), 1) : ::unsetenv("TARVELIN_REGISTRY");
 }
 
-void ScratchRegistry::Register() {
-  ASSERT_EQ(DllRegisterServer(), TV_S_OK) << TvLastErrorText();
-}
+void ScratchRegistry::Register() { ASSERT_EQ(DllRegisterServer(), TV_S_OK) << TvLastErrorText(); }
 
 }  // namespace tarvelin::testing

@@ -37,9 +37,8 @@ std::string LibraryFile(Env& env, const std::string& named) {
   }
   const std::string program = Checked(env.ProgramPath(), "cannot find this program's file");
   const std::string folder = FolderOf(program);
-  for (const std::string& candidate :
-       {folder + "../" + TARVELIN_LIBDIR + "/" + kLibraryName, folder + kLibraryName,
-        folder + "../" + kLibraryName}) {
+  for (const std::string& candidate : {folder + "../" + TARVELIN_LIBDIR + "/" + kLibraryName,
+                                       folder + kLibraryName, folder + "../" + kLibraryName}) {
     if (IsFile(env, candidate)) return Checked(env.RealPath(candidate));
   }
   throw CommandError(std::string("cannot find ") + kLibraryName + " installed with " + program +
@@ -60,12 +59,12 @@ std::string Joined(const std::vector<std::string>& names) {
 void RegisterCommand(Session& session, const std::string& registry, const std::string& library) {
   Env& env = session.context().env();
   const std::string library_file = LibraryFile(env, library);
-  const registration::RegistrationDone done = Checked(
-      registration::RegisterClasses(env, RegistryFile(env, registry), library_file),
-      "cannot register");
-  session.out.Emit({{"file", done.file}, {"library", library_file}, {"classes", done.classes}},
-                   "registered " + Joined(done.classes) + " (" + library_file + ") in " +
-                       done.file);
+  const registration::RegistrationDone done =
+      Checked(registration::RegisterClasses(env, RegistryFile(env, registry), library_file),
+              "cannot register");
+  session.out.Emit(
+      {{"file", done.file}, {"library", library_file}, {"classes", done.classes}},
+      "registered " + Joined(done.classes) + " (" + library_file + ") in " + done.file);
 }
 
 void UnregisterCommand(Session& session, const std::string& registry) {

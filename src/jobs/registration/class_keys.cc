@@ -10,7 +10,9 @@ namespace {
 // The proxy of dual interfaces, which marshals them by their type library.
 constexpr std::string_view kDualProxy = "{00020424-0000-0000-C000-000000000046}";
 
-std::string Key(std::string_view path) { return std::string(kClassesRoot) + "\\" + std::string(path); }
+std::string Key(std::string_view path) {
+  return std::string(kClassesRoot) + "\\" + std::string(path);
+}
 
 std::string ClassKey(const ClassIds& ids) { return Key("CLSID\\" + GuidText(ids.clsid)); }
 
@@ -18,7 +20,9 @@ std::string TypeLibVersion() {
   return std::to_string(kTypeLibraryMajor) + "." + std::to_string(kTypeLibraryMinor);
 }
 
-std::string TypeLibKey() { return Key("TypeLib\\" + GuidText(TypeLibraryId()) + "\\" + TypeLibVersion()); }
+std::string TypeLibKey() {
+  return Key("TypeLib\\" + GuidText(TypeLibraryId()) + "\\" + TypeLibVersion());
+}
 
 std::string InterfaceKey(const ClassIds& ids) { return Key("Interface\\" + GuidText(ids.iid)); }
 

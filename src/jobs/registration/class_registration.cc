@@ -38,7 +38,8 @@ Result<RegistrationDone> ChangeRegistry(Env& env, const std::string& registry_fi
   Result<FileStamp> stamp = env.GetFileStamp(registry_file);
   if (create || (stamp.ok() && stamp->exists)) {
     Result<std::unique_ptr<FileLock>> locked = env.LockByte(registry_file + ".lock", 0);
-    if (!locked.ok()) return Status::IOError(cannot + Why(locked.status()), locked.status().sys_errno());
+    if (!locked.ok())
+      return Status::IOError(cannot + Why(locked.status()), locked.status().sys_errno());
     lock = std::move(*locked);
   }
   std::string text;

@@ -110,8 +110,8 @@ Result<RegFile> RegFile::Parse(std::string_view text) {
     if (first.substr(0, kBom.size()) == kBom) first.remove_prefix(kBom.size());
     first = TrimRight(first);
     if (first != kHeader && first != kOldHeader) {
-      return Damaged(1, "not a registry file (the first line is not \"" + std::string(kHeader) +
-                            "\")");
+      return Damaged(
+          1, "not a registry file (the first line is not \"" + std::string(kHeader) + "\")");
     }
     const std::string_view raw = lines[0].raw;
     if (raw.size() >= 2 && raw.substr(raw.size() - 2) == "\r\n") file.eol_ = "\r\n";
@@ -147,7 +147,8 @@ Result<RegFile> RegFile::Parse(std::string_view text) {
       return Damaged(number, "neither a key, a value nor a comment");
     }
     rest = TrimLeft(rest);
-    if (rest.empty() || rest.front() != '=') return Damaged(number, "no \"=\" after the value name");
+    if (rest.empty() || rest.front() != '=')
+      return Damaged(number, "no \"=\" after the value name");
     rest = TrimLeft(rest.substr(1));
     if (!rest.empty() && rest.front() == '"') {
       std::optional<std::string> data = TakeQuoted(rest);
@@ -222,8 +223,9 @@ void RegFile::SetValue(std::string_view key, std::string_view name, std::string_
     std::vector<Entry>& tail = Tail();
     std::string& last = tail.empty() ? sections_.back().raw_header : tail.back().raw;
     if (last.empty() || last.back() != '\n') last += eol_;
-    const bool blank_before = !tail.empty() && !tail.back().is_value &&
-                              TrimRight(TrimLeft(last.substr(0, last.find_first_of("\r\n")))).empty();
+    const bool blank_before =
+        !tail.empty() && !tail.back().is_value &&
+        TrimRight(TrimLeft(last.substr(0, last.find_first_of("\r\n")))).empty();
     if (!blank_before) tail.push_back({eol_});
     sections_.push_back({std::string(key), "[" + std::string(key) + "]" + eol_, {{eol_}}});
     section = &sections_.back();

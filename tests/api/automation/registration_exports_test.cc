@@ -1,5 +1,3 @@
-#include "tarvelin/automation.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,6 +9,7 @@
 #include "jobs/registration/reg_file.h"
 #include "platform/process_identity.h"
 #include "support/scratch_registry.h"
+#include "tarvelin/automation.h"
 
 namespace tarvelin::testing {
 namespace {
@@ -63,12 +62,12 @@ TEST(RegistrationExports, BothNamesCreateAfterRegisteringAndNeitherAfterUnregist
   EXPECT_EQ(Create("QuorantServer.ServiceObject", &service), TV_E_CLASSNOTREG);
 
   // The classes load from the file that holds the exports.
-  Result<registration::RegFile> file = registration::RegFile::Parse(registry.dir_.Read("registry.reg"));
+  Result<registration::RegFile> file =
+      registration::RegFile::Parse(registry.dir_.Read("registry.reg"));
   ASSERT_TRUE(file.ok());
-  const std::string key = "HKEY_CLASSES_ROOT\\CLSID\\" +
-                          GuidText(Named("ScheduleObject").clsid) + "\\InprocServer32";
-  EXPECT_EQ(file->Value(key, ""),
-            *LoadedFileOf(reinterpret_cast<const void*>(&DllRegisterServer)));
+  const std::string key =
+      "HKEY_CLASSES_ROOT\\CLSID\\" + GuidText(Named("ScheduleObject").clsid) + "\\InprocServer32";
+  EXPECT_EQ(file->Value(key, ""), *LoadedFileOf(reinterpret_cast<const void*>(&DllRegisterServer)));
 
   ASSERT_EQ(DllUnregisterServer(), TV_S_OK) << TvLastErrorText();
   Held after;
@@ -92,7 +91,8 @@ TEST(RegistrationExports, ADamagedRegistryFailsSaysWhereAndResolvesNothing) {
     EXPECT_EQ(step(), TV_E_FAIL);
     EXPECT_EQ(std::string(TvLastErrorText()),
               "the registry file " + registry.file() + " is damaged (line " +
-                  std::to_string(lines) + ": the key is not closed with \"]\"); it was left as it is");
+                  std::to_string(lines) +
+                  ": the key is not closed with \"]\"); it was left as it is");
     EXPECT_EQ(registry.dir_.Read("registry.reg"), damaged);
   }
   // Its keys are all there, but a damaged file is not trusted.

@@ -5,10 +5,10 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
-#include <thread>
 #include <cstdlib>
 #include <optional>
 #include <string>
+#include <thread>
 
 #include "jobs/registration/class_ids.h"
 #include "jobs/registration/class_keys.h"
@@ -53,10 +53,9 @@ TEST_F(ClassRegistrationTest, RegistersEveryKeyOfEachCreatableClassAndTheTypeLib
   Result<RegistrationDone> done = RegisterClasses(env_, File(), kLibrary);
   ASSERT_TRUE(done.ok()) << done.status().ToString();
   EXPECT_EQ(done->file, File());
-  EXPECT_EQ(done->classes,
-            (std::vector<std::string>{"APIObject", "DomainObject", "AccountObject",
-                                      "RemoteAccountObject", "ScheduleObject",
-                                      "StatisticsObject"}));
+  EXPECT_EQ(done->classes, (std::vector<std::string>{"APIObject", "DomainObject", "AccountObject",
+                                                     "RemoteAccountObject", "ScheduleObject",
+                                                     "StatisticsObject"}));
   RegFile file = Parsed();
   const std::string libid = GuidText(TypeLibraryId());
   for (const ClassIds& ids : AllClassIds()) {

@@ -49,22 +49,21 @@ TEST(RegFile, NewKeysAndValuesFollowTheFilesLineEndsAndEscapes) {
   file->SetValue("HKEY_CLASSES_ROOT\\Mine", "", "a \"quoted\" C:\\path");
   file->SetValue("HKEY_CLASSES_ROOT\\Mine", "Mode", "Free");
   file->SetValue("HKEY_CURRENT_USER\\Software\\Viewer", "Zoom", "2");
-  EXPECT_EQ(file->Serialize(),
-            std::string(kOtherPrograms) +
-                "\r\n\"Zoom\"=\"2\"\r\n"
-                "\r\n"
-                "[HKEY_CLASSES_ROOT\\Mine]\r\n"
-                "@=\"a \\\"quoted\\\" C:\\\\path\"\r\n"
-                "\"Mode\"=\"Free\"\r\n"
-                "\r\n");
+  EXPECT_EQ(file->Serialize(), std::string(kOtherPrograms) +
+                                   "\r\n\"Zoom\"=\"2\"\r\n"
+                                   "\r\n"
+                                   "[HKEY_CLASSES_ROOT\\Mine]\r\n"
+                                   "@=\"a \\\"quoted\\\" C:\\\\path\"\r\n"
+                                   "\"Mode\"=\"Free\"\r\n"
+                                   "\r\n");
   Result<RegFile> again = RegFile::Parse(file->Serialize());
   ASSERT_TRUE(again.ok()) << again.status().ToString();
   EXPECT_EQ(again->Value("HKEY_CLASSES_ROOT\\mine", ""), "a \"quoted\" C:\\path");
 }
 
 TEST(RegFile, ASetValueReplacesTheLineWhereItStands) {
-  Result<RegFile> file = RegFile::Parse(
-      "Windows Registry Editor Version 5.00\n\n[K]\n@=\"old\"\n\"Other\"=\"x\"\n\n");
+  Result<RegFile> file =
+      RegFile::Parse("Windows Registry Editor Version 5.00\n\n[K]\n@=\"old\"\n\"Other\"=\"x\"\n\n");
   ASSERT_TRUE(file.ok());
   file->SetValue("k", "", "new");
   file->SetValue("K", "OTHER", "y");
@@ -103,16 +102,22 @@ TEST(RegFile, ADamagedFileIsRefusedWithItsLine) {
       {"REGEDIT5\n", "line 1: not a registry file"},
       {"Windows Registry Editor Version 5.00\n\n[HKEY_CLASSES_ROOT\\Open\n",
        "line 3: the key is not closed"},
-      {"Windows Registry Editor Version 5.00\n\n[K]\n@=\"no end\n", "line 4: the value is not closed"},
+      {"Windows Registry Editor Version 5.00\n\n[K]\n@=\"no end\n",
+       "line 4: the value is not closed"},
       {"Windows Registry Editor Version 5.00\n\n[K]\n\"Name=\"x\"\n", "line 4: no \"=\""},
-      {"Windows Registry Editor Version 5.00\n\n[K]\n\"Name\n", "line 4: the value name is not closed"},
+      {"Windows Registry Editor Version 5.00\n\n[K]\n\"Name\n",
+       "line 4: the value name is not closed"},
       {"Windows Registry Editor Version 5.00\n@=\"x\"\n", "line 2: a value before the first key"},
       {"Windows Registry Editor Version 5.00\n\n[K]\nsome words\n", "line 4: neither a key"},
       {"Windows Registry Editor Version 5.00\n\n[K]\n\"N\"=dword:12\n", "line 4: a dword value"},
-      {"Windows Registry Editor Version 5.00\n\n[K]\n\"N\"=hex:01,\\\n", "line 4: the hex value is not ended"},
-      {"Windows Registry Editor Version 5.00\n\n[K]\n\"N\"=hex:01,\\\n zz\n", "line 5: a hex value"},
-      {"Windows Registry Editor Version 5.00\n\n[K]\n\"N\"=\"x\" y\n", "line 4: text after the value"},
-      {"Windows Registry Editor Version 5.00\n\n[K]\n\"N\"=str:x\n", "line 4: a value of no known type"},
+      {"Windows Registry Editor Version 5.00\n\n[K]\n\"N\"=hex:01,\\\n",
+       "line 4: the hex value is not ended"},
+      {"Windows Registry Editor Version 5.00\n\n[K]\n\"N\"=hex:01,\\\n zz\n",
+       "line 5: a hex value"},
+      {"Windows Registry Editor Version 5.00\n\n[K]\n\"N\"=\"x\" y\n",
+       "line 4: text after the value"},
+      {"Windows Registry Editor Version 5.00\n\n[K]\n\"N\"=str:x\n",
+       "line 4: a value of no known type"},
   };
   for (const Case& c : cases) {
     Result<RegFile> file = RegFile::Parse(c.text);
