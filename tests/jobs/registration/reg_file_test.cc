@@ -43,6 +43,17 @@ TEST(RegFile, WritesBackEveryLineItDidNotChange) {
   EXPECT_EQ(file->Serialize(), kOtherPrograms);
 }
 
+TEST(RegFile, TakesEitherHeaderWithOrWithoutAByteOrderMark) {
+  for (const char* text :
+       {"\xEF\xBB\xBFWindows Registry Editor Version 5.00\r\n\r\n[K]\r\n@=\"v\"\r\n",
+        "REGEDIT4\n\n[K]\n@=\"v\"\n"}) {
+    Result<RegFile> file = RegFile::Parse(text);
+    ASSERT_TRUE(file.ok()) << text;
+    EXPECT_EQ(file->Value("K", ""), "v");
+    EXPECT_EQ(file->Serialize(), text);
+  }
+}
+
 TEST(RegFile, NewKeysAndValuesFollowTheFilesLineEndsAndEscapes) {
   Result<RegFile> file = RegFile::Parse(kOtherPrograms);
   ASSERT_TRUE(file.ok());
