@@ -85,7 +85,8 @@ TEST_F(RegistrationCommandsTest, FailuresSayWhyWithTheirExitCodes) {
            "is\n"},
       {"register --registry " + dir_.path() + "in-the-way/registry.reg", 1,
        "tarvelin-admin: cannot register: cannot change the registry file " + dir_.path() +
-           "in-the-way/registry.reg: "},
+           "in-the-way/registry.reg: create directory " + dir_.path() +
+           "in-the-way/: Not a directory\n"},
       {"register --registry " + Registry() + " --library " + dir_.path() + "missing.so", 3,
        "tarvelin-admin: no library file " + dir_.path() + "missing.so\n"},
   };

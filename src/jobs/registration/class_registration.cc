@@ -25,27 +25,27 @@ std::string FolderOf(const std::string& path) {
 }
 
 // Reads, changes and replaces the file under its lock. `create` false
-// leaves a missing file missing.
+// leaves a missing file missing. Failures carry the system's words in their
+// message and no error number, which callers would print a second time.
 Result<RegistrationDone> ChangeRegistry(Env& env, const std::string& registry_file, bool create,
                                         const std::function<void(RegFile&)>& change) {
   const std::string cannot = "cannot change the registry file " + registry_file + ": ";
   if (create) {
     if (Status made = env.CreateDirectories(FolderOf(registry_file)); !made.ok()) {
-      return Status::IOError(cannot + Why(made), made.sys_errno());
+      return Status::IOError(cannot + Why(made));
     }
   }
   std::unique_ptr<FileLock> lock;
   Result<FileStamp> stamp = env.GetFileStamp(registry_file);
   if (create || (stamp.ok() && stamp->exists)) {
     Result<std::unique_ptr<FileLock>> locked = env.LockByte(registry_file + ".lock", 0);
-    if (!locked.ok())
-      return Status::IOError(cannot + Why(locked.status()), locked.status().sys_errno());
+    if (!locked.ok()) return Status::IOError(cannot + Why(locked.status()));
     lock = std::move(*locked);
   }
   std::string text;
   if (Status read = env.ReadFile(registry_file, &text); !read.ok()) {
     if (read.code() != StatusCode::kNotFound) {
-      return Status::IOError(cannot + Why(read), read.sys_errno());
+      return Status::IOError(cannot + Why(read));
     }
     if (!create) return RegistrationDone{registry_file, CreatableClassNames()};
     text.clear();
@@ -59,7 +59,7 @@ Result<RegistrationDone> ChangeRegistry(Env& env, const std::string& registry_fi
   const std::string changed = file->Serialize();
   if (changed != text) {
     if (Status written = WriteFileAtomic(env, registry_file, changed); !written.ok()) {
-      return Status::IOError(cannot + Why(written), written.sys_errno());
+      return Status::IOError(cannot + Why(written));
     }
   }
   return RegistrationDone{registry_file, CreatableClassNames()};
