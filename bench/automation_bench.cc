@@ -40,6 +40,9 @@ class OpenAccount {
     account_ = Create("OrvikCOM.AccountObject");
     Call(account_, "Open", Text("john@example.org"));
     TvGetDispId(account_, "GetProperty", &get_property_);
+    TvVariant name = Call(account_, "GetProperty", Text("U_Name"));
+    if (name.type != TV_TEXT || std::string(name.u.text) != "John Smith") abort();
+    TvVariantClear(&name);
     index_ = GetUserIndex("example.org", "john");
     LoadUser("example.org", index_, record_, sizeof record_);
   }

@@ -16,6 +16,7 @@
 #include "core/config/config_variables.h"
 #include "core/config/init.h"
 #include "core/dns_server_check.h"
+#include "foundation/text.h"
 #include "schema/schedule_layout.h"
 #include "support/automation_installation.h"
 #include "support/fake_dns_server.h"
@@ -269,16 +270,42 @@ TEST_F(ApiObjectTest, RenameDomain) {
   EXPECT_EQ(Call(api_, "GetDomainList").text(), std::string("example.org;renamed.org;\0", 25));
 }
 
-TEST_F(ApiObjectTest, DomainObjectsNeedTheirClass) {
+TEST_F(ApiObjectTest, OpenDomainAndNewDomainHandOutDomainObjects) {
+  Variant opened = Call(api_, "OpenDomain", {Text("EXAMPLE.ORG")});
+  ASSERT_EQ(opened.type(), VarType::kObject);
+  EXPECT_EQ(Call(opened.object(), "Name").text(), "EXAMPLE.ORG");
+  EXPECT_EQ(LastErr(), 0);
+
+  Variant unknown = Call(api_, "OpenDomain", {Text("nowhere.org")});
+  EXPECT_TRUE(unknown.empty());
+  EXPECT_EQ(LastErr(), -1) << "the domain object's LastErr";
+
+  Variant fresh = Call(api_, "NewDomain", {Text("new.org")});
+  ASSERT_EQ(fresh.type(), VarType::kObject);
+  EXPECT_EQ(LastErr(), 0);
+  EXPECT_TRUE(Call(fresh.object(), "Save").boolean());
+  EXPECT_GE(Call(api_, "GetDomainIndex", {Text("new.org")}).integer(), 0);
+}
+
+TEST_F(ApiObjectTest, DomainObjectsNeedTheirClassRegistered) {
   // Without the domain class the creation fails as the platform says, and
   // LastErr stays.
-  MakeLastErrNegative();
+  automation::ServerOptions options;
+  options.resolve = [](std::string_view name) -> Result<automation::Guid> {
+    if (EqualsNoCase(name, "OrvikCOM.DomainObject")) return Status::NotFound("Class not registered");
+    return automation::EveryClassRegistered()(name);
+  };
+  automation::AutomationServer partial(context_, std::move(options));
+  ObjectRef api = *partial.CreateByName("OrvikCOM.APIObject");
+  api->set_last_err(-1);
   for (const char* member : {"OpenDomain", "NewDomain"}) {
-    automation::CallOutcome outcome = Try(api_, member, {Text("example.org")});
+    std::optional<int32_t> dispid = automation::FindDispId(api->Class(), member);
+    automation::CallOutcome outcome =
+        automation::Invoke(*api, *dispid, automation::kMethod, {Text("example.org")});
     EXPECT_EQ(outcome.status, DispatchStatus::kException) << member;
     EXPECT_EQ(outcome.message, "Class not registered") << member;
     EXPECT_TRUE(outcome.result.empty()) << member;
-    EXPECT_EQ(LastErr(), -1) << member;
+    EXPECT_EQ(api->LastErr(), -1) << member;
   }
 }
 
