@@ -44,4 +44,15 @@ automation::CallOutcome AutomationInstallation::Try(const ObjectRef& object,
   return automation::Invoke(*object, *dispid, kind, std::move(args));
 }
 
+void ExpectSlots(const automation::ClassInfo& info, const std::vector<Slot>& expected) {
+  const std::vector<automation::Member>& members = info.members;
+  ASSERT_EQ(members.size(), expected.size()) << info.ids.name;
+  for (size_t i = 0; i < expected.size(); ++i) {
+    EXPECT_EQ(members[i].name, expected[i].name) << i;
+    EXPECT_EQ(members[i].dispid, expected[i].dispid) << expected[i].name;
+    EXPECT_EQ(members[i].kind, expected[i].kind) << expected[i].name;
+    EXPECT_EQ(members[i].params.size(), expected[i].params) << expected[i].name;
+  }
+}
+
 }  // namespace tarvelin::testing

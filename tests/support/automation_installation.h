@@ -42,6 +42,17 @@ class AutomationInstallation : public ::testing::Test {
   std::unique_ptr<automation::AutomationServer> server_;
 };
 
+// One member of an interface table: its name, dispatch identifier, kind
+// and number of parameters.
+struct Slot {
+  std::string_view name;
+  int32_t dispid;
+  automation::CallKind kind;
+  size_t params;
+};
+// The class's members are exactly these, in slot order.
+void ExpectSlots(const automation::ClassInfo& info, const std::vector<Slot>& expected);
+
 // Variant makers for argument lists.
 inline automation::Variant Text(std::string text) {
   return automation::Variant::Text(std::move(text));

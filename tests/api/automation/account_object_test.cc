@@ -429,12 +429,6 @@ TEST_F(AccountWalkTest, ReleasingTheObjectEndsItsWalk) {
 }
 
 TEST(AccountObjectMembers, AreTheInterfaceSlotsInOrder) {
-  struct Slot {
-    std::string_view name;
-    int32_t dispid;
-    automation::CallKind kind;
-    size_t params;
-  };
   using automation::kMethod;
   using automation::kPropertyGet;
   const std::vector<Slot> expected = {
@@ -458,14 +452,7 @@ TEST(AccountObjectMembers, AreTheInterfaceSlotsInOrder) {
       {"AuthenticateUserHash", 0xda, kMethod, 4},
       {"ValidateUser", 0xdb, kMethod, 0},
   };
-  const std::vector<automation::Member>& members = AccountObject::Info().members;
-  ASSERT_EQ(members.size(), expected.size());
-  for (size_t i = 0; i < expected.size(); ++i) {
-    EXPECT_EQ(members[i].name, expected[i].name) << i;
-    EXPECT_EQ(members[i].dispid, expected[i].dispid) << expected[i].name;
-    EXPECT_EQ(members[i].kind, expected[i].kind) << expected[i].name;
-    EXPECT_EQ(members[i].params.size(), expected[i].params) << expected[i].name;
-  }
+  ExpectSlots(AccountObject::Info(), expected);
 }
 
 }  // namespace

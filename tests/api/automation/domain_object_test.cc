@@ -281,12 +281,6 @@ TEST_F(DomainObjectTest, UnknownPropertiesFailAndKeepLastErr) {
 }
 
 TEST(DomainObjectMembers, AreTheInterfaceSlotsInOrder) {
-  struct Slot {
-    std::string_view name;
-    int32_t dispid;
-    automation::CallKind kind;
-    size_t params;
-  };
   using automation::kMethod;
   using automation::kPropertyGet;
   using automation::kPropertyPut;
@@ -311,14 +305,7 @@ TEST(DomainObjectMembers, AreTheInterfaceSlotsInOrder) {
       {"GetAccountIndexByAlias", 0xd8, kMethod, 1},
       {"Data", 0xd9, kPropertyGet, 0},
   };
-  const std::vector<automation::Member>& members = DomainObject::Info().members;
-  ASSERT_EQ(members.size(), expected.size());
-  for (size_t i = 0; i < expected.size(); ++i) {
-    EXPECT_EQ(members[i].name, expected[i].name) << i;
-    EXPECT_EQ(members[i].dispid, expected[i].dispid) << expected[i].name;
-    EXPECT_EQ(members[i].kind, expected[i].kind) << expected[i].name;
-    EXPECT_EQ(members[i].params.size(), expected[i].params) << expected[i].name;
-  }
+  ExpectSlots(DomainObject::Info(), expected);
 }
 
 }  // namespace
