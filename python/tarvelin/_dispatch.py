@@ -53,6 +53,8 @@ def _failure(status, lib, with_text=False):
 
 
 def _encoded(text, what):
+    if not isinstance(text, str):
+        raise TypeError("%s must be a str, not %s" % (what, type(text).__name__))
     if "\0" in text:
         raise ValueError("%s cannot hold a NUL character" % what)
     return text.encode("utf-8")

@@ -41,9 +41,15 @@ class CreationTest(unittest.TestCase):
                 self.assertEqual(raised.exception.code, tarvelin.E_CLASSNOTREG)
                 self.assertEqual(raised.exception.message, "Class not registered")
 
-    def test_a_class_name_with_a_nul_character_is_refused_before_the_library(self):
+    def test_class_names_that_cannot_cross_are_refused_before_the_library(self):
+        for name, error in (("OrvikCOM.ScheduleObject\0trailing", ValueError),
+                            (None, TypeError), (b"OrvikCOM.ScheduleObject", TypeError)):
+            with self.subTest(name=name):
+                with self.assertRaises(error):
+                    tarvelin.Dispatch(name)
+        schedule = tarvelin.Dispatch("OrvikCOM.ScheduleObject")
         with self.assertRaises(ValueError):
-            tarvelin.Dispatch("OrvikCOM.ScheduleObject\0trailing")
+            getattr(schedule, "Count\0Add")
 
 
 class MemberTest(unittest.TestCase):
