@@ -76,6 +76,16 @@ bool AutomationServer::IsLive(const void* object) const {
   return live_.count(object) != 0;
 }
 
+std::span<uint8_t> AutomationServer::LiveRecordAt(intptr_t address) const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  for (const void* live : live_) {
+    std::span<uint8_t> record =
+        static_cast<AutomationObject*>(const_cast<void*>(live))->DataRecord();
+    if (!record.empty() && reinterpret_cast<intptr_t>(record.data()) == address) return record;
+  }
+  return {};
+}
+
 size_t AutomationServer::live_objects() const {
   std::lock_guard<std::mutex> lock(mutex_);
   return live_.size();

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <span>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -67,6 +68,9 @@ class AutomationServer {
 
   // The objects alive and the factory locks, for unloading.
   bool IsLive(const void* object) const;
+  // The record (DataRecord) of the live object whose record starts at
+  // `address`; empty when no live object's does.
+  std::span<uint8_t> LiveRecordAt(intptr_t address) const;
   size_t live_objects() const;
   void LockServer(bool lock);
   int server_locks() const;

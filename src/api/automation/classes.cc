@@ -1,11 +1,17 @@
 #include "api/automation/classes.h"
 
+#include "api/automation/remote_account_object.h"
 #include "api/automation/schedule_object.h"
+#include "api/automation/statistics_object.h"
 
 namespace tarvelin::automation {
 
 std::vector<const ClassInfo*> CreatableClasses() {
-  return {&ScheduleObject::Info()};
+  return {
+      &RemoteAccountObject::Info(),
+      &ScheduleObject::Info(),
+      &StatisticsObject::Info(),
+  };
 }
 
 }  // namespace tarvelin::automation
