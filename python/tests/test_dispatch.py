@@ -152,6 +152,29 @@ class FailureTest(unittest.TestCase):
             self.schedule.Select(index=1)
 
 
+class ObjectResultTest(unittest.TestCase):
+    def test_objects_come_back_as_dispatch_objects_and_go_back_as_arguments(self):
+        remote = tarvelin.Dispatch("OrvikCOM.RemoteAccountObject")
+        schedule = remote.GetSchedule("RA_Schedule")
+        self.assertIsInstance(schedule, tarvelin.Dispatch)
+        self.assertEqual(references(schedule._handle), 1)
+        schedule.Count = 2
+        schedule.Select(1)
+        schedule.SetProperty("SC_ItemTime", 3600)
+        self.assertIs(remote.SetSchedule("RA_Schedule", schedule), True)
+        self.assertEqual(references(schedule._handle), 1)
+        copy = remote.GetSchedule("ra_schedule")
+        self.assertNotEqual(copy._handle, schedule._handle)
+        self.assertEqual(copy.Count, 2)
+        copy.Select(1)
+        self.assertEqual(copy.GetProperty("SC_ItemTime"), 3600)
+
+    def test_an_empty_result_is_none(self):
+        remote = tarvelin.Dispatch("OrvikCOM.RemoteAccountObject")
+        # Not a schedule block: no schedule object.
+        self.assertIsNone(remote.GetSchedule("RA_Login"))
+
+
 class LifetimeTest(unittest.TestCase):
     def test_an_object_lives_as_long_as_its_python_object(self):
         schedule = tarvelin.Dispatch("OrvikCOM.ScheduleObject")

@@ -36,7 +36,7 @@ def package_copy(with_library):
     shutil.copytree(os.path.join(scratch.PACKAGE_ROOT, "tarvelin"), os.path.join(folder, "tarvelin"),
                     ignore=shutil.ignore_patterns("__pycache__", "*.so"))
     if with_library:
-        os.symlink(os.environ["TARVELIN_LIBRARY"], os.path.join(folder, "tarvelin", "libtarvelinapi.so"))
+        os.symlink(os.path.abspath(os.environ["TARVELIN_LIBRARY"]), os.path.join(folder, "tarvelin", "libtarvelinapi.so"))
     return folder
 
 
