@@ -315,6 +315,14 @@ class Env {
   // `host` is a name or a numeric address; the first usable address counts.
   virtual Result<std::unique_ptr<DatagramSender>> OpenDatagramSender(std::string_view host,
                                                                      uint16_t port) = 0;
+  // Sends one datagram to `host` (a name or a numeric address) at `port`
+  // and waits up to `timeout_ms` for one datagram back from there, cut to
+  // `answer_max` bytes. NotFound when the name does not resolve; an IOError
+  // with ETIMEDOUT when nothing came in time, ECONNREFUSED when nothing
+  // listens there.
+  virtual Result<std::string> ExchangeDatagram(std::string_view host, uint16_t port,
+                                               std::string_view request, size_t answer_max,
+                                               int timeout_ms) = 0;
   // The numeric addresses (IPv4 and IPv6) of the machine's interfaces.
   virtual Result<std::vector<std::string>> LocalAddresses() = 0;
   // One line on the debugger output; nobody may be listening, so it cannot

@@ -356,6 +356,12 @@ Result<std::unique_ptr<DatagramSender>> FaultInjectionEnv::OpenDatagramSender(
   return base_.OpenDatagramSender(host, port);
 }
 
+Result<std::string> FaultInjectionEnv::ExchangeDatagram(std::string_view host, uint16_t port,
+                                                        std::string_view request,
+                                                        size_t answer_max, int timeout_ms) {
+  return base_.ExchangeDatagram(host, port, request, answer_max, timeout_ms);
+}
+
 Result<std::vector<std::string>> FaultInjectionEnv::LocalAddresses() {
   return base_.LocalAddresses();
 }

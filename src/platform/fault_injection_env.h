@@ -117,6 +117,9 @@ class FaultInjectionEnv final : public Env {
   Result<std::unique_ptr<StreamSocket>> ConnectUnixStream(std::string_view socket_path) override;
   Result<std::unique_ptr<DatagramSender>> OpenDatagramSender(std::string_view host,
                                                              uint16_t port) override;
+  Result<std::string> ExchangeDatagram(std::string_view host, uint16_t port,
+                                       std::string_view request, size_t answer_max,
+                                       int timeout_ms) override;
   Result<std::vector<std::string>> LocalAddresses() override;
   void WriteDebugLine(std::string_view line) override;
 

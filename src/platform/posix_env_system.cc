@@ -16,6 +16,7 @@
 #include "platform/posix_env.h"
 #include "platform/posix/processes.h"
 #include "platform/posix/self_process.h"
+#include "platform/posix/udp_exchange.h"
 #include "platform/posix/udp_socket.h"
 #include "platform/posix/unix_stream.h"
 #include "platform/posix/unix_time.h"
@@ -181,6 +182,25 @@ Result<std::unique_ptr<DatagramSender>> PosixEnv::OpenDatagramSender(std::string
     return Status::IOError("open socket for " + receiver, errno);
   }
   return std::unique_ptr<DatagramSender>(new PosixDatagramSender(receiver, std::move(sender)));
+}
+
+Result<std::string> PosixEnv::ExchangeDatagram(std::string_view host, uint16_t port,
+                                               std::string_view request, size_t answer_max,
+                                               int timeout_ms) {
+  const std::string receiver = std::string(host) + ":" + std::to_string(port);
+  std::string answer;
+  errno = 0;
+  switch (UdpExchange(host, port, request, answer_max, timeout_ms, &answer)) {
+    case UdpExchangeResult::kAnswered:
+      return answer;
+    case UdpExchangeResult::kUnresolved:
+      return Status::NotFound("address of " + receiver);
+    case UdpExchangeResult::kTimedOut:
+      return Status::IOError("no answer from " + receiver, ETIMEDOUT);
+    case UdpExchangeResult::kFailed:
+      break;
+  }
+  return Status::IOError("exchange with " + receiver, errno != 0 ? errno : EIO);
 }
 
 Result<std::vector<std::string>> PosixEnv::LocalAddresses() {

@@ -1,5 +1,6 @@
 #include "api/automation/classes.h"
 
+#include "api/automation/api_object.h"
 #include "api/automation/remote_account_object.h"
 #include "api/automation/schedule_object.h"
 #include "api/automation/statistics_object.h"
@@ -8,6 +9,7 @@ namespace tarvelin::automation {
 
 std::vector<const ClassInfo*> CreatableClasses() {
   return {
+      &ApiObject::Info(),
       &RemoteAccountObject::Info(),
       &ScheduleObject::Info(),
       &StatisticsObject::Info(),
