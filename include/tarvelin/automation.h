@@ -77,6 +77,10 @@ enum { TV_METHOD = 1, TV_PROPERTYGET = 2, TV_PROPERTYPUT = 4 };
 #define TV_E_BADPARAMCOUNT ((int32_t)0x8002000E)
 #define TV_E_CLASSNOTREG ((int32_t)0x80040154)    /* unknown or unregistered class */
 #define TV_E_INVALIDARG ((int32_t)0x80070057)     /* null or released pointers */
+#define TV_E_NOINTERFACE ((int32_t)0x80004002)
+#define TV_E_FAIL ((int32_t)0x80004005)
+#define TV_CLASS_E_CLASSNOTAVAILABLE ((int32_t)0x80040111)
+#define TV_S_FALSE ((int32_t)1)
 
 /* Creates an object by class name; *out holds one reference. */
 TARVELIN_AUTOMATION_API int32_t TvCreateObject(const char* class_name, TvObject** out);
@@ -98,6 +102,39 @@ TARVELIN_AUTOMATION_API const char* TvLastErrorText(void);
 TARVELIN_AUTOMATION_API void TvVariantInit(TvVariant* v);
 /* Frees the text, releases the object, leaves TV_EMPTY. */
 TARVELIN_AUTOMATION_API void TvVariantClear(TvVariant* v);
+
+/* Registration in the object registry: a ".reg" text file at
+ * $TARVELIN_REGISTRY, else /etc/tarvelin/registry.reg when run as root, else
+ * $XDG_CONFIG_HOME/tarvelin/registry.reg (~/.config when unset). */
+
+typedef struct TvGuid {
+  uint32_t data1;
+  uint16_t data2;
+  uint16_t data3;
+  uint8_t data4[8];
+} TvGuid;
+
+/* A class factory: creates objects of one class without the registry. */
+typedef struct TvClassFactory TvClassFactory;
+struct TvClassFactory {
+  int32_t (*CreateInstance)(TvClassFactory* self, TvObject** out);
+  /* Nonzero keeps the library from unloading; zero undoes one such lock. */
+  int32_t (*LockServer)(TvClassFactory* self, int32_t lock);
+  int32_t (*AddRef)(TvClassFactory* self);
+  int32_t (*Release)(TvClassFactory* self);
+};
+
+/* 0, or TV_E_FAIL (the registry file is damaged or cannot be written;
+ * TvLastErrorText says why). */
+TARVELIN_AUTOMATION_API int32_t DllRegisterServer(void);
+TARVELIN_AUTOMATION_API int32_t DllUnregisterServer(void);
+/* The factory of the class `clsid`, for `iid` the class factory interface
+ * {00000001-0000-0000-C000-000000000046} or {00000000-...-000000000046};
+ * TV_CLASS_E_CLASSNOTAVAILABLE for an unknown class. */
+TARVELIN_AUTOMATION_API int32_t DllGetClassObject(const TvGuid* clsid, const TvGuid* iid,
+                                                  void** out);
+/* 0 when no object and no server lock is alive, else 1. */
+TARVELIN_AUTOMATION_API int32_t DllCanUnloadNow(void);
 
 #ifdef __cplusplus
 }

@@ -41,6 +41,7 @@ int main(int argc, char** argv) {
   RegisterMailboxCommands(app, session);
   RegisterCheckCommand(app, session);
   RegisterStorageCommands(app, session);
+  RegisterRegistrationCommands(app, session);
 
   try {
     app.parse(argc, argv);

@@ -8,6 +8,7 @@
 #include "api/automation/automation_error.h"
 #include "api/automation/automation_server.h"
 #include "api/automation/property_access.h"
+#include "api/automation/schedule_exchange.h"
 #include "api/c/domain_operations.h"
 #include "api/c/export_guard.h"
 #include "core/config/config_save.h"
@@ -26,7 +27,6 @@ namespace tarvelin::automation {
 namespace {
 
 constexpr char kDomainClass[] = "OrvikCOM.DomainObject";
-constexpr char kScheduleClass[] = "OrvikCOM.ScheduleObject";
 constexpr int32_t kDomainEntrySize = 96;
 constexpr int32_t kDomainNameArea = 256;
 
@@ -39,21 +39,6 @@ constexpr int kPop3 = 1;
 constexpr int kControl = 2;
 
 bool Succeeded(int32_t result) { return result >= 0; }
-
-// The schedule block behind an object's Data address. The address is
-// taken only when it is the record of that very object, alive and large
-// enough: a number a script made up is never followed.
-std::span<uint8_t> ScheduleBlockOf(AutomationServer& server, const ObjectRef& object) {
-  const Variant data = server.CallByName(object, "Data", {}, kPropertyGet);
-  std::span<uint8_t> record = object->DataRecord();
-  const bool whole_number = data.type() == VarType::kI8 || data.type() == VarType::kI4;
-  if (!whole_number || !server.IsLive(object.get()) ||
-      data.integer() != static_cast<int64_t>(reinterpret_cast<intptr_t>(record.data())) ||
-      record.size() < static_cast<size_t>(kScheduleRecordSize)) {
-    throw AutomationError("The object's Data is not the address of a schedule block");
-  }
-  return record.first(kScheduleRecordSize);
-}
 
 }  // namespace
 
@@ -294,26 +279,20 @@ Variant ApiObject::NewDomain(const std::string& domain) { return DomainChild("Ne
 
 Variant ApiObject::GetSchedule(const Variant& command) {
   const int32_t number = ResolveProperty(context().properties(), command).number;
-  ObjectRef child = server().CreateChild(kScheduleClass);
-  std::span<uint8_t> block = ScheduleBlockOf(server(), child);
-  ScheduleRecord area{};
-  const int32_t result = OnInitialisedIn(context(), [&](Context& c) {
-    return ApiResultOf(tarvelin::GetConfigSetting(c, number, area.data(), kScheduleRecordSize));
+  return ScheduleObjectFrom(server(), [&](void* area, int32_t size) {
+    return OnInitialisedIn(context(), [&](Context& c) {
+      return ApiResultOf(tarvelin::GetConfigSetting(c, number, area, size));
+    });
   });
-  if (result != kScheduleRecordSize) return Variant();
-  std::memcpy(block.data(), area.data(), kScheduleRecordSize);
-  return Variant::Object(std::move(child));
 }
 
 bool ApiObject::SetSchedule(const Variant& command, const Variant& schedule) {
   const int32_t number = ResolveProperty(context().properties(), command).number;
-  ScheduleRecord block{};
-  const std::span<uint8_t> source = ScheduleBlockOf(server(), schedule.object());
-  std::memcpy(block.data(), source.data(), kScheduleRecordSize);
-  const int32_t result = OnInitialisedIn(context(), [&](Context& c) {
-    return ApiResultOf(tarvelin::SetConfigSetting(c, number, block.data(), kScheduleRecordSize));
-  });
-  return Succeeded(result);
+  return Succeeded(ScheduleBlockTo(server(), schedule, [&](const void* block, int32_t size) {
+    return OnInitialisedIn(context(), [&](Context& c) {
+      return ApiResultOf(tarvelin::SetConfigSetting(c, number, block, size));
+    });
+  }));
 }
 
 void ApiObject::PostCommand(int service_id, uint32_t message, uint32_t parameter,

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "api/automation/abi_last_error.h"
 #include "api/automation/abi_variant.h"
 #include "api/automation/automation_object.h"
 #include "api/automation/the_server.h"
@@ -19,10 +20,9 @@ using tarvelin::automation::LiveObject;
 using tarvelin::automation::TheServer;
 using tarvelin::automation::Variant;
 
-namespace {
+using tarvelin::automation::last_error_text;
 
-// The message of this thread's last failed call.
-thread_local std::string last_error_text;
+namespace {
 
 int32_t StatusOf(DispatchStatus status) {
   switch (status) {

@@ -1,22 +1,19 @@
 // The two names each class is created by: the ProgID "QuorantServer.X" and
-// the older "OrvikCOM.X".
+// the older "OrvikCOM.X" (jobs/registration/class_names.h).
 #pragma once
 
-#include <string>
-#include <string_view>
-
-#include "api/automation/class_ids.h"
 #include "api/automation/automation_server.h"
+#include "api/automation/class_ids.h"
+#include "jobs/registration/class_names.h"
 
 namespace tarvelin::automation {
 
-std::string ProgId(const ClassIds& ids);
-std::string LegacyName(const ClassIds& ids);
+using registration::ClassOfName;
+using registration::LegacyName;
+using registration::ProgId;
 
-// The class either name form names, in any case; null for another name.
-const ClassIds* ClassOfName(std::string_view class_name);
-
-// A resolver that takes every creatable class as registered.
+// A resolver that takes every creatable class as registered, for servers
+// that need no object registry (the tests' own).
 ClassResolver EveryClassRegistered();
 
 }  // namespace tarvelin::automation

@@ -1,7 +1,8 @@
 #include "api/automation/the_server.h"
 
-#include "api/automation/name_forms.h"
+#include "api/automation/registry_resolver.h"
 #include "api/c/the_context.h"
+#include "core/context.h"
 
 namespace tarvelin::automation {
 
@@ -9,7 +10,9 @@ AutomationServer& TheServer() {
   // Never destroyed, like the Context: hosts release objects late.
   static AutomationServer* const server = [] {
     ServerOptions options;
-    options.resolve = EveryClassRegistered();
+    // Class names resolve through the object registry, as registered by
+    // DllRegisterServer.
+    options.resolve = ResolveThroughRegistry(TheContext().env());
     return new AutomationServer(TheContext(), std::move(options));
   }();
   return *server;

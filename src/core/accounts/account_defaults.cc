@@ -160,11 +160,16 @@ void ApplyAccountDefaults(const Context& context, std::string_view domain, uint8
 }
 
 bool SetUserDefaults(const Context& context, uint8_t* record, int32_t force) {
+  return SetUserDefaultsOfDomain(context, "", record, force);
+}
+
+bool SetUserDefaultsOfDomain(const Context& context, std::string_view domain, uint8_t* record,
+                             int32_t force) {
   const ConfigField* apply = FindConfigFieldById(kApplyDefaultsVariable);
   if (force == 0 && (apply == nullptr || context.config.record.Byte(apply->offset) == 0)) {
     return false;
   }
-  ApplyAccountDefaults(context, "", record);
+  ApplyAccountDefaults(context, domain, record);
   return true;
 }
 

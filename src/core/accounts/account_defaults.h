@@ -34,5 +34,9 @@ void ApplyAccountDefaults(const Context& context, std::string_view domain, uint8
 // global defaults file to the record (2848 bytes) and answers true;
 // otherwise leaves the record and answers false.
 bool SetUserDefaults(const Context& context, uint8_t* record, int32_t force);
+// The same with the defaults file of a new account of `domain`
+// (AccountDefaultsPath).
+bool SetUserDefaultsOfDomain(const Context& context, std::string_view domain, uint8_t* record,
+                             int32_t force);
 
 }  // namespace tarvelin

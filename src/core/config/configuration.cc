@@ -21,6 +21,9 @@ Status WriteFiles(Context& context, bool* settings_written, bool* domains_writte
     config.baseline.taken = true;
     config.baseline.record = config.record;
     config.baseline.settings_stamp = ConfigFileStamp(context, kSettingsFileName);
+    // This process's own save is no change for Init to load: an Init (every
+    // automation object runs one) keeps the installation it works on.
+    context.api.settings_stamp = config.baseline.settings_stamp;
   }
   const Status domains = context.domains().SaveList();
   *domains_written = domains.ok();

@@ -4,7 +4,11 @@
 
 #include <string>
 
+#include "support/scratch_registry.h"
+
 namespace {
+
+using tarvelin::testing::ScratchRegistry;
 
 struct Held {
   TvObject* object = nullptr;
@@ -28,6 +32,8 @@ TvVariant I4(int32_t value) {
 }
 
 TEST(AutomationAbi, CreatesCallsAndCountsReferences) {
+  ScratchRegistry registry;
+  registry.Register();
   Held schedule;
   ASSERT_EQ(TvCreateObject("orvikcom.scheduleobject", &schedule.object), TV_S_OK);
   TvVariant result;
@@ -51,6 +57,8 @@ TEST(AutomationAbi, CreatesCallsAndCountsReferences) {
 }
 
 TEST(AutomationAbi, BadPointersAndReleasedObjectsAnswerAStatus) {
+  ScratchRegistry registry;
+  registry.Register();
   TvObject* object = nullptr;
   EXPECT_EQ(TvCreateObject(nullptr, &object), TV_E_INVALIDARG);
   EXPECT_EQ(TvCreateObject("OrvikCOM.ScheduleObject", nullptr), TV_E_INVALIDARG);
@@ -91,6 +99,8 @@ TEST(AutomationAbi, BadPointersAndReleasedObjectsAnswerAStatus) {
 }
 
 TEST(AutomationAbi, AMemberThatRaisesFailsWithItsMessage) {
+  ScratchRegistry registry;
+  registry.Register();
   Held schedule;
   ASSERT_EQ(TvCreateObject("OrvikCOM.ScheduleObject", &schedule.object), TV_S_OK);
   TvVariant command;

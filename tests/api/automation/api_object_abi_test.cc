@@ -6,6 +6,7 @@
 
 #include "core/config/create_installation.h"
 #include "core/context.h"
+#include "support/scratch_registry.h"
 #include "support/temp_dir.h"
 #include "tarvelin/automation.h"
 
@@ -13,7 +14,10 @@ namespace {
 
 class Script {
  public:
-  Script() { EXPECT_EQ(TvCreateObject("QuorantServer.APIObject", &api_), TV_S_OK); }
+  Script() {
+    registry_.Register();
+    EXPECT_EQ(TvCreateObject("QuorantServer.APIObject", &api_), TV_S_OK);
+  }
   ~Script() {
     if (api_) TvRelease(api_);
   }
@@ -36,6 +40,7 @@ class Script {
   }
 
  private:
+  tarvelin::testing::ScratchRegistry registry_;
   TvObject* api_ = nullptr;
 };
 

@@ -21,14 +21,17 @@ std::string ReadSource(const char* relative) {
   return text.str();
 }
 
-// Every function api.h declares with TARVELIN_API.
+// Every function api.h and automation.h declare for export.
 std::set<std::string> DeclaredFunctions() {
-  const std::string header = ReadSource("include/tarvelin/api.h");
-  const std::regex declaration(R"(TARVELIN_API\s+(?:int32_t|uint8_t|void)\s*\*?\s*(\w+)\s*\()");
+  const std::regex declaration(
+      R"(TARVELIN_(?:AUTOMATION_)?API\s+(?:const\s+)?(?:int32_t|uint8_t|void|char)\s*\*?\s*(\w+)\s*\()");
   std::set<std::string> names;
-  for (auto it = std::sregex_iterator(header.begin(), header.end(), declaration);
-       it != std::sregex_iterator(); ++it) {
-    names.insert((*it)[1]);
+  for (const char* file : {"include/tarvelin/api.h", "include/tarvelin/automation.h"}) {
+    const std::string header = ReadSource(file);
+    for (auto it = std::sregex_iterator(header.begin(), header.end(), declaration);
+         it != std::sregex_iterator(); ++it) {
+      names.insert((*it)[1]);
+    }
   }
   return names;
 }
@@ -51,6 +54,8 @@ std::set<std::string> DynamicSymbols() {
 TEST(SharedLibrary, ExportsTheDeclaredApiAndNothingElse) {
   const std::set<std::string> declared = DeclaredFunctions();
   EXPECT_TRUE(declared.count("Init") && declared.count("GetConfigSetting"));
+  EXPECT_TRUE(declared.count("TvInvoke") && declared.count("TvLastErrorText") &&
+              declared.count("DllRegisterServer"));
   EXPECT_EQ(DynamicSymbols(), declared);
 }
 

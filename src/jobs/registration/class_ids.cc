@@ -1,6 +1,6 @@
-#include "api/automation/class_ids.h"
+#include "jobs/registration/class_ids.h"
 
-namespace tarvelin::automation {
+namespace tarvelin::registration {
 
 namespace {
 
@@ -46,4 +46,4 @@ const ClassIds* ClassIdsNamed(std::string_view name) {
   return nullptr;
 }
 
-}  // namespace tarvelin::automation
+}  // namespace tarvelin::registration

@@ -1,8 +1,8 @@
-#include "api/automation/guid.h"
+#include "foundation/guid.h"
 
 #include <cstdio>
 
-namespace tarvelin::automation {
+namespace tarvelin {
 
 namespace {
 
@@ -51,4 +51,4 @@ std::optional<Guid> ParseGuid(std::string_view text) {
   return guid;
 }
 
-}  // namespace tarvelin::automation
+}  // namespace tarvelin
