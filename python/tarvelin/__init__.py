@@ -1,6 +1,7 @@
 """Scripts reach the tarvelin-admin library through its automation objects:
 
     import tarvelin
+    tarvelin.register()          # once per machine (or per $TARVELIN_REGISTRY)
     api = tarvelin.Dispatch("OrvikCOM.APIObject")
     if api.Init("/srv/mail"):
         domain = api.OpenDomain("example.org")
@@ -16,6 +17,7 @@ from ._dispatch import Dispatch, Method
 from ._errors import (
     E_BADPARAMCOUNT,
     E_CLASSNOTREG,
+    E_FAIL,
     E_EXCEPTION,
     E_INVALIDARG,
     E_MEMBERNOTFOUND,
@@ -25,15 +27,19 @@ from ._errors import (
     UnknownNameError,
 )
 from ._library import LibraryNotFoundError
+from ._registration import register, unregister
 
 __all__ = [
     "Dispatch",
+    "register",
+    "unregister",
     "Method",
     "AutomationError",
     "UnknownNameError",
     "LibraryNotFoundError",
     "E_BADPARAMCOUNT",
     "E_CLASSNOTREG",
+    "E_FAIL",
     "E_EXCEPTION",
     "E_INVALIDARG",
     "E_MEMBERNOTFOUND",

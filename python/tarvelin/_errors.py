@@ -6,6 +6,7 @@
 failed creation, the platform's fixed text for every other status.
 """
 
+E_FAIL = 0x80004005
 E_MEMBERNOTFOUND = 0x80020003
 E_TYPEMISMATCH = 0x80020005
 E_UNKNOWNNAME = 0x80020006
@@ -15,6 +16,7 @@ E_CLASSNOTREG = 0x80040154
 E_INVALIDARG = 0x80070057
 
 _FIXED_TEXTS = {
+    E_FAIL: "Unspecified error",
     E_MEMBERNOTFOUND: "Member not found.",
     E_TYPEMISMATCH: "Type mismatch.",
     E_UNKNOWNNAME: "Unknown name.",

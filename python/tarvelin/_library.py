@@ -59,6 +59,8 @@ _PROTOTYPES = {
     "TvLastErrorText": (ctypes.c_char_p, []),
     "TvVariantInit": (None, [_VARIANT_P]),
     "TvVariantClear": (None, [_VARIANT_P]),
+    "DllRegisterServer": (ctypes.c_int32, []),
+    "DllUnregisterServer": (ctypes.c_int32, []),
 }
 
 _lock = threading.Lock()

@@ -50,11 +50,17 @@ def create_installation(folder, domains=("example.org", "other.org")):
 def installation():
     """The installation the objects of this process initialise with: made
     once, before the first object is created, with example.org and
-    other.org."""
+    other.org; the classes registered in a scratch registry that the
+    child processes share."""
     global _installation
     if _installation is None:
-        _installation = create_installation(os.path.join(scratch_folder(), "installation"))
+        folder = scratch_folder()
+        _installation = create_installation(os.path.join(folder, "installation"))
         os.environ["TARVELIN_INSTALL_DIR"] = _installation
+        os.environ["TARVELIN_REGISTRY"] = os.path.join(folder, "registry.reg")
+        import tarvelin
+
+        tarvelin.register()
     return _installation
 
 

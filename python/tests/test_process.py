@@ -82,6 +82,47 @@ class LibraryLookupTest(unittest.TestCase):
             self.assertIn(word, result.stdout)
 
 
+class RegistrationTest(unittest.TestCase):
+    def test_objects_are_created_only_while_the_classes_are_registered(self):
+        code = textwrap.dedent("""
+            import tarvelin
+
+            def create():
+                try:
+                    return tarvelin.Dispatch("OrvikCOM.ScheduleObject").Count
+                except tarvelin.AutomationError as error:
+                    return "%x %s" % (error.code, error.message)
+
+            print(create())
+            tarvelin.register()
+            print(create())
+            tarvelin.unregister()
+            print(create())
+        """)
+        registry = os.path.join(scratch.scratch_folder(), "registry.reg")
+        result = scratch.run_python(code, env={"TARVELIN_REGISTRY": registry})
+        self.assertEqual(result.returncode, 0, result.stderr)
+        self.assertEqual(result.stdout.splitlines(),
+                         ["80040154 Class not registered", "0", "80040154 Class not registered"])
+
+    def test_a_registry_that_cannot_be_written_raises_with_the_reason(self):
+        code = textwrap.dedent("""
+            import tarvelin
+            try:
+                tarvelin.register()
+            except tarvelin.AutomationError as error:
+                print("%x" % error.code)
+                print(error.message)
+        """)
+        # A folder where the file should be.
+        registry = scratch.scratch_folder()
+        result = scratch.run_python(code, env={"TARVELIN_REGISTRY": registry})
+        self.assertEqual(result.returncode, 0, result.stderr)
+        lines = result.stdout.splitlines()
+        self.assertEqual(lines[0], "80004005")
+        self.assertTrue(lines[1])
+
+
 class ShutdownTest(unittest.TestCase):
     def test_objects_alive_at_exit_end_quietly(self):
         code = textwrap.dedent("""
