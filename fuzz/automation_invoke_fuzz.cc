@@ -165,8 +165,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         for (TvVariant& arg : args) {
           TvVariantInit(&arg);
           arg.type = static_cast<uint16_t>(
-              input.PickValueInArray({TV_EMPTY, TV_NULL, TV_I2, TV_I4, TV_R8, TV_DATE, TV_TEXT,
-                                      TV_TEXT, TV_TEXT, TV_OBJECT, TV_BOOL, TV_UI1, TV_I8, 42}));
+              input.PickValueInArray<int>({TV_EMPTY, TV_NULL, TV_I2, TV_I4, TV_R8, TV_DATE, TV_TEXT,
+                                           TV_TEXT, TV_TEXT, TV_OBJECT, TV_BOOL, TV_UI1, TV_I8, 42}));
           switch (arg.type) {
             case TV_TEXT:
               texts.push_back(SomeText(input, *fixture));

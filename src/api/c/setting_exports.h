@@ -11,7 +11,7 @@
 
 namespace tarvelin {
 
-struct Context;
+class Context;
 
 // Account records of kUserRecordSize bytes.
 int32_t GetUserSettingFor(const Context& context, const void* record, int32_t record_size,
