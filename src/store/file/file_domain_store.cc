@@ -186,6 +186,8 @@ void FileDomainStore::ReadDomainsFile(const std::string& path) {
   std::string bytes;
   // A failed read keeps what arrived; the missing entries stay empty.
   env_.ReadFilePrefix(path, table_.size(), &bytes);
+  // No domains: an empty table has no storage to copy into.
+  if (table_.empty()) return;
   std::memcpy(table_.data(), bytes.data(), std::min(bytes.size(), table_.size()));
 }
 
@@ -196,6 +198,7 @@ void FileDomainStore::ReadLegacySettings() {
   env_.ReadFileRange(config_path_ + "settings.cfg", kLegacySettingsOffset, table_.size(),
                      &bytes);
   const size_t n = std::min(bytes.size(), table_.size());
+  if (n == 0) return;
   std::memcpy(table_.data(), bytes.data(), n);
   ScrambleBytes(table_.data(), n, kLegacySettingsOffset % 16);
 }
