@@ -1,7 +1,7 @@
 #include "support/automation_installation.h"
 
 #include "api/automation/automation_object.h"
-#include "api/automation/name_forms.h"
+#include "jobs/registration/class_names.h"
 #include "core/config/create_installation.h"
 #include "core/config/init.h"
 
@@ -16,7 +16,7 @@ AutomationInstallation::AutomationInstallation() {
   EXPECT_TRUE(opened.ok()) << opened.ToString();
   dir_.Write("run/.keep", "");  // where services of the installation listen
   automation::ServerOptions options;
-  options.resolve = automation::EveryClassRegistered();
+  options.resolve = EveryClassRegistered();
   server_ = std::make_unique<automation::AutomationServer>(context_, std::move(options));
 }
 
@@ -42,6 +42,14 @@ automation::CallOutcome AutomationInstallation::Try(const ObjectRef& object,
   std::optional<int32_t> dispid = automation::FindDispId(object->Class(), member);
   if (!dispid) return {automation::DispatchStatus::kUnknownName, Variant(), ""};
   return automation::Invoke(*object, *dispid, kind, std::move(args));
+}
+
+automation::ClassResolver EveryClassRegistered() {
+  return [](std::string_view class_name) -> Result<Guid> {
+    const registration::ClassIds* ids = registration::ClassOfName(class_name);
+    if (!ids || !ids->creatable) return Status::NotFound("Class not registered");
+    return ids->clsid;
+  };
 }
 
 void ExpectSlots(const automation::ClassInfo& info, const std::vector<Slot>& expected) {

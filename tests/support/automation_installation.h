@@ -42,6 +42,10 @@ class AutomationInstallation : public ::testing::Test {
   std::unique_ptr<automation::AutomationServer> server_;
 };
 
+// A resolver that takes every creatable class as registered: the tests'
+// servers need no object registry.
+automation::ClassResolver EveryClassRegistered();
+
 // One member of an interface table: its name, dispatch identifier, kind
 // and number of parameters.
 struct Slot {

@@ -41,7 +41,7 @@ const ClassInfo& AccountObject::Info() {
   using P = Param;
   using A = AccountObject;
   static const ClassInfo info{
-      *ClassIdsNamed("AccountObject"),
+      *registration::ClassIdsNamed("AccountObject"),
       {
           MemberOf<A>("LastErr", 0xc9, kPropertyGet, {},
                       [](A& self, const Arguments&) { return Variant::I4(self.LastErr()); }),

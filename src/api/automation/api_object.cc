@@ -64,7 +64,7 @@ const ClassInfo& ApiObject::Info() {
     };
   };
   static const ClassInfo info{
-      *ClassIdsNamed("APIObject"),
+      *registration::ClassIdsNamed("APIObject"),
       {
           MemberOf<A>("Done", 0xc9, kMethod, {},
                       none([](A& self, const Arguments&) { self.Done(); })),

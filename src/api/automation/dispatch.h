@@ -11,8 +11,8 @@
 #include <string_view>
 #include <vector>
 
-#include "api/automation/class_ids.h"
 #include "api/automation/variant.h"
+#include "jobs/registration/class_ids.h"
 
 namespace tarvelin::automation {
 
@@ -59,7 +59,7 @@ Member MemberOf(std::string_view name, int32_t dispid, CallKind kind, std::vecto
 }
 
 struct ClassInfo {
-  const ClassIds& ids;
+  const registration::ClassIds& ids;
   std::vector<Member> members;
   // A new object of the class, with one reference.
   std::function<AutomationObject*(AutomationServer&)> make;

@@ -44,7 +44,7 @@ const ClassInfo& DomainObject::Info() {
   using P = Param;
   using D = DomainObject;
   static const ClassInfo info{
-      *ClassIdsNamed("DomainObject"),
+      *registration::ClassIdsNamed("DomainObject"),
       {
           MemberOf<D>("LastErr", 0xc9, kPropertyGet, {},
                       [](D& self, const Arguments&) { return Variant::I4(self.LastErr()); }),

@@ -17,7 +17,7 @@
 #include "tarvelin/automation.h"
 
 using tarvelin::automation::ClassInfo;
-using tarvelin::automation::Guid;
+using tarvelin::Guid;
 using tarvelin::automation::last_error_text;
 using tarvelin::automation::TheServer;
 

@@ -23,7 +23,7 @@ const ClassInfo& RemoteAccountObject::Info() {
   using P = Param;
   using R = RemoteAccountObject;
   static const ClassInfo info{
-      *ClassIdsNamed("RemoteAccountObject"),
+      *registration::ClassIdsNamed("RemoteAccountObject"),
       {
           MemberOf<R>("LastErr", 0xc9, kPropertyGet, {},
                       [](R& self, const Arguments&) { return Variant::I4(self.LastErr()); }),

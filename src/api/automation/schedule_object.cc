@@ -18,7 +18,7 @@ const ClassInfo& ScheduleObject::Info() {
   using P = Param;
   using S = ScheduleObject;
   static const ClassInfo info{
-      *ClassIdsNamed("ScheduleObject"),
+      *registration::ClassIdsNamed("ScheduleObject"),
       {
           MemberOf<S>("LastErr", 0xc9, kPropertyGet, {},
                       [](S& self, const Arguments&) { return Variant::I4(self.LastErr()); }),

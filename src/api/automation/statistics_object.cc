@@ -58,7 +58,7 @@ const ClassInfo& StatisticsObject::Info() {
   using P = Param;
   using S = StatisticsObject;
   static const ClassInfo info{
-      *ClassIdsNamed("StatisticsObject"),
+      *registration::ClassIdsNamed("StatisticsObject"),
       {
           MemberOf<S>("IsRunning", 0xc9, kMethod, {P::kText},
                       [](S& self, const Arguments& a) {

@@ -9,6 +9,8 @@
 #include <cerrno>
 #include <chrono>
 
+#include "platform/posix/udp_socket.h"
+
 namespace tarvelin {
 
 namespace {
@@ -16,17 +18,11 @@ namespace {
 // A socket connected to the first usable address of host:port; -1 with
 // `resolved` false when the name does not resolve.
 int ConnectedSocket(std::string_view host, uint16_t port, bool* resolved) {
-  addrinfo hints{};
-  hints.ai_family = AF_UNSPEC;
-  hints.ai_socktype = SOCK_DGRAM;
-  hints.ai_protocol = IPPROTO_UDP;
-  addrinfo* found = nullptr;
-  const std::string name(host);
-  const std::string service = std::to_string(port);
-  *resolved = getaddrinfo(name.c_str(), service.c_str(), &hints, &found) == 0;
+  const UdpAddresses found = ResolveUdp(host, port);
+  *resolved = found != nullptr;
   if (!*resolved) return -1;
   int fd = -1;
-  for (const addrinfo* entry = found; entry != nullptr && fd < 0; entry = entry->ai_next) {
+  for (const addrinfo* entry = found.get(); entry != nullptr && fd < 0; entry = entry->ai_next) {
     fd = socket(entry->ai_family, entry->ai_socktype | SOCK_CLOEXEC, entry->ai_protocol);
     if (fd < 0) continue;
     if (connect(fd, entry->ai_addr, entry->ai_addrlen) != 0) {
@@ -36,7 +32,6 @@ int ConnectedSocket(std::string_view host, uint16_t port, bool* resolved) {
       errno = error;
     }
   }
-  freeaddrinfo(found);
   return fd;
 }
 

@@ -10,6 +10,18 @@
 
 namespace tarvelin {
 
+UdpAddresses ResolveUdp(std::string_view host, uint16_t port) {
+  addrinfo hints{};
+  hints.ai_family = AF_UNSPEC;
+  hints.ai_socktype = SOCK_DGRAM;
+  hints.ai_protocol = IPPROTO_UDP;
+  addrinfo* found = nullptr;
+  const std::string name(host);
+  const std::string service = std::to_string(port);
+  if (getaddrinfo(name.c_str(), service.c_str(), &hints, &found) != 0) found = nullptr;
+  return UdpAddresses(found, freeaddrinfo);
+}
+
 UdpSender::~UdpSender() { Close(); }
 
 void UdpSender::Close() {
@@ -20,15 +32,8 @@ void UdpSender::Close() {
 
 bool UdpSender::Open(std::string_view host, uint16_t port) {
   Close();
-  addrinfo hints{};
-  hints.ai_family = AF_UNSPEC;
-  hints.ai_socktype = SOCK_DGRAM;
-  hints.ai_protocol = IPPROTO_UDP;
-  addrinfo* found = nullptr;
-  const std::string name(host);
-  const std::string service = std::to_string(port);
-  if (getaddrinfo(name.c_str(), service.c_str(), &hints, &found) != 0) return false;
-  for (const addrinfo* entry = found; entry != nullptr; entry = entry->ai_next) {
+  const UdpAddresses found = ResolveUdp(host, port);
+  for (const addrinfo* entry = found.get(); entry != nullptr; entry = entry->ai_next) {
     if (entry->ai_addrlen > sizeof address_) continue;
     const int fd = socket(entry->ai_family, entry->ai_socktype | SOCK_CLOEXEC, entry->ai_protocol);
     if (fd < 0) continue;
@@ -37,7 +42,6 @@ bool UdpSender::Open(std::string_view host, uint16_t port) {
     address_length_ = static_cast<uint32_t>(entry->ai_addrlen);
     break;
   }
-  freeaddrinfo(found);
   return fd_ >= 0;
 }
 

@@ -1,10 +1,18 @@
 // Sending UDP datagrams to one receiver: PosixEnv::OpenDatagramSender.
 #pragma once
 
+#include <netdb.h>
+
 #include <cstdint>
+#include <memory>
 #include <string_view>
 
 namespace tarvelin {
+
+// The UDP addresses of `host` (numeric or a name) at `port`, in the
+// resolver's order; null when it does not resolve.
+using UdpAddresses = std::unique_ptr<addrinfo, void (*)(addrinfo*)>;
+UdpAddresses ResolveUdp(std::string_view host, uint16_t port);
 
 // A socket bound to nothing that sends datagrams to the receiver it was
 // opened for.

@@ -11,7 +11,7 @@
 
 #include "api/automation/automation_error.h"
 #include "api/automation/automation_object.h"
-#include "api/automation/name_forms.h"
+#include "jobs/registration/class_ids.h"
 #include "api/automation/schedule_object.h"
 #include "core/config/config_variables.h"
 #include "core/config/init.h"
@@ -102,7 +102,7 @@ class FreshApiObjectTest : public ApiObjectTest {
  protected:
   FreshApiObjectTest() {
     automation::ServerOptions options;
-    options.resolve = automation::EveryClassRegistered();
+    options.resolve = EveryClassRegistered();
     options.auto_init = [](Context&) {};
     fresh_server_ = std::make_unique<automation::AutomationServer>(fresh_, std::move(options));
     fresh_api_ = *fresh_server_->CreateByName("OrvikCOM.APIObject");
@@ -291,9 +291,9 @@ TEST_F(ApiObjectTest, DomainObjectsNeedTheirClassRegistered) {
   // Without the domain class the creation fails as the platform says, and
   // LastErr stays.
   automation::ServerOptions options;
-  options.resolve = [](std::string_view name) -> Result<automation::Guid> {
+  options.resolve = [](std::string_view name) -> Result<Guid> {
     if (EqualsNoCase(name, "OrvikCOM.DomainObject")) return Status::NotFound("Class not registered");
-    return automation::EveryClassRegistered()(name);
+    return EveryClassRegistered()(name);
   };
   automation::AutomationServer partial(context_, std::move(options));
   ObjectRef api = *partial.CreateByName("OrvikCOM.APIObject");
@@ -353,7 +353,7 @@ class FakeDataObject : public automation::AutomationObject {
 
   static const automation::ClassInfo& Info() {
     static const automation::ClassInfo info{
-        *automation::ClassIdsNamed("ScheduleObject"),
+        *registration::ClassIdsNamed("ScheduleObject"),
         {automation::MemberOf<FakeDataObject>(
             "Data", 0xca, automation::kPropertyGet, {},
             [](FakeDataObject& self, const automation::Arguments&) {
