@@ -78,7 +78,7 @@ TEST_F(ChallengeCommandsTest, TheStoreFromTablesToAuthorization) {
   EXPECT_TRUE(fs::exists(install_ + "spam/released/" + kFolder + "-m1.tmp"));
   EXPECT_TRUE(fs::exists(install_ + "spam/released/" + kFolder + "-m1.dat"));
   EXPECT_FALSE(fs::exists(install_ + "spam/challenge/" + kFolder));
-  EXPECT_EQ(Run("challenge list '' --flags 1").output, "ann@example.com;bob@example.org;1;\r\n\n");
+  EXPECT_EQ(Run("challenge list '' --flags 1").output, "ann@example.com;bob@example.org;1;\n");
 
   EXPECT_EQ(Run("challenge delete bob@example.org ann@example.com").exit_code, 0);
   EXPECT_EQ(Run("challenge list ''").output, "(no challenges)\n");

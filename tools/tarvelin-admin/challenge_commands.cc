@@ -36,14 +36,16 @@ void List(Session& session, const std::string& recipient, const std::string& fla
   const std::string list = Checked(ListChallenges(session.context(), connection, recipient, flags),
                                    "cannot list the challenges");
   nlohmann::json pairs = nlohmann::json::array();
+  std::string human;
   for (const std::string& line : SplitLines(list)) {
     if (line.empty()) continue;
+    human += line + "\n";
     std::vector<std::string> fields = Split(line, ';');
     fields.resize(4);
     pairs.push_back(
         {{"sender", fields[0]}, {"recipient", fields[1]}, {"state", fields[2]}, {"folder", fields[3]}});
   }
-  session.out.Emit(pairs, list.empty() ? "(no challenges)" : list);
+  session.out.Emit(pairs, human.empty() ? "(no challenges)" : human);
 }
 
 void Add(Session& session, const std::string& recipient, const std::string& sender,

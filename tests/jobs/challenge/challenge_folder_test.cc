@@ -29,7 +29,9 @@ TEST_P(ChallengeFolderNames, CleanToANameBelowTheRoot) {
   const std::string path = ChallengeFolderPath(kRoot, c.name);
   EXPECT_EQ(path, c.cleaned.empty() ? kRoot : kRoot + c.cleaned + "/");
   EXPECT_EQ(path.find("..", sizeof(kRoot) - 1), std::string::npos) << path;
-  EXPECT_EQ(path.find('/', sizeof(kRoot) - 1), path.size() - 1) << "one level below the root";
+  if (!c.cleaned.empty()) {
+    EXPECT_EQ(path.find('/', sizeof(kRoot) - 1), path.size() - 1) << "one level below the root";
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(

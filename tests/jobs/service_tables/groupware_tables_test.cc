@@ -32,6 +32,7 @@ class GroupwareTablesTest : public ::testing::Test {
     }
     ASSERT_TRUE(Init(context_, install_.c_str()).ok());
     run_ = context_.Channel().run_dir();
+    fs::create_directories(run_);
   }
   std::string Stored() {
     std::ifstream in(install_ + "config/groupwaredb.dat", std::ios::binary);
