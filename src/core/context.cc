@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "core/antispam/spam_settings_file.h"
 #include "core/logging.h"
 #include "platform/posix_env.h"
 #include "schema/config_offsets.h"
@@ -61,6 +62,12 @@ Context::Context(ContextOptions options)
     backend_->DoLog(text.empty() ? text : ResolveConnectionText(text, api.config_path), entry.kind,
                     static_cast<int32_t>(entry.entry_bits), entry.message, entry.time,
                     entry.thread, entry.source, entry.tag);
+  });
+  // An unreadable spam.dat leaves the settings as they were; the load of
+  // the configuration goes on.
+  reloaders_.Register("antispam settings", [this](const ApiState&, const ConfigState&) {
+    const Status loaded = LoadSpamSettings(*this);
+    if (!loaded.ok()) LogError(*this, "LoadSpamSettings", loaded.message(), false, loaded.sys_errno());
   });
 }
 

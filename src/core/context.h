@@ -28,6 +28,7 @@
 #include "platform/env.h"
 #include "platform/lock_table.h"
 #include "schema/property_table.h"
+#include "schema/spam_settings.h"
 #include "services/service_channel.h"
 #include "store/account_store.h"
 #include "store/db/backend_library.h"
@@ -102,6 +103,12 @@ class Context {
   // What the log writer needs of the configuration, for one entry.
   LogSettings log_settings() const { return LogSettings{config.record, config.derived.file_name_tag}; }
 
+  // The antispam settings of spam.dat, re-read at every configuration load
+  // (core/antispam/spam_settings_file.h); process-wide and unlocked like
+  // the configuration record.
+  SpamSettings& spam_settings() { return spam_settings_; }
+  const SpamSettings& spam_settings() const { return spam_settings_; }
+
   ConfigReloaders& reloaders() { return reloaders_; }
   const ConfigReloaders& reloaders() const { return reloaders_; }
   EngineHooks& hooks() { return *hooks_; }
@@ -132,6 +139,7 @@ class Context {
   std::unique_ptr<LoadNotes> load_notes_ = std::make_unique<LoadNotes>();
   std::unique_ptr<LogWriter> log_;
   ConfigReloaders reloaders_;
+  SpamSettings spam_settings_;
   std::unique_ptr<EngineHooks> hooks_;
   ExternalCheckers logon_;
   AuthSleep auth_sleep_;

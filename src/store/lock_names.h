@@ -30,6 +30,8 @@ inline std::string AccountsLockOf(std::string_view lower_domain) {
 inline std::string DomainRecordLockOf(std::string_view lower_domain) {
   return "domain:" + std::string(lower_domain);
 }
+// spam.dat, the antispam settings (whichever folder path.dat puts it in).
+inline constexpr std::string_view kSpamSettingsLock = "spam-settings";
 // Any other single file, by the full path it is written at.
 inline std::string FileLockOf(std::string_view path) { return "file:" + std::string(path); }
 

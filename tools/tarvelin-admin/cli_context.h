@@ -56,6 +56,8 @@ void RegisterAuthCommands(CLI::App& app, Session& session);
 void RegisterMailboxCommands(CLI::App& app, Session& session);
 void RegisterCheckCommand(CLI::App& app, Session& session);
 void RegisterStorageCommands(CLI::App& app, Session& session);
+void RegisterChallengeCommands(CLI::App& app, Session& session);
+void RegisterDbCommands(CLI::App& app, Session& session);
 void RegisterRegistrationCommands(CLI::App& app, Session& session);
 
 }  // namespace tarvelin::cli

@@ -1,6 +1,7 @@
 #include "api/automation/api_object.h"
 
 #include <algorithm>
+#include <optional>
 #include <cstring>
 #include <span>
 #include <vector>
@@ -20,6 +21,9 @@
 #include "core/domains/domain_operations.h"
 #include "jobs/backup/backup_config.h"
 #include "jobs/backup/restore_config.h"
+#include "jobs/challenge/challenge_store.h"
+#include "jobs/challenge/challenge_tables.h"
+#include "jobs/service_tables/service_tables.h"
 #include "schema/schedule_layout.h"
 
 namespace tarvelin::automation {
@@ -121,6 +125,36 @@ const ClassInfo& ApiObject::Info() {
           MemberOf<A>("SetSchedule", 0xdd, kMethod, {P::kVariant, P::kVariant},
                       [](A& self, const Arguments& a) {
                         return Variant::Bool(self.SetSchedule(a.Value(0), a.Value(1)));
+                      }),
+          MemberOf<A>("CreateTables", 0xe0, kMethod, {P::kInt, P::kText},
+                      [](A& self, const Arguments& a) {
+                        return Variant::Bool(self.CreateTables(a.Int(0), a.Text(1)));
+                      }),
+          MemberOf<A>("DropTables", 0xe1, kMethod, {P::kInt},
+                      [](A& self, const Arguments& a) {
+                        return Variant::Bool(self.DropTables(a.Int(0)));
+                      }),
+          MemberOf<A>("ChallengeResponseList", 0xe2, kMethod, {P::kText, P::kText},
+                      [](A& self, const Arguments& a) {
+                        return Variant::Text(self.ChallengeResponseList(a.Text(0), a.Text(1)));
+                      }),
+          MemberOf<A>("ChallengeResponseAdd", 0xe3, kMethod, {P::kText, P::kText, P::kText},
+                      [](A& self, const Arguments& a) {
+                        return Variant::Bool(
+                            self.ChallengeResponseAdd(a.Text(0), a.Text(1), a.Text(2)));
+                      }),
+          MemberOf<A>("ChallengeResponseDelete", 0xe4, kMethod, {P::kText, P::kText, P::kText},
+                      [](A& self, const Arguments& a) {
+                        return Variant::Bool(
+                            self.ChallengeResponseDelete(a.Text(0), a.Text(1), a.Text(2)));
+                      }),
+          MemberOf<A>("ChallengeResponseAuthorize", 0xe5, kMethod, {P::kText},
+                      [](A& self, const Arguments& a) {
+                        return Variant::Bool(self.ChallengeResponseAuthorize(a.Text(0)));
+                      }),
+          MemberOf<A>("ChallengeResponsePath", 0xe6, kMethod, {P::kText},
+                      [](A& self, const Arguments& a) {
+                        return Variant::Text(self.ChallengeResponsePath(a.Text(0)));
                       }),
           MemberOf<A>("AntiVirusUpdate", 0xe7, kMethod, {}, command(kControl, kRunNow, 3)),
           MemberOf<A>("AntiSpamUpdate", 0xe8, kMethod, {}, command(kControl, kRunNow, 6)),
@@ -298,6 +332,56 @@ bool ApiObject::SetSchedule(const Variant& command, const Variant& schedule) {
 void ApiObject::PostCommand(int service_id, uint32_t message, uint32_t parameter,
                             uint32_t value) {
   GuardedVoid([&] { context().Channel().NotifyService(service_id, message, parameter, value); });
+}
+
+bool ApiObject::CreateTables(int32_t service, const std::string& connection) {
+  const std::optional<TableService> which = TableServiceOf(service);
+  if (!which) return false;
+  return Guarded(false,
+                 [&] { return CreateServiceTables(context(), *which, connection).ok(); });
+}
+
+bool ApiObject::DropTables(int32_t service) {
+  const std::optional<TableService> which = TableServiceOf(service);
+  if (!which) return false;
+  return Guarded(false, [&] { return DropServiceTables(context(), *which).ok(); });
+}
+
+std::string ApiObject::ChallengeResponseList(const std::string& recipient,
+                                             const std::string& flags) {
+  return Guarded(std::string(), [&] {
+    Result<std::string> list =
+        ListChallenges(context(), ChallengeConnection(context()), recipient, flags);
+    return list.ok() ? *list : std::string();
+  });
+}
+
+bool ApiObject::ChallengeResponseAdd(const std::string& recipient, const std::string& email,
+                                     const std::string& state) {
+  return Guarded(false, [&] {
+    return AddChallenge(context(), ChallengeConnection(context()), recipient, email, state).ok();
+  });
+}
+
+bool ApiObject::ChallengeResponseDelete(const std::string& recipient, const std::string& email,
+                                        const std::string& folder) {
+  return Guarded(false, [&] {
+    return DeleteChallenge(context(), ChallengeConnection(context()), recipient, email, folder)
+        .ok();
+  });
+}
+
+bool ApiObject::ChallengeResponseAuthorize(const std::string& folder) {
+  return Guarded(false, [&] {
+    Result<ChallengeAuthorization> done =
+        AuthorizeChallenge(context(), ChallengeConnection(context()), folder);
+    return done.ok() && done->accepted();
+  });
+}
+
+std::string ApiObject::ChallengeResponsePath(const std::string& folder) {
+  return Guarded(std::string(),
+                 [&] { return tarvelin::ChallengeResponsePath(context(), folder); });
 }
 
 bool ApiObject::CheckDBConnection(const std::string& connection) {

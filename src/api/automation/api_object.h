@@ -52,6 +52,25 @@ class ApiObject : public AutomationObject {
   // through its Data address) as the setting. LastErr is not changed.
   bool SetSchedule(const Variant& command, const Variant& schedule);
 
+  // The tables of the database of service 0 (accounts), 1 (log), 2
+  // (groupware) or 3 (challenge-response); false, changing nothing, for
+  // another number. LastErr is not changed by these nor by the challenge
+  // members below.
+  bool CreateTables(int32_t service, const std::string& connection);
+  bool DropTables(int32_t service);
+
+  // The challenge-response store through the connection of spam.dat: the
+  // list as db.so gives it (empty on any failure), and whether the
+  // database took the change.
+  std::string ChallengeResponseList(const std::string& recipient, const std::string& flags);
+  bool ChallengeResponseAdd(const std::string& recipient, const std::string& email,
+                            const std::string& state);
+  bool ChallengeResponseDelete(const std::string& recipient, const std::string& email,
+                               const std::string& folder);
+  bool ChallengeResponseAuthorize(const std::string& folder);
+  // The challenge folder's path, ending with "/".
+  std::string ChallengeResponsePath(const std::string& folder);
+
   // The service commands: posted to the service when it runs, no answer
   // awaited; LastErr is not changed.
   void PostCommand(int service_id, uint32_t message, uint32_t parameter, uint32_t value);

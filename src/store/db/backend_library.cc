@@ -308,6 +308,68 @@ void BackendLibrary::DoLog(std::string_view connection, int32_t kind, int32_t bi
                 from.data(), label.data());
 }
 
+bool BackendLibrary::ChallengeCreateTables(std::string_view connection) const {
+  const Text where = In(connection);
+  TARVELIN_CALL(false, DBChallengeCreateTables, where.data()) != 0;
+}
+
+bool BackendLibrary::ChallengeDropTables(std::string_view connection) const {
+  const Text where = In(connection);
+  TARVELIN_CALL(false, DBChallengeDropTables, where.data()) != 0;
+}
+
+bool BackendLibrary::AddSenderChallenge(std::string_view connection, std::string_view sender,
+                                        std::string_view recipient, std::string_view state,
+                                        std::string_view folder) const {
+  const Text where = In(connection);
+  const Text from = In(sender);
+  const Text to = In(recipient);
+  const Text mark = In(state);
+  const Text name = In(folder);
+  TARVELIN_CALL(false, DBAddSenderChallenge, where.data(), from.data(), to.data(), mark.data(),
+                name.data()) != 0;
+}
+
+bool BackendLibrary::SetSenderChallenge(std::string_view connection, std::string_view sender,
+                                        std::string_view recipient, std::string_view state) const {
+  const Text where = In(connection);
+  const Text from = In(sender);
+  const Text to = In(recipient);
+  const Text mark = In(state);
+  TARVELIN_CALL(false, DBSetSenderChallenge, where.data(), from.data(), to.data(), mark.data()) !=
+      0;
+}
+
+bool BackendLibrary::ChallengeDeleteEmail(std::string_view connection, std::string_view recipient,
+                                          std::string_view sender) const {
+  const Text where = In(connection);
+  const Text to = In(recipient);
+  const Text from = In(sender);
+  TARVELIN_CALL(false, DBChallengeDeleteEmail, where.data(), to.data(), from.data()) != 0;
+}
+
+bool BackendLibrary::ChallengeGetList(std::string_view connection, std::string_view recipient,
+                                      std::string_view flags, std::string* list) const {
+  const Text where = In(connection);
+  const Text to = In(recipient);
+  const Text states = In(flags);
+  Hold hold(*this);
+  const Functions* f = functions();
+  if (f == nullptr || f->DBChallengeGetList == nullptr) return false;
+  char* buffer = nullptr;
+  int32_t length = 0;
+  const bool done =
+      f->DBChallengeGetList(where.data(), to.data(), states.data(), &buffer, &length, 0) != 0;
+  if (done && buffer != nullptr && length > 0) {
+    list->assign(buffer, static_cast<size_t>(length));
+  } else {
+    list->clear();
+  }
+  // The buffer is the library's: handed back whatever the call answered.
+  if (buffer != nullptr && f->DBChallengeFreeList != nullptr) f->DBChallengeFreeList(&buffer);
+  return done;
+}
+
 #undef TARVELIN_CALL
 
 }  // namespace tarvelin

@@ -115,6 +115,22 @@ class BackendLibrary {
              std::string_view time, std::string_view thread, std::string_view source,
              std::string_view tag) const;
 
+  // The challenge-response store named by `connection` (a connection text,
+  // or a name for the current connection); every text cut to 255.
+  bool ChallengeCreateTables(std::string_view connection) const;
+  bool ChallengeDropTables(std::string_view connection) const;
+  bool AddSenderChallenge(std::string_view connection, std::string_view sender,
+                          std::string_view recipient, std::string_view state,
+                          std::string_view folder) const;
+  bool SetSenderChallenge(std::string_view connection, std::string_view sender,
+                          std::string_view recipient, std::string_view state) const;
+  bool ChallengeDeleteEmail(std::string_view connection, std::string_view recipient,
+                            std::string_view sender) const;
+  // DBChallengeGetList, its buffer copied into `list` and handed back with
+  // DBChallengeFreeList under the same hold; false when the call fails.
+  bool ChallengeGetList(std::string_view connection, std::string_view recipient,
+                        std::string_view flags, std::string* list) const;
+
   struct Functions;  // the library's functions, null where it lacks one
 
  private:

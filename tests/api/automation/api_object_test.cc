@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -68,7 +69,10 @@ TEST_F(ApiObjectTest, MembersAreThoseOfTheInterfaceWithTheirIdentifiers) {
       {"DeleteDomain", 0xd2}, {"RenameDomain", 0xd3}, {"SetProperty", 0xd4}, {"LastErr", 0xd9},
       {"GetDomainList", 0xd5}, {"GetDomain", 0xd6}, {"OpenDomain", 0xd7}, {"NewDomain", 0xd8},
       {"GetProperty", 0xda}, {"GetDomainIndex", 0xdb}, {"GetSchedule", 0xdc},
-      {"SetSchedule", 0xdd}, {"AntiVirusUpdate", 0xe7}, {"AntiSpamUpdate", 0xe8},
+      {"SetSchedule", 0xdd}, {"CreateTables", 0xe0}, {"DropTables", 0xe1},
+      {"ChallengeResponseList", 0xe2}, {"ChallengeResponseAdd", 0xe3},
+      {"ChallengeResponseDelete", 0xe4}, {"ChallengeResponseAuthorize", 0xe5},
+      {"ChallengeResponsePath", 0xe6}, {"AntiVirusUpdate", 0xe7}, {"AntiSpamUpdate", 0xe8},
       {"SpamCompactDB", 0xe9}, {"ConnectNow", 0xea}, {"RemoteServerWatchdogNow", 0xeb},
       {"TaskEventNow", 0xec}, {"RemoteAccountNow", 0xed}, {"FTPSyncNow", 0xee},
       {"ETRNNow", 0xef}, {"CheckDBConnection", 0xf0}, {"CheckDNSServer", 0xf1}};
@@ -79,8 +83,7 @@ TEST_F(ApiObjectTest, MembersAreThoseOfTheInterfaceWithTheirIdentifiers) {
   EXPECT_EQ(info.members.size(), members.size()) << "one entry per member, no property puts";
   // The maintenance members come with their jobs.
   for (const char* later : {"SpamIndexNow", "GetUserStatistics", "GetUserStatisticsDays",
-                            "CreateTables", "DropTables", "ChallengeResponseList",
-                            "ChallengeResponsePath", "Migration_Finish", "ProcessUpgradeTasks",
+                            "Migration_Finish", "ProcessUpgradeTasks",
                             "IDNToUTF8", "UTF8ToIDN"}) {
     EXPECT_FALSE(automation::FindDispId(info, later)) << later;
   }
@@ -476,6 +479,83 @@ TEST_F(ApiObjectTest, CheckDBConnectionWithTheDatabaseLibrary) {
                    .boolean());
   EXPECT_FALSE(Call(api_, "CheckDBConnection", {Text("driver=nothing")}).boolean());
   EXPECT_EQ(LastErr(), -1) << "LastErr is not changed";
+}
+
+// The challenge-response members over db.so with SQLite: CreateTables(3)
+// stores the connection in spam.dat, the pairs go through it, and
+// DropTables(3) drops what it named.
+TEST_F(ApiObjectTest, ChallengeResponseMembersThroughTheStoredConnection) {
+  EXPECT_EQ(Call(api_, "ChallengeResponseList", {Text("bob@example.org"), Text("")}).text(), "")
+      << "no library here";
+  EXPECT_FALSE(Call(api_, "ChallengeResponseAdd",
+                    {Text("bob@example.org"), Text("ann@example.com"), Text("2")})
+                   .boolean());
+  const std::string unavailable = StorageModeUnavailable(StorageMode::kSqlite);
+  if (!unavailable.empty()) GTEST_SKIP() << unavailable;
+  fs::create_symlink(TARVELIN_REAL_DB, dir_.path() + "db.so");
+  MakeLastErrNegative();
+
+  ASSERT_TRUE(
+      Call(api_, "CreateTables", {I4(3), Text("driver=sqlite;database=challenge.db")}).boolean());
+  EXPECT_TRUE(fs::exists(dir_.path() + "config/challenge.db"));
+  std::string spam;
+  ASSERT_TRUE(context_.env().ReadFile(context_.config.derived.spam_directory + "spam.dat", &spam).ok());
+  EXPECT_NE(spam.find("SpamChallengeConnection=driver=sqlite;database=challenge.db"),
+            std::string::npos)
+      << spam;
+
+  ASSERT_TRUE(Call(api_, "ChallengeResponseAdd",
+                   {Text("bob@example.org"), Text("ann@example.com"), Text("2")})
+                  .boolean());
+  EXPECT_EQ(Call(api_, "ChallengeResponseList", {Text("bob@example.org"), Text("")}).text(),
+            "ann@example.com;bob@example.org;2;\r\n");
+  const std::string folder = "0cc175b9c0f1b6a831c399e269772661";
+  const std::string path = Call(api_, "ChallengeResponsePath", {Text(folder)}).text();
+  EXPECT_EQ(path, context_.config.derived.spam_directory + "challenge/" + folder + "/");
+  fs::create_directories(path);
+  std::string record(1024, '\0');
+  record.replace(0, 16, "\x0f" "ann@example.com");
+  record.replace(256, 16, "\x0f" "bob@example.org");
+  std::ofstream(path + "challenge.dat", std::ios::binary) << record;
+  EXPECT_FALSE(Call(api_, "ChallengeResponseAuthorize", {Text("..")}).boolean());
+  EXPECT_TRUE(fs::exists(path + "challenge.dat"));
+  EXPECT_TRUE(Call(api_, "ChallengeResponseAuthorize", {Text(folder)}).boolean());
+  EXPECT_FALSE(fs::exists(path));
+  EXPECT_EQ(Call(api_, "ChallengeResponseList", {Text(""), Text("1")}).text(),
+            "ann@example.com;bob@example.org;1;\r\n");
+  EXPECT_TRUE(Call(api_, "ChallengeResponseDelete",
+                   {Text("bob@example.org"), Text("ann@example.com"), Text("")})
+                  .boolean());
+  EXPECT_FALSE(Call(api_, "ChallengeResponseDelete",
+                    {Text("bob@example.org"), Text("ann@example.com"), Text("")})
+                   .boolean());
+
+  EXPECT_TRUE(Call(api_, "DropTables", {I4(3)}).boolean());
+  EXPECT_EQ(Call(api_, "ChallengeResponseList", {Text(""), Text("")}).text(), "")
+      << "the table is gone";
+  EXPECT_EQ(LastErr(), -1) << "LastErr is not changed";
+}
+
+TEST_F(ApiObjectTest, TablesOfAnUnknownServiceChangeNothing) {
+  const std::string unavailable = StorageModeUnavailable(StorageMode::kSqlite);
+  if (!unavailable.empty()) GTEST_SKIP() << unavailable;
+  fs::create_symlink(TARVELIN_REAL_DB, dir_.path() + "db.so");
+  const std::string settings = dir_.path() + "config/settings.cfg";
+  std::string before;
+  ASSERT_TRUE(context_.env().ReadFile(settings, &before).ok());
+  const bool spam_before = fs::exists(context_.config.derived.spam_directory + "spam.dat");
+  for (const int32_t service : {-1, 4, 7}) {
+    EXPECT_FALSE(Call(api_, "CreateTables", {I4(service), Text("driver=sqlite;database=x.db")})
+                     .boolean())
+        << service;
+    EXPECT_FALSE(Call(api_, "DropTables", {I4(service)}).boolean()) << service;
+  }
+  std::string after;
+  ASSERT_TRUE(context_.env().ReadFile(settings, &after).ok());
+  EXPECT_EQ(after, before);
+  EXPECT_FALSE(fs::exists(dir_.path() + "config/x.db"));
+  EXPECT_EQ(fs::exists(context_.config.derived.spam_directory + "spam.dat"), spam_before);
+  EXPECT_FALSE(context_.backend().loaded());
 }
 
 TEST_F(ApiObjectTest, CheckDNSServerAsksTheFirstServerOfTheList) {
