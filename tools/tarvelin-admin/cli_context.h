@@ -57,5 +57,7 @@ void RegisterMailboxCommands(CLI::App& app, Session& session);
 void RegisterCheckCommand(CLI::App& app, Session& session);
 void RegisterStorageCommands(CLI::App& app, Session& session);
 void RegisterRegistrationCommands(CLI::App& app, Session& session);
+void RegisterIdnCommands(CLI::App& app, Session& session);
+void RegisterUpgradeCommand(CLI::App& app, Session& session);
 
 }  // namespace tarvelin::cli

@@ -42,6 +42,8 @@ int main(int argc, char** argv) {
   RegisterCheckCommand(app, session);
   RegisterStorageCommands(app, session);
   RegisterRegistrationCommands(app, session);
+  RegisterIdnCommands(app, session);
+  RegisterUpgradeCommand(app, session);
 
   try {
     app.parse(argc, argv);
