@@ -19,6 +19,7 @@ inline constexpr int kServerAddresses = 1176;
 inline constexpr int kDnsServers = 1304;
 inline constexpr int kFlag1444 = 1444;
 inline constexpr int kFlag1464 = 1464;
+inline constexpr int kFlag1474 = 1474;  // on: the upgrade keeps the server addresses
 inline constexpr int kDnsTimeout = 1476;
 inline constexpr int kAccountDatabase = 2356;
 inline constexpr int kLogBufferSize = 2878;

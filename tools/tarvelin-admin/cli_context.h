@@ -59,5 +59,7 @@ void RegisterStorageCommands(CLI::App& app, Session& session);
 void RegisterChallengeCommands(CLI::App& app, Session& session);
 void RegisterDbCommands(CLI::App& app, Session& session);
 void RegisterRegistrationCommands(CLI::App& app, Session& session);
+void RegisterIdnCommands(CLI::App& app, Session& session);
+void RegisterUpgradeCommand(CLI::App& app, Session& session);
 
 }  // namespace tarvelin::cli

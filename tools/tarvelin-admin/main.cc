@@ -44,6 +44,8 @@ int main(int argc, char** argv) {
   RegisterRegistrationCommands(app, session);
   RegisterChallengeCommands(app, session);
   RegisterDbCommands(app, session);
+  RegisterIdnCommands(app, session);
+  RegisterUpgradeCommand(app, session);
 
   try {
     app.parse(argc, argv);

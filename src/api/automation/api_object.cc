@@ -24,6 +24,8 @@
 #include "jobs/challenge/challenge_store.h"
 #include "jobs/challenge/challenge_tables.h"
 #include "jobs/service_tables/service_tables.h"
+#include "jobs/idn/idn_text_forms.h"
+#include "jobs/upgrade/upgrade_tasks.h"
 #include "schema/schedule_layout.h"
 
 namespace tarvelin::automation {
@@ -179,6 +181,18 @@ const ClassInfo& ApiObject::Info() {
           MemberOf<A>("CheckDNSServer", 0xf1, kMethod, {P::kText},
                       [](A& self, const Arguments& a) {
                         return Variant::Bool(self.CheckDNSServer(a.Text(0)));
+                      }),
+          MemberOf<A>("ProcessUpgradeTasks", 0xf5, kMethod, {P::kText},
+                      [](A& self, const Arguments& a) {
+                        return Variant::Bool(self.ProcessUpgradeTasks(a.Text(0)));
+                      }),
+          MemberOf<A>("IDNToUTF8", 0xf6, kMethod, {P::kText},
+                      [](A& self, const Arguments& a) {
+                        return Variant::Text(self.IDNToUTF8(a.Text(0)));
+                      }),
+          MemberOf<A>("UTF8ToIDN", 0xf7, kMethod, {P::kText},
+                      [](A& self, const Arguments& a) {
+                        return Variant::Text(self.UTF8ToIDN(a.Text(0)));
                       }),
       },
       [](AutomationServer& server) -> AutomationObject* { return new ApiObject(server); }};
@@ -391,5 +405,18 @@ bool ApiObject::CheckDBConnection(const std::string& connection) {
 bool ApiObject::CheckDNSServer(const std::string& servers) {
   return Guarded(false, [&] { return CheckDnsServer(context(), servers).ok(); });
 }
+
+bool ApiObject::ProcessUpgradeTasks(const std::string& previous_version) {
+  UpgradeRun run;
+  const Status status = RunUpgradeTasks(context(), previous_version, run);
+  if (!status.ok()) throw AutomationError(status.message());
+  return true;
+}
+
+std::string ApiObject::IDNToUTF8(const std::string& idn) {
+  return IdnToUtf8Bytes(server().code_page(), idn);
+}
+
+std::string ApiObject::UTF8ToIDN(const std::string& utf8) { return Utf8BytesToIdn(utf8); }
 
 }  // namespace tarvelin::automation

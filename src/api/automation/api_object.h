@@ -80,6 +80,16 @@ class ApiObject : public AutomationObject {
   // Whether the first server of the list answers a query with records.
   bool CheckDNSServer(const std::string& servers);
 
+  // The upgrade tasks from the previous version (jobs/upgrade/
+  // upgrade_tasks.h); true, or a failed call when the configuration step
+  // fails.
+  bool ProcessUpgradeTasks(const std::string& previous_version);
+  // The name's "xn--" labels decoded, as UTF-8 bytes (jobs/idn/
+  // idn_text_forms.h).
+  std::string IDNToUTF8(const std::string& idn);
+  // The name read from UTF-8 bytes, in the ASCII form.
+  std::string UTF8ToIDN(const std::string& utf8);
+
  private:
   Variant DomainChild(const char* method, const std::string& domain);
 };

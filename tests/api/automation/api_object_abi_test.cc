@@ -66,4 +66,22 @@ TEST(ApiObjectAbi, AScriptOpensAnInstallationAndListsItsDomains) {
   script.Call("Done");
 }
 
+TEST(ApiObjectAbi, AScriptSeesTheUtf8OfIdnToUtf8ByteForCharacter) {
+  Script script;
+  auto text = [&](const char* member, const char* argument) {
+    TvVariant result = script.Call(member, argument);
+    EXPECT_EQ(result.type, TV_TEXT) << member;
+    std::string value = result.type == TV_TEXT && result.u.text ? result.u.text : "";
+    TvVariantClear(&result);
+    return value;
+  };
+  // The bytes C3 BC of the UTF-8 ü are the code page's characters Ã and ¼.
+  EXPECT_EQ(text("IDNToUTF8", "xn--bcher-kva.de"), "b\xC3\x83\xC2\xBC" "cher.de");
+  // What IDNToUTF8 gave goes back the same way.
+  EXPECT_EQ(text("UTF8ToIDN", "b\xC3\x83\xC2\xBC" "cher.de"), "xn--bcher-kva.de");
+  // A script's own ü is one code page byte, 0xFC, which reads leniently as
+  // the lead of a three-byte sequence taking "ch" with it.
+  EXPECT_EQ(text("UTF8ToIDN", "b\xC3\xBC" "cher.de"), "xn--ber-ms1o.de");
+}
+
 }  // namespace

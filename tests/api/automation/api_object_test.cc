@@ -75,7 +75,8 @@ TEST_F(ApiObjectTest, MembersAreThoseOfTheInterfaceWithTheirIdentifiers) {
       {"ChallengeResponsePath", 0xe6}, {"AntiVirusUpdate", 0xe7}, {"AntiSpamUpdate", 0xe8},
       {"SpamCompactDB", 0xe9}, {"ConnectNow", 0xea}, {"RemoteServerWatchdogNow", 0xeb},
       {"TaskEventNow", 0xec}, {"RemoteAccountNow", 0xed}, {"FTPSyncNow", 0xee},
-      {"ETRNNow", 0xef}, {"CheckDBConnection", 0xf0}, {"CheckDNSServer", 0xf1}};
+      {"ETRNNow", 0xef}, {"CheckDBConnection", 0xf0}, {"CheckDNSServer", 0xf1},
+      {"ProcessUpgradeTasks", 0xf5}, {"IDNToUTF8", 0xf6}, {"UTF8ToIDN", 0xf7}};
   const automation::ClassInfo& info = api_->Class();
   for (const Case& member : members) {
     EXPECT_EQ(automation::FindDispId(info, member.name), member.dispid) << member.name;
@@ -83,8 +84,7 @@ TEST_F(ApiObjectTest, MembersAreThoseOfTheInterfaceWithTheirIdentifiers) {
   EXPECT_EQ(info.members.size(), members.size()) << "one entry per member, no property puts";
   // The maintenance members come with their jobs.
   for (const char* later : {"SpamIndexNow", "GetUserStatistics", "GetUserStatisticsDays",
-                            "Migration_Finish", "ProcessUpgradeTasks",
-                            "IDNToUTF8", "UTF8ToIDN"}) {
+                            "Migration_Finish"}) {
     EXPECT_FALSE(automation::FindDispId(info, later)) << later;
   }
   EXPECT_EQ(Try(api_, "LastErr", {I4(1)}, automation::kPropertyPut).status,
@@ -611,6 +611,58 @@ TEST_F(ApiObjectTest, TheQueryAsksForAnAddressOfTheCheckName) {
   ASSERT_GT(query.size(), 12u);
   EXPECT_EQ(query.substr(2, 4), std::string("\x01\x00\x00\x01", 4)) << "recursion, one question";
   EXPECT_EQ(query.substr(12), std::string("\x07" "example\x03" "com\x00\x00\x01\x00\x01", 17));
+}
+
+TEST_F(ApiObjectTest, ProcessUpgradeTasksRunsTheLaterStepsAndIsTrue) {
+  FakeService smtp(dir_.path() + "run/", "TarvelinSMTP");
+  ASSERT_TRUE(smtp.ready());
+  MakeLastErrNegative();
+  const Variant done = Call(api_, "ProcessUpgradeTasks", {Text("8.3.16")});
+  EXPECT_EQ(done.type(), VarType::kBool);
+  EXPECT_EQ(done.integer(), -1);
+  EXPECT_EQ(LastErr(), -1) << "LastErr is not changed";
+  EXPECT_EQ(smtp.Requests(), (std::vector<std::string>{CommandHex(4096, 1280, 257, 0),
+                                                       CommandHex(4096, 1280, 4, 16)}));
+  // Any text reads as a version: this one as 0, so every step runs.
+  EXPECT_EQ(Call(api_, "ProcessUpgradeTasks", {Text("junk")}).integer(), -1);
+  EXPECT_EQ(smtp.Requests().size(), 2u + 1 + 10) << "the reload and the ten SMTP steps";
+}
+
+TEST_F(FreshApiObjectTest, ProcessUpgradeTasksFailsTheCallWithoutAnInstallation) {
+  const automation::CallOutcome outcome =
+      Try(fresh_api_, "ProcessUpgradeTasks", {Text("8.3.15")});
+  EXPECT_EQ(outcome.status, DispatchStatus::kException);
+  EXPECT_NE(outcome.message.find("no installation is open"), std::string::npos) << outcome.message;
+  EXPECT_TRUE(outcome.result.empty());
+}
+
+// The members' texts are in the system code page: the UTF-8 result's bytes
+// are its characters, and the UTF-8 argument's characters are its bytes.
+TEST_F(ApiObjectTest, IdnMembersConvertNamesWithoutChangingLastErr) {
+  struct Case {
+    const char* member;
+    std::string argument;
+    std::string result;
+  };
+  const std::vector<Case> cases = {
+      {"IDNToUTF8", "xn--bcher-kva.de", "b\xC3\xBC" "cher.de"},
+      {"IDNToUTF8", "www.xn--bcher-kva.de.", "www.b\xC3\xBC" "cher.de"},
+      {"IDNToUTF8", "XN--bcher-kva.de.", "XN--bcher-kva.de."},
+      {"IDNToUTF8", "xn--.xn--bcher-k_a.de", "..de"},
+      {"IDNToUTF8", "b\xFC" "cher", "b\xC3\xBC" "cher"},
+      {"IDNToUTF8", "", ""},
+      {"UTF8ToIDN", "b\xC3\xBC" "cher.de.", "xn--bcher-kva.de."},
+      {"UTF8ToIDN", "B\xC3\xBC" "cher.De", "xn--Bcher-kva.De"},
+      {"UTF8ToIDN", "example.com", "example.com"},
+      {"UTF8ToIDN", "", ""},
+  };
+  MakeLastErrNegative();
+  for (const Case& c : cases) {
+    const Variant result = Call(api_, c.member, {Text(c.argument)});
+    EXPECT_EQ(result.type(), VarType::kText) << c.member << " " << c.argument;
+    EXPECT_EQ(result.text(), c.result) << c.member << " " << c.argument;
+  }
+  EXPECT_EQ(LastErr(), -1);
 }
 
 }  // namespace
