@@ -30,6 +30,9 @@ inline std::string AccountsLockOf(std::string_view lower_domain) {
 inline std::string DomainRecordLockOf(std::string_view lower_domain) {
   return "domain:" + std::string(lower_domain);
 }
+// migrate.dat, the migration queue, with its logs (migrate.err and the
+// migration log).
+inline constexpr std::string_view kMigrationLock = "migrate";
 // Any other single file, by the full path it is written at.
 inline std::string FileLockOf(std::string_view path) { return "file:" + std::string(path); }
 
