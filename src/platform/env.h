@@ -190,6 +190,17 @@ class StreamSocket {
   virtual Status ReadExact(void* buffer, size_t length, int timeout_ms) = 0;
 };
 
+// A TCP connection that can switch to TLS in place. Reads and writes are
+// those of a StreamSocket, over TLS once StartTls succeeded.
+class NetworkStream : public StreamSocket {
+ public:
+  // Whether TLS can be set up here (a TLS client context could be made).
+  virtual bool TlsAvailable() const = 0;
+  // The TLS handshake as a client, without a check of the peer's
+  // certificate. An IOError with ETIMEDOUT when it does not end in time.
+  virtual Status StartTls(int timeout_ms) = 0;
+};
+
 // Sends datagrams to the one receiver it was opened for.
 class DatagramSender {
  public:
@@ -312,6 +323,11 @@ class Env {
   // An IOError with EAGAIN when the listener's queue is full (the caller
   // may wait and try again).
   virtual Result<std::unique_ptr<StreamSocket>> ConnectUnixStream(std::string_view socket_path) = 0;
+  // A TCP connection to `host` (a name or a numeric address) at `port`,
+  // made within `timeout_ms`. NotFound when the name does not resolve; an
+  // IOError with ETIMEDOUT or ECONNREFUSED when nothing answers or listens.
+  virtual Result<std::unique_ptr<NetworkStream>> ConnectTcp(std::string_view host, uint16_t port,
+                                                            int timeout_ms) = 0;
   // `host` is a name or a numeric address; the first usable address counts.
   virtual Result<std::unique_ptr<DatagramSender>> OpenDatagramSender(std::string_view host,
                                                                      uint16_t port) = 0;

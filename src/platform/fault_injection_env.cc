@@ -351,6 +351,12 @@ Result<std::unique_ptr<StreamSocket>> FaultInjectionEnv::ConnectUnixStream(
   return base_.ConnectUnixStream(socket_path);
 }
 
+Result<std::unique_ptr<NetworkStream>> FaultInjectionEnv::ConnectTcp(std::string_view host,
+                                                                     uint16_t port,
+                                                                     int timeout_ms) {
+  return base_.ConnectTcp(host, port, timeout_ms);
+}
+
 Result<std::unique_ptr<DatagramSender>> FaultInjectionEnv::OpenDatagramSender(
     std::string_view host, uint16_t port) {
   return base_.OpenDatagramSender(host, port);

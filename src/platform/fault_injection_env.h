@@ -115,6 +115,8 @@ class FaultInjectionEnv final : public Env {
   std::vector<int64_t> FindProcessesByProgram(std::string_view program_path) override;
 
   Result<std::unique_ptr<StreamSocket>> ConnectUnixStream(std::string_view socket_path) override;
+  Result<std::unique_ptr<NetworkStream>> ConnectTcp(std::string_view host, uint16_t port,
+                                                    int timeout_ms) override;
   Result<std::unique_ptr<DatagramSender>> OpenDatagramSender(std::string_view host,
                                                              uint16_t port) override;
   Result<std::string> ExchangeDatagram(std::string_view host, uint16_t port,

@@ -16,6 +16,7 @@
 #include "platform/posix_env.h"
 #include "platform/posix/processes.h"
 #include "platform/posix/self_process.h"
+#include "platform/posix/tcp_stream.h"
 #include "platform/posix/udp_exchange.h"
 #include "platform/posix/udp_socket.h"
 #include "platform/posix/unix_stream.h"
@@ -69,6 +70,75 @@ class PosixStreamSocket final : public StreamSocket {
  private:
   const std::string path_;
   const std::unique_ptr<UnixStream> stream_;
+};
+
+class PosixNetworkStream final : public NetworkStream {
+ public:
+  PosixNetworkStream(std::string peer, std::unique_ptr<TcpStream> stream)
+      : peer_(std::move(peer)), stream_(std::move(stream)) {}
+
+  Status WriteAll(const void* data, size_t length) override {
+    errno = 0;
+    // A peer that takes nothing for this long is as good as gone.
+    switch (stream_->WriteAll(data, length, kWriteTimeoutMs)) {
+      case TcpStream::Outcome::kDone:
+        return Status::Ok();
+      case TcpStream::Outcome::kTimedOut:
+        return Status::IOError("send to " + peer_, ETIMEDOUT);
+      default:
+        return Status::IOError("send to " + peer_, errno != 0 ? errno : EPIPE);
+    }
+  }
+
+  Result<size_t> ReadSome(void* buffer, size_t max, int timeout_ms) override {
+    errno = 0;
+    size_t got = 0;
+    switch (stream_->ReadSome(buffer, max, timeout_ms, &got)) {
+      case TcpStream::Outcome::kDone:
+        return got;
+      case TcpStream::Outcome::kClosed:
+        return size_t{0};
+      case TcpStream::Outcome::kTimedOut:
+        return Status::IOError("receive from " + peer_, ETIMEDOUT);
+      default:
+        return Status::IOError("receive from " + peer_, errno != 0 ? errno : EIO);
+    }
+  }
+
+  Status ReadExact(void* buffer, size_t length, int timeout_ms) override {
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);
+    char* p = static_cast<char*>(buffer);
+    while (length > 0) {
+      const auto left =
+          std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+      Result<size_t> got = ReadSome(p, length, left.count() > 0 ? static_cast<int>(left.count()) : 0);
+      if (!got.ok()) return got.status();
+      if (*got == 0) return Status::IOError("receive from " + peer_ + ": stream ended early");
+      p += *got;
+      length -= *got;
+    }
+    return Status::Ok();
+  }
+
+  bool TlsAvailable() const override { return stream_->TlsAvailable(); }
+
+  Status StartTls(int timeout_ms) override {
+    std::string error;
+    switch (stream_->StartTls(timeout_ms, &error)) {
+      case TcpStream::Outcome::kDone:
+        return Status::Ok();
+      case TcpStream::Outcome::kTimedOut:
+        return Status::IOError("TLS with " + peer_ + ": " + error, ETIMEDOUT);
+      default:
+        return Status::IOError("TLS with " + peer_ + ": " + error);
+    }
+  }
+
+ private:
+  static constexpr int kWriteTimeoutMs = 30000;
+  const std::string peer_;
+  const std::unique_ptr<TcpStream> stream_;
 };
 
 class PosixDatagramSender final : public DatagramSender {
@@ -169,6 +239,23 @@ Result<std::unique_ptr<StreamSocket>> PosixEnv::ConnectUnixStream(std::string_vi
   // Without an error number the path itself was refused (empty, too long).
   if (errno == 0) return Status::InvalidArgument("no socket path: " + std::string(socket_path));
   return Status::IOError("connect " + std::string(socket_path), errno);
+}
+
+Result<std::unique_ptr<NetworkStream>> PosixEnv::ConnectTcp(std::string_view host, uint16_t port,
+                                                            int timeout_ms) {
+  const std::string peer = std::string(host) + ":" + std::to_string(port);
+  auto stream = std::make_unique<TcpStream>();
+  errno = 0;
+  switch (stream->Connect(host, port, timeout_ms)) {
+    case TcpStream::Outcome::kDone:
+      return std::unique_ptr<NetworkStream>(new PosixNetworkStream(peer, std::move(stream)));
+    case TcpStream::Outcome::kUnresolved:
+      return Status::NotFound("address of " + peer);
+    case TcpStream::Outcome::kTimedOut:
+      return Status::IOError("connect " + peer, ETIMEDOUT);
+    default:
+      return Status::IOError("connect " + peer, errno != 0 ? errno : ECONNREFUSED);
+  }
 }
 
 Result<std::unique_ptr<DatagramSender>> PosixEnv::OpenDatagramSender(std::string_view host,

@@ -32,6 +32,9 @@ inline std::string DomainRecordLockOf(std::string_view lower_domain) {
 }
 // spam.dat, the antispam settings (whichever folder path.dat puts it in).
 inline constexpr std::string_view kSpamSettingsLock = "spam-settings";
+// migrate.dat, the migration queue, with its logs (migrate.err and the
+// migration log).
+inline constexpr std::string_view kMigrationLock = "migrate";
 // Any other single file, by the full path it is written at.
 inline std::string FileLockOf(std::string_view path) { return "file:" + std::string(path); }
 

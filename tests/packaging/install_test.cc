@@ -142,6 +142,9 @@ TEST_F(InstallTest, BashCompletesCommandsAndOptions) {
       {"account l", "list"},
       {"--json domain re", "rename"},
       {"config --js", "--json"},
+      {"mig", "migrate"},
+      {"migrate f", "finish"},
+      {"migrate check --file list.txt --ti", "--timeout"},
   };
   const std::string script = prefix_ + "share/bash-completion/completions/tarvelin-admin";
   for (const auto& c : cases) {

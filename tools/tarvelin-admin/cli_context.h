@@ -61,5 +61,6 @@ void RegisterDbCommands(CLI::App& app, Session& session);
 void RegisterRegistrationCommands(CLI::App& app, Session& session);
 void RegisterIdnCommands(CLI::App& app, Session& session);
 void RegisterUpgradeCommand(CLI::App& app, Session& session);
+void RegisterMigrationCommands(CLI::App& app, Session& session);
 
 }  // namespace tarvelin::cli

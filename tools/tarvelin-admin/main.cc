@@ -46,6 +46,7 @@ int main(int argc, char** argv) {
   RegisterDbCommands(app, session);
   RegisterIdnCommands(app, session);
   RegisterUpgradeCommand(app, session);
+  RegisterMigrationCommands(app, session);
 
   try {
     app.parse(argc, argv);

@@ -21,6 +21,8 @@
 #include "core/domains/domain_operations.h"
 #include "jobs/backup/backup_config.h"
 #include "jobs/backup/restore_config.h"
+#include "jobs/migration/login_check.h"
+#include "jobs/migration/migration_queue.h"
 #include "jobs/challenge/challenge_store.h"
 #include "jobs/challenge/challenge_tables.h"
 #include "jobs/service_tables/service_tables.h"
@@ -182,6 +184,20 @@ const ClassInfo& ApiObject::Info() {
                       [](A& self, const Arguments& a) {
                         return Variant::Bool(self.CheckDNSServer(a.Text(0)));
                       }),
+          MemberOf<A>("Migration_MigrateMessages", 0xf2, kMethod,
+                      {P::kBool, P::kText, P::kText, P::kText, P::kText},
+                      [](A& self, const Arguments& a) {
+                        return Variant::Bool(self.MigrateMessages(a.Bool(0), a.Text(1), a.Text(2),
+                                                                  a.Text(3), a.Text(4)));
+                      }),
+          MemberOf<A>("Migration_MigrateMessagesAccounts", 0xf3, kMethod,
+                      {P::kBool, P::kText, P::kText, P::kText},
+                      [](A& self, const Arguments& a) {
+                        return Variant::Bool(
+                            self.MigrateMessagesAccounts(a.Bool(0), a.Text(1), a.Text(2), a.Text(3)));
+                      }),
+          MemberOf<A>("Migration_Finish", 0xf4, kMethod, {},
+                      [](A& self, const Arguments&) { return Variant::I4(self.MigrationFinish()); }),
           MemberOf<A>("ProcessUpgradeTasks", 0xf5, kMethod, {P::kText},
                       [](A& self, const Arguments& a) {
                         return Variant::Bool(self.ProcessUpgradeTasks(a.Text(0)));
@@ -406,6 +422,27 @@ bool ApiObject::CheckDNSServer(const std::string& servers) {
   return Guarded(false, [&] { return CheckDnsServer(context(), servers).ok(); });
 }
 
+bool ApiObject::MigrateMessages(bool single, const std::string& user, const std::string& password,
+                                const std::string& domain, const std::string& list) {
+  GuardedVoid([&] {
+    QueueMigrations(context(), single ? std::vector<std::string>{user + ":" + password + ":" + domain}
+                                      : MigrationListLines(list));
+  });
+  return true;
+}
+
+bool ApiObject::MigrateMessagesAccounts(bool single, const std::string& user,
+                                        const std::string& password, const std::string& list) {
+  const std::vector<MigrationLogin> logins =
+      single ? std::vector<MigrationLogin>{{user, password}} : MigrationListLogins(list);
+  return AnyLoginFailed(CheckMigrationLogins(context(), logins));
+}
+
+int32_t ApiObject::MigrationFinish() {
+  Result<MigrationState> state = FinishMigration(context());
+  if (!state.ok()) throw AutomationError(state.status().ToString());
+  return static_cast<int32_t>(*state);
+}
 bool ApiObject::ProcessUpgradeTasks(const std::string& previous_version) {
   UpgradeRun run;
   const Status status = RunUpgradeTasks(context(), previous_version, run);

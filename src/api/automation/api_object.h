@@ -80,6 +80,14 @@ class ApiObject : public AutomationObject {
   // Whether the first server of the list answers a query with records.
   bool CheckDNSServer(const std::string& servers);
 
+  // Queues the pair (or every line of `list`) in migrate.dat; always true.
+  bool MigrateMessages(bool single, const std::string& user, const std::string& password,
+                       const std::string& domain, const std::string& list);
+  // Logs in as the pair (or every line of `list`); true when a login failed.
+  bool MigrateMessagesAccounts(bool single, const std::string& user, const std::string& password,
+                               const std::string& list);
+  // The migration state, 0 to 2; fails when migrate.dat cannot be read.
+  int32_t MigrationFinish();
   // The upgrade tasks from the previous version (jobs/upgrade/
   // upgrade_tasks.h); true, or a failed call when the configuration step
   // fails.

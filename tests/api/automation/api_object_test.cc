@@ -18,9 +18,11 @@
 #include "core/config/init.h"
 #include "core/dns_server_check.h"
 #include "foundation/text.h"
+#include "schema/config_offsets.h"
 #include "schema/schedule_layout.h"
 #include "support/automation_installation.h"
 #include "support/fake_dns_server.h"
+#include "support/dovecot_server.h"
 #include "support/fake_service.h"
 #include "support/storage_modes.h"
 
@@ -76,15 +78,16 @@ TEST_F(ApiObjectTest, MembersAreThoseOfTheInterfaceWithTheirIdentifiers) {
       {"SpamCompactDB", 0xe9}, {"ConnectNow", 0xea}, {"RemoteServerWatchdogNow", 0xeb},
       {"TaskEventNow", 0xec}, {"RemoteAccountNow", 0xed}, {"FTPSyncNow", 0xee},
       {"ETRNNow", 0xef}, {"CheckDBConnection", 0xf0}, {"CheckDNSServer", 0xf1},
-      {"ProcessUpgradeTasks", 0xf5}, {"IDNToUTF8", 0xf6}, {"UTF8ToIDN", 0xf7}};
+      {"Migration_MigrateMessages", 0xf2}, {"Migration_MigrateMessagesAccounts", 0xf3},
+      {"Migration_Finish", 0xf4}, {"ProcessUpgradeTasks", 0xf5}, {"IDNToUTF8", 0xf6},
+      {"UTF8ToIDN", 0xf7}};
   const automation::ClassInfo& info = api_->Class();
   for (const Case& member : members) {
     EXPECT_EQ(automation::FindDispId(info, member.name), member.dispid) << member.name;
   }
   EXPECT_EQ(info.members.size(), members.size()) << "one entry per member, no property puts";
   // The maintenance members come with their jobs.
-  for (const char* later : {"SpamIndexNow", "GetUserStatistics", "GetUserStatisticsDays",
-                            "Migration_Finish"}) {
+  for (const char* later : {"SpamIndexNow", "GetUserStatistics", "GetUserStatisticsDays"}) {
     EXPECT_FALSE(automation::FindDispId(info, later)) << later;
   }
   EXPECT_EQ(Try(api_, "LastErr", {I4(1)}, automation::kPropertyPut).status,
@@ -663,6 +666,56 @@ TEST_F(ApiObjectTest, IdnMembersConvertNamesWithoutChangingLastErr) {
     EXPECT_EQ(result.text(), c.result) << c.member << " " << c.argument;
   }
   EXPECT_EQ(LastErr(), -1);
+
+TEST_F(ApiObjectTest, MigrationMembersQueueCheckAndFinishWithoutTouchingLastErr) {
+  FakeService pop3(dir_.path() + "run/", "TarvelinPOP3");
+  ASSERT_TRUE(pop3.ready());
+  MakeLastErrNegative();
+  const Variant single = Variant::Bool(true);
+  const Variant bulk = Variant::Bool(false);
+
+  EXPECT_EQ(Call(api_, "Migration_Finish").integer(), 2) << "no migrate.dat: all finished";
+  Variant queued = Call(api_, "Migration_MigrateMessages",
+                        {single, Text("ann"), Text("a1"), Text("example.org"), Text("ignored")});
+  EXPECT_EQ(queued.type(), VarType::kBool);
+  EXPECT_EQ(queued.integer(), -1);
+  EXPECT_EQ(Call(api_, "Migration_MigrateMessages",
+                 {bulk, Text("x"), Text("y"), Text("z"), Text("bob:b2:b@other.org\n\n:skipped\n")})
+                .integer(),
+            -1)
+      << "true also when a line is skipped";
+  const std::string dat = dir_.path() + "config/migrate.dat";
+  EXPECT_EQ(fs::file_size(dat), 2u * 256u);
+  EXPECT_EQ(Call(api_, "Migration_Finish").integer(), 0);
+
+  // Nothing listens on that port: a login with a password fails.
+  context_.config.record.SetText(offsets::kServerAddresses,
+                                 "127.0.0.1:" + std::to_string(FreeLoopbackPort()));
+  struct Case {
+    Variant single;
+    std::string user, password, list;
+    bool failed;
+  };
+  const std::vector<Case> cases = {
+      {single, "ann", "", "", false},
+      {single, "ann", "a1", "", true},
+      {bulk, "", "", "nocolon\nann:\n", false},
+      {bulk, "", "", "ann:\nbob:b2\n", true},
+  };
+  for (const Case& c : cases) {
+    const Variant failed = Call(api_, "Migration_MigrateMessagesAccounts",
+                                {c.single, Text(c.user), Text(c.password), Text(c.list)});
+    EXPECT_EQ(failed.integer(), c.failed ? -1 : 0) << c.user << " " << c.list;
+  }
+  EXPECT_EQ(LastErr(), -1);
+  const std::vector<std::string> requests = pop3.Requests();
+  ASSERT_FALSE(requests.empty());
+  EXPECT_EQ(requests.front(), CommandHex(4096, 1536, 1, 0));
+}
+
+TEST_F(ApiObjectTest, MigrationFinishFailsOnAnUnreadableQueue) {
+  fs::create_directories(dir_.path() + "config/migrate.dat");
+  EXPECT_EQ(Try(api_, "Migration_Finish").status, DispatchStatus::kException);
 }
 
 }  // namespace
