@@ -142,6 +142,8 @@ TEST_F(InstallTest, BashCompletesCommandsAndOptions) {
       {"account l", "list"},
       {"--json domain re", "rename"},
       {"config --js", "--json"},
+      {"report t", "traffic"},
+      {"report traffic 2006/1/1 2006/1/31 -o out.csv --per", "--per-day"},
   };
   const std::string script = prefix_ + "share/bash-completion/completions/tarvelin-admin";
   for (const auto& c : cases) {

@@ -7,7 +7,7 @@ _tarvelin_admin() {
   for ((i = 1; i < COMP_CWORD; i++)); do
     word=${COMP_WORDS[i]}
     case $word in
-      --install-dir | --registry | --library) ((i++)) ;;
+      --install-dir | --registry | --library | --filter | -o | --output) ((i++)) ;;
       -*) ;;
       *) path+=("$word") ;;
     esac

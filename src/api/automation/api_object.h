@@ -52,6 +52,11 @@ class ApiObject : public AutomationObject {
   // through its Data address) as the setting. LastErr is not changed.
   bool SetSchedule(const Variant& command, const Variant& schedule);
 
+  // The traffic report (GetUserStat), summed or per day, into the file
+  // `output`; true when it was written. LastErr is not changed.
+  bool GetUserStatistics(const std::string& from, const std::string& to,
+                         const std::string& filter, const std::string& output, bool per_day);
+
   // The service commands: posted to the service when it runs, no answer
   // awaited; LastErr is not changed.
   void PostCommand(int service_id, uint32_t message, uint32_t parameter, uint32_t value);

@@ -68,7 +68,8 @@ TEST_F(ApiObjectTest, MembersAreThoseOfTheInterfaceWithTheirIdentifiers) {
       {"DeleteDomain", 0xd2}, {"RenameDomain", 0xd3}, {"SetProperty", 0xd4}, {"LastErr", 0xd9},
       {"GetDomainList", 0xd5}, {"GetDomain", 0xd6}, {"OpenDomain", 0xd7}, {"NewDomain", 0xd8},
       {"GetProperty", 0xda}, {"GetDomainIndex", 0xdb}, {"GetSchedule", 0xdc},
-      {"SetSchedule", 0xdd}, {"AntiVirusUpdate", 0xe7}, {"AntiSpamUpdate", 0xe8},
+      {"SetSchedule", 0xdd}, {"GetUserStatistics", 0xde}, {"GetUserStatisticsDays", 0xdf},
+      {"AntiVirusUpdate", 0xe7}, {"AntiSpamUpdate", 0xe8},
       {"SpamCompactDB", 0xe9}, {"ConnectNow", 0xea}, {"RemoteServerWatchdogNow", 0xeb},
       {"TaskEventNow", 0xec}, {"RemoteAccountNow", 0xed}, {"FTPSyncNow", 0xee},
       {"ETRNNow", 0xef}, {"CheckDBConnection", 0xf0}, {"CheckDNSServer", 0xf1}};
@@ -78,8 +79,7 @@ TEST_F(ApiObjectTest, MembersAreThoseOfTheInterfaceWithTheirIdentifiers) {
   }
   EXPECT_EQ(info.members.size(), members.size()) << "one entry per member, no property puts";
   // The maintenance members come with their jobs.
-  for (const char* later : {"SpamIndexNow", "GetUserStatistics", "GetUserStatisticsDays",
-                            "CreateTables", "DropTables", "ChallengeResponseList",
+  for (const char* later : {"SpamIndexNow", "CreateTables", "DropTables", "ChallengeResponseList",
                             "ChallengeResponsePath", "Migration_Finish", "ProcessUpgradeTasks",
                             "IDNToUTF8", "UTF8ToIDN"}) {
     EXPECT_FALSE(automation::FindDispId(info, later)) << later;
