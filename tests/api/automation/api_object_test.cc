@@ -186,6 +186,24 @@ TEST_F(ApiObjectTest, PropertiesByNameOrNumberThroughTheGlobalSettings) {
   }
 }
 
+TEST_F(ApiObjectTest, UserStatisticsWriteTheReportAndLeaveLastErr) {
+  const std::string output = dir_.path() + "traffic.csv";
+  for (const char* member : {"GetUserStatistics", "GetUserStatisticsDays"}) {
+    MakeLastErrNegative();
+    EXPECT_TRUE(Call(api_, member, {Text("2006/1/1"), Text("2006/1/3"), Text(""), Text(output)})
+                    .boolean())
+        << member;
+    EXPECT_EQ(dir_.Read("traffic.csv").substr(0, 18), "[Domain],[Alias],[") << member;
+    EXPECT_NE(dir_.Read("traffic.csv").find("\r\n*,*,0,0,0,0,0,0,"), std::string::npos) << member;
+    dir_.Write("traffic.csv", "");
+    EXPECT_FALSE(Call(api_, member,
+                      {Text("2006/1/1"), Text("2006/1/3"), Text(""), Text(dir_.path() + "no/x")})
+                     .boolean())
+        << member;
+    EXPECT_EQ(LastErr(), -1) << member << " leaves LastErr as it was";
+  }
+}
+
 TEST_F(ApiObjectTest, SaveAndDoneWriteTheSettings) {
   Call(api_, "SetProperty", {Text("C_DNSTimeout"), I4(11)});
   MakeLastErrNegative();
