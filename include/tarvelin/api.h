@@ -253,6 +253,19 @@ TARVELIN_API int32_t SetScheduleSetting(void* schedule, int32_t schedule_size, i
 TARVELIN_API int32_t MailboxConvertMessages(const char* mailbox_path, int32_t from_imap,
                                             int32_t recursive);
 
+/* Writes the traffic report of the user accounts to `output_file` (the
+ * file is replaced when the report is complete): a header line, one line
+ * per account the filter passes, the server line (only without a filter)
+ * and the totals line, comma-separated, lines ended by CR LF. `from` and
+ * `to` are dates "yyyy/m/d", both included; a text that is no valid date
+ * (also null) is 30 December 1899. `filter` (null or empty or "*" for
+ * all) is a ";"-separated list of domain patterns ("*", "?") and
+ * "local@domain-pattern" items. 0 when written; -1 when the file could not
+ * be created or written; -3 for a null `output_file`; -5 when not
+ * initialised. */
+TARVELIN_API int32_t GetUserStat(const char* from, const char* to, const char* filter,
+                                 const char* output_file);
+
 #ifdef __cplusplus
 }
 #endif

@@ -145,6 +145,8 @@ TEST_F(InstallTest, BashCompletesCommandsAndOptions) {
       {"mig", "migrate"},
       {"migrate f", "finish"},
       {"migrate check --file list.txt --ti", "--timeout"},
+      {"report t", "traffic"},
+      {"report traffic 2006/1/1 2006/1/31 -o out.csv --per", "--per-day"},
   };
   const std::string script = prefix_ + "share/bash-completion/completions/tarvelin-admin";
   for (const auto& c : cases) {

@@ -7,7 +7,7 @@ _tarvelin_admin() {
   for ((i = 1; i < COMP_CWORD; i++)); do
     word=${COMP_WORDS[i]}
     case $word in
-      --install-dir | --registry | --library | --from | --file | --timeout) ((i++)) ;;
+      --install-dir | --registry | --library | --from | --file | --timeout | --filter | -o | --output) ((i++)) ;;
       -*) ;;
       *) path+=("$word") ;;
     esac

@@ -62,5 +62,6 @@ void RegisterRegistrationCommands(CLI::App& app, Session& session);
 void RegisterIdnCommands(CLI::App& app, Session& session);
 void RegisterUpgradeCommand(CLI::App& app, Session& session);
 void RegisterMigrationCommands(CLI::App& app, Session& session);
+void RegisterTrafficCommands(CLI::App& app, Session& session);
 
 }  // namespace tarvelin::cli

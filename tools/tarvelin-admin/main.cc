@@ -47,6 +47,7 @@ int main(int argc, char** argv) {
   RegisterIdnCommands(app, session);
   RegisterUpgradeCommand(app, session);
   RegisterMigrationCommands(app, session);
+  RegisterTrafficCommands(app, session);
 
   try {
     app.parse(argc, argv);

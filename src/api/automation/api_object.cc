@@ -12,6 +12,7 @@
 #include "api/automation/schedule_exchange.h"
 #include "api/c/domain_operations.h"
 #include "api/c/export_guard.h"
+#include "api/c/traffic_report_export.h"
 #include "core/config/config_save.h"
 #include "core/config/config_variables.h"
 #include "core/config/init.h"
@@ -69,6 +70,12 @@ const ClassInfo& ApiObject::Info() {
     return [=](A& self, const Arguments& a) {
       self.PostCommand(service, kRunNow, parameter, static_cast<uint32_t>(a.Int(0)));
       return Variant();
+    };
+  };
+  auto traffic_report = [](bool per_day) {
+    return [=](A& self, const Arguments& a) {
+      return Variant::Bool(
+          self.GetUserStatistics(a.Text(0), a.Text(1), a.Text(2), a.Text(3), per_day));
     };
   };
   static const ClassInfo info{
@@ -130,6 +137,10 @@ const ClassInfo& ApiObject::Info() {
                       [](A& self, const Arguments& a) {
                         return Variant::Bool(self.SetSchedule(a.Value(0), a.Value(1)));
                       }),
+          MemberOf<A>("GetUserStatistics", 0xde, kMethod, {P::kText, P::kText, P::kText, P::kText},
+                      traffic_report(false)),
+          MemberOf<A>("GetUserStatisticsDays", 0xdf, kMethod,
+                      {P::kText, P::kText, P::kText, P::kText}, traffic_report(true)),
           MemberOf<A>("CreateTables", 0xe0, kMethod, {P::kInt, P::kText},
                       [](A& self, const Arguments& a) {
                         return Variant::Bool(self.CreateTables(a.Int(0), a.Text(1)));
@@ -356,6 +367,14 @@ bool ApiObject::SetSchedule(const Variant& command, const Variant& schedule) {
     return OnInitialisedIn(context(), [&](Context& c) {
       return ApiResultOf(tarvelin::SetConfigSetting(c, number, block, size));
     });
+  }));
+}
+
+bool ApiObject::GetUserStatistics(const std::string& from, const std::string& to,
+                                  const std::string& filter, const std::string& output,
+                                  bool per_day) {
+  return Succeeded(OnInitialisedIn(context(), [&](Context& c) {
+    return capi::GetUserStat(c, from.c_str(), to.c_str(), filter.c_str(), output.c_str(), per_day);
   }));
 }
 

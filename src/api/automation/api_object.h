@@ -52,6 +52,10 @@ class ApiObject : public AutomationObject {
   // through its Data address) as the setting. LastErr is not changed.
   bool SetSchedule(const Variant& command, const Variant& schedule);
 
+  // The traffic report (GetUserStat), summed or per day, into the file
+  // `output`; true when it was written. LastErr is not changed.
+  bool GetUserStatistics(const std::string& from, const std::string& to,
+                         const std::string& filter, const std::string& output, bool per_day);
   // The tables of the database of service 0 (accounts), 1 (log), 2
   // (groupware) or 3 (challenge-response); false, changing nothing, for
   // another number. LastErr is not changed by these nor by the challenge

@@ -71,7 +71,8 @@ TEST_F(ApiObjectTest, MembersAreThoseOfTheInterfaceWithTheirIdentifiers) {
       {"DeleteDomain", 0xd2}, {"RenameDomain", 0xd3}, {"SetProperty", 0xd4}, {"LastErr", 0xd9},
       {"GetDomainList", 0xd5}, {"GetDomain", 0xd6}, {"OpenDomain", 0xd7}, {"NewDomain", 0xd8},
       {"GetProperty", 0xda}, {"GetDomainIndex", 0xdb}, {"GetSchedule", 0xdc},
-      {"SetSchedule", 0xdd}, {"CreateTables", 0xe0}, {"DropTables", 0xe1},
+      {"SetSchedule", 0xdd}, {"GetUserStatistics", 0xde}, {"GetUserStatisticsDays", 0xdf},
+      {"CreateTables", 0xe0}, {"DropTables", 0xe1},
       {"ChallengeResponseList", 0xe2}, {"ChallengeResponseAdd", 0xe3},
       {"ChallengeResponseDelete", 0xe4}, {"ChallengeResponseAuthorize", 0xe5},
       {"ChallengeResponsePath", 0xe6}, {"AntiVirusUpdate", 0xe7}, {"AntiSpamUpdate", 0xe8},
@@ -87,7 +88,7 @@ TEST_F(ApiObjectTest, MembersAreThoseOfTheInterfaceWithTheirIdentifiers) {
   }
   EXPECT_EQ(info.members.size(), members.size()) << "one entry per member, no property puts";
   // The maintenance members come with their jobs.
-  for (const char* later : {"SpamIndexNow", "GetUserStatistics", "GetUserStatisticsDays"}) {
+  for (const char* later : {"SpamIndexNow"}) {
     EXPECT_FALSE(automation::FindDispId(info, later)) << later;
   }
   EXPECT_EQ(Try(api_, "LastErr", {I4(1)}, automation::kPropertyPut).status,
@@ -188,6 +189,24 @@ TEST_F(ApiObjectTest, PropertiesByNameOrNumberThroughTheGlobalSettings) {
     EXPECT_EQ(outcome.status, DispatchStatus::kException) << member;
     EXPECT_EQ(outcome.message, "Property c_nothing not found") << member;
     EXPECT_TRUE(outcome.result.empty()) << member;
+    EXPECT_EQ(LastErr(), -1) << member << " leaves LastErr as it was";
+  }
+}
+
+TEST_F(ApiObjectTest, UserStatisticsWriteTheReportAndLeaveLastErr) {
+  const std::string output = dir_.path() + "traffic.csv";
+  for (const char* member : {"GetUserStatistics", "GetUserStatisticsDays"}) {
+    MakeLastErrNegative();
+    EXPECT_TRUE(Call(api_, member, {Text("2006/1/1"), Text("2006/1/3"), Text(""), Text(output)})
+                    .boolean())
+        << member;
+    EXPECT_EQ(dir_.Read("traffic.csv").substr(0, 18), "[Domain],[Alias],[") << member;
+    EXPECT_NE(dir_.Read("traffic.csv").find("\r\n*,*,0,0,0,0,0,0,"), std::string::npos) << member;
+    dir_.Write("traffic.csv", "");
+    EXPECT_FALSE(Call(api_, member,
+                      {Text("2006/1/1"), Text("2006/1/3"), Text(""), Text(dir_.path() + "no/x")})
+                     .boolean())
+        << member;
     EXPECT_EQ(LastErr(), -1) << member << " leaves LastErr as it was";
   }
 }

@@ -1,5 +1,6 @@
-// MailboxConvertMessages as a management program calls it. Each test runs
-// in its own process, so the library starts uninitialised.
+// MailboxConvertMessages and GetUserStat as a management program calls
+// them. Each test runs in its own process, so the library starts
+// uninitialised.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -47,6 +48,21 @@ TEST(MaintenanceExports, ConvertBelowTheMailRootAfterInit) {
   EXPECT_EQ(::MailboxConvertMessages("example.org/john", 1, 0), 1);
   EXPECT_EQ(dir.Read("mail/example.org/john/1.tmp"), "Subject: x\r\n\r\n..\r\n.\r\n");
   EXPECT_FALSE(dir.Exists("mail/example.org/john/inbox/1.imap"));
+}
+
+TEST(MaintenanceExports, UserStatWritesTheReportOnceInitialised) {
+  testing::TempDir dir;
+  const std::string output = dir.path() + "report.csv";
+  EXPECT_EQ(::GetUserStat("2006/1/1", "2006/1/31", "", output.c_str()), -5);
+  EXPECT_FALSE(dir.Exists("report.csv")) << "nothing is written before Init";
+  dir.Write("config/settings.cfg", testing::SettingsFileOf(ServerConfig()));
+  ASSERT_EQ(::Init(dir.path().c_str()), 0);
+  EXPECT_EQ(::GetUserStat("2006/1/1", "2006/1/31", "", nullptr), -3);
+  ASSERT_EQ(::GetUserStat("2006/1/1", "2006/1/31", nullptr, output.c_str()), 0);
+  const std::string report = dir.Read("report.csv");
+  EXPECT_EQ(report.substr(0, 10), "[Domain],[");
+  EXPECT_NE(report.find("\r\n-,-,0,0,0,0,0,0,,,,0,0\r\n*,*,0,0,0,0,0,0,,,,0,0\r\n"),
+            std::string::npos);
 }
 
 }  // namespace
