@@ -3,10 +3,12 @@
 #include "api/c/export_guard.h"
 #include "api/c/the_context.h"
 #include "core/context.h"
+#include "api/c/spam_index_export.h"
 #include "jobs/mailbox_conversion.h"
 #include "tarvelin/api.h"
 
 using tarvelin::Guarded;
+using tarvelin::OnInitialised;
 using tarvelin::TheContext;
 
 extern "C" {
@@ -17,6 +19,12 @@ int32_t MailboxConvertMessages(const char* mailbox_path, int32_t from_imap, int3
     const tarvelin::MailboxConversion how{
         .from_imap = from_imap != 0, .probe = false, .recursive = recursive != 0};
     return tarvelin::ConvertMailbox(TheContext(), mailbox_path, how) ? 1 : 0;
+  });
+}
+
+int32_t SpamIndexNow(const char* email) {
+  return OnInitialised([&](tarvelin::Context& context) {
+    return tarvelin::capi::SpamIndexNow(context, email);
   });
 }
 

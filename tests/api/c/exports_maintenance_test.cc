@@ -1,4 +1,4 @@
-// MailboxConvertMessages as a management program calls it. Each test runs
+// MailboxConvertMessages and SpamIndexNow as a management program calls them. Each test runs
 // in its own process, so the library starts uninitialised.
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -47,6 +47,17 @@ TEST(MaintenanceExports, ConvertBelowTheMailRootAfterInit) {
   EXPECT_EQ(::MailboxConvertMessages("example.org/john", 1, 0), 1);
   EXPECT_EQ(dir.Read("mail/example.org/john/1.tmp"), "Subject: x\r\n\r\n..\r\n.\r\n");
   EXPECT_FALSE(dir.Exists("mail/example.org/john/inbox/1.imap"));
+}
+
+TEST(MaintenanceExports, SpamIndexNowNeedsInitAndAnAccount) {
+  EXPECT_EQ(::SpamIndexNow(nullptr), -5);
+  EXPECT_EQ(::SpamIndexNow("john@example.org"), -5);
+  testing::TempDir dir;
+  dir.Write("config/settings.cfg", testing::SettingsFileOf(ServerConfig()));
+  ASSERT_EQ(::Init(dir.path().c_str()), 0);
+  EXPECT_EQ(::SpamIndexNow(nullptr), 0) << "no service running: the request goes nowhere";
+  EXPECT_EQ(::SpamIndexNow("john@example.org"), -1);
+  EXPECT_EQ(::SpamIndexNow("john"), -1) << "no domain at all";
 }
 
 }  // namespace
