@@ -57,5 +57,6 @@ void RegisterMailboxCommands(CLI::App& app, Session& session);
 void RegisterCheckCommand(CLI::App& app, Session& session);
 void RegisterStorageCommands(CLI::App& app, Session& session);
 void RegisterRegistrationCommands(CLI::App& app, Session& session);
+void RegisterSpamCommands(CLI::App& app, Session& session);
 
 }  // namespace tarvelin::cli

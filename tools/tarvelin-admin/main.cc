@@ -42,6 +42,7 @@ int main(int argc, char** argv) {
   RegisterCheckCommand(app, session);
   RegisterStorageCommands(app, session);
   RegisterRegistrationCommands(app, session);
+  RegisterSpamCommands(app, session);
 
   try {
     app.parse(argc, argv);
