@@ -214,6 +214,7 @@ TEST_F(SpamIndexTest, ADomainIndexesEveryEligibleAccount) {
 }
 
 TEST_F(SpamIndexTest, TheRequestGoesToTheSmtpService) {
+  std::filesystem::create_directories(dir_.path() + "inst/run");
   FakeService smtp(dir_.path() + "inst/run/", "TarvelinSMTP");
   ASSERT_TRUE(smtp.ready());
   EXPECT_TRUE(RequestSpamIndexing(context_));
