@@ -266,6 +266,16 @@ TARVELIN_API int32_t MailboxConvertMessages(const char* mailbox_path, int32_t fr
 TARVELIN_API int32_t GetUserStat(const char* from, const char* to, const char* filter,
                                  const char* output_file);
 
+/* Indexes the sorted messages of the account `email` ("alias@domain", or an
+ * alias of the first domain) for the antispam engine: each message file of
+ * the genuine folder (the mailbox folder, or its "inbox/" for an IMAP
+ * mailbox) and of "~spam/" that does not carry "X-AntiSpam-Status: " with
+ * 0 or 1 respectively gets that header and a copy in the index queue
+ * (ConfigPath + "../spam/index/"); then asks the SMTP service to index now.
+ * A null `email` only asks the service. 0 done; -1, nothing sent, for an
+ * unknown account or one not set for indexing (flag 63); -5 before Init. */
+TARVELIN_API int32_t SpamIndexNow(const char* email);
+
 #ifdef __cplusplus
 }
 #endif

@@ -256,6 +256,9 @@ class Env {
   virtual Status RemoveFile(std::string_view path) = 0;
   // An empty directory.
   virtual Status RemoveDirectory(std::string_view path) = 0;
+  // Sets the modification time of the file (links followed), in
+  // nanoseconds since 1970-01-01 UTC; the access time is left alone.
+  virtual Status SetModificationTime(std::string_view path, int64_t mtime_ns) = 0;
   // With all missing parents; ok when the directory exists after.
   virtual Status CreateDirectories(std::string_view path) = 0;
   // Entries without "." and "..", in no particular order, links followed (a

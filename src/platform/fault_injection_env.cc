@@ -277,6 +277,11 @@ Status FaultInjectionEnv::RemoveDirectory(std::string_view path) {
   return base_.RemoveDirectory(path);
 }
 
+Status FaultInjectionEnv::SetModificationTime(std::string_view path, int64_t mtime_ns) {
+  TARVELIN_RETURN_IF_ERROR(BeginMutation("set the time of", path));
+  return base_.SetModificationTime(path, mtime_ns);
+}
+
 Status FaultInjectionEnv::CreateDirectories(std::string_view path) {
   TARVELIN_RETURN_IF_ERROR(BeginMutation("create directory", path));
   return base_.CreateDirectories(path);

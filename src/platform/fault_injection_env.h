@@ -87,6 +87,7 @@ class FaultInjectionEnv final : public Env {
   Status RenameFile(std::string_view from, std::string_view to, bool replace) override;
   Status RemoveFile(std::string_view path) override;
   Status RemoveDirectory(std::string_view path) override;
+  Status SetModificationTime(std::string_view path, int64_t mtime_ns) override;
   Status CreateDirectories(std::string_view path) override;
   Status ListDirectory(std::string_view path, std::vector<DirectoryEntry>* out) override;
   Result<std::unique_ptr<Directory>> OpenDirectory(std::string_view path, Links links) override;

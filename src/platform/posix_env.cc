@@ -358,6 +358,20 @@ Status PosixEnv::RemoveDirectory(std::string_view path) {
   return ErrorOf("remove", path, errno);
 }
 
+Status PosixEnv::SetModificationTime(std::string_view path, int64_t mtime_ns) {
+  constexpr int64_t kBillion = 1000000000;
+  int64_t seconds = mtime_ns / kBillion;
+  int64_t nanos = mtime_ns % kBillion;
+  if (nanos < 0) {  // before 1970: tv_nsec stays in 0..999999999
+    nanos += kBillion;
+    --seconds;
+  }
+  const struct timespec times[2] = {{0, UTIME_OMIT},
+                                    {static_cast<time_t>(seconds), static_cast<long>(nanos)}};
+  if (::utimensat(AT_FDCWD, ToOsPath(path).c_str(), times, 0) == 0) return Status::Ok();
+  return ErrorOf("set the modification time of", path, errno);
+}
+
 Status PosixEnv::CreateDirectories(std::string_view path) {
   const std::string full = ToOsPath(path);
   // Each prefix ending before a separator is a parent to create first; the

@@ -108,8 +108,7 @@ std::string Refusal(const SpamSettingRow& row, std::string_view value) {
       return n && (*n == 0 || *n == 1) ? "" : "is a flag: 0 or 1";
     }
     case SpamValueKind::kNumber:
-      if (!ParseWhole(value)) return "takes a whole number";
-      return "";
+      return ParseWhole(value) ? "" : "takes a whole number";
     case SpamValueKind::kReal:
       return ParseReal(value) ? "" : "takes a decimal number (\".\" or \",\" as separator)";
     case SpamValueKind::kText: {
@@ -117,7 +116,10 @@ std::string Refusal(const SpamSettingRow& row, std::string_view value) {
       const bool spaces_go = row.form != SpamValueForm::kPlain;
       const bool empty = spaces_go ? WithoutSpaces(value).empty() : value.empty();
       // The load skips an empty value, so the initial one would come back.
-      if (empty && !row.initial.empty()) return "cannot be emptied (spam.dat keeps \"" + std::string(row.initial) + "\" then)";
+      if (empty && !row.initial.empty()) {
+        return "cannot be emptied: spam.dat skips an empty value, so \"" +
+               std::string(row.initial) + "\" would come back";
+      }
       return "";
     }
   }
@@ -139,10 +141,13 @@ std::string SpamSettings::Text(std::string_view key) const {
 
 Status SpamSettings::Set(std::string_view key, std::string_view value) {
   const int index = FindSpamSetting(key);
-  if (index < 0) return Status::InvalidArgument("no antispam setting is called \"" + std::string(key) + "\"");
+  if (index < 0) {
+    return Status::InvalidArgument("no antispam setting is called \"" + std::string(key) + "\"");
+  }
   const SpamSettingRow& row = SpamSettingRows()[static_cast<size_t>(index)];
   if (const std::string why = Refusal(row, value); !why.empty()) {
-    return Status::InvalidArgument(std::string(row.key) + " " + why + ", not \"" + std::string(value) + "\"");
+    return Status::InvalidArgument(std::string(row.key) + " " + why + ", not \"" +
+                                   std::string(value) + "\"");
   }
   Assign(static_cast<size_t>(index), value);
   freshly_loaded_ = false;

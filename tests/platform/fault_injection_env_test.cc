@@ -89,6 +89,7 @@ TEST_F(FaultInjectionEnvTest, AfterTheCrashNothingChanges) {
       {"rename", env_.RenameFile(Path("users.cfg"), Path("moved"), true)},
       {"remove", env_.RemoveFile(Path("users.cfg"))},
       {"remove directory", env_.RemoveDirectory(Path("tree"))},
+      {"set time", env_.SetModificationTime(Path("users.cfg"), 0)},
       {"remove entry", (*tree)->RemoveEntry("file", false)},
       {"create directory", env_.CreateDirectories(Path("new/dir"))},
       {"sync directory", env_.SyncDirectory(dir_.path())},

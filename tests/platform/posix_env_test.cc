@@ -122,6 +122,9 @@ TEST_F(PosixEnvTest, RefusalsNameTheirKindAndErrorNumber) {
          return env.RenameFile(d + "missing", d + "new.cfg", /*replace=*/true);
        },
        StatusCode::kNotFound, 0},
+      {"time of a missing file",
+       [](Env& env, const std::string& d) { return env.SetModificationTime(d + "missing", 0); },
+       StatusCode::kNotFound, 0},
       {"removal of a missing file",
        [](Env& env, const std::string& d) { return env.RemoveFile(d + "missing"); },
        StatusCode::kNotFound, 0},
@@ -308,6 +311,17 @@ TEST_F(PosixEnvTest, RenameReplacesOnlyWhenAsked) {
   ASSERT_TRUE(env_.RenameFile(Path("c"), Path("b"), /*replace=*/true).ok());
   EXPECT_EQ(Names(), std::vector<std::string>{"b"});
   EXPECT_EQ(Read("b"), "A");
+}
+
+TEST_F(PosixEnvTest, ModificationTimeIsSetToTheNanosecond) {
+  dir_.Write("a", "A");
+  for (const int64_t when : {int64_t{1234567890123456789}, int64_t{-1500000000}}) {
+    ASSERT_TRUE(env_.SetModificationTime(Path("a"), when).ok());
+    Result<PathInfo> info = env_.GetPathInfo(Path("a"), Links::kFollow);
+    ASSERT_TRUE(info.ok());
+    EXPECT_EQ(info->mtime_ns, when);
+  }
+  EXPECT_EQ(Read("a"), "A");
 }
 
 TEST_F(PosixEnvTest, PathInfoFollowsLinksOnlyWhenAsked) {

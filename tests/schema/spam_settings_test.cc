@@ -110,20 +110,48 @@ TEST(SpamSettingsTest, PercentageSurvivesEverySaveExactly) {
 TEST(SpamSettingsTest, FileLinesFollowTheLoadRules) {
   SpamSettings settings;
   settings.ApplyFileText(
-      "AddSubjectString=\r\n"           // empty: the tag stays
-      "spammaxthreads=4\n"              // any letter case, a lone LF
-      "SpamMaxThreads=5\r\n"            // a later line wins
-      "Unknown=1\r\n"                   // ignored
-      "no equals sign\r\n"              //
-      "\r\n"                            //
-      "SpamChallengeURL==x=y\r\n"       // the value starts after the first "="
-      " SpamCustomLow =3\r\n"           // spaces around the key
-      "SpamIMAPFolder=Junk\r");         // last line, no LF
+      "AddSubjectString=\r\n"      // empty: the tag stays
+      "spammaxthreads=4\n"         // any letter case, a lone LF
+      "SpamMaxThreads=5\r\n"       // a later line wins
+      "Unknown=1\r\n"              // ignored
+      "no equals sign\r\n"         //
+      "\r\n"                       //
+      "SpamChallengeURL==x=y\r\n"  // the value starts after the first "="
+      " SpamCustomLow =3\r\n"      // spaces around the key
+      "SpamIMAPFolder=Junk\r");    // last line, no LF
   EXPECT_EQ(settings.Text("AddSubjectString"), "[Spam]");
   EXPECT_EQ(settings.Text("SpamMaxThreads"), "5");
   EXPECT_EQ(settings.Text("SpamChallengeURL"), "=x=y");
   EXPECT_EQ(settings.Text("SpamCustomLow"), "3");
   EXPECT_EQ(settings.Text("SpamIMAPFolder"), "Junk");
+}
+
+TEST(SpamSettingsTest, OddFilesLoadWhatTheyHold) {
+  const std::string long_value(1 << 20, 'x');
+  const struct {
+    const char* name;
+    std::string file;
+    const char* key;
+    std::string text;
+  } cases[] = {
+      {"empty", "", "AddSubjectString", "[Spam]"},
+      {"only line ends", "\r\n\n\r\n", "SpamIMAPFolder", "Spam"},
+      {"a long line", "SpamChallengeURL=" + long_value + "\r\nSpamMaxThreads=2", "SpamChallengeURL",
+       long_value},
+      {"NUL bytes in a text", std::string("SpamIMAPFolder=a\0b\r\n", 19), "SpamIMAPFolder",
+       std::string("a\0b", 3)},
+      {"a NUL in a number", std::string("SpamMaxThreads=4\0\n", 18), "SpamMaxThreads", "0"},
+      {"a lone CR inside a line", "SpamIMAPFolder=a\rb\r\n", "SpamIMAPFolder", "a\rb"},
+      {"a key alone", "SpamMaxThreads\r\n", "SpamMaxThreads", "0"},
+  };
+  for (const auto& c : cases) {
+    SpamSettings settings;
+    settings.ApplyFileText(c.file);
+    EXPECT_EQ(settings.Text(c.key), c.text) << c.name;
+    SpamSettings again;
+    again.ApplyFileText(settings.FileText());
+    EXPECT_EQ(again.FileText(), settings.FileText()) << c.name;
+  }
 }
 
 TEST(SpamSettingsTest, FileTextIsEveryKeyInOrderWithCrLf) {

@@ -63,5 +63,6 @@ void RegisterIdnCommands(CLI::App& app, Session& session);
 void RegisterUpgradeCommand(CLI::App& app, Session& session);
 void RegisterMigrationCommands(CLI::App& app, Session& session);
 void RegisterTrafficCommands(CLI::App& app, Session& session);
+void RegisterSpamCommands(CLI::App& app, Session& session);
 
 }  // namespace tarvelin::cli

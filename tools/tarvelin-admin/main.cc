@@ -48,6 +48,7 @@ int main(int argc, char** argv) {
   RegisterUpgradeCommand(app, session);
   RegisterMigrationCommands(app, session);
   RegisterTrafficCommands(app, session);
+  RegisterSpamCommands(app, session);
 
   try {
     app.parse(argc, argv);

@@ -13,6 +13,7 @@
 #include "api/c/domain_operations.h"
 #include "api/c/export_guard.h"
 #include "api/c/traffic_report_export.h"
+#include "api/c/spam_index_export.h"
 #include "core/config/config_save.h"
 #include "core/config/config_variables.h"
 #include "core/config/init.h"
@@ -96,6 +97,10 @@ const ClassInfo& ApiObject::Info() {
           MemberOf<A>("RestoreConfig", 0xce, kMethod, {P::kText},
                       [](A& self, const Arguments& a) {
                         return Variant::Bool(self.RestoreConfig(a.Text(0)));
+                      }),
+          MemberOf<A>("SpamIndexNow", 0xcf, kMethod, {P::kText},
+                      [](A& self, const Arguments& a) {
+                        return Variant::Bool(self.SpamIndexNow(a.Text(0)));
                       }),
           MemberOf<A>("GetDomainCount", 0xd0, kMethod, {},
                       [](A& self, const Arguments&) { return Variant::I4(self.GetDomainCount()); }),
@@ -259,6 +264,14 @@ bool ApiObject::BackupConfig(const std::string& path) {
 bool ApiObject::RestoreConfig(const std::string& path) {
   const int32_t result = OnInitialisedIn(
       context(), [&](Context& c) { return ApiResultOf(RestoreConfiguration(c, path)); });
+  set_last_err(result);
+  return Succeeded(result);
+}
+
+bool ApiObject::SpamIndexNow(const std::string& email) {
+  const int32_t result = OnInitialisedIn(context(), [&](Context& c) {
+    return capi::SpamIndexNow(c, email.empty() ? nullptr : email.c_str());
+  });
   set_last_err(result);
   return Succeeded(result);
 }

@@ -26,6 +26,7 @@ class ApiObject : public AutomationObject {
   void ReloadServices();
   bool BackupConfig(const std::string& path);
   bool RestoreConfig(const std::string& path);
+  bool SpamIndexNow(const std::string& email);
   int32_t GetDomainCount();
   bool Save();
   bool DeleteDomain(const std::string& domain);

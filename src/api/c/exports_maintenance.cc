@@ -5,6 +5,7 @@
 #include "api/c/the_context.h"
 #include "api/c/traffic_report_export.h"
 #include "core/context.h"
+#include "api/c/spam_index_export.h"
 #include "jobs/mailbox_conversion.h"
 #include "tarvelin/api.h"
 
@@ -26,6 +27,12 @@ int32_t MailboxConvertMessages(const char* mailbox_path, int32_t from_imap, int3
 int32_t GetUserStat(const char* from, const char* to, const char* filter, const char* output_file) {
   return OnInitialised([&](tarvelin::Context& context) {
     return tarvelin::capi::GetUserStat(context, from, to, filter, output_file, false);
+  });
+}
+
+int32_t SpamIndexNow(const char* email) {
+  return OnInitialised([&](tarvelin::Context& context) {
+    return tarvelin::capi::SpamIndexNow(context, email);
   });
 }
 

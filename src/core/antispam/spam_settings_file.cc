@@ -20,8 +20,9 @@ std::string PathOr(Context& context, std::string_view file) {
 
 std::string SpamSettingsPath(Context& context) {
   const std::string& line = context.config.path_dat.line(kPathDatSpamDirectory);
-  context.config.derived.spam_directory =
-      line.empty() ? context.api.install_path + "spam" + kPathSeparator : WithTrailingSeparator(line);
+  context.config.derived.spam_directory = line.empty()
+                                              ? context.api.install_path + "spam" + kPathSeparator
+                                              : WithTrailingSeparator(line);
   return context.config.derived.spam_directory + std::string(kSpamSettingsFileName);
 }
 

@@ -67,7 +67,7 @@ TEST_F(ApiObjectTest, MembersAreThoseOfTheInterfaceWithTheirIdentifiers) {
   };
   const std::vector<Case> members = {
       {"Done", 0xc9}, {"Init", 0xca}, {"UpdateConfiguration", 0xcb}, {"ReloadServices", 0xcc},
-      {"BackupConfig", 0xcd}, {"RestoreConfig", 0xce}, {"GetDomainCount", 0xd0}, {"Save", 0xd1},
+      {"BackupConfig", 0xcd}, {"RestoreConfig", 0xce}, {"SpamIndexNow", 0xcf}, {"GetDomainCount", 0xd0}, {"Save", 0xd1},
       {"DeleteDomain", 0xd2}, {"RenameDomain", 0xd3}, {"SetProperty", 0xd4}, {"LastErr", 0xd9},
       {"GetDomainList", 0xd5}, {"GetDomain", 0xd6}, {"OpenDomain", 0xd7}, {"NewDomain", 0xd8},
       {"GetProperty", 0xda}, {"GetDomainIndex", 0xdb}, {"GetSchedule", 0xdc},
@@ -87,10 +87,6 @@ TEST_F(ApiObjectTest, MembersAreThoseOfTheInterfaceWithTheirIdentifiers) {
     EXPECT_EQ(automation::FindDispId(info, member.name), member.dispid) << member.name;
   }
   EXPECT_EQ(info.members.size(), members.size()) << "one entry per member, no property puts";
-  // The maintenance members come with their jobs.
-  for (const char* later : {"SpamIndexNow"}) {
-    EXPECT_FALSE(automation::FindDispId(info, later)) << later;
-  }
   EXPECT_EQ(Try(api_, "LastErr", {I4(1)}, automation::kPropertyPut).status,
             DispatchStatus::kMemberNotFound);
 }
@@ -463,6 +459,19 @@ TEST_F(ApiObjectTest, ServiceCommandsReachTheirService) {
     EXPECT_EQ(requests.back(), CommandHex(4096, c.message, c.parameter, c.value)) << c.member;
   }
   EXPECT_EQ(LastErr(), -1) << "the commands do not touch LastErr";
+}
+
+TEST_F(ApiObjectTest, SpamIndexNowAsksTheSmtpServiceUnlessTheAccountIsUnknown) {
+  FakeService smtp(dir_.path() + "run/", "TarvelinSMTP");
+  ASSERT_TRUE(smtp.ready());
+  MakeLastErrNegative();
+  EXPECT_TRUE(Call(api_, "SpamIndexNow", {Text("")}).boolean()) << "empty: only the request";
+  EXPECT_EQ(LastErr(), 0);
+  EXPECT_EQ(smtp.Requests(), std::vector<std::string>{CommandHex(4096, 1440, 0, 0)});
+
+  EXPECT_FALSE(Call(api_, "SpamIndexNow", {Text("nobody@example.org")}).boolean());
+  EXPECT_EQ(LastErr(), -1);
+  EXPECT_EQ(smtp.Requests().size(), 1u) << "nothing sent for an unknown account";
 }
 
 TEST_F(ApiObjectTest, ServiceCommandsWithoutServicesDoNothing) {

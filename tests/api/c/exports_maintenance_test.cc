@@ -1,5 +1,5 @@
-// MailboxConvertMessages and GetUserStat as a management program calls
-// them. Each test runs in its own process, so the library starts
+// MailboxConvertMessages, GetUserStat and SpamIndexNow as a management program
+// calls them. Each test runs in its own process, so the library starts
 // uninitialised.
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -63,6 +63,17 @@ TEST(MaintenanceExports, UserStatWritesTheReportOnceInitialised) {
   EXPECT_EQ(report.substr(0, 10), "[Domain],[");
   EXPECT_NE(report.find("\r\n-,-,0,0,0,0,0,0,,,,0,0\r\n*,*,0,0,0,0,0,0,,,,0,0\r\n"),
             std::string::npos);
+}
+
+TEST(MaintenanceExports, SpamIndexNowNeedsInitAndAnAccount) {
+  EXPECT_EQ(::SpamIndexNow(nullptr), -5);
+  EXPECT_EQ(::SpamIndexNow("john@example.org"), -5);
+  testing::TempDir dir;
+  dir.Write("config/settings.cfg", testing::SettingsFileOf(ServerConfig()));
+  ASSERT_EQ(::Init(dir.path().c_str()), 0);
+  EXPECT_EQ(::SpamIndexNow(nullptr), 0) << "no service running: the request goes nowhere";
+  EXPECT_EQ(::SpamIndexNow("john@example.org"), -1);
+  EXPECT_EQ(::SpamIndexNow("john"), -1) << "no domain at all";
 }
 
 }  // namespace

@@ -27,7 +27,8 @@ class SpamSettingsFileTest : public ::testing::Test {
 };
 
 TEST_F(SpamSettingsFileTest, TheConfigurationLoadReadsSpamDat) {
-  dir_.Write("inst/spam/spam.dat", "SpamMaxThreads=6\r\nAddSubjectString=\r\nSpamPercentage=2550\r\n");
+  dir_.Write("inst/spam/spam.dat",
+             "SpamMaxThreads=6\r\nAddSubjectString=\r\nSpamPercentage=2550\r\n");
   Context context;
   Open(context);
   EXPECT_EQ(context.spam_settings().Text("SpamMaxThreads"), "6");
