@@ -4,10 +4,16 @@
 // X-AntiSpam-Status header into a new file renamed over it and copied into
 // the index queue; the figure is messages classified per second (goal:
 // 20,000/s). The fixture (about 400 MB with the copies) is made once in a
-// scratch folder under the temporary directory and removed at the end.
+// scratch folder under the temporary directory and removed at the end, by a
+// watcher process also when the benchmark is killed.
 //   build/bench/spam_index_bench
 #include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -33,6 +39,55 @@ std::string TempFolder() {
   return std::string(mkdtemp(pattern.data())) + "/";
 }
 
+// A child process that removes `folder` once this process ends, however it
+// ends: it waits for the end of a pipe only this process writes to.
+class FolderRemover {
+ public:
+  explicit FolderRemover(const std::string& folder) : folder_(folder) {
+    int fds[2];
+    // Close-on-exec: a program started meanwhile must not keep it open.
+    if (pipe2(fds, O_CLOEXEC) != 0) return;
+    child_ = fork();
+    if (child_ == 0) {
+      close(fds[1]);
+      // A Ctrl-C or a kill of the process group must not stop it first.
+      signal(SIGINT, SIG_IGN);
+      signal(SIGTERM, SIG_IGN);
+      signal(SIGHUP, SIG_IGN);
+      char byte;
+      ssize_t got;
+      do {
+        got = read(fds[0], &byte, 1);
+      } while (got > 0 || (got < 0 && errno == EINTR));
+      std::error_code ignored;
+      std::filesystem::remove_all(folder_, ignored);
+      _exit(0);
+    }
+    close(fds[0]);
+    if (child_ < 0) {
+      close(fds[1]);
+      return;
+    }
+    pipe_ = fds[1];
+  }
+  ~FolderRemover() {
+    if (pipe_ >= 0) close(pipe_);
+    if (child_ > 0) {
+      waitpid(child_, nullptr, 0);
+    } else {
+      std::error_code ignored;
+      std::filesystem::remove_all(folder_, ignored);
+    }
+  }
+  FolderRemover(const FolderRemover&) = delete;
+  FolderRemover& operator=(const FolderRemover&) = delete;
+
+ private:
+  const std::string folder_;
+  pid_t child_ = -1;
+  int pipe_ = -1;
+};
+
 std::string Message(int n, std::mt19937& random) {
   std::string text = "Received: from mx" + std::to_string(n % 97) +
                      ".example.net by mail.example.org\r\nFrom: <sender" + std::to_string(n) +
@@ -48,6 +103,7 @@ std::string Message(int n, std::mt19937& random) {
 
 void BM_SpamIndexDomain(benchmark::State& state) {
   const std::string root = TempFolder();
+  const FolderRemover remover(root);
   const std::string install = root + "inst/";
   Context context;
   {
@@ -89,7 +145,6 @@ void BM_SpamIndexDomain(benchmark::State& state) {
   state.SetItemsProcessed(classified);
   state.counters["messages_per_s"] =
       benchmark::Counter(static_cast<double>(classified), benchmark::Counter::kIsRate);
-  std::filesystem::remove_all(root);
 }
 // One pass: afterwards every message is classified and a second pass
 // would only read.

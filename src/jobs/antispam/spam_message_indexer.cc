@@ -1,5 +1,6 @@
 #include "jobs/antispam/spam_message_indexer.h"
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -30,11 +31,21 @@ struct PendingFiles {
   }
 };
 
-bool Read(const ReadableFile& file, int64_t offset, std::string* block) {
-  block->resize(kBlockSize);
-  const Result<size_t> got = file.ReadAt(offset, block->data(), kBlockSize);
-  if (!got.ok()) return false;
-  block->resize(*got);
+// The block at `offset`, bounded by the size the file was opened with so
+// that a message that fits takes one read; `last` tells whether the
+// message ends with it. A message changed meanwhile fails the stamp check
+// before anything is replaced.
+bool ReadBlock(const ReadableFile& file, int64_t offset, std::string* block, bool* last) {
+  const int64_t size = file.stamp().size;
+  const size_t want =
+      offset >= size ? 0 : static_cast<size_t>(std::min<int64_t>(kBlockSize, size - offset));
+  block->resize(want);
+  if (want > 0) {
+    const Result<size_t> got = file.ReadAt(offset, block->data(), want);
+    if (!got.ok()) return false;
+    block->resize(*got);
+  }
+  *last = block->size() < want || offset + static_cast<int64_t>(block->size()) >= size;
   return true;
 }
 
@@ -54,20 +65,22 @@ SpamMessageIndexer::SpamMessageIndexer(Env& env, std::string index_root)
 }
 
 void SpamMessageIndexer::IndexFolder(std::string_view folder, int status, SpamIndexTally* tally) {
-  std::vector<DirectoryEntry> entries;
-  if (!env_.ListDirectory(folder, &entries).ok()) return;
+  // Entries are looked at through the open folder: one lookup of a name
+  // and no stat of entries that are no messages.
+  Result<std::unique_ptr<Directory>> directory = env_.OpenDirectory(folder, Links::kFollow);
+  if (!directory.ok() || !(*directory)->ListNames(&names_).ok()) return;
   std::string path(folder);
   const size_t folder_length = path.size();
-  for (const DirectoryEntry& entry : entries) {
-    if (entry.is_directory || !IsMessageFileName(entry.name)) continue;
-    path.resize(folder_length);
-    path += entry.name;
+  for (const std::string& name : names_) {
+    if (!IsMessageFileName(name)) continue;
     // A link could lead the rewrite and the copy to a file outside the
     // mailbox (and put that file's bytes into it): only regular files.
-    const Result<PathInfo> info = env_.GetPathInfo(path, Links::kNoFollow);
+    const Result<PathInfo> info = (*directory)->GetInfoOf(name, Links::kNoFollow);
     if (!info.ok() || info->kind != FileKind::kRegular) continue;
+    path.resize(folder_length);
+    path += name;
     ++tally->messages;
-    switch (IndexMessage(path, entry.name, status)) {
+    switch (IndexMessage(path, name, status)) {
       case Outcome::kUntouched:
         break;
       case Outcome::kClassified:
@@ -80,14 +93,15 @@ void SpamMessageIndexer::IndexFolder(std::string_view folder, int status, SpamIn
   }
 }
 
-std::string SpamMessageIndexer::QueueFolder(int status, int previous) {
+const std::string* SpamMessageIndexer::QueueFolder(int status, int previous) {
   const size_t which = previous < 0 ? (status == 1 ? 0 : 1) : (status == 1 ? 2 : 3);
-  std::string folder = index_root_ + std::string(kQueueNames[which]) + "/";
-  if (!queue_made_[which]) {
-    if (!env_.CreateDirectories(folder).ok()) return "";
-    queue_made_[which] = true;
+  std::string& folder = queue_folders_[which];
+  if (folder.empty()) {
+    std::string made = index_root_ + std::string(kQueueNames[which]) + "/";
+    if (!env_.CreateDirectories(made).ok()) return nullptr;
+    folder = std::move(made);
   }
-  return folder;
+  return &folder;
 }
 
 SpamMessageIndexer::Outcome SpamMessageIndexer::IndexMessage(const std::string& path,
@@ -99,29 +113,26 @@ SpamMessageIndexer::Outcome SpamMessageIndexer::IndexMessage(const std::string& 
   // What the message carries now: its header block, read up to its end.
   SpamStatusHeaderFilter scan(status);
   int64_t offset = 0;
-  bool first_block_only = true;
-  while (true) {
-    if (!Read(file, offset, &block_)) return Outcome::kFailed;
+  bool last = false;
+  do {
+    if (!ReadBlock(file, offset, &block_, &last)) return Outcome::kFailed;
     scan.Feed(block_, nullptr);
     offset += static_cast<int64_t>(block_.size());
-    if (scan.header_block_ended()) break;
-    if (block_.size() < kBlockSize) {
-      scan.Finish(nullptr);
-      break;
-    }
-    first_block_only = false;
-  }
+  } while (!scan.header_block_ended() && !last);
+  if (!scan.header_block_ended()) scan.Finish(nullptr);
+  // The scan stopped in the first block, which is still at hand.
+  const bool first_block_read = offset == static_cast<int64_t>(block_.size());
   const std::optional<long> found = scan.first_status();
   if (found && *found == status) return Outcome::kUntouched;
   const int previous = found && (*found == 0 || *found == 1) ? static_cast<int>(*found) : -1;
 
-  const std::string queue = QueueFolder(status, previous);
-  if (queue.empty()) return Outcome::kFailed;
+  const std::string* queue = QueueFolder(status, previous);
+  if (queue == nullptr) return Outcome::kFailed;
   PendingFiles pending{env_, {}, {}};
   Result<TempFile> message = env_.NewTempFile(path + ".tmp.");
   if (!message.ok()) return Outcome::kFailed;
   pending.message = std::move(*message);
-  const std::string copy_path = queue + std::string(name);
+  const std::string copy_path = *queue + std::string(name);
   Result<TempFile> copy = env_.NewTempFile(copy_path + ".tmp.");
   if (!copy.ok()) return Outcome::kFailed;
   pending.copy = std::move(*copy);
@@ -129,17 +140,17 @@ SpamMessageIndexer::Outcome SpamMessageIndexer::IndexMessage(const std::string& 
   SpamStatusHeaderFilter filter(status);
   offset = 0;
   while (true) {
-    if ((offset > 0 || !first_block_only) && !Read(file, offset, &block_)) return Outcome::kFailed;
+    if ((offset > 0 || !first_block_read) && !ReadBlock(file, offset, &block_, &last)) {
+      return Outcome::kFailed;
+    }
     out_.clear();
     filter.Feed(block_, &out_);
     offset += static_cast<int64_t>(block_.size());
-    const bool last = block_.size() < kBlockSize;
     if (last) filter.Finish(&out_);
     if (!pending.message->file->Append(out_).ok() || !pending.copy->file->Append(out_).ok()) {
       return Outcome::kFailed;
     }
     if (last) break;
-    first_block_only = false;
   }
   if (!pending.message->file->Close().ok() || !pending.copy->file->Close().ok()) {
     return Outcome::kFailed;

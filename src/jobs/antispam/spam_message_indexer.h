@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/env.h"
 
@@ -44,13 +45,16 @@ class SpamMessageIndexer {
 
   Outcome IndexMessage(const std::string& path, std::string_view name, int status);
   // The queue folder for a message given `status` that carried `previous`
-  // (-1: no classification); empty when it cannot be created.
-  std::string QueueFolder(int status, int previous);
+  // (-1: no classification); null when it cannot be created.
+  const std::string* QueueFolder(int status, int previous);
 
   Env& env_;
   std::string index_root_;
-  std::array<bool, 4> queue_made_{};
-  // Reused for every message: one read block and the rewritten bytes.
+  // Each queue folder once it is made.
+  std::array<std::string, 4> queue_folders_;
+  // Reused for every folder and message: the names listed, one read block
+  // and the rewritten bytes.
+  std::vector<std::string> names_;
   std::string block_;
   std::string out_;
 };

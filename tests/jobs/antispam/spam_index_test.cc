@@ -126,6 +126,53 @@ TEST_F(SpamIndexTest, KeepsTheMessagesTimeAndEveryByte) {
   EXPECT_EQ(dir_.Read(Queue("spam/big.imap")), dir_.Read(name));
 }
 
+// Messages are read in blocks of 64 KiB, bounded by the size they had when
+// opened: the header block and a status header may end at or cross a block
+// edge, and a message may end exactly on one.
+TEST_F(SpamIndexTest, MessagesAroundTheReadBlockEdges) {
+  AddUser("example.org", "john", true);
+  constexpr size_t kBlock = 64 * 1024;
+  // A header line of `size` bytes with its CR LF.
+  const auto line = [](size_t size) { return "X-Pad: " + std::string(size - 9, 'p') + "\r\n"; };
+  const std::string status = "X-AntiSpam-Status: 1\r\n";
+  const std::string body(300, 'b');
+  const struct {
+    const char* name;
+    std::string before;
+    std::string after;
+    const char* queue;
+  } cases[] = {
+      {"empty.imap", "", status, "spam/"},
+      {"ends-at-edge.imap", line(kBlock - 2) + "\r\n", line(kBlock - 2) + status + "\r\n",
+       "spam/"},
+      {"header-ends-at-edge.imap", line(kBlock - 2) + "\r\n" + body,
+       line(kBlock - 2) + status + "\r\n" + body, "spam/"},
+      {"all-header-one-block.imap", line(kBlock), line(kBlock) + status, "spam/"},
+      {"all-header-past-edge.imap", line(kBlock) + line(10), line(kBlock) + line(10) + status,
+       "spam/"},
+      {"header-in-second-block.imap", line(kBlock + 50) + "\r\n" + body,
+       line(kBlock + 50) + status + "\r\n" + body, "spam/"},
+      {"body-on-the-edge.imap", "S: x\r\n\r\n" + std::string(2 * kBlock - 8, 'b'),
+       "S: x\r\n" + status + "\r\n" + std::string(2 * kBlock - 8, 'b'), "spam/"},
+      // The old header crosses the edge; its value lies in the second block.
+      {"old-status-across-edge.imap",
+       line(kBlock - 10) + "X-AntiSpam-Status: 0\r\n\r\n" + body,
+       line(kBlock - 10) + status + "\r\n" + body, "genuine-spam/"},
+  };
+  for (const auto& c : cases) {
+    dir_.Write(Mail("example.org/john/~spam/") + c.name, c.before);
+  }
+  SpamIndexTally tally;
+  ASSERT_TRUE(IndexAccountSpam(context_, "john@example.org", &tally).ok());
+  EXPECT_EQ(tally.failed, 0);
+  for (const auto& c : cases) {
+    const std::string now = dir_.Read(Mail("example.org/john/~spam/") + c.name);
+    EXPECT_EQ(now.size(), c.after.size()) << c.name;
+    EXPECT_TRUE(now == c.after) << c.name;
+    EXPECT_TRUE(dir_.Read(Queue(c.queue + std::string(c.name))) == c.after) << c.name;
+  }
+}
+
 TEST_F(SpamIndexTest, AMessageThatCannotBeCopiedStaysAsItWas) {
   AddUser("example.org", "john", true);
   dir_.Write(Mail("example.org/john/a.tmp"), "Subject: a\r\n\r\n");
