@@ -67,7 +67,8 @@ TEST_F(ApiObjectTest, MembersAreThoseOfTheInterfaceWithTheirIdentifiers) {
   };
   const std::vector<Case> members = {
       {"Done", 0xc9}, {"Init", 0xca}, {"UpdateConfiguration", 0xcb}, {"ReloadServices", 0xcc},
-      {"BackupConfig", 0xcd}, {"RestoreConfig", 0xce}, {"SpamIndexNow", 0xcf}, {"GetDomainCount", 0xd0}, {"Save", 0xd1},
+      {"BackupConfig", 0xcd}, {"RestoreConfig", 0xce}, {"SpamIndexNow", 0xcf},
+      {"GetDomainCount", 0xd0}, {"Save", 0xd1},
       {"DeleteDomain", 0xd2}, {"RenameDomain", 0xd3}, {"SetProperty", 0xd4}, {"LastErr", 0xd9},
       {"GetDomainList", 0xd5}, {"GetDomain", 0xd6}, {"OpenDomain", 0xd7}, {"NewDomain", 0xd8},
       {"GetProperty", 0xda}, {"GetDomainIndex", 0xdb}, {"GetSchedule", 0xdc},
@@ -694,6 +695,7 @@ TEST_F(ApiObjectTest, IdnMembersConvertNamesWithoutChangingLastErr) {
     EXPECT_EQ(result.text(), c.result) << c.member << " " << c.argument;
   }
   EXPECT_EQ(LastErr(), -1);
+}
 
 TEST_F(ApiObjectTest, MigrationMembersQueueCheckAndFinishWithoutTouchingLastErr) {
   FakeService pop3(dir_.path() + "run/", "TarvelinPOP3");

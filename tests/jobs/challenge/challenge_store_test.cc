@@ -56,7 +56,7 @@ std::map<std::string, std::string> Tree(const fs::path& folder) {
   return files;
 }
 
-class ChallengeStoreTest : public testing::StorageModeTest {
+class ChallengeResponseStoreTest : public testing::StorageModeTest {
  protected:
   void SetUp() override {
     testing::StorageModeTest::SetUp();
@@ -102,7 +102,7 @@ class ChallengeStoreTest : public testing::StorageModeTest {
   std::string root_;
 };
 
-TEST_P(ChallengeStoreTest, PairsAreAddedListedAndDeleted) {
+TEST_P(ChallengeResponseStoreTest, PairsAreAddedListedAndDeleted) {
   ASSERT_TRUE(AddChallenge(context(), kConnection, "bob@example.org", "ann@example.com", "2").ok());
   ASSERT_TRUE(AddChallenge(context(), kConnection, "cy@example.org", "dan@example.com", "0").ok());
   EXPECT_EQ(List("bob@example.org"), "ann@example.com;bob@example.org;2;\r\n");
@@ -130,7 +130,7 @@ TEST_P(ChallengeStoreTest, PairsAreAddedListedAndDeleted) {
   EXPECT_FALSE(unknown.ok()) << "the pair was gone already";
 }
 
-TEST_P(ChallengeStoreTest, AuthorizingReleasesEveryHeldMessageAndLogs) {
+TEST_P(ChallengeResponseStoreTest, AuthorizingReleasesEveryHeldMessageAndLogs) {
   context().config.record.SetByte(kAntispamLogLevel, 1);
   Pending(kFolder);
   Put(root_ + kFolder + "/lost.dat", "ann@example.com\r\nbob@example.org;\r\n1\r\n");
@@ -159,7 +159,7 @@ TEST_P(ChallengeStoreTest, AuthorizingReleasesEveryHeldMessageAndLogs) {
       << AntispamLog();
 }
 
-TEST_P(ChallengeStoreTest, ARejectedAuthorizationKeepsTheFolderAndStillLogs) {
+TEST_P(ChallengeResponseStoreTest, ARejectedAuthorizationKeepsTheFolderAndStillLogs) {
   context().config.record.SetByte(kAntispamLogLevel, 1);
   Pending(kFolder);
   ASSERT_TRUE(DeleteChallenge(context(), kConnection, "bob@example.org", "ann@example.com", "").ok());
@@ -174,14 +174,14 @@ TEST_P(ChallengeStoreTest, ARejectedAuthorizationKeepsTheFolderAndStillLogs) {
   EXPECT_NE(AntispamLog().find("authorized"), std::string::npos);
 }
 
-TEST_P(ChallengeStoreTest, AntispamLogOnlyWithBitZeroOfItsLevel) {
+TEST_P(ChallengeResponseStoreTest, AntispamLogOnlyWithBitZeroOfItsLevel) {
   context().config.record.SetByte(kAntispamLogLevel, 2);
   Pending(kFolder);
   ASSERT_TRUE(AuthorizeChallenge(context(), kConnection, kFolder).ok());
   EXPECT_EQ(AntispamLog(), "");
 }
 
-TEST_P(ChallengeStoreTest, WithoutChallengeDatNothingHappens) {
+TEST_P(ChallengeResponseStoreTest, WithoutChallengeDatNothingHappens) {
   context().config.record.SetByte(kAntispamLogLevel, 1);
   Pending(kFolder);
   fs::remove(root_ + kFolder + "/challenge.dat");
@@ -196,7 +196,7 @@ TEST_P(ChallengeStoreTest, WithoutChallengeDatNothingHappens) {
 // Names that clean to nothing name the root of every pending challenge:
 // deleting with one removes only the pair; authorizing with one is refused
 // before anything is read, set or moved.
-TEST_P(ChallengeStoreTest, NamesThatCleanToNothingNeverReachTheRoot) {
+TEST_P(ChallengeResponseStoreTest, NamesThatCleanToNothingNeverReachTheRoot) {
   Pending(kFolder);
   // A challenge.dat in the root itself: what an authorization of the root
   // would have read.
@@ -225,7 +225,7 @@ TEST_P(ChallengeStoreTest, NamesThatCleanToNothingNeverReachTheRoot) {
   EXPECT_TRUE(Tree(Queue()).empty());
 }
 
-TEST_P(ChallengeStoreTest, HostileNamesStayBelowTheRoot) {
+TEST_P(ChallengeResponseStoreTest, HostileNamesStayBelowTheRoot) {
   // Put a folder where each name would land if it escaped.
   Put(context().config.derived.spam_directory + "keep/challenge.dat", ChallengeRecord().Bytes());
   Put(installation().install() + "keep/challenge.dat", ChallengeRecord().Bytes());
@@ -246,7 +246,7 @@ TEST_P(ChallengeStoreTest, HostileNamesStayBelowTheRoot) {
   EXPECT_TRUE(fs::exists(installation().install() + "keep/challenge.dat"));
 }
 
-TEST_P(ChallengeStoreTest, AMessageThatCannotBeReleasedKeepsTheFolder) {
+TEST_P(ChallengeResponseStoreTest, AMessageThatCannotBeReleasedKeepsTheFolder) {
   Pending(kFolder);
   // The queue already holds a file under m1's name: that move fails.
   Put(Queue() + kFolder + "-m1.tmp", "another message");
@@ -266,7 +266,7 @@ TEST_P(ChallengeStoreTest, AMessageThatCannotBeReleasedKeepsTheFolder) {
   EXPECT_EQ(held.count("challenge.dat"), 1u);
 }
 
-INSTANTIATE_TEST_SUITE_P(Databases, ChallengeStoreTest,
+INSTANTIATE_TEST_SUITE_P(Databases, ChallengeResponseStoreTest,
                          ::testing::Values(StorageMode::kSqlite, StorageMode::kPostgres),
                          testing::StorageModeName);
 
