@@ -11,8 +11,6 @@
 //   TRAFFIC_BENCH_ACCOUNTS=5000 strace -c -f build/bench/traffic_report_bench
 #include <benchmark/benchmark.h>
 
-#include <fcntl.h>
-#include <signal.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -26,6 +24,7 @@
 #include "foundation/date_time.h"
 #include "jobs/traffic/traffic_report.h"
 #include "platform/file_system.h"
+#include "folder_remover.h"
 #include "sample_accounts.h"
 #include "schema/config_offsets.h"
 #include "store/file/stored_record.h"
@@ -65,7 +64,7 @@ class BigInstallation {
     std::string pattern =
         (std::filesystem::temp_directory_path() / "tarvelin-traffic-bench-XXXXXX").string();
     path_ = std::string(mkdtemp(pattern.data())) + "/";
-    RemoveWhenGone(path_);
+    remover_ = std::make_unique<FolderRemover>(path_);
     context_.api.initialised = true;
     context_.api.install_path = path_;
     context_.api.config_path = path_ + "config/";
@@ -97,31 +96,6 @@ class BigInstallation {
   }
   ~BigInstallation() { std::filesystem::remove_all(path_); }
 
-  // A child process removes `path` once this process has ended, however it
-  // ended (a kill included): it waits for the end of a pipe only this
-  // process holds open.
-  static void RemoveWhenGone(const std::string& path) {
-    int ends[2];
-    if (pipe2(ends, O_CLOEXEC) != 0) std::abort();
-    const pid_t child = fork();
-    if (child < 0) std::abort();
-    if (child == 0) {
-      close(ends[1]);
-      // A Ctrl-C reaches the whole process group; the child stays to clean up.
-      signal(SIGINT, SIG_IGN);
-      signal(SIGTERM, SIG_IGN);
-      signal(SIGHUP, SIG_IGN);
-      char byte;
-      ssize_t got;
-      do {
-        got = read(ends[0], &byte, 1);
-      } while (got > 0 || (got < 0 && errno == EINTR));
-      std::filesystem::remove_all(path);
-      _exit(0);
-    }
-    close(ends[0]);
-  }
-
   const Context& context() const { return context_; }
   const std::string& path() const { return path_; }
 
@@ -134,6 +108,7 @@ class BigInstallation {
   }
 
   std::string path_;
+  std::unique_ptr<FolderRemover> remover_;
   Context context_;
 };
 

@@ -32,6 +32,24 @@ Status PidRefused(int64_t pid) {
 
 bool ValidPid(int64_t pid) { return pid > 0 && pid <= INT_MAX; }
 
+// Reads of a stream until `length` bytes came, all within `timeout_ms`.
+Status ReadExactFrom(StreamSocket& stream, const std::string& peer, void* buffer, size_t length,
+                     int timeout_ms) {
+  using Clock = std::chrono::steady_clock;
+  const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);
+  char* p = static_cast<char*>(buffer);
+  while (length > 0) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+    Result<size_t> got =
+        stream.ReadSome(p, length, left.count() > 0 ? static_cast<int>(left.count()) : 0);
+    if (!got.ok()) return got.status();
+    if (*got == 0) return Status::IOError("receive from " + peer + ": stream ended early");
+    p += *got;
+    length -= *got;
+  }
+  return Status::Ok();
+}
+
 class PosixStreamSocket final : public StreamSocket {
  public:
   PosixStreamSocket(std::string path, std::unique_ptr<UnixStream> stream)
@@ -52,19 +70,7 @@ class PosixStreamSocket final : public StreamSocket {
   }
 
   Status ReadExact(void* buffer, size_t length, int timeout_ms) override {
-    using Clock = std::chrono::steady_clock;
-    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);
-    char* p = static_cast<char*>(buffer);
-    while (length > 0) {
-      const auto left =
-          std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-      Result<size_t> got = ReadSome(p, length, left.count() > 0 ? static_cast<int>(left.count()) : 0);
-      if (!got.ok()) return got.status();
-      if (*got == 0) return Status::IOError("receive from " + path_ + ": stream ended early");
-      p += *got;
-      length -= *got;
-    }
-    return Status::Ok();
+    return ReadExactFrom(*this, path_, buffer, length, timeout_ms);
   }
 
  private:
@@ -106,19 +112,7 @@ class PosixNetworkStream final : public NetworkStream {
   }
 
   Status ReadExact(void* buffer, size_t length, int timeout_ms) override {
-    using Clock = std::chrono::steady_clock;
-    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);
-    char* p = static_cast<char*>(buffer);
-    while (length > 0) {
-      const auto left =
-          std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-      Result<size_t> got = ReadSome(p, length, left.count() > 0 ? static_cast<int>(left.count()) : 0);
-      if (!got.ok()) return got.status();
-      if (*got == 0) return Status::IOError("receive from " + peer_ + ": stream ended early");
-      p += *got;
-      length -= *got;
-    }
-    return Status::Ok();
+    return ReadExactFrom(*this, peer_, buffer, length, timeout_ms);
   }
 
   bool TlsAvailable() const override { return stream_->TlsAvailable(); }
