@@ -184,6 +184,13 @@ Result<SettingValue> ConfigSettingValue(Context& context, int32_t id) {
   });
 }
 
+int64_t ConfigSettingNumber(Context& context, int32_t id) {
+  const Result<SettingValue> value = ConfigSettingValue(context, id);
+  if (!value.ok()) return 0;
+  if (value->kind() == SettingKind::kFlag) return value->flag() ? 1 : 0;
+  return value->kind() == SettingKind::kNumber ? value->number() : 0;
+}
+
 Status SetConfigSettingValue(Context& context, int32_t id, const SettingValue& value) {
   const Result<SettingShape> shape = DescribeConfigSetting(id);
   if (!shape.ok()) return shape.status();

@@ -29,5 +29,8 @@ Status SetConfigSetting(Context& context, int32_t id, const void* buffer, int32_
 // get-only id (Refused), changing nothing then.
 Result<SettingValue> ConfigSettingValue(Context& context, int32_t id);
 Status SetConfigSettingValue(Context& context, int32_t id, const SettingValue& value);
+// A number or flag setting as a number (a flag is 1 or 0); 0 for a setting
+// of another kind or one that cannot be read.
+int64_t ConfigSettingNumber(Context& context, int32_t id);
 
 }  // namespace tarvelin

@@ -24,20 +24,12 @@ namespace tarvelin {
 
 namespace {
 
-constexpr int32_t kAliasMode = 370;
 constexpr int32_t kAliasLogins = 115;
 constexpr int32_t kLoginSeparators = 121;
 constexpr int32_t kTargetFromQueue = 372;
 constexpr int kNameCapacity = 254;
 constexpr std::string_view kUidlName = "migrateuidl.dat";
 constexpr std::string_view kPop3Downloaded = "p.tmp";
-
-int64_t NumberOf(Context& context, int32_t id) {
-  Result<SettingValue> value = ConfigSettingValue(context, id);
-  if (!value.ok()) return 0;
-  if (value->kind() == SettingKind::kFlag) return value->flag() ? 1 : 0;
-  return value->kind() == SettingKind::kNumber ? value->number() : 0;
-}
 
 std::string WithSeparator(std::string path) {
   if (!path.empty() && path.back() != '/' && path.back() != '\\') path += '/';
@@ -140,8 +132,8 @@ std::string MigrationTargetOf(Context& context, const std::string& login,
                               const std::string& password) {
   std::string name = login;
   std::string domain;
-  if (NumberOf(context, kAliasLogins) != 0) {
-    if (NumberOf(context, kLoginSeparators) != 0) {
+  if (ConfigSettingNumber(context, kAliasLogins) != 0) {
+    if (ConfigSettingNumber(context, kLoginSeparators) != 0) {
       for (char& c : name) {
         if (c == '%' || c == '&' || c == '/') c = '@';
       }
@@ -151,7 +143,7 @@ std::string MigrationTargetOf(Context& context, const std::string& login,
       name = Trim(name.substr(0, at));
     }
   }
-  if (NumberOf(context, kTargetFromQueue) != 0) {
+  if (ConfigSettingNumber(context, kTargetFromQueue) != 0) {
     Result<MigrationRecord> queued = FindMigrationRecord(context, login, password);
     if (queued.ok()) {
       const std::string queued_domain = ToLower(DomainOfAddress(queued->target()));
@@ -164,6 +156,8 @@ std::string MigrationTargetOf(Context& context, const std::string& login,
     const std::vector<std::string> names = DomainNames(context);
     if (!names.empty()) domain = names.front();
   }
+  // Whatever the alias mode (variable 370), nothing before this step gives
+  // an alias, so it is always the login name.
   std::string alias = Trim(name.substr(0, name.find('@')));
   if (alias.ends_with(';')) alias.pop_back();
   return alias + "@" + ToLower(domain);

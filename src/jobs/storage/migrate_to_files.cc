@@ -24,9 +24,7 @@ namespace {
 constexpr int kEncipherPasswords = 205;  // variable: users.cfg keeps passwords enciphered
 
 bool EncipherPasswords(Context& context) {
-  Result<SettingValue> value = ConfigSettingValue(context, kEncipherPasswords);
-  if (!value.ok()) return false;
-  return value->kind() == SettingKind::kFlag ? value->flag() : value->number() != 0;
+  return ConfigSettingNumber(context, kEncipherPasswords) != 0;
 }
 
 class ToFiles {
